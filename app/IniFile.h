@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// Reads and writes one key of a sectioned INI file the way the classic profile functions do:
+// section and key without regard to case, blanks around them ignored, surrounding quotes stripped,
+// the first of duplicated keys wins. Writing touches only the value's bytes (or appends the key
+// or section) and saves atomically, so comments, other sections and line ends survive.
+class IniFile
+{
+public:
+    using KeyValue = QPair<QString, QString>;
+
+    static QString readString(const QString &path, const QString &section, const QString &key,
+                              const QString &defaultValue);
+    // False when the file cannot be written or a key or value holds a line break.
+    static bool writeString(const QString &path, const QString &section, const QString &key,
+                            const QString &value);
+    // Several keys of one section in one atomic save.
+    static bool writeStrings(const QString &path, const QString &section,
+                             const QList<KeyValue> &values);
+
+    // The same rules on text in memory (the file's bytes as UTF-8).
+    static QString readFromText(const QByteArray &text, const QString &section, const QString &key,
+                                const QString &defaultValue);
+    static QByteArray writeToText(const QByteArray &text, const QString &section,
+                                  const QString &key, const QString &value);
+};

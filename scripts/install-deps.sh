@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Velmora needs to build, run and test. Safe to run again:
+# apt-get is only called when something is missing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config ccache
+    # Qt 6 widgets, SVG, TIFF and the platform plugins
+    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins libgl-dev
+    # audio decoding and output
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
+    # the three external tools and the caption fonts
+    imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
+    # headless runs, screenshots and tests
+    xvfb xauth x11-utils sox dbus-x11 at-spi2-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,69 @@
+#include "TestSupport.h"
+
+#include "app/AppSettings.h"
+#include "app/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace TestSupport {
+
+QString runCommand(const QString &program, const QStringList &arguments, int *exitCode, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromLocal8Bit(process.readAll());
+}
+
+ConfigSandbox::ConfigSandbox(bool writeToolPaths)
+{
+    qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+    AppSettings &settings = AppSettings::instance();
+    settings.reset();
+    settings.iniPath = iniPath();
+    if (writeToolPaths) {
+        writeIni(QStringLiteral("[Velmora 1]\nS1=%1\nS2=%2\nS3=%3\n")
+                     .arg(convertPath(), ffmpegPath(), ffplayPath())
+                     .toUtf8());
+        settings.imageToolPath = convertPath();
+        settings.encoderPath = ffmpegPath();
+        settings.playerPath = ffplayPath();
+    }
+}
+
+QString ConfigSandbox::iniPath() const
+{
+    return m_dir.path() + QStringLiteral("/Velmora 1/Velmora1.ini");
+}
+
+void ConfigSandbox::writeIni(const QByteArray &text) const
+{
+    QDir().mkpath(m_dir.path() + QStringLiteral("/Velmora 1"));
+    QFile file(iniPath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text);
+}
+
+MessageRecorder::MessageRecorder(int answerWith)
+    : answer(answerWith)
+{
+    SetMessageHook([this](QWidget *owner, const QString &caption, unsigned type, const QString &text) {
+        messages.append({owner, caption, type, text});
+        return answer;
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    SetMessageHook({});
+}
+
+} // namespace TestSupport

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class QWidget;
+
+// Shared helpers of the test executables.
+namespace TestSupport {
+
+inline QString convertPath() { return QStringLiteral(VELMORA_TEST_CONVERT); }
+inline QString ffmpegPath() { return QStringLiteral(VELMORA_TEST_FFMPEG); }
+inline QString ffprobePath() { return QStringLiteral(VELMORA_TEST_FFPROBE); }
+inline QString ffplayPath() { return QStringLiteral(VELMORA_TEST_FFPLAY); }
+
+// Runs a command to its end (tests only); returns its merged output, exit code in *exitCode.
+QString runCommand(const QString &program, const QStringList &arguments, int *exitCode = nullptr,
+                   int timeoutMs = 120000);
+
+// Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, writes an INI
+// with the real tool paths when wanted, and fills AppSettings as start-up would.
+class ConfigSandbox
+{
+public:
+    explicit ConfigSandbox(bool writeToolPaths = true);
+    QString configHome() const { return m_dir.path(); }
+    QString iniPath() const;
+    void writeIni(const QByteArray &text) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+struct RecordedMessage
+{
+    QWidget *owner;
+    QString caption;
+    unsigned boxType;
+    QString text;
+};
+
+// Replaces the message box while it lives: records each message, answers with `answer`.
+class MessageRecorder
+{
+public:
+    explicit MessageRecorder(int answer = 1);
+    ~MessageRecorder();
+    QList<RecordedMessage> messages;
+    int answer;
+};
+
+} // namespace TestSupport

@@ -1,0 +1,431 @@
+#include "TestSupport.h"
+
+#include "app/AppSettings.h"
+#include "app/CVelmoraApp.h"
+#include "app/IniFile.h"
+#include "app/MessageBox.h"
+#include "app/Paths.h"
+#include "pipeline/ToolArguments.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace TestSupport;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &data, QFile::Permissions perms = {})
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+    file.close();
+    if (perms)
+        file.setPermissions(perms);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+const QFile::Permissions Exec = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+} // namespace
+
+class TestApp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startupToolChecks_data();
+    void startupToolChecks();
+    void displaySettings_data();
+    void displaySettings();
+    void readFolderSetting_data();
+    void readFolderSetting();
+    void iniWrittenByAnotherProgram();
+    void iniWriteAppendsAndRefuses();
+    void scanfHex_data();
+    void scanfHex();
+    void tempNames();
+    void fileTests();
+    void toolArguments_data();
+    void toolArguments();
+    void messageBoxTypes_data();
+    void messageBoxTypes();
+};
+
+// Each row writes an INI (placeholders: CONVERT, FFMPEG, FFPLAY, DIR = a scratch folder holding
+// fake tools) and expects start-up to pass or to show exactly one message.
+void TestApp::startupToolChecks_data()
+{
+    QTest::addColumn<QByteArray>("ini");     // empty: no INI file at all
+    QTest::addColumn<QString>("message");    // empty: start-up passes
+
+    const QString init = QStringLiteral("Can't initialize the %1 path from:\n\n   INI\n\nSorry, can't continue.");
+    const QString find = QStringLiteral("Can't find the %1 executable, specified in:\n\n   INI\n\nSorry, can't continue.");
+    const QString invalid = QStringLiteral("Invalid %1 file, specified in:\n\n   INI\n\nSorry, can't continue.");
+    const QByteArray tools = "S2=FFMPEG\nS3=FFPLAY\n";
+
+    QTest::addRow("all three tools") << QByteArray("[Velmora 1]\nS1=CONVERT\n" + tools) << QString();
+    QTest::addRow("no INI file") << QByteArray() << init.arg("s1");
+    QTest::addRow("missing section") << QByteArray("[Other]\nS1=CONVERT\n" + tools) << init.arg("s1");
+    QTest::addRow("x value is missing") << QByteArray("[Velmora 1]\nS1=x:/tools/convert\n" + tools) << init.arg("s1");
+    QTest::addRow("empty S2 is not missing") << QByteArray("[Velmora 1]\nS1=CONVERT\nS2=\nS3=FFPLAY\n") << find.arg("s2");
+    QTest::addRow("missing file") << QByteArray("[Velmora 1]\nS1=CONVERT\nS2=DIR/nothing\nS3=FFPLAY\n") << find.arg("s2");
+    QTest::addRow("empty file") << QByteArray("[Velmora 1]\nS1=CONVERT\nS2=FFMPEG\nS3=DIR/empty\n") << find.arg("s3");
+    QTest::addRow("directory") << QByteArray("[Velmora 1]\nS1=DIR\n" + tools) << find.arg("s1");
+    QTest::addRow("not executable") << QByteArray("[Velmora 1]\nS1=DIR/plain\n" + tools) << invalid.arg("s1");
+    QTest::addRow("not the expected tool") << QByteArray("[Velmora 1]\nS1=CONVERT\nS2=DIR/other\nS3=FFPLAY\n") << invalid.arg("s2");
+    QTest::addRow("encoder where the player belongs") << QByteArray("[Velmora 1]\nS1=CONVERT\nS2=FFMPEG\nS3=FFMPEG\n") << invalid.arg("s3");
+    QTest::addRow("relative path") << QByteArray("[Velmora 1]\nS1=usr/bin/convert\n" + tools) << find.arg("s1");
+    QTest::addRow("S2 and S3 not read when S1 fails") << QByteArray("[Velmora 1]\nS1=DIR/plain\nS2=x\nS3=\n") << invalid.arg("s1");
+    QTest::addRow("symlink counts as its target") << QByteArray("[Velmora 1]\nS1=DIR/link-to-convert\n" + tools) << QString();
+    QTest::addRow("keys in other case, blanks, quotes") << QByteArray("[velmora 1]\n s1 = \"CONVERT\" \nS2=FFMPEG\ns3=FFPLAY\n") << QString();
+    QTest::addRow("tool that hangs") << QByteArray("[Velmora 1]\nS1=DIR/hang\n" + tools) << invalid.arg("s1");
+}
+
+void TestApp::startupToolChecks()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, message);
+
+    ConfigSandbox sandbox(false);
+    QTemporaryDir scratch;
+    const QString dir = scratch.path();
+    writeFile(dir + "/empty", "", Exec);
+    writeFile(dir + "/plain", "#!/bin/sh\necho Version: ImageMagick\n", QFile::ReadOwner | QFile::WriteOwner);
+    writeFile(dir + "/other", "#!/bin/sh\necho hello\n", Exec);
+    writeFile(dir + "/hang", "#!/bin/sh\nexec sleep 60\n", Exec);
+    QVERIFY(QFile::link(convertPath(), dir + "/link-to-convert"));
+
+    if (!ini.isEmpty()) {
+        ini.replace("CONVERT", convertPath().toUtf8());
+        ini.replace("FFMPEG", ffmpegPath().toUtf8());
+        ini.replace("FFPLAY", ffplayPath().toUtf8());
+        ini.replace("DIR", dir.toUtf8());
+        sandbox.writeIni(ini);
+    }
+
+    MessageRecorder recorder;
+    AppSettings::instance().reset();
+    CVelmoraApp app;
+    const bool ok = app.LoadSettings();
+    QCOMPARE(AppSettings::instance().iniPath, sandbox.iniPath());
+    if (message.isEmpty()) {
+        QVERIFY(ok);
+        QVERIFY(recorder.messages.isEmpty());
+        QVERIFY(!AppSettings::instance().imageToolPath.isEmpty());
+        QCOMPARE(AppSettings::instance().encoderPath, ffmpegPath());
+        QCOMPARE(AppSettings::instance().playerPath, ffplayPath());
+    } else {
+        QVERIFY(!ok);
+        QCOMPARE(recorder.messages.size(), 1);
+        const RecordedMessage &m = recorder.messages.first();
+        QCOMPARE(m.text, QString(message).replace(QStringLiteral("INI"), sandbox.iniPath()));
+        QCOMPARE(m.caption, QStringLiteral("Velmora"));
+        QCOMPARE(m.boxType, unsigned(MB_OK | MB_ICONHAND));
+        QVERIFY(m.owner == nullptr);
+    }
+}
+
+void TestApp::displaySettings_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<int>("sizeIndex");
+    QTest::addColumn<uint>("colour");
+    QTest::addColumn<bool>("autoPlay");
+
+    QTest::addRow("none") << QByteArray() << 2 << 0u << true;
+    QTest::addRow("size 3") << QByteArray("TargetVideoSize=3\n") << 3 << 0u << true;
+    QTest::addRow("size A is out of range") << QByteArray("TargetVideoSize=A\n") << 2 << 0u << true;
+    QTest::addRow("size -1") << QByteArray("TargetVideoSize=-1\n") << 2 << 0u << true;
+    QTest::addRow("size x") << QByteArray("TargetVideoSize=x\n") << 2 << 0u << true;
+    QTest::addRow("size 0 with trailing text") << QByteArray("TargetVideoSize=0 x\n") << 0 << 0u << true;
+    QTest::addRow("size not a number") << QByteArray("TargetVideoSize=zz\n") << 2 << 0u << true;
+    QTest::addRow("red") << QByteArray("DefaultBackgroundColor=ff0000\n") << 2 << 0xff0000u << true;
+    QTest::addRow("colour with comment") << QByteArray("DefaultBackgroundColor=00ff00 ;green\n") << 2 << 0x00ff00u << true;
+    QTest::addRow("colour with 0x") << QByteArray("DefaultBackgroundColor=0x102030\n") << 2 << 0x102030u << true;
+    QTest::addRow("colour masked to 24 bits") << QByteArray("DefaultBackgroundColor=80ff0000\n") << 2 << 0xff0000u << true;
+    QTest::addRow("auto-play empty") << QByteArray("AutoPlayOnOpen=\n") << 2 << 0u << true;
+    QTest::addRow("auto-play 0") << QByteArray("AutoPlayOnOpen=0\n") << 2 << 0u << false;
+    QTest::addRow("auto-play 0ff") << QByteArray("AutoPlayOnOpen=0ff\n") << 2 << 0u << false;
+    QTest::addRow("auto-play off") << QByteArray("AutoPlayOnOpen=off\n") << 2 << 0u << true;
+}
+
+void TestApp::displaySettings()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(int, sizeIndex);
+    QFETCH(uint, colour);
+    QFETCH(bool, autoPlay);
+
+    ConfigSandbox sandbox(false);
+    sandbox.writeIni("[Velmora 1]\n" + keys);
+    AppSettings &settings = AppSettings::instance();
+    ReadDisplaySettings(settings);
+    QCOMPARE(settings.targetSizeIndex, sizeIndex);
+    QCOMPARE(settings.backgroundColor, colour);
+    QCOMPARE(settings.autoPlayOnOpen, autoPlay);
+    QCOMPARE(TargetSizeTable::instance().current().width,
+             TargetSizeTable::instance().row(sizeIndex).width);
+}
+
+void TestApp::readFolderSetting_data()
+{
+    QTest::addColumn<QByteArray>("value");   // null: key absent
+    QTest::addColumn<QString>("expected");   // HOME: the home folder (no standard folder exists)
+
+    QTest::addRow("trailing slash") << QByteArray("/srv/Pictures/") << QStringLiteral("/srv/Pictures");
+    QTest::addRow("no trailing slash") << QByteArray("/srv/Pictures") << QStringLiteral("/srv/Pictures");
+    QTest::addRow("trailing backslash") << QByteArray("/srv/Pictures\\") << QStringLiteral("/srv/Pictures");
+    QTest::addRow("only one separator removed") << QByteArray("/srv//") << QStringLiteral("/srv/");
+    QTest::addRow("root stays") << QByteArray("/") << QStringLiteral("/");
+    QTest::addRow("missing key") << QByteArray() << QStringLiteral("HOME");
+}
+
+void TestApp::readFolderSetting()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, expected);
+
+    ConfigSandbox sandbox(false);
+    sandbox.writeIni(value.isNull() ? QByteArray("[Velmora 1]\n")
+                                    : "[Velmora 1]\nPictureFilePath=" + value + "\n");
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    if (expected == QLatin1String("HOME"))
+        expected = home.path();
+    const QString result = ReadFolderSetting(SettingsKeys::PictureFile);
+    qputenv("HOME", oldHome);
+    QCOMPARE(result, expected);
+}
+
+void TestApp::iniWrittenByAnotherProgram()
+{
+    ConfigSandbox sandbox(false);
+    const QByteArray original =
+        "\xEF\xBB\xBF; written by hand\r\n"
+        "[Other]\r\n"
+        "TargetVideoSize=1\r\n"
+        "\r\n"
+        "[VELMORA 1]\r\n"
+        "; tools\r\n"
+        "  targetvideosize = 3  \r\n"
+        "TargetVideoSize=0\r\n"
+        "AutoPlayOnOpen='0'\r\n"
+        "[Third]\r\n"
+        "x=y\r\n";
+    sandbox.writeIni(original);
+    const QString ini = sandbox.iniPath();
+
+    QCOMPARE(IniFile::readString(ini, "Velmora 1", "TargetVideoSize", "d"), QStringLiteral("3"));
+    QCOMPARE(IniFile::readString(ini, "velmora 1", "AUTOPLAYONOPEN", "d"), QStringLiteral("0"));
+    QCOMPARE(IniFile::readString(ini, "Velmora 1", "S1", "x"), QStringLiteral("x"));
+    QCOMPARE(IniFile::readString(ini, "Other", "TargetVideoSize", "d"), QStringLiteral("1"));
+
+    QVERIFY(IniFile::writeString(ini, "Velmora 1", "TargetVideoSize", "2"));
+    QByteArray expected = original;
+    expected.replace("  targetvideosize = 3  ", "  targetvideosize =2");
+    QCOMPARE(readFile(ini), expected);
+
+    // A new key goes to the end of its section, with the file's own line ends.
+    QVERIFY(IniFile::writeString(ini, "Velmora 1", "PictureFilePath", "/home/u/My Pictures"));
+    expected.replace("AutoPlayOnOpen='0'\r\n", "AutoPlayOnOpen='0'\r\nPictureFilePath=/home/u/My Pictures\r\n");
+    QCOMPARE(readFile(ini), expected);
+    QCOMPARE(IniFile::readString(ini, "Velmora 1", "PictureFilePath", "d"), QStringLiteral("/home/u/My Pictures"));
+}
+
+void TestApp::iniWriteAppendsAndRefuses()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("new.ini");
+    QVERIFY(IniFile::writeString(ini, "Velmora 1", "TargetVideoSize", "1"));
+    QCOMPARE(readFile(ini), QByteArray("[Velmora 1]\nTargetVideoSize=1\n"));
+
+    // A line break would smuggle a second key into the file.
+    QVERIFY(!IniFile::writeString(ini, "Velmora 1", "PictureFilePath", "/tmp\nS1=/bin/evil"));
+    QVERIFY(IniFile::writeStrings(ini, "Velmora 1", {{"AutoPlayOnOpen", "0"}, {"AudioFilePath", "/m"}}));
+    QCOMPARE(readFile(ini), QByteArray("[Velmora 1]\nTargetVideoSize=1\nAutoPlayOnOpen=0\nAudioFilePath=/m\n"));
+
+    // A file without a final line break keeps its last line whole.
+    writeFile(ini, "[A]\nk=v");
+    QVERIFY(IniFile::writeString(ini, "A", "n", "w"));
+    QCOMPARE(readFile(ini), QByteArray("[A]\nk=v\nn=w"));
+
+    // Below a regular file nothing can be written: the write fails and nothing appears.
+    writeFile(dir.filePath("file"), "x");
+    QVERIFY(!IniFile::writeString(dir.filePath("file/sub.ini"), "A", "k", "v"));
+}
+
+void TestApp::scanfHex_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<qint64>("value");
+    QTest::addRow("plain") << "ff" << true << qint64(255);
+    QTest::addRow("blanks and sign") << "  -1" << true << qint64(-1);
+    QTest::addRow("0x") << "0X1f" << true << qint64(31);
+    QTest::addRow("stops at other") << "3 x" << true << qint64(3);
+    QTest::addRow("0x without digits reads 0") << "0xg" << true << qint64(0);
+    QTest::addRow("nothing") << "" << false << qint64(0);
+    QTest::addRow("letters") << "zz" << false << qint64(0);
+}
+
+void TestApp::scanfHex()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(qint64, value);
+    qint64 parsed = 0;
+    QCOMPARE(ParseHexLikeScanf(text, parsed), ok);
+    if (ok)
+        QCOMPARE(parsed, value);
+}
+
+void TestApp::tempNames()
+{
+    QString folder;
+    QVERIFY(GetTempFolder(folder));
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(QFileInfo(folder).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+    // Private to this user: nobody else may plant files in it.
+    QCOMPARE(QFileInfo(folder).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+             QFile::Permissions());
+
+    QString a, b;
+    QVERIFY(MakeTempFileName("VL_Copy_Resized_", a));
+    QVERIFY(MakeTempFileName("VL_Copy_WithText_", b));
+    QVERIFY(a != b);
+    QVERIFY(a.startsWith(folder + "/VL_Copy_Resized_"));
+    QVERIFY(a.endsWith(".bmp"));
+    const QString stamp = QFileInfo(a).completeBaseName().mid(QStringLiteral("VL_Copy_Resized_").size());
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_\\d{3}$").match(stamp).hasMatch(),
+             qPrintable(stamp));
+    QString again;
+    QVERIFY(GetTempFolder(again));
+    QCOMPARE(again, folder);
+}
+
+void TestApp::fileTests()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("empty"), "");
+    writeFile(dir.filePath("one"), "1");
+    QVERIFY(!IsNonEmptyFile(dir.filePath("empty")));
+    QVERIFY(IsNonEmptyFile(dir.filePath("one")));
+    QVERIFY(!IsNonEmptyFile(dir.path()));
+    QVERIFY(!IsNonEmptyFile(QString()));
+    QCOMPARE(RegularFileSize(dir.filePath("one")), qint64(1));
+    QCOMPARE(RegularFileSize(dir.path()), qint64(0));
+    QVERIFY(IsDirectory(dir.path()));
+    QVERIFY(IsDirectory(dir.path() + "/"));
+    QVERIFY(IsDirectory("/"));
+    QVERIFY(!IsDirectory(dir.filePath("one")));
+    QVERIFY(IsDriveRoot("/"));
+    QVERIFY(!IsDriveRoot("/tmp"));
+    QVERIFY(IsAbsolutePath("/a"));
+    QVERIFY(!IsAbsolutePath("-rf"));
+}
+
+void TestApp::toolArguments_data()
+{
+    QTest::addColumn<QString>("templ");
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::addRow("canvas") << R"(-size %1x%2 "canvas:#%3" "%4")"
+                            << QStringList{"640", "360", "102030", "/t/a b.bmp"}
+                            << QStringList{"-size", "640x360", "canvas:#102030", "/t/a b.bmp"};
+    QTest::addRow("values are never split or re-read")
+        << R"("%1" -font %2 -annotate %3%4 "%5")"
+        << QStringList{"/p/\"quoted\" %2 -x.bmp", "DejaVu Sans Bold", "+10", "-20", "say \"%1\""}
+        << QStringList{"/p/\"quoted\" %2 -x.bmp", "-font", "DejaVu Sans Bold", "-annotate", "+10-20", "say \"%1\""};
+    QTest::addRow("leading blank and literal percent") << R"( -r 6 -f "%1" 100%)"
+                                                       << QStringList{"-leading"}
+                                                       << QStringList{"-r", "6", "-f", "-leading", "100%"};
+    QTest::addRow("escaped quote in template") << R"(a\"b "c d")" << QStringList{}
+                                               << QStringList{"a\"b", "c d"};
+    QTest::addRow("empty value stays an argument") << R"(x "%1" y)" << QStringList{""}
+                                                   << QStringList{"x", "", "y"};
+}
+
+void TestApp::toolArguments()
+{
+    QFETCH(QString, templ);
+    QFETCH(QStringList, values);
+    QFETCH(QStringList, expected);
+    QCOMPARE(ToolArguments(templ, values), expected);
+    QCOMPARE(HexColour(0xff0000), QStringLiteral("#ff0000"));
+    QCOMPARE(HexColour(0x1ff), QStringLiteral("#0001ff"));
+    QCOMPARE(SignedNumber(10) + SignedNumber(-5), QStringLiteral("+10-5"));
+    QCOMPARE(SignedNumber(0), QStringLiteral("+0"));
+}
+
+void TestApp::messageBoxTypes_data()
+{
+    QTest::addColumn<unsigned>("type");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<bool>("yesNo");
+    QTest::addColumn<bool>("noIsDefault");
+
+    QTest::addRow("plain") << 0u << int(QMessageBox::NoIcon) << false << false;
+    QTest::addRow("stop") << 16u << int(QMessageBox::Critical) << false << false;
+    QTest::addRow("exclamation") << 48u << int(QMessageBox::Warning) << false << false;
+    QTest::addRow("yes/no, no default") << 260u << int(QMessageBox::NoIcon) << true << true;
+    QTest::addRow("replace question as flags") << unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+                                               << int(QMessageBox::Question) << true << true;
+    // 308 (0x134) is only ever the replace question: it gets the question icon its flags name.
+    QTest::addRow("replace question as 308") << 308u << int(QMessageBox::Question) << true << true;
+}
+
+void TestApp::messageBoxTypes()
+{
+    QFETCH(unsigned, type);
+    QFETCH(int, icon);
+    QFETCH(bool, yesNo);
+    QFETCH(bool, noIsDefault);
+
+    QString seenTitle, seenText;
+    int seenIcon = -1;
+    QStringList buttons;
+    QString defaultButton;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        seenTitle = box->windowTitle();
+        seenText = box->text();
+        seenIcon = box->icon();
+        for (QAbstractButton *b : box->buttons())
+            buttons << (box->standardButton(b) == QMessageBox::Yes ? "yes"
+                        : box->standardButton(b) == QMessageBox::No ? "no" : "ok");
+        defaultButton = static_cast<QAbstractButton *>(box->defaultButton()) == box->button(QMessageBox::No) ? "no" : "other";
+        // Return presses the default button.
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    const int result = ShowMessage(nullptr, "Create Pictune...", type, "a\nb");
+    QCOMPARE(seenTitle, QStringLiteral("Create Pictune..."));
+    QCOMPARE(seenText, QStringLiteral("a\nb"));
+    QCOMPARE(seenIcon, icon);
+    buttons.sort();
+    const QStringList expectedButtons = yesNo ? QStringList{"no", "yes"} : QStringList{"ok"};
+    QCOMPARE(buttons, expectedButtons);
+    QCOMPARE(defaultButton == "no", noIsDefault);
+    QCOMPARE(result, yesNo ? (noIsDefault ? int(IDNO) : int(IDYES)) : int(IDOK));
+}
+
+QTEST_MAIN(TestApp)
+#include "tst_app.moc"

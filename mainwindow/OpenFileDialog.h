@@ -1,0 +1,29 @@
+#pragma once
+
+#include "mainwindow/OpenableExtensions.h"
+
+#include <QFileDialog>
+
+class FileMessageReceiver;
+class QCheckBox;
+
+// The open-file dialog of the step markers: previews each selected file in the main window and
+// carries the auto-play check box (1700), whose state holds only while the dialog is open.
+class OpenFileDialog : public QFileDialog
+{
+    Q_OBJECT
+
+public:
+    OpenFileDialog(QWidget *owner, FileMessageReceiver *receiver, FileKind kind,
+                   const QString &initialFolder);
+
+    static QString TitleFor(FileKind kind);
+    QCheckBox *autoPlayBox() const { return m_autoPlay; }
+
+private:
+    void selectionChanged(const QString &path);
+    void autoPlayClicked(bool checked);
+
+    FileMessageReceiver *m_receiver;
+    QCheckBox *m_autoPlay = nullptr;
+};

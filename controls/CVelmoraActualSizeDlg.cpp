@@ -46,7 +46,11 @@ bool CVelmoraActualSizeDlg::initialise()
         ShowMessage(this, MessageCaption, MB_OK, QStringLiteral("Unable to load the Picture for Viewing."));
         return false;
     }
-    setFixedSize(m_picture.size());
+    // One picture pixel per screen pixel, also on a scaled screen.
+    const qreal ratio = devicePixelRatioF();
+    m_picture.setDevicePixelRatio(ratio);
+    const QSize clientSize = (QSizeF(m_picture.size()) / ratio).toSize();
+    setFixedSize(clientSize);
 
     // The frame is not known before the window is shown: the owner's frame is the best guess.
     QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
@@ -67,7 +71,7 @@ bool CVelmoraActualSizeDlg::initialise()
     const QRect workArea = screen ? screen->availableGeometry() : QRect();
     if (ownerFrame.isNull())
         ownerFrame = workArea;
-    const QSize frameSize = m_picture.size().grownBy(frameMargins);
+    const QSize frameSize = clientSize.grownBy(frameMargins);
     move(PlaceCentredInWorkArea(ownerFrame, frameSize, workArea));
     return true;
 }

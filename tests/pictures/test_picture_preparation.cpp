@@ -118,6 +118,7 @@ private slots:
     void letterbox();
     void oddFileNames_data();
     void oddFileNames();
+    void multiFrameSourcesUseTheFirstFrame();
     void blankCanvases();
     void noPictureUsesCanvasOfCurrentSize();
     void captionRendersCharacters_data();
@@ -445,6 +446,26 @@ void TestPicturePreparation::oddFileNames()
     const QImage image(preparation.CurrentPicturePath());
     QCOMPARE(image.size(), QSize(640, 360));
     QCOMPARE(image.pixel(320, 180), qRgb(0, 0, 255));
+}
+
+void TestPicturePreparation::multiFrameSourcesUseTheFirstFrame()
+{
+    // Without a frame index the tool writes one file per frame and none under the asked name.
+    QString folder;
+    QVERIFY(GetTempFolder(folder));
+    for (const QString name : {"animated.gif", "pages.tif"}) {
+        int exitCode = -1;
+        const QString out = runCommand(convertPath(), {"-size", "80x60", "xc:#00ff00", "xc:#ff0000", path(name)},
+                                       &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(out));
+        PicturePreparation preparation;
+        QVERIFY2(preparation.SetSourcePicture(nullptr, nullptr, path(name), nullptr), qPrintable(name));
+        const QImage image(preparation.CurrentPicturePath());
+        QCOMPARE(image.size(), QSize(640, 360));
+        QCOMPARE(image.pixel(320, 180), qRgb(0, 255, 0));
+        QCOMPARE(QDir(folder).entryList({"*-0.bmp", "*-1.bmp"}, QDir::Files), QStringList());
+    }
+    QVERIFY(m_messages->messages.isEmpty());
 }
 
 void TestPicturePreparation::blankCanvases()

@@ -28,6 +28,7 @@ bool CBitmapButtonExs::AttachAndLoad(int controlId, QWidget *dialog)
 bool CBitmapButtonExs::LoadBitmaps(const QString &baseName)
 {
     m_up = m_down = m_focus = m_disabled = QPixmap();
+    m_baseName = baseName;
     const qreal ratio = devicePixelRatioF();
     m_up = SkinArtwork::ButtonFace(baseName + QLatin1Char('U'), ratio);
     if (m_up.isNull()) {
@@ -119,6 +120,9 @@ QString CBitmapButtonExs::AccessibleNameFor(const QString &baseName)
 
 void CBitmapButtonExs::paintEvent(QPaintEvent *)
 {
+    // Moved to a screen of another pixel density: draw the faces again from their vectors.
+    if (!m_up.isNull() && !qFuzzyCompare(m_up.devicePixelRatio(), devicePixelRatioF()))
+        LoadBitmaps(m_baseName);
     const QPixmap pixmap = face(currentFace());
     if (pixmap.isNull())
         return;

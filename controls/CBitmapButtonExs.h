@@ -43,6 +43,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    QString m_baseName;
     QPixmap m_up;
     QPixmap m_down;
     QPixmap m_focus;

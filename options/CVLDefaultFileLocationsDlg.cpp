@@ -38,7 +38,7 @@ CVLDefaultFileLocationsDlg::CVLDefaultFileLocationsDlg(QWidget *owner)
     }
     m_autoPlay = DialogControlAs<QCheckBox>(this, IDC_AUTO_PLAY);
     m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
-    m_toolTips->CreateTips(this, 202);
+    m_toolTips->CreateTips(202, this);
 
     connect(DialogControlAs<QPushButton>(this, 1), &QPushButton::clicked, this, &CVLDefaultFileLocationsDlg::accept);
     connect(DialogControlAs<QPushButton>(this, 2), &QPushButton::clicked, this, &CVLDefaultFileLocationsDlg::reject);

@@ -1,0 +1,256 @@
+#include "pipeline/PicturePreparation.h"
+
+#include "app/AppSettings.h"
+#include "app/MessageBox.h"
+#include "app/Paths.h"
+#include "controls/CPictureBox.h"
+#include "pipeline/PictureFile.h"
+#include "pipeline/PlacementTable.h"
+#include "pipeline/ToolArguments.h"
+#include "pipeline/ToolRunner.h"
+#include "textoverlay/TextSettings.h"
+
+#include <QFile>
+
+namespace {
+
+int &imageToolTimeoutMs()
+{
+    // A 128-megapixel picture takes the tool well under a minute; past this it hangs.
+    static int ms = 120000;
+    return ms;
+}
+
+void removeFile(const QString &path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+// One run of the image tool into output. The old output goes first, so a failed run can never
+// leave an earlier picture that passes for its result; a failed run's partial output goes too.
+bool runImageTool(const QStringList &arguments, const QString &output)
+{
+    if (output.isEmpty())
+        return false;
+    removeFile(output);
+    ToolRun run(AppSettings::instance().imageToolPath, arguments);
+    run.setUserInput(ToolRun::UserInput::Deferred);
+    run.setTimeout(imageToolTimeoutMs());
+    const ToolResult result = run.exec();
+    if (ImageToolRunFailed(result, IsNonEmptyFile(output))) {
+        removeFile(output);
+        return false;
+    }
+    return true;
+}
+
+void showTempImageFailure(QWidget *owner, const QString &path)
+{
+    ShowMessage(owner, MessageCaption, MB_OK,
+                QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
+                               "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
+                    .arg(path));
+}
+
+QString tempName(const QString &prefix)
+{
+    QString path;
+    MakeTempFileName(prefix, path);
+    return path;
+}
+
+} // namespace
+
+PicturePreparation::PicturePreparation()
+    : m_resizedPath(tempName(QStringLiteral("VL_Copy_Resized_")))
+    , m_withTextPath(tempName(QStringLiteral("VL_Copy_WithText_")))
+{
+}
+
+PicturePreparation::~PicturePreparation()
+{
+    removeFile(m_resizedPath);
+    removeFile(m_withTextPath);
+}
+
+bool PicturePreparation::SetSourcePicture(QWidget *owner, CPictureBox *pictureBox, const QString &path,
+                                          const TextSettings *textSettings)
+{
+    m_sourcePath = path;
+    m_state = Plain;
+    if (pictureBox) {
+        pictureBox->LoadFromFile(QString());
+        pictureBox->update();
+    }
+    // Neither copy belongs to this request yet.
+    removeFile(m_withTextPath);
+    removeFile(m_resizedPath);
+
+    if (!m_sourcePath.isEmpty() && !ResizePicture(owner, m_sourcePath, m_resizedPath))
+        return false;
+    if (textSettings && textSettings->isTextDrawn()) {
+        if (!RenderText(owner, *textSettings))
+            return false;
+        m_state = WithText;
+    }
+    if (pictureBox)
+        pictureBox->LoadFromFile(CurrentPicturePath());
+    return true;
+}
+
+QString PicturePreparation::CurrentPicturePath() const
+{
+    switch (m_state) {
+    case Plain:
+        return m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
+                                      : m_resizedPath;
+    case WithText:
+        return m_withTextPath;
+    default:
+        return {};
+    }
+}
+
+bool PicturePreparation::RenderText(QWidget *owner, const TextSettings &textSettings)
+{
+    const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
+                                                 : m_resizedPath;
+    const Placement *placement = PlacementTable::find(textSettings.placement);
+    bool ok = false;
+    if (placement && IsNonEmptyFile(input)) {
+        ok = runImageTool(CaptionArguments(ImageToolInput(PictureFormat::Bmp, input), textSettings,
+                                           *placement, ImageToolOutput(m_withTextPath)),
+                          m_withTextPath);
+    } else {
+        removeFile(m_withTextPath);
+    }
+    if (!ok)
+        showTempImageFailure(owner, m_withTextPath);
+    return ok;
+}
+
+bool PicturePreparation::ResizePicture(QWidget *owner, const QString &source, const QString &destination)
+{
+    const TargetSize &size = TargetSizeTable::instance().current();
+    removeFile(destination);
+    // Checked before the tool sees it: only a regular file whose content is one of the program's
+    // formats, of a size the tool accepts, and named by an absolute path.
+    PictureFileInfo info;
+    bool ok = false;
+    if (IsAbsolutePath(source) && ReadPictureInfo(source, info)) {
+        ok = runImageTool(LetterboxArguments(ImageToolInput(info.format, source), size.width, size.height,
+                                             AppSettings::instance().backgroundColor,
+                                             ImageToolOutput(destination)),
+                          destination);
+    }
+    if (!ok)
+        showTempImageFailure(owner, destination);
+    return ok;
+}
+
+bool CreateBlankCanvases(QWidget *owner)
+{
+    TargetSizeTable &table = TargetSizeTable::instance();
+    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
+        TargetSize &row = table.row(i);
+        row.blankCanvasPath = tempName(QStringLiteral("VL_Blank_%1_").arg(i));
+        if (!runImageTool(BlankCanvasArguments(row.width, row.height,
+                                               AppSettings::instance().backgroundColor,
+                                               ImageToolOutput(row.blankCanvasPath)),
+                          row.blankCanvasPath)) {
+            ShowMessage(owner, MessageCaption, MB_OK,
+                        QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
+                                       "Possibly an invalid Temp directory?")
+                            .arg(row.blankCanvasPath));
+            return false;
+        }
+    }
+    return true;
+}
+
+void DeleteBlankCanvases()
+{
+    TargetSizeTable &table = TargetSizeTable::instance();
+    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
+        removeFile(table.row(i).blankCanvasPath);
+        table.row(i).blankCanvasPath.clear();
+    }
+}
+
+void SetImageToolTimeout(int milliseconds)
+{
+    imageToolTimeoutMs() = milliseconds;
+}
+
+int ImageToolTimeout()
+{
+    return imageToolTimeoutMs();
+}
+
+QString ImageToolOutput(const QString &absolutePath)
+{
+    return QStringLiteral("bmp:") + ImageToolFileName(absolutePath);
+}
+
+QString EscapeCaptionText(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
+    escaped.replace(QLatin1Char('\r'), QStringLiteral("\\n"));
+    escaped.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    if (escaped.startsWith(QLatin1Char('@')))
+        escaped.prepend(QLatin1Char('\\'));
+    return escaped;
+}
+
+quint32 PlatformColourToRgb(quint32 bgr)
+{
+    return ((bgr & 0xFFu) << 16) | (bgr & 0xFF00u) | ((bgr >> 16) & 0xFFu);
+}
+
+QStringList LetterboxArguments(const QString &input, int width, int height, quint32 background,
+                               const QString &output)
+{
+    return ToolArguments(
+        R"("%1" -scale %2x%3 -thumbnail %2x%3 -background %4 -gravity center -extent %2x%3 -alpha off "%5")",
+        {input, QString::number(width), QString::number(height), HexColour(background), output});
+}
+
+QStringList CaptionArguments(const QString &input, const TextSettings &settings,
+                             const Placement &placement, const QString &output)
+{
+    const QString text = EscapeCaptionText(settings.text);
+    const int sx = placement.xSign;
+    const int sy = placement.ySign;
+    QStringList arguments = ToolArguments(R"("%1" -font %2 -pointsize %3 -gravity %4)",
+                                          {input, settings.fontName,
+                                           QString::number(settings.pointSize), placement.gravity});
+    // The shadow first, so the text is drawn over it.
+    if (settings.isShadowDrawn()) {
+        arguments += ToolArguments(
+            R"(-fill %1 -annotate %2%3 "%4")",
+            {HexColour(PlatformColourToRgb(settings.shadowColor)),
+             SignedNumber(sx * (settings.xPosition + settings.shadowXOffset)),
+             SignedNumber(sy * (settings.yPosition + settings.shadowYOffset)), text});
+    }
+    arguments += ToolArguments(R"(-fill %1 -annotate %2%3 "%4" -alpha off "%5")",
+                               {HexColour(PlatformColourToRgb(settings.textColor)),
+                                SignedNumber(sx * settings.xPosition),
+                                SignedNumber(sy * settings.yPosition), text, output});
+    return arguments;
+}
+
+QStringList BlankCanvasArguments(int width, int height, quint32 background, const QString &output)
+{
+    return ToolArguments(R"(-size %1x%2 "canvas:%3" -alpha off "%4")",
+                         {QString::number(width), QString::number(height), HexColour(background), output});
+}
+
+bool ImageToolRunFailed(const ToolResult &result, bool outputWritten)
+{
+    return result.status != ToolResult::Status::Finished || result.exitCode != 0 || !outputWritten
+        || result.output.contains(QLatin1String("@ error/"));
+}

@@ -1,0 +1,496 @@
+#include "app/AppSettings.h"
+#include "app/MessageBox.h"
+#include "controls/CPictureBox.h"
+#include "controls/CVelmoraActualSizeDlg.h"
+#include "pipeline/PictureFile.h"
+#include "common/TestSupport.h"
+
+#include <QColorSpace>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace TestSupport;
+
+namespace {
+
+quint32 crc32(const QByteArray &data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (char c : data) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const char *type, const QByteArray &payload)
+{
+    QByteArray body = QByteArray(type, 4) + payload;
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(payload.size()), chunk.data());
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(crc32(body), crc.data());
+    return chunk + crc;
+}
+
+// A PNG that announces a size and holds no pixel data: what matters is what the header claims.
+QByteArray pngHeaderOnly(quint32 width, quint32 height, quint8 bitDepth, quint8 colourType)
+{
+    QByteArray ihdr(13, '\0');
+    qToBigEndian<quint32>(width, ihdr.data());
+    qToBigEndian<quint32>(height, ihdr.data() + 4);
+    ihdr[8] = char(bitDepth);
+    ihdr[9] = char(colourType);
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr)
+        + pngChunk("IDAT", QByteArray("\x78\x9C\x01\x02", 4)) + pngChunk("IEND", {});
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QImage solid(int w, int h, QRgb colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool near(QRgb a, QRgb b, int tolerance = 0)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
+        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QImage render(QWidget &widget)
+{
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestPictureDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void sniffFormat_data();
+    void sniffFormat();
+    void openablePictures_data();
+    void openablePictures();
+    void allocationLimitRefusesHugeDecode();
+    void colourProfileConvertedToSrgb();
+
+    void layout_data();
+    void layout();
+    void paintsBarsAndPicture_data();
+    void paintsBarsAndPicture();
+    void loadStates();
+    void placeholder();
+
+    void viewerPlacement_data();
+    void viewerPlacement();
+    void viewerSizedToPicture();
+    void viewerLoadFailure();
+    void viewerEnds_data();
+    void viewerEnds();
+    void viewerDrag();
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+};
+
+void TestPictureDisplay::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(solid(1024, 768, qRgb(0, 200, 0)).save(path("green.png")));
+    QVERIFY(solid(40, 30, qRgb(0, 0, 255)).save(path("blue.jpg")));
+    QVERIFY(solid(40, 30, qRgb(0, 0, 255)).save(path("blue.bmp")));
+    QVERIFY(solid(40, 30, qRgb(0, 0, 255)).save(path("blue.tif")));
+    int exitCode = -1;
+    runCommand(convertPath(), {"-size", "40x30", "xc:blue", path("blue.gif")}, &exitCode);
+    QCOMPARE(exitCode, 0);
+
+    QFile png(path("green.png"));
+    QVERIFY(png.open(QIODevice::ReadOnly));
+    writeFile(path("truncated.png"), png.read(png.size() / 2));
+    writeFile(path("text.png"), "just some words, not a picture\n");
+    writeFile(path("drawing.jpg"),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
+              "<rect width=\"10\" height=\"10\" fill=\"red\"/></svg>\n");
+    writeFile(path("corrupt.jpg"), QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(300, '\x5A'));
+    writeFile(path("wide.png"), pngHeaderOnly(16001, 1, 8, 2));
+    writeFile(path("vast.png"), pngHeaderOnly(12000, 12000, 8, 2));
+    writeFile(path("deep.png"), pngHeaderOnly(11000, 11000, 16, 6));
+    QVERIFY(::mkfifo(QFile::encodeName(path("pipe.png")).constData(), 0600) == 0);
+}
+
+void TestPictureDisplay::init()
+{
+    AppSettings::instance().reset();
+}
+
+void TestPictureDisplay::sniffFormat_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<PictureFormat>("format");
+    QTest::addRow("jpeg") << QByteArray("\xFF\xD8\xFF\xE1xxxxxxxxxxxxxxxx", 20) << PictureFormat::Jpeg;
+    QTest::addRow("png") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16) << PictureFormat::Png;
+    QTest::addRow("gif87") << QByteArray("GIF87a..........") << PictureFormat::Gif;
+    QTest::addRow("gif89") << QByteArray("GIF89a..........") << PictureFormat::Gif;
+    QTest::addRow("tiff le") << QByteArray("II*\0\x08\0\0\0........", 16) << PictureFormat::Tiff;
+    QTest::addRow("tiff be") << QByteArray("MM\0*\0\0\0\x08........", 16) << PictureFormat::Tiff;
+    QTest::addRow("bmp") << QByteArray("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18) << PictureFormat::Bmp;
+    QTest::addRow("BM text") << QByteArray("BM is a text file") << PictureFormat::None;
+    QTest::addRow("svg") << QByteArray("<svg xmlns=\"http") << PictureFormat::None;
+    QTest::addRow("png cut short") << QByteArray("\x89PNG", 4) << PictureFormat::None;
+    QTest::addRow("empty") << QByteArray() << PictureFormat::None;
+}
+
+void TestPictureDisplay::sniffFormat()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(PictureFormat, format);
+    QCOMPARE(SniffPictureFormat(head), format);
+}
+
+void TestPictureDisplay::openablePictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<PictureFormat>("format");
+    QTest::addColumn<QSize>("size");
+    // The size rows are refused for their size alone: the headers are sound.
+    QTest::addRow("png") << "green.png" << PictureFormat::Png << QSize(1024, 768);
+    QTest::addRow("jpeg") << "blue.jpg" << PictureFormat::Jpeg << QSize(40, 30);
+    QTest::addRow("bmp") << "blue.bmp" << PictureFormat::Bmp << QSize(40, 30);
+    QTest::addRow("gif") << "blue.gif" << PictureFormat::Gif << QSize(40, 30);
+    QTest::addRow("tiff") << "blue.tif" << PictureFormat::Tiff << QSize(40, 30);
+    QTest::addRow("missing") << "nothing.png" << PictureFormat::None << QSize();
+    QTest::addRow("fifo named .png") << "pipe.png" << PictureFormat::None << QSize();
+    QTest::addRow("folder") << "." << PictureFormat::None << QSize();
+    QTest::addRow("text named .png") << "text.png" << PictureFormat::None << QSize();
+    QTest::addRow("svg named .jpg") << "drawing.jpg" << PictureFormat::None << QSize();
+    QTest::addRow("corrupt jpeg") << "corrupt.jpg" << PictureFormat::None << QSize();
+    QTest::addRow("wider than the tool allows") << "wide.png" << PictureFormat::None << QSize();
+    QTest::addRow("more pixels than the tool allows") << "vast.png" << PictureFormat::None << QSize();
+}
+
+void TestPictureDisplay::openablePictures()
+{
+    QFETCH(QString, name);
+    QFETCH(PictureFormat, format);
+    QFETCH(QSize, size);
+    PictureFileInfo info;
+    QString why;
+    // Returns at once even for a FIFO: nothing here may block.
+    const bool ok = ReadPictureInfo(path(name), info, &why);
+    QCOMPARE(ok, format != PictureFormat::None);
+    if (ok) {
+        QCOMPARE(info.format, format);
+        QCOMPARE(info.size, size);
+        const QImage image = LoadPictureFile(path(name));
+        QCOMPARE(image.size(), size);
+    } else {
+        QVERIFY(!why.isEmpty());
+        QCOMPARE(why.startsWith(QLatin1String("too large")), name == "wide.png" || name == "vast.png");
+        QVERIFY(LoadPictureFile(path(name)).isNull());
+    }
+}
+
+void TestPictureDisplay::allocationLimitRefusesHugeDecode()
+{
+    // Within the tool's pixel limits, but 16-bit RGBA needs about 970 MB decoded.
+    PictureFileInfo info;
+    QVERIFY(ReadPictureInfo(path("deep.png"), info));
+    QCOMPARE(info.size, QSize(11000, 11000));
+    qputenv("QT_IMAGEIO_MAXALLOC", "4096");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("exceeds the current allocation limit"));
+    QVERIFY(LoadPictureFile(path("deep.png")).isNull());
+    qunsetenv("QT_IMAGEIO_MAXALLOC");
+
+    CPictureBox box;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("exceeds the current allocation limit"));
+    QVERIFY(!box.LoadFromFile(path("deep.png")));
+    QVERIFY(!box.hasPicture());
+}
+
+void TestPictureDisplay::colourProfileConvertedToSrgb()
+{
+    QImage wide = solid(8, 8, qRgb(200, 60, 60));
+    wide.setColorSpace(QColorSpace::AdobeRgb);
+    QVERIFY(wide.save(path("adobe.png")));
+    QImage plain = solid(8, 8, qRgb(200, 60, 60));
+    QVERIFY(plain.save(path("plain.png")));
+
+    const QImage converted = LoadPictureFile(path("adobe.png"));
+    QCOMPARE(converted.colorSpace(), QColorSpace(QColorSpace::SRgb));
+    QVERIFY(!near(converted.pixel(4, 4), qRgb(200, 60, 60), 4));
+    const QImage untouched = LoadPictureFile(path("plain.png"));
+    QVERIFY(near(untouched.pixel(4, 4), qRgb(200, 60, 60)));
+}
+
+void TestPictureDisplay::layout_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QRect>("bar0");
+    QTest::addColumn<QRect>("bar1");
+    QTest::addColumn<QRect>("target");
+    QTest::addColumn<bool>("fill");
+
+    const int fit = CPictureBox::FitLetterbox;
+    QTest::addRow("wide picture: bars top and bottom") << fit << QSize(400, 300) << QSize(1600, 900)
+        << QRect(0, 0, 400, 38) << QRect(0, 262, 400, 38) << QRect(0, 38, 400, 225) << false;
+    QTest::addRow("tall picture: bars left and right") << fit << QSize(400, 300) << QSize(300, 600)
+        << QRect(0, 0, 125, 300) << QRect(275, 0, 125, 300) << QRect(125, 0, 150, 300) << false;
+    QTest::addRow("odd width: the right bar takes the odd pixel") << fit << QSize(401, 300) << QSize(300, 600)
+        << QRect(0, 0, 125, 300) << QRect(275, 0, 126, 300) << QRect(125, 0, 150, 300) << false;
+    QTest::addRow("equal aspect: empty bars") << fit << QSize(400, 300) << QSize(800, 600)
+        << QRect(0, 0, 400, 0) << QRect(0, 300, 400, 0) << QRect(0, 0, 400, 300) << false;
+    QTest::addRow("actual size top left") << int(CPictureBox::ActualTopLeft) << QSize(400, 300) << QSize(50, 40)
+        << QRect() << QRect() << QRect(0, 0, 50, 40) << true;
+    QTest::addRow("actual size centred") << int(CPictureBox::ActualCentred) << QSize(400, 300) << QSize(51, 41)
+        << QRect() << QRect() << QRect(175, 130, 51, 41) << true;
+    QTest::addRow("actual size centred, larger than the box") << int(CPictureBox::ActualCentred)
+        << QSize(400, 300) << QSize(1000, 500) << QRect() << QRect() << QRect(-300, -100, 1000, 500) << true;
+    QTest::addRow("stretch") << int(CPictureBox::Stretch) << QSize(400, 300) << QSize(10, 90)
+        << QRect() << QRect() << QRect(0, 0, 400, 300) << false;
+}
+
+void TestPictureDisplay::layout()
+{
+    QFETCH(int, mode);
+    QFETCH(QSize, client);
+    QFETCH(QSize, picture);
+    QFETCH(QRect, bar0);
+    QFETCH(QRect, bar1);
+    QFETCH(QRect, target);
+    QFETCH(bool, fill);
+    const PictureBoxLayout layout = ComputePictureBoxLayout(mode, client, picture);
+    QCOMPARE(layout.bars[0], bar0);
+    QCOMPARE(layout.bars[1], bar1);
+    QCOMPARE(layout.picture, target);
+    QCOMPARE(layout.fillClient, fill);
+}
+
+void TestPictureDisplay::paintsBarsAndPicture_data()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QList<QPoint>>("barPoints");
+    QTest::addColumn<QList<QPoint>>("picturePoints");
+    QTest::addRow("1600x900 in 400x300") << QSize(400, 300) << QSize(1600, 900)
+        << QList<QPoint>{{0, 0}, {399, 37}, {200, 263}, {399, 299}}
+        << QList<QPoint>{{0, 38}, {200, 150}, {399, 261}};
+    QTest::addRow("300x600 in 400x300") << QSize(400, 300) << QSize(300, 600)
+        << QList<QPoint>{{0, 0}, {124, 299}, {275, 0}, {399, 299}}
+        << QList<QPoint>{{125, 0}, {200, 150}, {274, 299}};
+    QTest::addRow("300x600 in 401x300") << QSize(401, 300) << QSize(300, 600)
+        << QList<QPoint>{{124, 150}, {275, 150}, {400, 150}}
+        << QList<QPoint>{{125, 150}, {274, 150}};
+}
+
+void TestPictureDisplay::paintsBarsAndPicture()
+{
+    QFETCH(QSize, client);
+    QFETCH(QSize, picture);
+    QFETCH(QList<QPoint>, barPoints);
+    QFETCH(QList<QPoint>, picturePoints);
+    const QRgb pictureColour = qRgb(0xEE, 0xCC, 0x22);
+    QVERIFY(solid(picture.width(), picture.height(), pictureColour).save(path("paint.png")));
+    AppSettings::instance().backgroundColor = 0x102030;
+
+    CPictureBoxExs box;
+    box.setDrawMode(CPictureBox::FitLetterbox);
+    box.resize(client);
+    QVERIFY(box.LoadFromFile(path("paint.png")));
+    const QImage shot = render(box);
+    QCOMPARE(shot.size(), client);
+    for (const QPoint &p : barPoints)
+        QVERIFY2(shot.pixel(p) == qRgb(0x10, 0x20, 0x30), qPrintable(QStringLiteral("bar at %1,%2: %3")
+                     .arg(p.x()).arg(p.y()).arg(shot.pixel(p), 8, 16)));
+    for (const QPoint &p : picturePoints)
+        QVERIFY2(shot.pixel(p) == pictureColour, qPrintable(QStringLiteral("picture at %1,%2: %3")
+                     .arg(p.x()).arg(p.y()).arg(shot.pixel(p), 8, 16)));
+}
+
+void TestPictureDisplay::loadStates()
+{
+    AppSettings::instance().backgroundColor = 0x102030;
+    CPictureBox box;
+    box.resize(120, 80);
+    box.setDrawMode(CPictureBox::FitLetterbox);
+
+    QVERIFY(box.LoadPlaceholder());
+    QVERIFY(box.isPlaceholder());
+    // The empty path drops the picture but keeps the placeholder flag.
+    QVERIFY(!box.LoadFromFile(QString()));
+    QVERIFY(!box.hasPicture());
+    QVERIFY(box.isPlaceholder());
+    QCOMPARE(render(box).pixel(60, 40), qRgb(0x10, 0x20, 0x30));
+
+    QVERIFY(box.LoadFromFile(path("blue.bmp")));
+    QVERIFY(!box.isPlaceholder());
+    QCOMPARE(box.pictureSize(), QSize(40, 30));
+
+    // A file that cannot be loaded leaves only the background colour.
+    QVERIFY(!box.LoadFromFile(path("truncated.png")));
+    QVERIFY(!box.hasPicture());
+    const QImage shot = render(box);
+    QCOMPARE(shot.pixel(0, 0), qRgb(0x10, 0x20, 0x30));
+    QCOMPARE(shot.pixel(60, 40), qRgb(0x10, 0x20, 0x30));
+}
+
+void TestPictureDisplay::placeholder()
+{
+    const QImage art = CPictureBox::placeholderImage();
+    QCOMPARE(art.size(), QSize(860, 482));
+    QCOMPARE(art.pixel(2, 2), qRgb(0, 0, 255));
+    QCOMPARE(art.pixel(857, 479), qRgb(0, 0, 255));
+    // Red lettering on two lines: red rows in the upper and the lower half, a blue gap between.
+    auto redInRows = [&art](int from, int to) {
+        int count = 0;
+        for (int y = from; y < to; ++y)
+            for (int x = 0; x < art.width(); ++x)
+                count += art.pixel(x, y) == qRgb(255, 0, 0);
+        return count;
+    };
+    QVERIFY(redInRows(100, 220) > 2000);
+    QVERIFY(redInRows(260, 360) > 2000);
+    QCOMPARE(redInRows(0, 60), 0);
+    QCOMPARE(redInRows(440, 482), 0);
+
+    CPictureBoxExs box;
+    box.setDrawMode(CPictureBox::FitLetterbox);
+    box.resize(430, 241);
+    QVERIFY(box.LoadPlaceholder());
+    QCOMPARE(box.pictureSize(), QSize(860, 482));
+    const QImage shot = render(box);
+    QCOMPARE(shot.pixel(3, 3), qRgb(0, 0, 255));
+}
+
+void TestPictureDisplay::viewerPlacement_data()
+{
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::addRow("centred over the owner") << QRect(100, 100, 800, 600) << QSize(400, 300) << QPoint(300, 250);
+    QTest::addRow("would stick out right and bottom") << QRect(1000, 600, 600, 400) << QSize(800, 600)
+                                                     << QPoint(800, 400);
+    QTest::addRow("would stick out left and top") << QRect(-300, -200, 400, 300) << QSize(500, 400)
+                                                 << QPoint(0, 0);
+    QTest::addRow("larger than the work area: left and top win") << QRect(100, 100, 800, 600)
+                                                                 << QSize(2000, 1200) << QPoint(0, 0);
+}
+
+void TestPictureDisplay::viewerPlacement()
+{
+    QFETCH(QRect, owner);
+    QFETCH(QSize, frame);
+    QFETCH(QPoint, topLeft);
+    QCOMPARE(PlaceCentredInWorkArea(owner, frame, QRect(0, 0, 1600, 1000)), topLeft);
+}
+
+void TestPictureDisplay::viewerSizedToPicture()
+{
+    QWidget owner;
+    owner.setGeometry(200, 150, 600, 500);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+
+    CVelmoraActualSizeDlg big(path("green.png"), &owner);
+    QVERIFY(big.initialise());
+    QCOMPARE(big.windowTitle(), QStringLiteral("Velmora View Actual Size - Press Esc to Close"));
+    QCOMPARE(big.size(), QSize(1024, 768));
+    QCOMPARE(render(big).pixel(1023, 767), qRgb(0, 200, 0));
+
+    CVelmoraActualSizeDlg small(path("blue.jpg"), &owner);
+    QVERIFY(small.initialise());
+    QCOMPARE(small.size(), QSize(40, 30));
+    small.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&small));
+    const QPoint offCentre = small.geometry().center() - owner.geometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+}
+
+void TestPictureDisplay::viewerLoadFailure()
+{
+    MessageRecorder recorder;
+    CVelmoraActualSizeDlg viewer(path("text.png"));
+    QCOMPARE(viewer.exec(), 0);
+    QCOMPARE(recorder.messages.size(), 1);
+    QCOMPARE(recorder.messages.at(0).text, QStringLiteral("Unable to load the Picture for Viewing."));
+    QCOMPARE(recorder.messages.at(0).caption, QStringLiteral("Velmora"));
+    QCOMPARE(recorder.messages.at(0).boxType, 0u);
+    QCOMPARE(recorder.messages.at(0).owner, &viewer);
+    QVERIFY(!viewer.isVisible());
+}
+
+void TestPictureDisplay::viewerEnds_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::addRow("Esc") << int(Qt::Key_Escape) << int(QDialog::Rejected);
+    QTest::addRow("Return") << int(Qt::Key_Return) << int(QDialog::Accepted);
+    QTest::addRow("Enter") << int(Qt::Key_Enter) << int(QDialog::Accepted);
+    QTest::addRow("close box") << 0 << int(QDialog::Rejected);
+}
+
+void TestPictureDisplay::viewerEnds()
+{
+    QFETCH(int, key);
+    QFETCH(int, result);
+    CVelmoraActualSizeDlg viewer(path("blue.jpg"));
+    QTimer::singleShot(0, &viewer, [&viewer, key] {
+        QVERIFY(viewer.isVisible());
+        if (key)
+            QTest::keyClick(&viewer, Qt::Key(key));
+        else
+            viewer.close();
+    });
+    QCOMPARE(viewer.exec(), result);
+}
+
+void TestPictureDisplay::viewerDrag()
+{
+    CVelmoraActualSizeDlg viewer(path("green.png"));
+    QVERIFY(viewer.initialise());
+    viewer.move(100, 80);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const QPoint start = viewer.pos();
+    auto send = [&viewer](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, viewer.mapFromGlobal(QPointF(global)), QPointF(global),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&viewer, &event);
+    };
+    const QPoint grab = start + QPoint(40, 30);
+    send(QEvent::MouseButtonPress, grab, Qt::LeftButton);
+    QVERIFY(viewer.isDragging());
+    send(QEvent::MouseMove, grab + QPoint(250, -120), Qt::LeftButton);
+    QCOMPARE(viewer.pos(), start + QPoint(250, -120));
+    // Off the screen is allowed; the point under the cursor stays fixed.
+    send(QEvent::MouseMove, QPoint(-500, -400), Qt::LeftButton);
+    QCOMPARE(viewer.pos(), QPoint(-500, -400) - QPoint(40, 30));
+    send(QEvent::MouseButtonRelease, QPoint(-500, -400), Qt::NoButton);
+    QVERIFY(!viewer.isDragging());
+    send(QEvent::MouseMove, QPoint(10, 10), Qt::NoButton);
+    QCOMPARE(viewer.pos(), QPoint(-540, -430));
+}
+
+QTEST_MAIN(TestPictureDisplay)
+#include "test_picture_display.moc"

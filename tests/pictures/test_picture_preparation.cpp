@@ -1,0 +1,859 @@
+#include "app/AppSettings.h"
+#include "app/Paths.h"
+#include "common/TestSupport.h"
+#include "controls/CPictureBox.h"
+#include "pipeline/PicturePreparation.h"
+#include "pipeline/PlacementTable.h"
+#include "pipeline/ToolArguments.h"
+#include "pipeline/ToolRunner.h"
+#include "textoverlay/TextSettings.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <memory>
+
+using namespace TestSupport;
+
+namespace {
+
+constexpr quint32 Background = 0x102030;
+const QRgb BackgroundPixel = qRgb(0x10, 0x20, 0x30);
+const QString CaptionFont = QStringLiteral("DejaVu-Sans-Bold");
+
+QString tempImageMessage(const QString &path)
+{
+    return QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
+                          "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
+        .arg(path);
+}
+
+// Bits per pixel from a bitmap file's header.
+int bmpBitCount(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray head = file.read(30);
+    if (head.size() < 30 || !head.startsWith("BM"))
+        return -1;
+    return quint8(head[28]) | quint8(head[29]) << 8;
+}
+
+bool near(QRgb a, QRgb b, int tolerance)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
+        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QString pixelText(QRgb p)
+{
+    return QStringLiteral("#%1").arg(p & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+}
+
+// Columns and rows that hold anything but the background colour.
+QRect inkBounds(const QImage &image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != BackgroundPixel)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+// Number of separate bands of rows holding ink: one per line of text.
+int inkBands(const QImage &image)
+{
+    int bands = 0;
+    bool inBand = false;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < image.width() && !ink; ++x)
+            ink = image.pixel(x, y) != BackgroundPixel;
+        if (ink && !inBand)
+            ++bands;
+        inBand = ink;
+    }
+    return bands;
+}
+
+TextSettings caption(const QString &text)
+{
+    TextSettings s;
+    s.textOn = 1;
+    s.fontName = CaptionFont;
+    s.text = text;
+    s.shadowOn = 0;
+    return s;
+}
+
+} // namespace
+
+class TestPicturePreparation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    // Arguments and escaping
+    void escapeCaption_data();
+    void escapeCaption();
+    void colourConversion();
+    void placementTable();
+    void captionArguments_data();
+    void captionArguments();
+    void letterboxAndCanvasArguments();
+    void runFailureRule_data();
+    void runFailureRule();
+
+    // With the real image tool
+    void letterbox_data();
+    void letterbox();
+    void oddFileNames_data();
+    void oddFileNames();
+    void multiFrameSourcesUseTheFirstFrame();
+    void blankCanvases();
+    void noPictureUsesCanvasOfCurrentSize();
+    void captionRendersCharacters_data();
+    void captionRendersCharacters();
+    void captionLineBreak();
+    void placementAndShadowPixels();
+    void sourceFailures_data();
+    void sourceFailures();
+    void failedPreparationLeavesNoStalePicture();
+    void videoFromPreparedPicture_data();
+    void videoFromPreparedPicture();
+
+    // With a stand-in for faults the real tool cannot show
+    void toolOutcomes_data();
+    void toolOutcomes();
+    void fontNameWithBlankIsOneArgument();
+
+    void unusableTempFolder();
+    void temporaryFilesRemoved();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString makeFakeTool(const QString &name, const QString &body);
+    QImage renderCaption(const TextSettings &settings);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ConfigSandbox> m_config;
+    std::unique_ptr<MessageRecorder> m_messages;
+};
+
+void TestPicturePreparation::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_config = std::make_unique<ConfigSandbox>();
+    m_messages = std::make_unique<MessageRecorder>();
+    AppSettings::instance().backgroundColor = Background;
+
+    const QList<QStringList> fixtures = {
+        {"-size", "300x600", "xc:#00c800", path("portrait.jpg")},
+        {"-size", "800x300", "xc:#e0c020", path("landscape.png")},
+        {"-size", "200x200", "xc:#ff0000", path("square.gif")},
+        {"-size", "16x16", "xc:#ffffff", path("tiny.tif")},
+        {"-size", "64x48", "xc:#0000ff", "-type", "TrueColor", path("small.bmp")},
+        {"-size", "640x480", "gradient:red-blue", path("gradient.png")},
+    };
+    for (const QStringList &args : fixtures) {
+        int exitCode = -1;
+        const QString out = runCommand(convertPath(), args, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(out));
+    }
+    QVERIFY(CreateBlankCanvases(nullptr));
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestPicturePreparation::init()
+{
+    m_messages->messages.clear();
+    AppSettings::instance().imageToolPath = convertPath();
+    AppSettings::instance().targetSizeIndex = 2;
+    AppSettings::instance().backgroundColor = Background;
+    SetImageToolTimeout(120000);
+}
+
+void TestPicturePreparation::cleanupTestCase()
+{
+    DeleteBlankCanvases();
+}
+
+QString TestPicturePreparation::makeFakeTool(const QString &name, const QString &body)
+{
+    const QString script = path(name);
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    // The last argument is the output, as "bmp:<path>".
+    file.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do out=\"$a\"; done\nout=\"${out#bmp:}\"\n%1\n")
+                   .arg(body)
+                   .toUtf8());
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return script;
+}
+
+QImage TestPicturePreparation::renderCaption(const TextSettings &settings)
+{
+    PicturePreparation preparation;
+    preparation.setState(PicturePreparation::Plain);
+    if (!preparation.RenderText(nullptr, settings))
+        return {};
+    return QImage(preparation.withTextPath()).convertToFormat(QImage::Format_RGB32);
+}
+
+void TestPicturePreparation::escapeCaption_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("escaped");
+    QTest::addRow("plain") << "Hello" << "Hello";
+    QTest::addRow("backslash doubled") << R"(a\b)" << R"(a\\b)";
+    QTest::addRow("line feed") << "one\ntwo" << R"(one\ntwo)";
+    QTest::addRow("CR LF") << "one\r\ntwo" << R"(one\ntwo)";
+    QTest::addRow("typed backslash n stays text") << R"(a\nb)" << R"(a\\nb)";
+    QTest::addRow("percent") << "50% %w" << R"(50\% \%w)";
+    QTest::addRow("double quote unchanged") << R"(say "hi")" << R"(say "hi")";
+    QTest::addRow("leading @") << "@/etc/passwd" << R"(\@/etc/passwd)";
+    QTest::addRow("@ elsewhere") << "mail@home" << "mail@home";
+    QTest::addRow("all together") << "\"a\\b\"\n100%" << R"("a\\b"\n100\%)";
+}
+
+void TestPicturePreparation::escapeCaption()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, escaped);
+    QCOMPARE(EscapeCaptionText(text), escaped);
+}
+
+void TestPicturePreparation::colourConversion()
+{
+    QCOMPARE(HexColour(PlatformColourToRgb(255)), QStringLiteral("#ff0000"));
+    QCOMPARE(PlatformColourToRgb(0x123456), 0x563412u);
+    QCOMPARE(PlatformColourToRgb(0xFF808080), 0x808080u);
+}
+
+void TestPicturePreparation::placementTable()
+{
+    QCOMPARE(PlacementTable::find(0)->gravity, QStringLiteral("NorthWest"));
+    QCOMPARE(PlacementTable::find(4)->gravity, QStringLiteral("Center"));
+    const Placement *bottomRight = PlacementTable::find(8);
+    QCOMPARE(bottomRight->gravity, QStringLiteral("SouthEast"));
+    QCOMPARE(bottomRight->xSign, -1);
+    QCOMPARE(bottomRight->ySign, -1);
+    QCOMPARE(PlacementTable::find(2)->xSign, -1);
+    QCOMPARE(PlacementTable::find(2)->ySign, 1);
+    QCOMPARE(PlacementTable::find(6)->xSign, 1);
+    QCOMPARE(PlacementTable::find(6)->ySign, -1);
+    QVERIFY(!PlacementTable::find(9));
+    QVERIFY(!PlacementTable::find(-1));
+}
+
+void TestPicturePreparation::captionArguments_data()
+{
+    QTest::addColumn<TextSettings>("settings");
+    QTest::addColumn<QStringList>("arguments");
+
+    TextSettings s;
+    s.fontName = "DejaVu-Sans-Bold";
+    s.pointSize = 36;
+    s.textColor = 0x0000FF;
+    s.shadowColor = 0x336699;
+    s.text = "Hi";
+    s.placement = 8;
+    s.xPosition = 10;
+    s.yPosition = 20;
+    s.shadowXOffset = 2;
+    s.shadowYOffset = 2;
+    QTest::addRow("placement 8, shadow first") << s << QStringList{
+        "in", "-font", "DejaVu-Sans-Bold", "-pointsize", "36", "-gravity", "SouthEast",
+        "-fill", "#996633", "-annotate", "-12-22", "Hi",
+        "-fill", "#ff0000", "-annotate", "-10-20", "Hi", "-alpha", "off", "out"};
+
+    s.placement = 4;
+    s.xPosition = -5;
+    s.yPosition = 0;
+    s.shadowOn = 2;
+    QTest::addRow("centre, shadow flag not exactly 1") << s << QStringList{
+        "in", "-font", "DejaVu-Sans-Bold", "-pointsize", "36", "-gravity", "Center",
+        "-fill", "#ff0000", "-annotate", "-5+0", "Hi", "-alpha", "off", "out"};
+
+    s.fontName = "Some Font Name";
+    s.text = "-x \"q\"\n%";
+    s.shadowOn = 0;
+    s.placement = 0;
+    QTest::addRow("blanks, quotes and a leading dash stay inside their arguments") << s << QStringList{
+        "in", "-font", "Some Font Name", "-pointsize", "36", "-gravity", "NorthWest",
+        "-fill", "#ff0000", "-annotate", "-5+0", R"(-x "q"\n\%)", "-alpha", "off", "out"};
+}
+
+void TestPicturePreparation::captionArguments()
+{
+    QFETCH(TextSettings, settings);
+    QFETCH(QStringList, arguments);
+    QCOMPARE(CaptionArguments("in", settings, *PlacementTable::find(settings.placement), "out"), arguments);
+}
+
+void TestPicturePreparation::letterboxAndCanvasArguments()
+{
+    QCOMPARE(LetterboxArguments("jpeg:/p/a b.jpg[0]", 854, 480, 0x102030, "bmp:/t/VL.bmp"),
+             QStringList({"jpeg:/p/a b.jpg[0]", "-scale", "854x480", "-thumbnail", "854x480",
+                          "-background", "#102030", "-gravity", "center", "-extent", "854x480",
+                          "-alpha", "off", "bmp:/t/VL.bmp"}));
+    QCOMPARE(BlankCanvasArguments(426, 240, 0xABCDEF, "bmp:/t/VL.bmp"),
+             QStringList({"-size", "426x240", "canvas:#abcdef", "-alpha", "off", "bmp:/t/VL.bmp"}));
+    QCOMPARE(ImageToolOutput("/t/100%d/x.bmp"), QStringLiteral("bmp:/t/100%%d/x.bmp"));
+}
+
+void TestPicturePreparation::runFailureRule_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("failed");
+    using S = ToolResult::Status;
+    QTest::addRow("clean") << int(S::Finished) << 0 << QString() << true << false;
+    QTest::addRow("error in the tool's form")
+        << int(S::Finished) << 0
+        << "convert: no decode delegate for this image format `' @ error/constitute.c/ReadImage/575."
+        << true << true;
+    QTest::addRow("warning quoting a path named errors")
+        << int(S::Finished) << 0
+        << "convert: Corrupt JPEG data `/home/u/errors/a.jpg' @ warning/jpeg.c/JPEGWarningHandler/403."
+        << true << false;
+    QTest::addRow("capital Error only") << int(S::Finished) << 0 << "Error" << true << false;
+    QTest::addRow("exit 1") << int(S::Finished) << 1 << QString() << true << true;
+    QTest::addRow("no output file") << int(S::Finished) << 0 << QString() << false << true;
+    QTest::addRow("crashed") << int(S::Crashed) << 0 << QString() << true << true;
+    QTest::addRow("timed out") << int(S::TimedOut) << 0 << QString() << true << true;
+    QTest::addRow("did not start") << int(S::FailedToStart) << -1 << QString() << false << true;
+}
+
+void TestPicturePreparation::runFailureRule()
+{
+    QFETCH(int, status);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(bool, written);
+    QFETCH(bool, failed);
+    ToolResult result;
+    result.status = ToolResult::Status(status);
+    result.exitCode = exitCode;
+    result.output = output;
+    QCOMPARE(ImageToolRunFailed(result, written), failed);
+}
+
+void TestPicturePreparation::letterbox_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QSize>("sourceSize");
+    QTest::addColumn<QRgb>("colour");
+    QTest::addColumn<int>("tolerance");
+    QTest::addColumn<int>("sizeIndex");
+    const struct {
+        const char *name;
+        QSize size;
+        QRgb colour;
+        int tolerance;
+    } shapes[] = {
+        {"portrait.jpg", {300, 600}, qRgb(0, 200, 0), 12},
+        {"landscape.png", {800, 300}, qRgb(0xe0, 0xc0, 0x20), 0},
+        {"square.gif", {200, 200}, qRgb(255, 0, 0), 0},
+        {"tiny.tif", {16, 16}, qRgb(255, 255, 255), 0},
+    };
+    for (const auto &shape : shapes)
+        for (int i = 0; i < TargetSizeTable::RowCount; ++i)
+            QTest::addRow("%s at size %d", shape.name, i)
+                << QString::fromLatin1(shape.name) << shape.size << shape.colour << shape.tolerance << i;
+}
+
+void TestPicturePreparation::letterbox()
+{
+    QFETCH(QString, source);
+    QFETCH(QSize, sourceSize);
+    QFETCH(QRgb, colour);
+    QFETCH(int, tolerance);
+    QFETCH(int, sizeIndex);
+    AppSettings::instance().targetSizeIndex = sizeIndex;
+    const TargetSize &target = TargetSizeTable::instance().row(sizeIndex);
+    const int w = target.width;
+    const int h = target.height;
+
+    PicturePreparation preparation;
+    CPictureBox box;
+    QVERIFY(preparation.SetSourcePicture(nullptr, &box, path(source), nullptr));
+    QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(preparation.CurrentPicturePath(), preparation.resizedPath());
+    QVERIFY(box.hasPicture());
+    QCOMPARE(box.pictureSize(), QSize(w, h));
+
+    const QString out = preparation.CurrentPicturePath();
+    QCOMPARE(bmpBitCount(out), 24);
+    const QImage image(out);
+    QCOMPARE(image.size(), QSize(w, h));
+    QVERIFY(!image.hasAlphaChannel());
+
+    const QSize fitted = sourceSize.scaled(w, h, Qt::KeepAspectRatio);
+    QVERIFY(near(image.pixel(w / 2, h / 2), colour, tolerance));
+    QList<QPoint> bars;
+    if (w - fitted.width() >= 4)
+        bars << QPoint(0, h / 2) << QPoint(w - 1, h / 2) << QPoint(0, 0) << QPoint(w - 1, h - 1);
+    if (h - fitted.height() >= 4)
+        bars << QPoint(w / 2, 0) << QPoint(w / 2, h - 1) << QPoint(0, 0) << QPoint(w - 1, h - 1);
+    QVERIFY(!bars.isEmpty() || fitted == QSize(w, h));
+    for (const QPoint &p : bars)
+        QVERIFY2(image.pixel(p) == BackgroundPixel,
+                 qPrintable(QStringLiteral("bar at %1,%2 is %3").arg(p.x()).arg(p.y()).arg(pixelText(image.pixel(p)))));
+    // Inside the picture, just within its edges.
+    const QRect inside((w - fitted.width()) / 2 + 2, (h - fitted.height()) / 2 + 2, fitted.width() - 4,
+                       fitted.height() - 4);
+    QVERIFY(near(image.pixel(inside.topLeft()), colour, tolerance));
+    QVERIFY(near(image.pixel(inside.bottomRight()), colour, tolerance));
+}
+
+void TestPicturePreparation::oddFileNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addRow("blanks") << "my picture.bmp";
+    QTest::addRow("quotes") << "say \"cheese\" it's.bmp";
+    QTest::addRow("percent d") << "100%d.bmp";
+    QTest::addRow("percent and blank") << "50% off.bmp";
+    QTest::addRow("unicode") << "Ünïcødé 写真.bmp";
+    QTest::addRow("leading dash") << "-size 1x1.bmp";
+    QTest::addRow("brackets") << "frame[1].bmp";
+    QTest::addRow("format-like prefix") << "png:trick.bmp";
+    QTest::addRow("wrong extension") << "really a bitmap.jpg";
+}
+
+void TestPicturePreparation::oddFileNames()
+{
+    QFETCH(QString, name);
+    const QString source = path(name);
+    QFile::remove(source);
+    QVERIFY(QFile::copy(path("small.bmp"), source));
+    PicturePreparation preparation;
+    QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, source, nullptr));
+    QVERIFY(m_messages->messages.isEmpty());
+    const QImage image(preparation.CurrentPicturePath());
+    QCOMPARE(image.size(), QSize(640, 360));
+    QCOMPARE(image.pixel(320, 180), qRgb(0, 0, 255));
+}
+
+void TestPicturePreparation::multiFrameSourcesUseTheFirstFrame()
+{
+    // Without a frame index the tool writes one file per frame and none under the asked name.
+    QString folder;
+    QVERIFY(GetTempFolder(folder));
+    for (const QString name : {"animated.gif", "pages.tif"}) {
+        int exitCode = -1;
+        const QString out = runCommand(convertPath(), {"-size", "80x60", "xc:#00ff00", "xc:#ff0000", path(name)},
+                                       &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(out));
+        PicturePreparation preparation;
+        QVERIFY2(preparation.SetSourcePicture(nullptr, nullptr, path(name), nullptr), qPrintable(name));
+        const QImage image(preparation.CurrentPicturePath());
+        QCOMPARE(image.size(), QSize(640, 360));
+        QCOMPARE(image.pixel(320, 180), qRgb(0, 255, 0));
+        QCOMPARE(QDir(folder).entryList({"*-0.bmp", "*-1.bmp"}, QDir::Files), QStringList());
+    }
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestPicturePreparation::blankCanvases()
+{
+    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
+        const TargetSize &row = TargetSizeTable::instance().row(i);
+        QVERIFY(QFileInfo(row.blankCanvasPath).fileName().startsWith(QStringLiteral("VL_Blank_%1_").arg(i)));
+        QCOMPARE(bmpBitCount(row.blankCanvasPath), 24);
+        const QImage image(row.blankCanvasPath);
+        QCOMPARE(image.size(), QSize(row.width, row.height));
+        QCOMPARE(image.pixel(0, 0), BackgroundPixel);
+        QCOMPARE(image.pixel(row.width - 1, row.height - 1), BackgroundPixel);
+        QCOMPARE(image.pixel(row.width / 2, row.height / 2), BackgroundPixel);
+    }
+}
+
+void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
+{
+    PicturePreparation preparation;
+    CPictureBox box;
+    QVERIFY(preparation.SetSourcePicture(nullptr, &box, QString(), nullptr));
+    QCOMPARE(preparation.CurrentPicturePath(), TargetSizeTable::instance().row(2).blankCanvasPath);
+    QCOMPARE(box.pictureSize(), QSize(640, 360));
+    AppSettings::instance().targetSizeIndex = 0;
+    QCOMPARE(preparation.CurrentPicturePath(), TargetSizeTable::instance().row(0).blankCanvasPath);
+
+    // Text on without a picture: drawn on the canvas of the current size.
+    TextSettings text = caption(QStringLiteral("Blank"));
+    QVERIFY(preparation.SetSourcePicture(nullptr, &box, QString(), &text));
+    QCOMPARE(preparation.state(), int(PicturePreparation::WithText));
+    QCOMPARE(preparation.CurrentPicturePath(), preparation.withTextPath());
+    QCOMPARE(bmpBitCount(preparation.withTextPath()), 24);
+    QCOMPARE(QImage(preparation.CurrentPicturePath()).size(), QSize(1280, 720));
+    QCOMPARE(box.pictureSize(), QSize(1280, 720));
+
+    // A size change re-runs the preparation with the same source.
+    QVERIFY(preparation.SetSourcePicture(nullptr, &box, path("square.gif"), nullptr));
+    QCOMPARE(QImage(preparation.CurrentPicturePath()).size(), QSize(1280, 720));
+    AppSettings::instance().targetSizeIndex = 3;
+    QVERIFY(preparation.SetSourcePicture(nullptr, &box, preparation.sourcePath(), nullptr));
+    QCOMPARE(QImage(preparation.CurrentPicturePath()).size(), QSize(426, 240));
+    QVERIFY(m_messages->messages.isEmpty());
+
+    preparation.setState(7);
+    QVERIFY(preparation.CurrentPicturePath().isEmpty());
+}
+
+void TestPicturePreparation::captionRendersCharacters_data()
+{
+    // Typed twice, each character must show twice: an escape the tool consumed would show once.
+    QTest::addColumn<QString>("single");
+    QTest::addRow("backslash") << R"(\)";
+    QTest::addRow("percent") << "%";
+    QTest::addRow("double quote") << "\"";
+    QTest::addRow("leading at sign") << "@";
+}
+
+void TestPicturePreparation::captionRendersCharacters()
+{
+    QFETCH(QString, single);
+    const QImage once = renderCaption(caption(single));
+    const QImage twice = renderCaption(caption(single + single));
+    QVERIFY(!once.isNull() && !twice.isNull());
+    QVERIFY(m_messages->messages.isEmpty());
+    const int w1 = inkBounds(once).width();
+    const int w2 = inkBounds(twice).width();
+    QVERIFY2(w1 > 0 && w2 > w1 * 3 / 2, qPrintable(QStringLiteral("%1 then %2").arg(w1).arg(w2)));
+}
+
+void TestPicturePreparation::captionLineBreak()
+{
+    QImage image = renderCaption(caption(QStringLiteral("Say \"hi\" \\ 50%\nsecond line")));
+    QVERIFY(!image.isNull());
+    QCOMPARE(inkBands(image), 2);
+
+    // A caption that starts with "@" is text, not a file to read.
+    image = renderCaption(caption(QStringLiteral("@/etc/hostname")));
+    QVERIFY(!image.isNull());
+    QCOMPARE(inkBands(image), 1);
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestPicturePreparation::placementAndShadowPixels()
+{
+    TextSettings base = caption(QStringLiteral("XY"));
+    base.pointSize = 60;
+    base.placement = 8;
+    base.textColor = 0xFFFFFF;
+
+    TextSettings atCorner = base;
+    TextSettings moved = base;
+    moved.xPosition = 10;
+    moved.yPosition = 20;
+    TextSettings withShadow = moved;
+    withShadow.shadowOn = 1;
+    withShadow.shadowColor = 0x0000FF; // red in platform order
+    withShadow.shadowXOffset = 2;
+    withShadow.shadowYOffset = 2;
+    TextSettings shadowAlone = base;
+    shadowAlone.xPosition = 12;
+    shadowAlone.yPosition = 22;
+    shadowAlone.textColor = 0x0000FF;
+
+    const QImage corner = renderCaption(atCorner);
+    const QImage text = renderCaption(moved);
+    const QImage both = renderCaption(withShadow);
+    const QImage shadow = renderCaption(shadowAlone);
+    QVERIFY(!corner.isNull() && !text.isNull() && !both.isNull() && !shadow.isNull());
+    const int w = corner.width();
+    const int h = corner.height();
+
+    // Offsets 10, 20 at the bottom right move the text 10 right and 20 down.
+    QVERIFY(inkBounds(corner).bottom() > h - 30);
+    for (int y = 0; y < h - 20; ++y)
+        for (int x = 0; x < w - 10; ++x)
+            QVERIFY2(text.pixel(x + 10, y + 20) == corner.pixel(x, y),
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+
+    // Shadow 2, 2 further on, drawn first: the text covers it, the shadow shows where the text is not.
+    int shadowShown = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (text.pixel(x, y) == qRgb(255, 255, 255)) {
+                QCOMPARE(both.pixel(x, y), qRgb(255, 255, 255));
+            } else if (text.pixel(x, y) == BackgroundPixel && shadow.pixel(x, y) == qRgb(255, 0, 0)) {
+                QCOMPARE(both.pixel(x, y), qRgb(255, 0, 0));
+                ++shadowShown;
+            } else if (text.pixel(x, y) == BackgroundPixel && shadow.pixel(x, y) == BackgroundPixel) {
+                QCOMPARE(both.pixel(x, y), BackgroundPixel);
+            }
+        }
+    }
+    QVERIFY(shadowShown > 20);
+}
+
+void TestPicturePreparation::sourceFailures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addRow("missing") << "missing.jpg" << QByteArray();
+    QTest::addRow("corrupt jpeg") << "corrupt.jpg" << QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(400, 'Z');
+    QTest::addRow("truncated png") << "truncated.png" << QByteArray("@truncate");
+    QTest::addRow("text named .png") << "text.png" << QByteArray("hello, I am text\n");
+    QTest::addRow("svg named .jpg") << "drawing.jpg"
+        << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\">"
+                      "<image href=\"/etc/passwd\"/></svg>");
+    QTest::addRow("fifo named .png") << "pipe.png" << QByteArray("@fifo");
+    QTest::addRow("larger than the tool allows") << "huge.png" << QByteArray("@huge");
+    QTest::addRow("relative path") << "@relative" << QByteArray();
+    QTest::addRow("empty file") << "empty.png" << QByteArray("@empty");
+}
+
+void TestPicturePreparation::sourceFailures()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QString source = path(name);
+    QFile::remove(source);
+    if (content == "@truncate") {
+        QFile full(path("gradient.png"));
+        QVERIFY(full.open(QIODevice::ReadOnly));
+        QFile cut(source);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(full.read(full.size() / 3));
+    } else if (content == "@fifo") {
+        QVERIFY(::mkfifo(QFile::encodeName(source).constData(), 0600) == 0);
+    } else if (content == "@huge") {
+        // 16001 pixels wide: over the tool's limit, a few bytes on disk.
+        QVERIFY(QImage(16001, 1, QImage::Format_Mono).save(source));
+    } else if (content == "@empty") {
+        QFile empty(source);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+    } else if (name == "@relative") {
+        source = QStringLiteral("pictures/square.gif");
+    } else if (!content.isEmpty()) {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    PicturePreparation preparation;
+    CPictureBox box;
+    QVERIFY(box.LoadFromFile(path("square.gif")));
+    TextSettings text = caption(QStringLiteral("never drawn"));
+    QVERIFY(!preparation.SetSourcePicture(nullptr, &box, source, &text));
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
+    QCOMPARE(m_messages->messages.at(0).caption, QStringLiteral("Velmora"));
+    QCOMPARE(m_messages->messages.at(0).boxType, 0u);
+    QVERIFY(!box.hasPicture());
+    QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
+    QVERIFY(!QFileInfo::exists(preparation.resizedPath()));
+    QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
+    QVERIFY(!IsNonEmptyFile(preparation.CurrentPicturePath()));
+}
+
+void TestPicturePreparation::failedPreparationLeavesNoStalePicture()
+{
+    PicturePreparation preparation;
+    CPictureBox box;
+    TextSettings text = caption(QStringLiteral("Old"));
+    QVERIFY(preparation.SetSourcePicture(nullptr, &box, path("square.gif"), &text));
+    QCOMPARE(preparation.CurrentPicturePath(), preparation.withTextPath());
+    QVERIFY(IsNonEmptyFile(preparation.CurrentPicturePath()));
+
+    // A refused picture: neither the old plain copy nor the old copy with text can stand in.
+    QVERIFY(!preparation.SetSourcePicture(nullptr, &box, path("no such picture.png"), &text));
+    QVERIFY(!IsNonEmptyFile(preparation.CurrentPicturePath()));
+    QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
+    QVERIFY(!box.hasPicture());
+
+    // The picture is made but the caption fails (a font the tool does not know): the message
+    // names the copy with text, and what stays current is the new picture, never the old caption.
+    m_messages->messages.clear();
+    text.fontName = QStringLiteral("No-Such-Font-Anywhere");
+    QVERIFY(!preparation.SetSourcePicture(nullptr, &box, path("landscape.png"), &text));
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.withTextPath()));
+    QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
+    QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
+    QCOMPARE(QImage(preparation.CurrentPicturePath()).pixel(320, 180), qRgb(0xe0, 0xc0, 0x20));
+    QVERIFY(!box.hasPicture());
+}
+
+void TestPicturePreparation::videoFromPreparedPicture_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<bool>("withCaption");
+    QTest::addRow("webm") << "webm" << "vp8" << false;
+    QTest::addRow("webm with caption") << "webm" << "vp8" << true;
+    QTest::addRow("mpeg-1") << "mpg" << "mpeg1video" << false;
+    QTest::addRow("mpeg-1 with caption") << "mpg" << "mpeg1video" << true;
+}
+
+void TestPicturePreparation::videoFromPreparedPicture()
+{
+    QFETCH(QString, extension);
+    QFETCH(QString, codec);
+    QFETCH(bool, withCaption);
+    const QString audio = path("tone.wav");
+    if (!QFileInfo::exists(audio)) {
+        int exitCode = -1;
+        const QString out = runCommand(ffmpegPath(), {"-v", "error", "-f", "lavfi", "-i",
+                                                      "sine=frequency=440:duration=1", audio}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(out));
+    }
+    AppSettings::instance().targetSizeIndex = 3;
+    PicturePreparation preparation;
+    TextSettings text = caption(QStringLiteral("Caption"));
+    // A source with transparency: the prepared picture must still be opaque.
+    int exitCode = -1;
+    runCommand(convertPath(), {"-size", "300x200", "xc:none", "-fill", "red", "-draw", "circle 150,100 150,20",
+                               path("logo.png")}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, path("logo.png"), withCaption ? &text : nullptr));
+    const QString picture = preparation.CurrentPicturePath();
+    QCOMPARE(bmpBitCount(picture), 24);
+
+    const QString output = path("video." + extension);
+    QFile::remove(output);
+    const QString webm = R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 6 -c:v vp8 -c:a libvorbis -shortest "%5")";
+    const QString mpeg = R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%5")";
+    const ToolResult result = RunTool(ffmpegPath(),
+                                      ToolArguments(extension == "webm" ? webm : mpeg,
+                                                    {picture, audio, "426", "240", output}),
+                                      {}, ToolRun::UserInput::Allowed);
+    QVERIFY2(result.succeeded(), qPrintable(result.output.right(2000)));
+    QVERIFY(IsNonEmptyFile(output));
+
+    const QString probe = runCommand(ffprobePath(), {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                                     "stream=codec_name,width,height", "-of", "csv=p=0", output},
+                                     &exitCode);
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(probe.trimmed(), QStringLiteral("%1,426,240").arg(codec));
+}
+
+void TestPicturePreparation::toolOutcomes_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("succeeds");
+    const QString write = QStringLiteral("printf 'BM-written' > \"$out\"");
+    QTest::addRow("clean") << write << true;
+    QTest::addRow("error in the tool's form, exit 0")
+        << "echo \"convert: unable to open image 'x': No such file @ error/blob.c/OpenBlob/2924.\"\n" + write
+        << false;
+    QTest::addRow("capital Error only") << "echo 'Error: not really'\n" + write << true;
+    QTest::addRow("warning quoting a path with errors")
+        << "echo \"convert: Corrupt data '/pics/errors/a.jpg' @ warning/jpeg.c/JPEGWarningHandler/403.\"\n" + write
+        << true;
+    QTest::addRow("non-zero exit") << write + "\nexit 1" << false;
+    QTest::addRow("no output") << "exit 0" << false;
+    QTest::addRow("empty output") << ": > \"$out\"" << false;
+    QTest::addRow("crash") << write + "\nkill -SEGV $$" << false;
+    QTest::addRow("hang") << "exec sleep 30" << false;
+}
+
+void TestPicturePreparation::toolOutcomes()
+{
+    QFETCH(QString, body);
+    QFETCH(bool, succeeds);
+    AppSettings::instance().imageToolPath = makeFakeTool(QStringLiteral("fake-convert"), body);
+    SetImageToolTimeout(1500);
+    PicturePreparation preparation;
+    QCOMPARE(preparation.ResizePicture(nullptr, path("square.gif"), preparation.resizedPath()), succeeds);
+    QCOMPARE(m_messages->messages.size(), succeeds ? 0 : 1);
+    QCOMPARE(IsNonEmptyFile(preparation.resizedPath()), succeeds);
+}
+
+void TestPicturePreparation::fontNameWithBlankIsOneArgument()
+{
+    const QString argsFile = path("args.bin");
+    AppSettings::instance().imageToolPath = makeFakeTool(
+        QStringLiteral("recording-convert"),
+        QStringLiteral("printf '%s\\0' \"$@\" > '%1'\ncp '%2' \"$out\"").arg(argsFile, path("small.bmp")));
+    TextSettings text = caption(QStringLiteral("Two\nlines"));
+    text.fontName = QStringLiteral("DejaVu Sans Bold");
+    PicturePreparation preparation;
+    QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, QString(), &text));
+
+    QFile file(argsFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> args = file.readAll().split('\0');
+    args.removeLast();
+    const int font = args.indexOf("-font");
+    QVERIFY(font >= 0);
+    QCOMPARE(args.at(font + 1), QByteArray("DejaVu Sans Bold"));
+    QCOMPARE(args.at(0), ("bmp:" + TargetSizeTable::instance().current().blankCanvasPath + "[0]").toUtf8());
+    QVERIFY(args.contains(QByteArray(R"(Two\nlines)")));
+    QCOMPARE(args.last(), ("bmp:" + preparation.withTextPath()).toUtf8());
+}
+
+void TestPicturePreparation::unusableTempFolder()
+{
+    // The run's folder vanishes under the preparation: the tool cannot write there.
+    {
+        PicturePreparation preparation;
+        QString folder;
+        QVERIFY(GetTempFolder(folder));
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(!preparation.SetSourcePicture(nullptr, nullptr, path("square.gif"), nullptr));
+        QCOMPARE(m_messages->messages.size(), 1);
+        QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
+    }
+
+    // No temporary folder can be made at all: no names, a message for each refusal, nothing written.
+    m_messages->messages.clear();
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    const QString notAFolder = path("plain-file");
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    {
+        PicturePreparation preparation;
+        QVERIFY(preparation.resizedPath().isEmpty());
+        m_messages->messages.clear();
+        QVERIFY(!preparation.SetSourcePicture(nullptr, nullptr, path("square.gif"), nullptr));
+        QCOMPARE(m_messages->messages.last().text, tempImageMessage(QString()));
+
+        m_messages->messages.clear();
+        QVERIFY(!CreateBlankCanvases(nullptr));
+        QVERIFY(m_messages->messages.last().text.startsWith(
+            QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   ")));
+        QVERIFY(m_messages->messages.last().text.endsWith(QStringLiteral("\n\nPossibly an invalid Temp directory?")));
+    }
+    DeleteBlankCanvases();
+    if (oldTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
+    m_messages->messages.clear();
+    QVERIFY(CreateBlankCanvases(nullptr));
+}
+
+void TestPicturePreparation::temporaryFilesRemoved()
+{
+    QString folder;
+    QVERIFY(GetTempFolder(folder));
+    {
+        PicturePreparation preparation;
+        TextSettings text = caption(QStringLiteral("Bye"));
+        QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, path("portrait.jpg"), &text));
+        QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files).size(), 6);
+    }
+    DeleteBlankCanvases();
+    QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QVERIFY(CreateBlankCanvases(nullptr));
+}
+
+QTEST_MAIN(TestPicturePreparation)
+#include "test_picture_preparation.moc"

@@ -1,0 +1,125 @@
+#include "textoverlay/TextSettings.h"
+
+#include <QtTest>
+
+class TestTextSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void defaults();
+    void equalityIgnoresOnlyTextOn_data();
+    void equalityIgnoresOnlyTextOn();
+    void confirmationRules_data();
+    void confirmationRules();
+    void placementLabels();
+};
+
+void TestTextSettings::defaults()
+{
+    const TextSettings s;
+    QCOMPARE(s.textOn, 0);
+    QCOMPARE(s.fontName, QStringLiteral("Arial-Black"));
+    QCOMPARE(s.pointSize, 40);
+    QCOMPARE(s.textColor, 0xFFFFFFu);
+    QCOMPARE(s.text.split(QLatin1Char('\n')),
+             QStringList({"Please type", "your text", "here, thanks"}));
+    QCOMPARE(s.xPosition, 0);
+    QCOMPARE(s.yPosition, 0);
+    QCOMPARE(s.placement, 4);
+    QCOMPARE(s.shadowOn, 1);
+    QCOMPARE(s.shadowColor, 0x808080u);
+    QCOMPARE(s.shadowXOffset, 3);
+    QCOMPARE(s.shadowYOffset, 3);
+    QVERIFY(!s.isTextDrawn());
+    QVERIFY(s.isShadowDrawn());
+    QCOMPARE(CheckTextSettings(s), TextSettingsProblem::None);
+}
+
+void TestTextSettings::equalityIgnoresOnlyTextOn_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<bool>("equal");
+    // One row per field: change it and see whether the records still compare equal.
+    const char *names[] = {"textOn", "fontName case", "pointSize", "textColor", "text", "xPosition",
+                           "yPosition", "placement", "shadowOn", "shadowColor", "shadowXOffset",
+                           "shadowYOffset"};
+    for (int i = 0; i < 12; ++i)
+        QTest::addRow("%s", names[i]) << i << (i == 0);
+}
+
+void TestTextSettings::equalityIgnoresOnlyTextOn()
+{
+    QFETCH(int, field);
+    QFETCH(bool, equal);
+    TextSettings a;
+    TextSettings b;
+    switch (field) {
+    case 0: b.textOn = 1; break;
+    case 1: b.fontName = QStringLiteral("arial-Black"); break;
+    case 2: b.pointSize = 41; break;
+    case 3: b.textColor = 0xFFFFFE; break;
+    case 4: b.text += QLatin1Char(' '); break;
+    case 5: b.xPosition = -1; break;
+    case 6: b.yPosition = 1; break;
+    case 7: b.placement = 8; break;
+    case 8: b.shadowOn = 0; break;
+    case 9: b.shadowColor = 0; break;
+    case 10: b.shadowXOffset = 0; break;
+    case 11: b.shadowYOffset = -3; break;
+    }
+    QCOMPARE(a == b, equal);
+    QCOMPARE(a != b, !equal);
+}
+
+void TestTextSettings::confirmationRules_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("shadowOn");
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+    QTest::addColumn<QString>("message");
+
+    const QString noText = QStringLiteral("Please supply some text, thanks.");
+    const QString zeroShadow = QStringLiteral(
+        "The Shadow offset needs to be something other than 0, so it can be seen, thanks.");
+    QTest::addRow("only blanks and line breaks") << QStringLiteral("  \n\t \r\n ") << 1 << 3 << 3 << noText;
+    QTest::addRow("empty") << QString() << 1 << 3 << 3 << noText;
+    QTest::addRow("no text is checked before the shadow") << QStringLiteral(" ") << 1 << 0 << 0 << noText;
+    QTest::addRow("blanks around a word") << QStringLiteral("  word  ") << 1 << 3 << 3 << QString();
+    QTest::addRow("shadow 0,0") << QStringLiteral("x") << 1 << 0 << 0 << zeroShadow;
+    QTest::addRow("shadow 0,0 with the shadow off") << QStringLiteral("x") << 0 << 0 << 0 << zeroShadow;
+    QTest::addRow("shadow 0,1") << QStringLiteral("x") << 1 << 0 << 1 << QString();
+    QTest::addRow("shadow -1,0") << QStringLiteral("x") << 0 << -1 << 0 << QString();
+}
+
+void TestTextSettings::confirmationRules()
+{
+    QFETCH(QString, text);
+    QFETCH(int, shadowOn);
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+    QFETCH(QString, message);
+    TextSettings s;
+    s.text = text;
+    s.shadowOn = shadowOn;
+    s.shadowXOffset = dx;
+    s.shadowYOffset = dy;
+    const TextSettingsProblem problem = CheckTextSettings(s);
+    QCOMPARE(TextSettingsProblemMessage(problem), message);
+    QCOMPARE(problem == TextSettingsProblem::None, message.isEmpty());
+    // Checking never trims what is stored.
+    QCOMPARE(s.text, text);
+}
+
+void TestTextSettings::placementLabels()
+{
+    QCOMPARE(PlacementLabel(0), QStringLiteral("Top Left"));
+    QCOMPARE(PlacementLabel(4), QStringLiteral("Middle Center"));
+    QCOMPARE(PlacementLabel(8), QStringLiteral("Bottom Right"));
+    QVERIFY(PlacementLabel(9).isEmpty());
+    QVERIFY(PlacementLabel(-1).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestTextSettings)
+#include "test_text_settings.moc"

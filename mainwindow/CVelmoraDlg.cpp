@@ -6,7 +6,9 @@
 #include "app/Paths.h"
 #include "audio/AudioEngine.h"
 #include "controls/CBitmapButtonExs.h"
+#include "controls/CButtonExs.h"
 #include "controls/CCreateToolTips.h"
+#include "controls/CEditExs.h"
 #include "controls/CPictureBox.h"
 #include "controls/CVelmoraActualSizeDlg.h"
 #include "controls/DialogTemplate.h"
@@ -107,9 +109,7 @@ void CVelmoraDlg::createControls()
         return box;
     });
     factories.insert(IDC_OUTPUT_PATH, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
-        auto *edit = new CEditExs(parent);
-        edit->setText(item.text);
-        return edit;
+        return new CEditExs(item.text, parent);
     });
     factories.insert(IDC_FOCUS_SINK, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
         return new CButtonExs(item.text, parent);
@@ -162,7 +162,7 @@ bool CVelmoraDlg::Initialize()
     m_cornerGroup.AddControl(control(IDC_OPTIONS), 1.0f, 1.0f);
     m_cornerGroup.AddControl(control(IDC_HELP), 1.0f, 1.0f);
 
-    m_toolTips->CreateTips(this, 101);
+    m_toolTips->CreateTips(101, this);
 
     SetAudioFile(QString());
     m_pictureBox->setDrawMode(CPictureBox::FitLetterbox);
@@ -239,7 +239,7 @@ void CVelmoraDlg::SetPictureFile(const QString &path)
         markStep(IDC_STEP1_CHECKED, IDC_STEP1_UNCHECKED, false);
         m_pictureBox->LoadFromFile(m_picture.CurrentPicturePath());
     }
-    m_toolTips->UpdateTip(this, IDC_STEP1_CHECKED, tip);
+    m_toolTips->UpdateTip(tip, this, IDC_STEP1_CHECKED);
     m_pictureBox->update();
 }
 
@@ -264,7 +264,7 @@ void CVelmoraDlg::SetAudioFile(const QString &path)
             control(id)->setEnabled(false);
         PauseAudio();
     }
-    m_toolTips->UpdateTip(this, IDC_STEP2_CHECKED, tip);
+    m_toolTips->UpdateTip(tip, this, IDC_STEP2_CHECKED);
 }
 
 void CVelmoraDlg::textOff()
@@ -551,7 +551,7 @@ void CVelmoraDlg::SetTargetSize(int index)
             // The picture could not be prepared at the new size: the step goes back to none.
             prepareSourcePicture(QString());
             markStep(IDC_STEP1_CHECKED, IDC_STEP1_UNCHECKED, false);
-            m_toolTips->UpdateTip(this, IDC_STEP1_CHECKED, ClearPictureTip);
+            m_toolTips->UpdateTip(ClearPictureTip, this, IDC_STEP1_CHECKED);
             m_pictureBox->LoadFromFile(m_picture.CurrentPicturePath());
         }
         IniFile::writeString(settings.iniPath, SettingsKeys::Section, SettingsKeys::TargetVideoSize,

@@ -5,6 +5,7 @@
 #include "app/MessageBox.h"
 #include "app/Paths.h"
 #include "audio/AudioEngine.h"
+#include "audio/CAudioPlayer.h"
 #include "controls/CBitmapButtonExs.h"
 #include "controls/CButtonExs.h"
 #include "controls/CCreateToolTips.h"
@@ -249,7 +250,7 @@ void CVelmoraDlg::SetAudioFile(const QString &path)
     QString tip = ClearAudioTip;
     if (!path.isEmpty()) {
         if (!AppSettings::instance().autoPlayOnOpen)
-            AudioPlayer()->Open(path);
+            TheAudioPlayer()->Open(path);
         markStep(IDC_STEP2_CHECKED, IDC_STEP2_UNCHECKED, true);
         for (int id : {IDC_PLAY, IDC_PAUSE, IDC_CREATE})
             control(id)->setEnabled(true);
@@ -339,8 +340,8 @@ int CVelmoraDlg::EndPreview()
         const bool haveAudio = !m_audioPath.isEmpty();
         control(IDC_PLAY)->setEnabled(haveAudio);
         control(IDC_PAUSE)->setEnabled(haveAudio);
-        if (haveAudio && m_audioPath != AudioPlayer()->path())
-            AudioPlayer()->Open(m_audioPath);
+        if (haveAudio && m_audioPath != TheAudioPlayer()->path())
+            TheAudioPlayer()->Open(m_audioPath);
     }
     return 1;
 }
@@ -359,7 +360,7 @@ int CVelmoraDlg::OpenFile(const QString &path)
             SetAudioFile(path);
             if (!autoPlay)
                 PauseAudio();
-        } else if (AudioPlayer()->Open(path)) {
+        } else if (TheAudioPlayer()->Open(path)) {
             // Auto-play is on but no preview played it (the dialog's box was ticked late): the
             // file is still the user's choice, so take it, stopped at its start.
             SetAudioFile(path);
@@ -399,49 +400,22 @@ int CVelmoraDlg::TextPreview(TextPreviewSource *dialog)
 
 void CVelmoraDlg::PlayAudio(const QString &path)
 {
-    CAudioPlayer *player = AudioPlayer();
-    if (!path.isEmpty() && !player->Open(path)) {
-        m_playing = false;
-        return;
-    }
-    if (!player->hasStream()) {
-        m_playing = false;
-        return;
-    }
-    player->Play();
-    control(IDC_PAUSE)->show();
-    control(IDC_PLAY)->hide();
-    m_playing = true;
+    ApplyAudioTransport(::PlayAudio(path), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 void CVelmoraDlg::PauseAudio()
 {
-    AudioPlayer()->Pause();
-    control(IDC_PLAY)->show();
-    control(IDC_PAUSE)->hide();
+    ApplyAudioTransport(::PauseAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 void CVelmoraDlg::RestartAudio()
 {
-    CAudioPlayer *player = AudioPlayer();
-    if (!player->hasStream())
-        return;
-    player->Rewind();
-    player->Play();
-    control(IDC_PAUSE)->show();
-    control(IDC_PLAY)->hide();
-    m_menuOpen = false;
+    ApplyAudioTransport(::RestartAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 void CVelmoraDlg::StopAudio()
 {
-    CAudioPlayer *player = AudioPlayer();
-    if (!player->hasStream())
-        return;
-    player->Rewind();
-    control(IDC_PLAY)->show();
-    control(IDC_PAUSE)->hide();
-    m_menuOpen = false;
+    ApplyAudioTransport(::StopAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 // ---------------------------------------------------------------- commands
@@ -716,7 +690,7 @@ void CVelmoraDlg::openWebPage(int command)
 {
     for (const WebPage &page : WebPages) {
         if (page.command == command)
-            DesktopLauncher::openUrl(QUrl(QString::fromLatin1(page.url)));
+            DesktopLauncher::instance().openUrl(QUrl(QString::fromLatin1(page.url)));
     }
     m_menuOpen = false;
 }

@@ -57,7 +57,7 @@ MessageRecorder::MessageRecorder(int answerWith)
 {
     SetMessageHook([this](QWidget *owner, const QString &caption, unsigned type, const QString &text) {
         messages.append({owner, caption, type, text});
-        return answer;
+        return answerFor ? answerFor(messages.last()) : answer;
     });
 }
 

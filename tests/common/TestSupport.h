@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 class QWidget;
 
 // Shared helpers of the test executables.
@@ -49,6 +51,8 @@ public:
     ~MessageRecorder();
     QList<RecordedMessage> messages;
     int answer;
+    // When set, decides the answer to each message instead of `answer`.
+    std::function<int(const RecordedMessage &)> answerFor;
 };
 
 } // namespace TestSupport

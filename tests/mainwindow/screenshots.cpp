@@ -1,0 +1,86 @@
+// Takes screenshots of the main window in the states a user sees: at rest, with a picture and a
+// caption, with the target-size menu open, and resized larger. Run by scripts/screenshots.sh
+// under Xvfb; the PNGs go to the folder given as the first argument.
+#include "app/AppSettings.h"
+#include "app/CVelmoraApp.h"
+#include "controls/CPictureBox.h"
+#include "mainwindow/CVelmoraDlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString g_folder;
+
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void shoot(const QString &name)
+{
+    wait(300);
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QString path = QDir(g_folder).filePath(name + QStringLiteral(".png"));
+    shot.save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(g_folder);
+
+    CVelmoraApp velmora;
+    if (!velmora.LoadSettings())
+        return 1;
+    CVelmoraDlg window;
+    if (!window.Initialize())
+        return 1;
+    window.move(60, 40);
+    window.show();
+    shoot(QStringLiteral("main-window-at-rest"));
+
+    const QString picture = QDir(g_folder).filePath(QStringLiteral("sample-picture.jpg"));
+    QProcess::execute(AppSettings::instance().imageToolPath,
+                      {QStringLiteral("-size"), QStringLiteral("1200x800"), QStringLiteral("plasma:orange-purple"),
+                       QStringLiteral("-blur"), QStringLiteral("0x6"), picture});
+    window.textSettings().fontName = QStringLiteral("DejaVu-Sans-Bold");
+    window.textSettings().text = QStringLiteral("Midnight Drive\nThe Velmora Band");
+    window.textSettings().pointSize = 44;
+    window.textSettings().textOn = 1;
+    window.OpenFile(picture);
+    shoot(QStringLiteral("main-window-picture-and-caption"));
+
+    {
+        std::unique_ptr<QMenu> menu(window.CreateMenu(1200));
+        QTimer::singleShot(100, [&] {
+            if (QMenu *sizes = menu->actions().first()->menu()) {
+                menu->setActiveAction(menu->actions().first());
+                sizes->popup(menu->geometry().topRight() - QPoint(4, 0));
+            }
+        });
+        QTimer::singleShot(600, [&] {
+            shoot(QStringLiteral("main-window-size-menu"));
+            menu->close();
+        });
+        menu->exec(window.mapToGlobal(QPoint(window.width() / 2, window.height() / 2)));
+    }
+
+    window.resize(window.width() + 380, window.height() + 260);
+    shoot(QStringLiteral("main-window-larger"));
+    return 0;
+}

@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,6 +56,75 @@ int64_t seekFile(void *opaque, int64_t offset, int whence)
 int refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *, int, AVDictionary **)
 {
     return AVERROR(EPERM);
+}
+
+// What the info frame at the start of an MPEG audio file states (Xing/Info tag with the
+// encoder's extension): frames, stream bytes, the samples the encoder added at both ends.
+struct MpegInfoTag
+{
+    int64_t frames = 0;
+    int64_t bytes = 0;
+    int64_t tagPos = 0;
+    int samplesPerFrame = 0;
+    int delay = 0;
+    int padding = 0;
+    bool gapless = false;
+};
+
+uint32_t be32(const uint8_t *p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+bool readMpegInfoTag(int fd, MpegInfoTag &tag)
+{
+    uint8_t buffer[16384];
+    off_t at = 0;
+    ssize_t n = ::pread(fd, buffer, 10, 0);
+    // Skip an ID3v2 tag: its size is four 7-bit bytes.
+    if (n == 10 && std::memcmp(buffer, "ID3", 3) == 0) {
+        at = 10 + ((buffer[6] & 0x7f) << 21 | (buffer[7] & 0x7f) << 14 | (buffer[8] & 0x7f) << 7
+                   | (buffer[9] & 0x7f));
+        if (buffer[5] & 0x10)
+            at += 10;
+    }
+    n = ::pread(fd, buffer, sizeof buffer, at);
+    if (n < 4)
+        return false;
+    const uint8_t *h = buffer;
+    // The info frame is the first frame: layer III with a valid header.
+    if (h[0] != 0xff || (h[1] & 0xe0) != 0xe0 || (h[1] & 0x06) != 0x02 || (h[2] & 0xf0) == 0xf0
+        || (h[2] & 0x0c) == 0x0c)
+        return false;
+    const bool mpeg1 = (h[1] & 0x18) == 0x18;
+    const bool mono = (h[3] & 0xc0) == 0xc0;
+    const int offset = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    if (n < offset + 8 + 12 + 100 + 4 + 24)
+        return false;
+    const uint8_t *x = h + offset;
+    if (std::memcmp(x, "Xing", 4) != 0 && std::memcmp(x, "Info", 4) != 0)
+        return false;
+    const uint32_t flags = be32(x + 4);
+    const uint8_t *p = x + 8;
+    if (!(flags & 1) || !(flags & 2))
+        return false;
+    tag.frames = be32(p);
+    tag.bytes = be32(p + 4);
+    p += 8;
+    if (flags & 4)
+        p += 100;
+    if (flags & 8)
+        p += 4;
+    tag.tagPos = at;
+    tag.samplesPerFrame = mpeg1 ? 1152 : 576;
+    // The encoder's extension: a 9-byte name, then at byte 21 delay and padding in 12 bits each.
+    if (std::memcmp(p, "LAME", 4) == 0 || std::memcmp(p, "Lavc", 4) == 0
+        || std::memcmp(p, "Lavf", 4) == 0) {
+        tag.delay = p[21] << 4 | p[22] >> 4;
+        tag.padding = (p[22] & 0x0f) << 8 | p[23];
+        tag.gapless = true;
+    }
+    return tag.frames > 0 && tag.bytes > 0;
 }
 
 } // namespace
@@ -257,6 +327,23 @@ int64_t AudioInput::measureFrames(int rate)
         else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
             claimedEnd = start + av_rescale_q(m_format->duration, AV_TIME_BASE_Q, tb);
     }
+    // MPEG audio: the info frame states frames and bytes exactly, and seeking near the end
+    // would need an index built from the whole file. When every stated byte is there, the
+    // stated length holds.
+    MpegInfoTag tag;
+    if (std::strcmp(m_format->iformat->name, "mp3") == 0 && readMpegInfoTag(m_fd, tag)) {
+        struct stat info;
+        const int64_t present = ::fstat(m_fd, &info) == 0 ? int64_t(info.st_size) - tag.tagPos : 0;
+        if (present >= tag.bytes) {
+            int64_t samples = tag.frames * tag.samplesPerFrame;
+            // What the decoder drops: the encoder's delay and padding, or its own delay.
+            samples -= tag.gapless ? tag.delay + tag.padding : 529;
+            const int sampleRate = st->codecpar->sample_rate;
+            return done(samples > 0 ? av_rescale(samples, rate, sampleRate) : -1);
+        }
+        claimedEnd = AV_NOPTS_VALUE;
+    }
+
     int64_t end = AV_NOPTS_VALUE;
     if (claimedEnd == AV_NOPTS_VALUE) {
         Span all = head;

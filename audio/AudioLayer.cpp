@@ -114,6 +114,20 @@ void changeState(Engine &e, AudioStream *s, AudioStream::State state)
     SDL_PauseAudioDevice(e.device, anyPlaying ? 0 : 1);
 }
 
+// Runs `action` on the stream of `handle` under the table's lock; false for an unknown handle.
+template <typename Action>
+bool withStream(Handle handle, Action action)
+{
+    Engine &e = engine();
+    std::lock_guard<std::mutex> lock(e.mutex);
+    AudioStream *s = find(e, handle);
+    if (!s)
+        return false;
+    action(e, s);
+    lastError = AudioOk;
+    return true;
+}
+
 } // namespace
 
 uint32_t ComposeVersion(const LibraryMajors &runtime, const LibraryMajors &built)
@@ -237,10 +251,8 @@ bool StreamFree(Handle handle)
         AudioStream *s = find(e, handle);
         if (!s)
             return false;
+        // Out of the callback's list before its decoder thread is joined.
         changeState(e, s, AudioStream::Stopped);
-        SDL_LockAudioDevice(e.device);
-        e.playing.erase(std::remove(e.playing.begin(), e.playing.end(), s), e.playing.end());
-        SDL_UnlockAudioDevice(e.device);
         stream = std::move(e.streams[handle]);
         e.streams.erase(handle);
     }
@@ -269,109 +281,76 @@ uint64_t ChannelGetLength(Handle handle)
 
 double ChannelBytes2Seconds(Handle handle, uint64_t bytes)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    if (!find(e, handle))
+    if (!withStream(handle, [](Engine &, AudioStream *) {}))
         return -1.0;
-    lastError = AudioOk;
     return double(bytes / AudioStream::FrameBytes) / AudioStream::Rate;
 }
 
 uint64_t ChannelGetPosition(Handle handle)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return LengthFailed;
-    lastError = AudioOk;
-    return s->position() * AudioStream::FrameBytes;
+    uint64_t bytes = LengthFailed;
+    withStream(handle, [&](Engine &, AudioStream *s) { bytes = s->position() * AudioStream::FrameBytes; });
+    return bytes;
 }
 
 ChannelState ChannelIsActive(Handle handle)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return NotActive;
-    lastError = AudioOk;
-    switch (s->state()) {
-    case AudioStream::Playing:
-        return Playing;
-    case AudioStream::Paused:
-        return Paused;
-    case AudioStream::Ended:
-        return Ended;
-    case AudioStream::Stopped:
-        break;
-    }
-    return Stopped;
+    ChannelState state = NotActive;
+    withStream(handle, [&](Engine &, AudioStream *s) {
+        switch (s->state()) {
+        case AudioStream::Playing:
+            state = Playing;
+            break;
+        case AudioStream::Paused:
+            state = Paused;
+            break;
+        case AudioStream::Ended:
+            state = Ended;
+            break;
+        case AudioStream::Stopped:
+            state = Stopped;
+            break;
+        }
+    });
+    return state;
 }
 
 bool ChannelSetVolume(Handle handle, float volume)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return false;
-    s->setVolume(std::clamp(volume, 0.0f, 1.0f));
-    lastError = AudioOk;
-    return true;
+    return withStream(handle, [volume](Engine &, AudioStream *s) {
+        s->setVolume(std::clamp(volume, 0.0f, 1.0f));
+    });
 }
 
 bool ChannelPlay(Handle handle)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return false;
-    if (s->state() == AudioStream::Ended)
-        s->rewind(e.device);
-    s->startDecoding();
-    changeState(e, s, AudioStream::Playing);
-    lastError = AudioOk;
-    return true;
+    return withStream(handle, [](Engine &e, AudioStream *s) {
+        if (s->state() == AudioStream::Ended)
+            s->rewind(e.device);
+        s->startDecoding();
+        changeState(e, s, AudioStream::Playing);
+    });
 }
 
 bool ChannelPause(Handle handle)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return false;
-    if (s->state() == AudioStream::Playing)
-        changeState(e, s, AudioStream::Paused);
-    lastError = AudioOk;
-    return true;
+    return withStream(handle, [](Engine &e, AudioStream *s) {
+        if (s->state() == AudioStream::Playing)
+            changeState(e, s, AudioStream::Paused);
+    });
 }
 
 bool ChannelStop(Handle handle)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return false;
-    if (s->state() != AudioStream::Ended)
-        changeState(e, s, AudioStream::Stopped);
-    lastError = AudioOk;
-    return true;
+    return withStream(handle, [](Engine &e, AudioStream *s) {
+        if (s->state() != AudioStream::Ended)
+            changeState(e, s, AudioStream::Stopped);
+    });
 }
 
 bool ChannelRewind(Handle handle)
 {
-    Engine &e = engine();
-    std::lock_guard<std::mutex> lock(e.mutex);
-    AudioStream *s = find(e, handle);
-    if (!s)
-        return false;
-    s->rewind(e.device);
-    lastError = AudioOk;
-    return true;
+    return withStream(handle, [](Engine &e, AudioStream *s) { s->rewind(e.device); });
 }
 
 } // namespace AudioLayer

@@ -1,0 +1,147 @@
+// Figures of the audio engine: measuring long files, the delay from PlayAudio to the first samples
+// at the device, processor time and memory while playing. Run by scripts/bench-audio.sh.
+
+#include "app/MessageBox.h"
+#include "audio/AudioEngine.h"
+#include "audio/AudioLayer.h"
+#include "audio/CAudioPlayer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// kB from a line of /proc/self/status ("VmRSS", "VmHWM").
+long statusKb(const char *key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(int(strlen(key)) + 1).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+double cpuSeconds()
+{
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+int measure(const QStringList &files)
+{
+    for (const QString &file : files) {
+        std::vector<double> times;
+        double duration = -1;
+        for (int i = 0; i < 7; ++i) {
+            const auto start = Clock::now();
+            if (!MeasureAudioFile(file, duration)) {
+                std::printf("%s: not measurable\n", qPrintable(file));
+                return 1;
+            }
+            times.push_back(msSince(start));
+        }
+        std::printf("measure %-28s %10.3f s  first %7.1f ms  median %7.1f ms\n",
+                    qPrintable(file.section('/', -1)), duration, times.front(), median(times));
+    }
+    return 0;
+}
+
+// Waits for the first samples the device takes from the stream. A benchmark may poll.
+double untilFirstSamples(Clock::time_point start)
+{
+    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
+    while (AudioLayer::ChannelGetPosition(stream) == 0 && msSince(start) < 2000)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    return msSince(start);
+}
+
+int play(const QString &file, double seconds)
+{
+    const long idleKb = statusKb("VmRSS:");
+    std::vector<double> opened, resumed;
+    for (int i = 0; i < 9; ++i) {
+        auto start = Clock::now();
+        if (PlayAudio(file).playing != AudioTransport::SetPlaying) {
+            std::printf("%s: does not play\n", qPrintable(file));
+            return 1;
+        }
+        opened.push_back(untilFirstSamples(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        PauseAudio();
+        StopAudio();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        start = Clock::now();
+        PlayAudio(QString());
+        resumed.push_back(untilFirstSamples(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        StopAudio();
+    }
+    std::printf("PlayAudio(file) to first samples: median %.1f ms, worst %.1f ms\n", median(opened),
+                *std::max_element(opened.begin(), opened.end()));
+    std::printf("PlayAudio() of the open stream to first samples: median %.1f ms, worst %.1f ms\n",
+                median(resumed), *std::max_element(resumed.begin(), resumed.end()));
+
+    PlayAudio(file);
+    const double cpuStart = cpuSeconds();
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const double cpu = cpuSeconds() - cpuStart;
+    const double wall = msSince(start) / 1000;
+    const double played = AudioLayer::ChannelBytes2Seconds(
+        TheAudioPlayer()->stream(), AudioLayer::ChannelGetPosition(TheAudioPlayer()->stream()));
+    std::printf("playing %.1f s (%.1f s reached the device): processor %.2f %% of one core\n", wall,
+                played, 100 * cpu / wall);
+    std::printf("memory: idle %ld kB, peak %ld kB, peak above idle %.1f MB\n", idleKb,
+                statusKb("VmHWM:"), double(statusKb("VmHWM:") - idleKb) / 1024);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() < 2 || (args[0] != "measure" && args[0] != "play")) {
+        std::fprintf(stderr, "usage: bench_audio measure FILE... | bench_audio play FILE SECONDS\n");
+        return 2;
+    }
+    // No window here: a start-up message goes to the terminal.
+    SetMessageHook([](QWidget *, const QString &, unsigned, const QString &text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return int(IDOK);
+    });
+    if (!StartAudioEngine(nullptr))
+        return 1;
+    const int result = args[0] == "measure" ? measure(args.mid(1))
+                                            : play(args[1], args.value(2, "20").toDouble());
+    DestroyAudioPlayer();
+    ShutdownAudioEngine();
+    return result;
+}

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Audio engine benchmark: MeasureAudioFile on 60-minute files (WAV, FLAC, M4A, LAME MP3 with its
+# length header, VBR MP3 without one), the delay from PlayAudio to the first samples at the
+# device, processor use and peak memory while playing the 60-minute MP3.
+# The hour-long files are made once with ffmpeg and kept in $VELMORA_BENCH_MEDIA
+# (default: <build>/bench-audio-media).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VELMORA_BUILD_DIR:-$root/build}
+media=${VELMORA_BENCH_MEDIA:-$build/bench-audio-media}
+ffmpeg=/usr/bin/ffmpeg
+[[ -x $ffmpeg ]] || ffmpeg=$(command -v ffmpeg)
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "${VELMORA_JOBS:-2}" --target bench_audio >/dev/null
+bench=$build/bench/audio/bench_audio
+
+mkdir -p "$media"
+# Pink noise whose loudness swells and falls, with a tone: a VBR encoder's bit rate varies.
+source="anoisesrc=color=pink:amplitude=0.4:sample_rate=44100:duration=3600,volume='0.35+0.3*sin(t/9)':eval=frame[n];sine=frequency=440:sample_rate=44100:duration=3600,volume=0.2[s];[n][s]amix=inputs=2,aformat=channel_layouts=stereo"
+make() { # name, encoder options...
+    local out=$media/$1
+    shift
+    if [[ ! -s $out ]]; then
+        echo "making $out" >&2
+        "$ffmpeg" -hide_banner -nostdin -loglevel error -y -filter_complex "$source" "$@" "$out.part.${out##*.}"
+        mv "$out.part.${out##*.}" "$out"
+    fi
+}
+make hour.wav -c:a pcm_s16le
+make hour.flac -c:a flac
+make hour.m4a -c:a aac -b:a 160k -movflags +faststart
+make hour-lame-cbr.mp3 -c:a libmp3lame -b:a 192k
+make hour-lame-vbr.mp3 -c:a libmp3lame -q:a 2
+make hour-vbr-no-header.mp3 -c:a libmp3lame -q:a 2 -write_xing 0
+
+files=("$media"/hour.wav "$media"/hour.flac "$media"/hour.m4a "$media"/hour-lame-cbr.mp3
+       "$media"/hour-lame-vbr.mp3 "$media"/hour-vbr-no-header.mp3)
+
+echo "== decoded length (ffmpeg -i FILE -f null -)"
+for f in "${files[@]}"; do
+    ref="$f.length"
+    if [[ ! -s $ref ]]; then
+        "$ffmpeg" -hide_banner -nostdin -i "$f" -vn -f null - 2>&1 | tr '\r' '\n' |
+            grep -o 'time=[0-9:.]*' | tail -1 | cut -d= -f2 > "$ref"
+    fi
+    printf '%-28s %s\n' "$(basename "$f")" "$(cat "$ref")"
+done
+
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-disk}
+export SDL_DISKAUDIOFILE=${SDL_DISKAUDIOFILE:-/dev/null}
+echo "== MeasureAudioFile (warm cache; 7 runs)"
+"$bench" measure "${files[@]}" 2>/dev/null
+echo "== playing $(basename "${files[5]}") (SDL driver: $SDL_AUDIODRIVER)"
+"$bench" play "${files[5]}" "${VELMORA_BENCH_PLAY_SECONDS:-20}" 2>/dev/null

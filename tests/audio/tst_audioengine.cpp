@@ -1,0 +1,377 @@
+#include "AudioFixtures.h"
+#include "common/TestSupport.h"
+
+#include "audio/AudioEngine.h"
+#include "audio/AudioLayer.h"
+#include "audio/CAudioPlayer.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Start-up, measuring, opening every audio extension and the window's commands, on SDL's dummy
+// output driver.
+class TestAudioEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void formatDuration_data();
+    void formatDuration();
+    void startupFailureText_data();
+    void startupFailureText();
+    void versionNeedsTheBuiltMajors_data();
+    void versionNeedsTheBuiltMajors();
+    void startupFailsWithoutDriverOrDevice_data();
+    void startupFailsWithoutDriverOrDevice();
+    void secondInitIsRefused();
+
+    void measuresAndPlaysEveryExtension_data();
+    void measuresAndPlaysEveryExtension();
+    void cdTrackIsNotOpenable();
+    void measuringLeavesPlaybackAlone();
+
+    void commandsWithoutStream();
+    void commandsDriveTheButtons();
+    void failedOpenClearsStreamAndPath();
+    void shutdownIsSafeTwiceAndBeforeDestruction();
+
+private:
+    QString fixture(const QString &name) const { return m_dir.filePath(name); }
+    void startEngine();
+
+    QTemporaryDir m_dir;
+};
+
+void TestAudioEngine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestAudioEngine::cleanup()
+{
+    DestroyAudioPlayer();
+    ShutdownAudioEngine();
+}
+
+void TestAudioEngine::startEngine()
+{
+    TestSupport::MessageRecorder recorder;
+    QVERIFY(StartAudioEngine(nullptr));
+    QVERIFY(recorder.messages.isEmpty());
+    QVERIFY(TheAudioPlayer());
+}
+
+void TestAudioEngine::formatDuration_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("zero") << 0.0 << "0:00:00.000";
+    QTest::addRow("minute and a half") << 83.5 << "0:01:23.500";
+    QTest::addRow("hour") << 3725.25 << "1:02:05.250";
+    QTest::addRow("hours beyond a day") << 90061.0 << "25:01:01.000";
+    QTest::addRow("binary fraction below") << 2.3 << "0:00:02.300";
+    QTest::addRow("rounds into next second") << 59.9996 << "0:01:00.000";
+    QTest::addRow("negative") << -4.0 << "0:00:00.000";
+    QTest::addRow("not a number") << qQNaN() << "0:00:00.000";
+}
+
+void TestAudioEngine::formatDuration()
+{
+    QFETCH(double, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(FormatDuration(seconds), text);
+}
+
+void TestAudioEngine::startupFailureText_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("detail");
+    QTest::addRow("no device") << 23
+                               << "23 - The device number specified is invalid (is there a sound card "
+                                  "on this system, and are its drivers installed?)";
+    QTest::addRow("already") << 14 << "14 - The device has already been initialized.";
+    QTest::addRow("no driver")
+        << 3 << "3 - There is no available device driver - the device may already be in use.";
+    QTest::addRow("format") << 6 << "6 - The specified format is not supported by the device.";
+    QTest::addRow("memory") << 1 << "1 - There is insufficient memory.";
+    QTest::addRow("3d") << 21 << "21 - The device has no 3D support.";
+    QTest::addRow("unknown") << -1 << "-1 - General audio initialization problem.";
+    QTest::addRow("outside the table") << 2 << "";
+}
+
+void TestAudioEngine::startupFailureText()
+{
+    QFETCH(int, code);
+    QFETCH(QString, detail);
+    QCOMPARE(AudioStartupFailureText(code),
+             "Sorry, but the audio device could not be initialized.  Error was: " + detail);
+}
+
+void TestAudioEngine::versionNeedsTheBuiltMajors_data()
+{
+    QTest::addColumn<int>("changed");
+    QTest::addColumn<bool>("accepted");
+    QTest::addRow("same libraries") << -1 << true;
+    for (int i = 0; i < 5; ++i)
+        QTest::addRow("library %d differs", i) << i << false;
+}
+
+void TestAudioEngine::versionNeedsTheBuiltMajors()
+{
+    QFETCH(int, changed);
+    QFETCH(bool, accepted);
+    const AudioLayer::LibraryMajors built{59, 59, 4, 57, 2};
+    AudioLayer::LibraryMajors runtime = built;
+    int *fields[] = {&runtime.avformat, &runtime.avcodec, &runtime.swresample, &runtime.avutil,
+                     &runtime.sdl};
+    if (changed >= 0)
+        *fields[changed] += 1;
+    QCOMPARE(AudioLayer::ComposeVersion(runtime, built) >> 16 == AudioLayer::Version, accepted);
+    // The libraries this test runs with are the ones it was built with.
+    QCOMPARE(AudioLayer::GetVersion() >> 16, AudioLayer::Version);
+}
+
+void TestAudioEngine::startupFailsWithoutDriverOrDevice_data()
+{
+    QTest::addColumn<QByteArray>("driver");
+    QTest::addColumn<bool>("unwritableDiskFile");
+    QTest::addColumn<int>("code");
+    QTest::addRow("no such driver") << QByteArray("no-such-driver") << false << 3;
+    QTest::addRow("device cannot open") << QByteArray("disk") << true << 23;
+}
+
+void TestAudioEngine::startupFailsWithoutDriverOrDevice()
+{
+    QFETCH(QByteArray, driver);
+    QFETCH(bool, unwritableDiskFile);
+    QFETCH(int, code);
+    const QByteArray oldDriver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", driver);
+    if (unwritableDiskFile) {
+        // Below a regular file nothing can be created, even as root.
+        QFile blocker(fixture("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(fixture("blocker/out.raw")));
+    }
+    TestSupport::MessageRecorder recorder;
+    const bool started = StartAudioEngine(nullptr);
+    qputenv("SDL_AUDIODRIVER", oldDriver);
+    qunsetenv("SDL_DISKAUDIOFILE");
+    QVERIFY(!started);
+    QCOMPARE(AudioLayer::ErrorGetCode(), code);
+    QVERIFY(!TheAudioPlayer());
+    QCOMPARE(recorder.messages.size(), 1);
+    QCOMPARE(recorder.messages[0].caption, QStringLiteral("Velmora"));
+    QCOMPARE(recorder.messages[0].boxType, 0u);
+    QCOMPARE(recorder.messages[0].text, AudioStartupFailureText(code));
+    // The failure left nothing behind: the next start works.
+    startEngine();
+}
+
+void TestAudioEngine::secondInitIsRefused()
+{
+    startEngine();
+    QVERIFY(!AudioLayer::Init());
+    QCOMPARE(AudioLayer::ErrorGetCode(), 14);
+}
+
+void TestAudioEngine::measuresAndPlaysEveryExtension_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<double>("seconds");
+    const auto row = [](const char *name, const QStringList &options, double seconds = 2.5) {
+        QTest::newRow(name) << QString::fromLatin1(name) << options << seconds;
+    };
+    row("tone.wav", {"-ar", "44100", "-ac", "2", "-c:a", "pcm_s16le"});
+    row("tone.aiff", {"-ar", "48000", "-ac", "2", "-c:a", "pcm_s16be"});
+    row("lame-cbr.mp3", {"-ar", "44100", "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k"});
+    row("lame-vbr-mpeg2.mp3", {"-ar", "22050", "-ac", "1", "-c:a", "libmp3lame", "-q:a", "2"}, 3.1);
+    row("vbr-no-xing.mp3",
+        {"-ar", "22050", "-ac", "1", "-c:a", "libmp3lame", "-q:a", "4", "-write_xing", "0"}, 3.3);
+    row("mpeg-audio.mp1", {"-ar", "48000", "-ac", "2", "-c:a", "mp2", "-f", "mp2"});
+    row("tone.flac", {"-ar", "48000", "-ac", "2", "-c:a", "flac"});
+    row("adts.aac", {"-ar", "44100", "-ac", "2", "-c:a", "aac", "-f", "adts"});
+    row("tone.m4a", {"-ar", "22050", "-ac", "1", "-c:a", "aac"});
+    row("tone.ogg", {"-ar", "44100", "-ac", "2", "-c:a", "libvorbis"});
+    row("tone.wma", {"-ar", "44100", "-ac", "2", "-c:a", "wmav2"});
+    // An .mp4 with a picture track ahead of its sound.
+    row("with-video.mp4", {"-f", "lavfi", "-i", "testsrc=size=64x64:rate=5", "-map", "1:v", "-map",
+                           "0:a", "-shortest", "-c:v", "mpeg4", "-ar", "48000", "-c:a", "aac"});
+    // sox writes the .aif, mono at 22050 Hz.
+    QTest::newRow("sox.aif") << QStringLiteral("sox.aif") << QStringList() << 1.75;
+}
+
+void TestAudioEngine::measuresAndPlaysEveryExtension()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, options);
+    QFETCH(double, seconds);
+    const QString path = fixture(name);
+    if (options.isEmpty()) {
+        QVERIFY(AudioFixtures::run(AudioFixtures::soxPath(),
+                                   {"-n", "-r", "22050", "-c", "1", "-b", "16", path, "synth",
+                                    QString::number(seconds), "sine", "440"}));
+    } else {
+        // The picture input of the .mp4 row comes after the tone.
+        QStringList args = options;
+        QVERIFY(AudioFixtures::makeTone(path, seconds, args));
+    }
+    const double expected = AudioFixtures::decodedLength(path);
+    QVERIFY2(expected > 0, qPrintable(name));
+
+    startEngine();
+    TestSupport::MessageRecorder recorder;
+    double duration = -1;
+    QVERIFY(MeasureAudioFile(path, duration));
+    QVERIFY2(qAbs(duration - expected) <= 0.050,
+             qPrintable(QStringLiteral("%1: measured %2 s, decoded %3 s").arg(name).arg(duration).arg(expected)));
+
+    // Upper-case extensions and names that mislead by their folder are the same file to us.
+    const QString upper = fixture("UPPER " + name.toUpper());
+    QVERIFY(QFile::copy(path, upper));
+    double upperDuration = -1;
+    QVERIFY(MeasureAudioFile(upper, upperDuration));
+    QCOMPARE(upperDuration, duration);
+
+    const AudioTransport played = PlayAudio(upper);
+    QCOMPARE(played.buttons, AudioTransport::ShowPauseButton);
+    QCOMPARE(played.playing, AudioTransport::SetPlaying);
+    QCOMPARE(TheAudioPlayer()->path(), upper);
+    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
+    QTRY_VERIFY(AudioLayer::ChannelGetPosition(stream) > 0);
+    QVERIFY(recorder.messages.isEmpty());
+    QFile::remove(upper);
+}
+
+void TestAudioEngine::cdTrackIsNotOpenable()
+{
+    startEngine();
+    // A CD track entry is a tiny descriptor file, not audio.
+    QFile cda(fixture("Track01.cda"));
+    QVERIFY(cda.open(QIODevice::WriteOnly));
+    cda.write(QByteArray("RIFF\x24\x00\x00\x00" "CDDAfmt \x18\x00\x00\x00", 20) + QByteArray(24, '\x01'));
+    cda.close();
+    double duration = 7;
+    QVERIFY(!MeasureAudioFile(cda.fileName(), duration));
+    QCOMPARE(duration, 7.0);
+    QVERIFY(!TheAudioPlayer()->Open(cda.fileName()));
+}
+
+void TestAudioEngine::measuringLeavesPlaybackAlone()
+{
+    const QString playing = fixture("long.wav");
+    const QString other = fixture("other.flac");
+    QVERIFY(AudioFixtures::makeTone(playing, 5, {"-c:a", "pcm_s16le"}));
+    QVERIFY(AudioFixtures::makeTone(other, 1, {"-c:a", "flac"}));
+    startEngine();
+    QCOMPARE(PlayAudio(playing).playing, AudioTransport::SetPlaying);
+    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
+    QTRY_VERIFY(AudioLayer::ChannelGetPosition(stream) > 0);
+    double duration = 0;
+    QVERIFY(MeasureAudioFile(other, duration));
+    QVERIFY(MeasureAudioFile(playing, duration));
+    QCOMPARE(TheAudioPlayer()->stream(), stream);
+    QCOMPARE(AudioLayer::ChannelIsActive(stream), AudioLayer::Playing);
+    // The playing stream measures itself without losing its place.
+    const uint64_t before = AudioLayer::ChannelGetPosition(stream);
+    QVERIFY(qAbs(AudioLayer::ChannelBytes2Seconds(stream, AudioLayer::ChannelGetLength(stream)) - 5.0) < 0.05);
+    QVERIFY(AudioLayer::ChannelGetPosition(stream) >= before);
+}
+
+void TestAudioEngine::commandsWithoutStream()
+{
+    startEngine();
+    AudioTransport pause;
+    pause.buttons = AudioTransport::ShowPlayButton;
+    QCOMPARE(PauseAudio(), pause);
+    QCOMPARE(RestartAudio(), AudioTransport());
+    QCOMPARE(StopAudio(), AudioTransport());
+    AudioTransport noPlay;
+    noPlay.playing = AudioTransport::ClearPlaying;
+    QCOMPARE(PlayAudio(QString()), noPlay);
+    QCOMPARE(PlayAudio(fixture("missing.mp3")), noPlay);
+}
+
+void TestAudioEngine::commandsDriveTheButtons()
+{
+    const QString path = fixture("buttons.ogg");
+    QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "libvorbis"}));
+    startEngine();
+    QWidget window;
+    auto *play = new QPushButton(&window);
+    auto *pause = new QPushButton(&window);
+    pause->hide();
+    window.show();
+    bool playing = false;
+    bool menuOpen = true;
+
+    ApplyAudioTransport(PlayAudio(path), play, pause, playing, menuOpen);
+    QVERIFY(playing);
+    QVERIFY(!play->isVisible() && pause->isVisible());
+    QVERIFY(menuOpen);
+
+    ApplyAudioTransport(PauseAudio(), play, pause, playing, menuOpen);
+    QVERIFY(play->isVisible() && !pause->isVisible());
+    QVERIFY(playing); // the flag stays: it tells the window a file was started
+
+    ApplyAudioTransport(RestartAudio(), play, pause, playing, menuOpen);
+    QVERIFY(!play->isVisible() && pause->isVisible());
+    QVERIFY(!menuOpen);
+
+    menuOpen = true;
+    ApplyAudioTransport(StopAudio(), play, pause, playing, menuOpen);
+    QVERIFY(play->isVisible() && !pause->isVisible());
+    QVERIFY(!menuOpen);
+    QCOMPARE(AudioLayer::ChannelGetPosition(TheAudioPlayer()->stream()), uint64_t(0));
+
+    // A failed open clears the flag and leaves the buttons as they were.
+    ApplyAudioTransport(PlayAudio(fixture("missing.ogg")), play, pause, playing, menuOpen);
+    QVERIFY(!playing);
+    QVERIFY(play->isVisible() && !pause->isVisible());
+}
+
+void TestAudioEngine::failedOpenClearsStreamAndPath()
+{
+    const QString good = fixture("good.wav");
+    QVERIFY(AudioFixtures::makeTone(good, 1, {"-c:a", "pcm_s16le"}));
+    startEngine();
+    CAudioPlayer *player = TheAudioPlayer();
+    QVERIFY(player->Open(good));
+    const AudioLayer::Handle first = player->stream();
+    QVERIFY(first);
+    QCOMPARE(AudioLayer::ChannelIsActive(first), AudioLayer::Stopped);
+    QVERIFY(!player->Open(fixture("missing.wav")));
+    QCOMPARE(player->stream(), 0u);
+    QVERIFY(player->path().isEmpty());
+    // The old stream is gone, not just forgotten.
+    QCOMPARE(AudioLayer::ChannelIsActive(first), AudioLayer::NotActive);
+    QCOMPARE(AudioLayer::ErrorGetCode(), int(AudioErrorHandle));
+    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::ClearPlaying);
+}
+
+void TestAudioEngine::shutdownIsSafeTwiceAndBeforeDestruction()
+{
+    const QString path = fixture("shutdown.flac");
+    QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "flac"}));
+    startEngine();
+    QCOMPARE(PlayAudio(path).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(AudioLayer::ChannelGetPosition(TheAudioPlayer()->stream()) > 0);
+    ShutdownAudioEngine();
+    ShutdownAudioEngine();
+    // The window's commands after shutdown fail quietly.
+    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::ClearPlaying);
+    double duration = 0;
+    QVERIFY(!MeasureAudioFile(path, duration));
+    DestroyAudioPlayer();
+    QVERIFY(!TheAudioPlayer());
+    DestroyAudioPlayer();
+}
+
+QTEST_MAIN(TestAudioEngine)
+#include "tst_audioengine.moc"

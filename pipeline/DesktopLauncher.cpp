@@ -69,7 +69,7 @@ void LocateFileInFileManager(const QString &filePath)
     const QFileInfo info(filePath);
     const QUrl file = QUrl::fromLocalFile(info.absoluteFilePath());
     const QUrl folder = QUrl::fromLocalFile(info.absolutePath());
-    DesktopLauncher::instance().showItems({file.toString()}, [folder](bool accepted) {
+    DesktopLauncher::instance().showItems({QString::fromLatin1(file.toEncoded())}, [folder](bool accepted) {
         if (!accepted)
             DesktopLauncher::instance().openUrl(folder);
     });

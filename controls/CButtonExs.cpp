@@ -1,0 +1,6 @@
+#include "controls/CButtonExs.h"
+
+CButtonExs::CButtonExs(const QString &text, QWidget *parent)
+    : QPushButton(text, parent)
+{
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+
+// One control of a dialog template. The rectangle is in dialog units; styles are the
+// template's style names ("WS_VISIBLE", "ES_AUTOHSCROLL", "BS_OWNERDRAW", ...).
+struct DialogControlTemplate
+{
+    int id = -1; // -1 for controls the code never addresses (labels, group boxes)
+    QString kind; // PushButton, DefPushButton, AutoCheckBox, Edit, Static, GroupBox, ComboBox, Progress
+    QString text;
+    QStringList styles;
+    QRect rect;
+
+    bool hasStyle(const QString &style) const { return styles.contains(style); }
+};
+
+// A dialog's template: caption, size in dialog units, font, and its controls in template
+// (creation and tab) order. Templates are data of the program under resources/dialogs/.
+class DialogTemplate
+{
+public:
+    int id = 0;
+    QString caption;
+    QPoint position; // dialog units
+    QSize size; // dialog units
+    QStringList styles;
+    QString fontName;
+    int fontPoints = 8;
+    int fontWeight = 400; // 0 means the normal weight
+    bool fontItalic = false;
+    QList<DialogControlTemplate> controls;
+
+    bool hasStyle(const QString &style) const { return styles.contains(style); }
+    const DialogControlTemplate *control(int controlId) const;
+
+    // The template with that resource id, or nullptr when the program has none.
+    static const DialogTemplate *get(int templateId);
+    // Parses one template from its JSON text; false (and *error set) when it is malformed.
+    static bool parse(const QByteArray &json, DialogTemplate *out, QString *error = nullptr);
+};
+
+// Makes the widget of one control. Return nullptr to get the default widget for its kind.
+using ControlFactory = std::function<QWidget *(const DialogControlTemplate &, QWidget *parent)>;
+using ControlFactories = QHash<int, ControlFactory>;
+
+// Creates every control of the template as a child of `dialog`, in template order, the way the
+// platform builds a dialog from its template: each carries its id as the dynamic property
+// "controlId", its text, visibility, enabled state and its rectangle measured with the
+// dialog's current font (ApplyDialogFont then redoes the layout at the fixed 96 dpi). The
+// dialog gets the template's caption and client size. A factory for an id supplies that
+// control's class (CVelmoraTextDlg gives VLEditNegative for 1901, ...); owner-drawn push
+// buttons default to CBitmapButtonExs. Controls are created in template order and must keep
+// it (no raise()/lower()): the font adapter matches them to the template by that order.
+// Group boxes come before their contents, so they stay beneath them. False when the template
+// does not exist.
+bool CreateDialogControls(QWidget *dialog, int templateId, const ControlFactories &factories = {});
+
+// The first direct child of `dialog` whose "controlId" is `controlId`, or nullptr.
+QWidget *DialogControl(const QWidget *dialog, int controlId);
+
+template<class T>
+T *DialogControlAs(const QWidget *dialog, int controlId)
+{
+    return qobject_cast<T *>(DialogControl(dialog, controlId));
+}
+
+// The id a control carries in its "controlId" property; 0 when it has none.
+int ControlId(const QWidget *control);

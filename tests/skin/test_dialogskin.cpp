@@ -1,0 +1,282 @@
+#include "controls/AnchorGroup.h"
+#include "controls/DialogFontState.h"
+#include "controls/DialogTemplate.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QtTest>
+
+#include <memory>
+
+class TestDialogSkin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dialogUnits_data();
+    void dialogUnits();
+    void templateFont();
+    void templatesLoad_data();
+    void templatesLoad();
+    void layoutFollowsTemplate_data();
+    void layoutFollowsTemplate();
+    void applyTwiceRestoresFirst();
+    void restoreUnappliedDoesNothing();
+    void layoutStopsAtMissingControl();
+    void factorySuppliesClass();
+    void anchorGroupMoves();
+    void anchorGroupLimit();
+};
+
+void TestDialogSkin::dialogUnits_data()
+{
+    QTest::addColumn<QRect>("units");
+    QTest::addColumn<int>("baseX");
+    QTest::addColumn<int>("baseY");
+    QTest::addColumn<QRect>("pixels");
+    QTest::addRow("text dialog client") << QRect(0, 0, 366, 183) << 6 << 13 << QRect(0, 0, 549, 297);
+    // 0.25 x 6 = 1.5 per unit: 11 units are 16.5, rounded up to 17.
+    QTest::addRow("half rounds up") << QRect(11, 3, 11, 5) << 6 << 13 << QRect(17, 5, 17, 8);
+    QTest::addRow("below half rounds down") << QRect(1, 1, 1, 1) << 5 << 11 << QRect(1, 1, 1, 1);
+    QTest::addRow("zero") << QRect(0, 0, 0, 0) << 6 << 13 << QRect(0, 0, 0, 0);
+    QTest::addRow("main dialog") << QRect(0, 0, 361, 374) << 6 << 13 << QRect(0, 0, 542, 608);
+}
+
+void TestDialogSkin::dialogUnits()
+{
+    QFETCH(QRect, units);
+    QFETCH(int, baseX);
+    QFETCH(int, baseY);
+    QFETCH(QRect, pixels);
+    QCOMPARE(DialogUnitsToPixels(units, DialogBaseUnits{baseX, baseY}), pixels);
+    QCOMPARE(DialogUnitsToPixels(units.size(), DialogBaseUnits{baseX, baseY}), pixels.size());
+}
+
+void TestDialogSkin::templateFont()
+{
+    // The layout must not follow the screen's font scaling: 8 points are 11 pixels at the
+    // fixed 96 dpi, whatever the application font or screen says.
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 15));
+    const QFont mainFont = DialogTemplateFont(*DialogTemplate::get(101), 96.0);
+    QCOMPARE(mainFont.pixelSize(), 11);
+    QCOMPARE(mainFont.weight(), QFont::Normal); // the main template says weight 0
+    QVERIFY(!mainFont.italic());
+    QCOMPARE(DialogTemplateFont(*DialogTemplate::get(204), 96.0).pixelSize(), 11);
+    QCOMPARE(DialogTemplateFont(*DialogTemplate::get(204), 120.0).pixelSize(), 13);
+    QApplication::setFont(QFont());
+}
+
+void TestDialogSkin::templatesLoad_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QList<int>>("ids");
+    QTest::addRow("main") << 101 << QString() << QSize(361, 374)
+                          << QList<int>{1100, 1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108,
+                                        1109, 1110, 1111, 1112, 1113, 1114, 1115, 1116, 1117, 1118};
+    QTest::addRow("options") << 202 << QStringLiteral("Default File Locations and Options")
+                             << QSize(379, 246)
+                             << QList<int>{1800, 1801, 1802, 1803, 1804, 1805, 1806, 1, 2};
+    QTest::addRow("open-file extension") << 203 << QString() << QSize(312, 21) << QList<int>{1700};
+    QTest::addRow("text") << 204 << QStringLiteral("Pictune Text") << QSize(366, 183)
+                          << QList<int>{1900, 1901, 1902, 1903, 1904, 1905, 1906, 1907, 1908,
+                                        1909, 1910, 1911, 1912, 1913, 1914, 1915, 1916, 1917,
+                                        1918, 1919, 1920, 1921, 1, 2};
+    QTest::addRow("actual size") << 205 << QStringLiteral("VAS") << QSize(186, 94) << QList<int>{};
+    QTest::addRow("build progress") << 206 << QStringLiteral("Pictune Build Progress")
+                                    << QSize(392, 91) << QList<int>{2000, 2001, 2002, 2003, 2004};
+    QTest::addRow("complete") << 207 << QStringLiteral("Pictune Complete") << QSize(196, 199)
+                              << QList<int>{2100, 2101, 2102, 2};
+}
+
+void TestDialogSkin::templatesLoad()
+{
+    QFETCH(int, id);
+    QFETCH(QString, caption);
+    QFETCH(QSize, size);
+    QFETCH(QList<int>, ids);
+    const DialogTemplate *dialogTemplate = DialogTemplate::get(id);
+    QVERIFY(dialogTemplate);
+    QCOMPARE(dialogTemplate->id, id);
+    QCOMPARE(dialogTemplate->caption, caption);
+    QCOMPARE(dialogTemplate->size, size);
+    QCOMPARE(dialogTemplate->fontName, QStringLiteral("MS Shell Dlg"));
+    QCOMPARE(dialogTemplate->fontPoints, 8);
+    QList<int> found;
+    for (const DialogControlTemplate &item : dialogTemplate->controls) {
+        if (item.id != -1) {
+            QVERIFY2(!found.contains(item.id), qPrintable(QString::number(item.id)));
+            found.append(item.id);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::sort(ids.begin(), ids.end());
+    QCOMPARE(found, ids);
+    QVERIFY(!DialogTemplate::get(999));
+}
+
+void TestDialogSkin::layoutFollowsTemplate_data()
+{
+    QTest::addColumn<int>("id");
+    for (int id : {101, 202, 203, 204, 205, 206, 207})
+        QTest::addRow("%d", id) << id;
+}
+
+void TestDialogSkin::layoutFollowsTemplate()
+{
+    QFETCH(int, id);
+    QDialog dialog;
+    QVERIFY(CreateDialogControls(&dialog, id));
+    DialogFontState state;
+    QVERIFY(ApplyDialogFont(&dialog, id, 96.0, state));
+    QVERIFY(state.isApplied());
+
+    const DialogTemplate *dialogTemplate = DialogTemplate::get(id);
+    QCOMPARE(dialog.font().pixelSize(), 11);
+    QCOMPARE(dialog.windowTitle(), dialogTemplate->caption);
+    const QFontMetrics metrics(dialog.font());
+    const int baseX = (metrics.horizontalAdvance(QStringLiteral(
+                           "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")) / 26 + 1) / 2;
+    const int baseY = metrics.height();
+    auto place = [&](int v, int base, double scale) { return int(v * base * scale + 0.5); };
+    QCOMPARE(dialog.size(), QSize(place(dialogTemplate->size.width(), baseX, 0.25),
+                                  place(dialogTemplate->size.height(), baseY, 0.125)));
+
+    QList<QWidget *> children = dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(children.size(), dialogTemplate->controls.size());
+    for (int i = 0; i < children.size(); ++i) {
+        const DialogControlTemplate &item = dialogTemplate->controls.at(i);
+        QWidget *control = children.at(i);
+        const QString where = QStringLiteral("control %1 (#%2)").arg(item.id).arg(i);
+        QCOMPARE(control->property("controlId").toInt(), item.id);
+        QVERIFY2(control->font() == state.font, qPrintable(where));
+        QRect expected(place(item.rect.x(), baseX, 0.25), place(item.rect.y(), baseY, 0.125),
+                       place(item.rect.width(), baseX, 0.25),
+                       place(item.rect.height(), baseY, 0.125));
+        if (qobject_cast<QComboBox *>(control))
+            expected.setHeight(control->sizeHint().height());
+        QVERIFY2(control->geometry() == expected, qPrintable(where));
+        QCOMPARE(control->isVisibleTo(&dialog), item.hasStyle(QStringLiteral("WS_VISIBLE")));
+        QCOMPARE(control->isEnabled(), !item.hasStyle(QStringLiteral("WS_DISABLED")));
+        if (auto *button = qobject_cast<QAbstractButton *>(control))
+            QCOMPARE(button->text(), item.text);
+        if (auto *label = qobject_cast<QLabel *>(control))
+            QCOMPARE(label->text(), item.text);
+    }
+}
+
+void TestDialogSkin::applyTwiceRestoresFirst()
+{
+    QDialog dialog;
+    QFont original(QStringLiteral("DejaVu Serif"));
+    original.setPixelSize(20);
+    dialog.setFont(original);
+    QVERIFY(CreateDialogControls(&dialog, 207));
+
+    DialogFontState state;
+    QVERIFY(ApplyDialogFont(&dialog, 207, 96.0, state));
+    QVERIFY(ApplyDialogFont(&dialog, 207, 144.0, state));
+    // The second application must not take the first one's font as the one to give back.
+    QCOMPARE(state.previousFont, original);
+    QCOMPARE(dialog.font().pixelSize(), 16);
+    QWidget *upload = DialogControl(&dialog, 2100);
+    QCOMPARE(upload->font().pixelSize(), 16);
+
+    RestoreDialogFont(state);
+    QVERIFY(!state.isApplied());
+    QCOMPARE(dialog.font(), original);
+    QCOMPARE(upload->font(), original);
+}
+
+void TestDialogSkin::restoreUnappliedDoesNothing()
+{
+    QDialog dialog;
+    QFont original(QStringLiteral("DejaVu Sans"));
+    original.setPixelSize(17);
+    dialog.setFont(original);
+    DialogFontState state;
+    RestoreDialogFont(state);
+    QCOMPARE(dialog.font(), original);
+
+    // A state whose dialog is gone counts as not applied.
+    auto gone = std::make_unique<QDialog>();
+    QVERIFY(ApplyDialogFont(gone.get(), 206, 96.0, state));
+    gone.reset();
+    QVERIFY(!state.isApplied());
+    RestoreDialogFont(state);
+}
+
+void TestDialogSkin::layoutStopsAtMissingControl()
+{
+    QDialog dialog;
+    QVERIFY(CreateDialogControls(&dialog, 206));
+    const QRect untouched(1, 2, 3, 4);
+    DialogControl(&dialog, 2004)->setGeometry(untouched);
+    delete DialogControl(&dialog, 2002);
+    DialogFontState state;
+    QVERIFY(ApplyDialogFont(&dialog, 206, 96.0, state));
+    // 2004 comes after the missing 2002 in the template: the pass ends before it.
+    QCOMPARE(DialogControl(&dialog, 2004)->geometry(), untouched);
+    QVERIFY(DialogControl(&dialog, 2000)->geometry() != untouched);
+    QCOMPARE(DialogControl(&dialog, 2000)->font(), state.font);
+}
+
+void TestDialogSkin::factorySuppliesClass()
+{
+    QDialog dialog;
+    ControlFactories factories;
+    factories.insert(2004, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
+        auto *button = new QPushButton(item.text, parent);
+        button->setObjectName(QStringLiteral("custom"));
+        return button;
+    });
+    QVERIFY(CreateDialogControls(&dialog, 206, factories));
+    auto *custom = DialogControlAs<QPushButton>(&dialog, 2004);
+    QVERIFY(custom);
+    QCOMPARE(custom->objectName(), QStringLiteral("custom"));
+    QCOMPARE(custom->text(), QStringLiteral("0 %"));
+    QVERIFY(DialogControlAs<QLabel>(&dialog, 2001));
+    QVERIFY(!CreateDialogControls(&dialog, 4711));
+}
+
+void TestDialogSkin::anchorGroupMoves()
+{
+    QWidget parent;
+    QWidget a(&parent);
+    QWidget b(&parent);
+    a.setGeometry(10, 20, 30, 40);
+    b.setGeometry(100, 5, 7, 8);
+    AnchorGroup group;
+    QVERIFY(group.AddControl(&a, 1.0f, 1.0f));
+    QVERIFY(group.AddControl(&b, 0.5f, -1.0f));
+
+    group.MoveBy(150, 0);
+    QCOMPARE(a.geometry(), QRect(160, 20, 30, 40));
+    QCOMPARE(b.pos(), QPoint(175, 5));
+    group.MoveBy(0, 0);
+    QCOMPARE(a.geometry(), QRect(10, 20, 30, 40));
+    QCOMPARE(b.pos(), QPoint(100, 5));
+    // Products are truncated toward zero: 0.5 x -3 = -1.5 moves by -1.
+    group.MoveBy(-3, 9);
+    QCOMPARE(a.pos(), QPoint(7, 29));
+    QCOMPARE(b.pos(), QPoint(99, -4));
+    QCOMPARE(b.size(), QSize(7, 8));
+}
+
+void TestDialogSkin::anchorGroupLimit()
+{
+    QWidget parent;
+    AnchorGroup group;
+    for (int i = 0; i < AnchorGroup::MaxControls; ++i)
+        QVERIFY(group.AddControl(new QWidget(&parent), 1.0f, 1.0f));
+    QVERIFY(!group.AddControl(new QWidget(&parent), 1.0f, 1.0f));
+    QVERIFY(!group.AddControl(nullptr, 1.0f, 1.0f));
+    QCOMPARE(group.count(), AnchorGroup::MaxControls);
+}
+
+QTEST_MAIN(TestDialogSkin)
+#include "test_dialogskin.moc"

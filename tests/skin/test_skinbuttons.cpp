@@ -1,0 +1,323 @@
+#include "controls/CBitmapButtonExs.h"
+#include "controls/CCreateToolTips.h"
+#include "controls/DialogFontState.h"
+#include "controls/DialogTemplate.h"
+#include "controls/SkinArtwork.h"
+#include "controls/ToolTipTable.h"
+
+#include <QDialog>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QToolTip>
+#include <QtTest>
+
+using Face = CBitmapButtonExs::Face;
+Q_DECLARE_METATYPE(CBitmapButtonExs::Face)
+
+namespace {
+
+// The main window's template laid out the way its initialisation does it.
+struct MainTemplate
+{
+    QDialog dialog;
+    DialogFontState fontState;
+    MainTemplate()
+    {
+        CreateDialogControls(&dialog, 101);
+        ApplyDialogFont(&dialog, 101, 96.0, fontState);
+    }
+    CBitmapButtonExs *button(int id) { return DialogControlAs<CBitmapButtonExs>(&dialog, id); }
+};
+
+QImage Pixels(const QPixmap &pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestSkinButtons : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void facesLoad_data();
+    void facesLoad();
+    void chooseFace_data();
+    void chooseFace();
+    void paintsFaceOfState();
+    void releaseOutsideDoesNotClick();
+    void missingFaces();
+    void frameAndIcon();
+    void tipCounts_data();
+    void tipCounts();
+    void updateTip();
+    void noTipWhenDisabled();
+};
+
+void TestSkinButtons::facesLoad_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    const QSize window(24, 37), step(159, 75), corner(32, 32);
+    QTest::newRow("minimize") << 1101 << "BITMAP_MINIMIZE" << window;
+    QTest::newRow("maximize") << 1102 << "BITMAP_MAXIMIZE" << window;
+    QTest::newRow("restore") << 1103 << "BITMAP_RESTORE" << window;
+    QTest::newRow("exit") << 1104 << "BITMAP_EXIT" << window;
+    QTest::newRow("step1 done") << 1105 << "BITMAP_STEP1CHECKED" << step;
+    QTest::newRow("step1 to do") << 1106 << "BITMAP_STEP1UNCHECKED" << step;
+    QTest::newRow("step2 done") << 1107 << "BITMAP_STEP2CHECKED" << step;
+    QTest::newRow("step2 to do") << 1108 << "BITMAP_STEP2UNCHECKED" << step;
+    QTest::newRow("step3 done") << 1109 << "BITMAP_STEP3CHECKED" << step;
+    QTest::newRow("step3 to do") << 1110 << "BITMAP_STEP3UNCHECKED" << step;
+    QTest::newRow("play") << 1112 << "BITMAP_PLAY" << QSize(106, 49);
+    QTest::newRow("pause") << 1113 << "BITMAP_PAUSE" << QSize(106, 49);
+    QTest::newRow("save as") << 1114 << "BITMAP_SAVEAS" << QSize(101, 42);
+    QTest::newRow("create") << 1116 << "BITMAP_CREATEPICTUNE" << QSize(201, 64);
+    QTest::newRow("options") << 1117 << "BITMAP_OPTIONS" << corner;
+    QTest::newRow("help") << 1118 << "BITMAP_HELP" << corner;
+}
+
+void TestSkinButtons::facesLoad()
+{
+    QFETCH(int, id);
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    MainTemplate main;
+    CBitmapButtonExs *button = main.button(id);
+    QVERIFY(button);
+    const QPoint before = button->pos();
+    QVERIFY(CBitmapButtonExs::AttachAndLoad(id, &main.dialog));
+    QCOMPARE(button->text(), name);
+    QCOMPARE(button->size(), size);
+    QCOMPARE(button->pos(), before);
+    QVERIFY(!button->accessibleName().isEmpty());
+
+    QList<QImage> faces;
+    for (Face face : {Face::Up, Face::Down, Face::Focus, Face::Disabled}) {
+        const QPixmap pixmap = button->face(face);
+        QVERIFY(!pixmap.isNull());
+        QCOMPARE(pixmap.deviceIndependentSize().toSize(), size);
+        QVERIFY(!pixmap.hasAlphaChannel());
+        faces.append(Pixels(pixmap));
+    }
+    // The four faces must be told apart.
+    for (int i = 0; i < faces.size(); ++i)
+        for (int j = i + 1; j < faces.size(); ++j)
+            QVERIFY(faces.at(i) != faces.at(j));
+
+    // At device pixel ratio 2 the faces are drawn from the vectors at twice the pixels.
+    const QPixmap sharp = SkinArtwork::ButtonFace(name + QLatin1Char('U'), 2.0);
+    QCOMPARE(sharp.size(), size * 2);
+    QCOMPARE(sharp.deviceIndependentSize().toSize(), size);
+}
+
+void TestSkinButtons::chooseFace_data()
+{
+    QTest::addColumn<bool>("pressed");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<bool>("disabled");
+    QTest::addColumn<bool>("hasDown");
+    QTest::addColumn<bool>("hasFocus");
+    QTest::addColumn<bool>("hasDisabled");
+    QTest::addColumn<Face>("face");
+    QTest::newRow("normal") << false << false << false << true << true << true << Face::Up;
+    QTest::newRow("pressed") << true << false << false << true << true << true << Face::Down;
+    QTest::newRow("pressed with focus") << true << true << false << true << true << true << Face::Down;
+    QTest::newRow("focused") << false << true << false << true << true << true << Face::Focus;
+    QTest::newRow("disabled") << false << false << true << true << true << true << Face::Disabled;
+    QTest::newRow("pressed, no down face") << true << false << false << false << true << true << Face::Up;
+    QTest::newRow("pressed and focused, no down face") << true << true << false << false << true << true << Face::Focus;
+    QTest::newRow("focused, no focus face") << false << true << false << true << false << true << Face::Up;
+    QTest::newRow("disabled, no disabled face") << false << false << true << true << true << false << Face::Up;
+}
+
+void TestSkinButtons::chooseFace()
+{
+    QFETCH(bool, pressed);
+    QFETCH(bool, focused);
+    QFETCH(bool, disabled);
+    QFETCH(bool, hasDown);
+    QFETCH(bool, hasFocus);
+    QFETCH(bool, hasDisabled);
+    QFETCH(Face, face);
+    QCOMPARE(CBitmapButtonExs::ChooseFace(pressed, focused, disabled, true, hasDown, hasFocus,
+                                          hasDisabled),
+             face);
+    QCOMPARE(CBitmapButtonExs::ChooseFace(pressed, focused, disabled, false, false, false, false),
+             Face::None);
+}
+
+void TestSkinButtons::paintsFaceOfState()
+{
+    MainTemplate main;
+    for (int id : {1110, 1112, 1114})
+        QVERIFY(CBitmapButtonExs::AttachAndLoad(id, &main.dialog));
+    main.dialog.show();
+    QApplication::setActiveWindow(&main.dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&main.dialog));
+    CBitmapButtonExs *button = main.button(1112);
+    auto shows = [button](Face face) { return Pixels(button->grab()) == Pixels(button->face(face)); };
+
+    main.button(1114)->setFocus();
+    QTRY_VERIFY(main.button(1114)->hasFocus());
+    QVERIFY(shows(Face::Up));
+    button->setDown(true);
+    QVERIFY(shows(Face::Down));
+    button->setDown(false);
+    button->setFocus();
+    QTRY_VERIFY(button->hasFocus());
+    QVERIFY(shows(Face::Focus));
+    main.button(1114)->setFocus();
+    button->setEnabled(false);
+    QVERIFY(shows(Face::Disabled));
+    button->setEnabled(true);
+    QVERIFY(shows(Face::Up));
+}
+
+void TestSkinButtons::releaseOutsideDoesNotClick()
+{
+    MainTemplate main;
+    QVERIFY(CBitmapButtonExs::AttachAndLoad(1114, &main.dialog));
+    main.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
+    CBitmapButtonExs *button = main.button(1114);
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+
+    const QPoint inside = button->rect().center();
+    const QPoint outside(button->width() + 30, button->height() + 30);
+    QTest::mousePress(button, Qt::LeftButton, {}, inside);
+    QCOMPARE(button->currentFace(), Face::Down);
+    QMouseEvent move(QEvent::MouseMove, QPointF(outside), button->mapToGlobal(QPointF(outside)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(button, &move);
+    QVERIFY(button->currentFace() != Face::Down);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, outside);
+    QCOMPARE(clicks.count(), 0);
+
+    QTest::mouseClick(button, Qt::LeftButton, {}, inside);
+    QCOMPARE(clicks.count(), 1);
+}
+
+void TestSkinButtons::missingFaces()
+{
+    QDialog dialog;
+    auto *button = new CBitmapButtonExs(QStringLiteral("BITMAP_NOSUCH"), &dialog);
+    button->setProperty("controlId", 4000);
+    button->setGeometry(5, 6, 17, 16);
+    QVERIFY(!CBitmapButtonExs::AttachAndLoad(4000, &dialog));
+    QCOMPARE(button->geometry(), QRect(5, 6, 17, 16));
+    QCOMPARE(button->currentFace(), Face::None);
+    // A control of another class or an unknown id is not attached.
+    auto *edit = new QLineEdit(&dialog);
+    edit->setProperty("controlId", 4001);
+    QVERIFY(!CBitmapButtonExs::AttachAndLoad(4001, &dialog));
+    QVERIFY(!CBitmapButtonExs::AttachAndLoad(4002, &dialog));
+}
+
+void TestSkinButtons::frameAndIcon()
+{
+    const QList<QPair<int, QSize>> pieces = {
+        {1500, {1600, 63}}, {1501, {176, 37}}, {1502, {23, 11}}, {1503, {23, 11}},
+        {1504, {23, 42}}, {1505, {23, 42}}, {1506, {1600, 11}}, {1507, {23, 1200}},
+        {1508, {1600, 42}}, {1509, {23, 1200}}};
+    for (const auto &[id, size] : pieces) {
+        const QPixmap piece = SkinArtwork::SkinBitmap(id);
+        QCOMPARE(piece.size(), size);
+        QVERIFY(!piece.hasAlphaChannel());
+        QCOMPARE(SkinArtwork::SkinBitmap(id, 2.0).size(), size * 2);
+    }
+    QVERIFY(SkinArtwork::SkinBitmap(1599).isNull());
+    // The band is tiled across wide windows: every column must be the same.
+    const QImage band = Pixels(SkinArtwork::SkinBitmap(1500));
+    QCOMPARE(band.copy(0, 0, 1, 63), band.copy(1234, 0, 1, 63));
+
+    const QIcon icon = SkinArtwork::AppIcon();
+    QVERIFY(!icon.isNull());
+    QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
+    QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+}
+
+void TestSkinButtons::tipCounts_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("count");
+    QTest::newRow("main") << 101 << 16;
+    QTest::newRow("options") << 202 << 7;
+    QTest::newRow("text") << 204 << 10;
+    QTest::newRow("build progress") << 206 << 0;
+}
+
+void TestSkinButtons::tipCounts()
+{
+    QFETCH(int, id);
+    QFETCH(int, count);
+    QDialog dialog;
+    QVERIFY(CreateDialogControls(&dialog, id));
+    CCreateToolTips tips;
+    QCOMPARE(tips.rowCount(), 33);
+    QCOMPARE(tips.CreateTips(id, &dialog), count);
+    int attached = 0;
+    for (const ToolTipRow &row : ToolTipTable()) {
+        if (row.dialogId != id)
+            continue;
+        QWidget *control = DialogControl(&dialog, row.controlId);
+        QVERIFY2(control, qPrintable(QString::number(row.controlId)));
+        QCOMPARE(control->toolTip(), row.text);
+        ++attached;
+    }
+    QCOMPARE(attached, count);
+    if (id == 101) {
+        QVERIFY(DialogControl(&dialog, 1116)->toolTip().isEmpty());
+        const QStringList lines = DialogControl(&dialog, 1112)->toolTip().split(QLatin1Char('\n'));
+        QCOMPARE(lines, QStringList({QStringLiteral("Play/Preview the currently chosen Audio File"),
+                                     QString(), QStringLiteral("Right-click for more options...")}));
+    }
+}
+
+void TestSkinButtons::updateTip()
+{
+    QDialog dialog;
+    QVERIFY(CreateDialogControls(&dialog, 101));
+    {
+        CCreateToolTips tips;
+        tips.CreateTips(101, &dialog);
+        tips.UpdateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, 1105);
+        QCOMPARE(DialogControl(&dialog, 1105)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
+        QCOMPARE(tips.tipText(1105), QStringLiteral("Clear /tmp/a b.jpg"));
+        QCOMPARE(DialogControl(&dialog, 1107)->toolTip(),
+                 QStringLiteral("Click here to clear the current Audio File"));
+        // The create button has no tooltip, so it gets none.
+        tips.UpdateTip(QStringLiteral("x"), &dialog, 1116);
+        QVERIFY(DialogControl(&dialog, 1116)->toolTip().isEmpty());
+    }
+    // The set's tooltips go with it.
+    QVERIFY(DialogControl(&dialog, 1105)->toolTip().isEmpty());
+}
+
+void TestSkinButtons::noTipWhenDisabled()
+{
+    MainTemplate main;
+    CCreateToolTips tips;
+    tips.CreateTips(101, &main.dialog);
+    main.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
+    QWidget *play = DialogControl(&main.dialog, 1112);
+    auto hover = [](QWidget *control) {
+        const QPoint at = control->rect().center();
+        QHelpEvent help(QEvent::ToolTip, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &help);
+    };
+    play->setEnabled(false);
+    hover(play);
+    QVERIFY(!QToolTip::isVisible());
+    play->setEnabled(true);
+    hover(play);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), play->toolTip());
+    QToolTip::hideText();
+}
+
+QTEST_MAIN(TestSkinButtons)
+#include "test_skinbuttons.moc"

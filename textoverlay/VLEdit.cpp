@@ -1,0 +1,33 @@
+#include "textoverlay/VLEdit.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+VLEdit::VLEdit(QWidget *parent)
+    : QLineEdit(parent)
+{
+}
+
+void VLEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (m_selectAllPending)
+        selectAll();
+    m_selectAllPending = false;
+}
+
+void VLEdit::focusOutEvent(QFocusEvent *event)
+{
+    m_selectAllPending = true;
+    QLineEdit::focusOutEvent(event);
+}
+
+void VLEdit::keyReleaseEvent(QKeyEvent *event)
+{
+    // A held key repeats its press, not its release: one notice when it comes up.
+    if (!event->isAutoRepeat())
+        emit keyReleased(property("controlId").toInt());
+    QLineEdit::keyReleaseEvent(event);
+}

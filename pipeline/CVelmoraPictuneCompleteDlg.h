@@ -1,9 +1,9 @@
 #pragma once
 
+#include "controls/DialogFontState.h"
+
 #include <QDialog>
 #include <QString>
-
-class QPushButton;
 
 // Offered after a successful build: upload the new video, play it, or show it in the file manager.
 // Stays open until closed, so several of these can be done one after the other.
@@ -20,6 +20,7 @@ public:
     };
 
     CVelmoraPictuneCompleteDlg(QWidget *parent, const QString &outputPath);
+    ~CVelmoraPictuneCompleteDlg() override;
 
     QString outputPath() const { return m_outputPath; }
     // Client heights: the first hides the player's key help below the visible area.
@@ -42,4 +43,5 @@ private:
     QString m_outputPath;
     int m_compactHeight = 0;
     int m_fullHeight = 0;
+    DialogFontState m_fontState;
 };

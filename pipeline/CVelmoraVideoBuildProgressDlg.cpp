@@ -2,7 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Paths.h"
-#include "pipeline/DialogUnits.h"
+#include "controls/DialogTemplate.h"
 #include "pipeline/ElidedPathLabel.h"
 #include "pipeline/ToolRunner.h"
 
@@ -19,6 +19,7 @@
 
 namespace {
 
+constexpr int TemplateId = 206;
 constexpr int DonePauseMs = 500;
 constexpr int CanceledPauseMs = 1000;
 
@@ -53,16 +54,6 @@ struct FileStamp
     }
 };
 
-template<typename Widget>
-Widget *makeControl(QWidget *parent, int id, const QString &text = {})
-{
-    auto *widget = new Widget(parent);
-    widget->setProperty("controlId", id);
-    if constexpr (std::is_base_of_v<QLabel, Widget> || std::is_base_of_v<QPushButton, Widget>)
-        widget->setText(text);
-    return widget;
-}
-
 } // namespace
 
 CVelmoraVideoBuildProgressDlg::CVelmoraVideoBuildProgressDlg(QWidget *parent,
@@ -78,34 +69,22 @@ CVelmoraVideoBuildProgressDlg::CVelmoraVideoBuildProgressDlg(QWidget *parent,
     , m_outputPath(outputPath)
     , m_sizeIndex(AppSettings::instance().targetSizeIndex)
 {
-    setWindowTitle(QStringLiteral("Pictune Build Progress"));
+    const auto pathLabel = [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
+        auto *label = new ElidedPathLabel(parent);
+        label->setText(item.text);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    };
+    CreateDialogControls(this, TemplateId, {{IDC_BUILDING_PATH, pathLabel}, {IDC_VIDEO_SIZE, pathLabel}});
+    ApplyDialogFont(this, TemplateId, 96.0, m_fontState);
+    setFixedSize(size());
 
-    m_cancelButton = makeControl<QPushButton>(this, IDC_CANCEL, QStringLiteral("Cancel"));
-    m_progress = makeControl<QProgressBar>(this, IDC_PROGRESS);
-    m_progress->setTextVisible(false);
+    m_cancelButton = DialogControlAs<QPushButton>(this, IDC_CANCEL);
+    m_pathLabel = DialogControlAs<ElidedPathLabel>(this, IDC_BUILDING_PATH);
+    m_sizeLabel = DialogControlAs<ElidedPathLabel>(this, IDC_VIDEO_SIZE);
+    m_progress = DialogControlAs<QProgressBar>(this, IDC_PROGRESS);
+    m_percentLabel = DialogControlAs<QLabel>(this, IDC_PERCENT);
     m_progress->setAccessibleName(QStringLiteral("Build progress"));
-    auto *buildingLabel = makeControl<QLabel>(this, -1, QStringLiteral("Building:"));
-    m_pathLabel = makeControl<ElidedPathLabel>(this, IDC_BUILDING_PATH, QStringLiteral("Static"));
-    auto *sizeCaption = makeControl<QLabel>(this, -1, QStringLiteral("Video Size:"));
-    m_sizeLabel = makeControl<ElidedPathLabel>(this, IDC_VIDEO_SIZE, QStringLiteral("Static"));
-    m_percentLabel = makeControl<QLabel>(this, IDC_PERCENT, QStringLiteral("0 %"));
-
-    buildingLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    sizeCaption->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    m_pathLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_sizeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_percentLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-
-    LayOutDialog(this, QSize(392, 91),
-                 {
-                     {m_cancelButton, QRect(170, 69, 50, 14)},
-                     {m_progress, QRect(8, 34, 374, 14)},
-                     {buildingLabel, QRect(17, 8, 28, 8)},
-                     {m_pathLabel, QRect(48, 8, 336, 8)},
-                     {sizeCaption, QRect(9, 18, 36, 8)},
-                     {m_sizeLabel, QRect(48, 18, 336, 8)},
-                     {m_percentLabel, QRect(7, 53, 377, 8)},
-                 });
 
     const TargetSize &size = TargetSizeTable::instance().row(m_sizeIndex);
     m_pathLabel->setText(m_outputPath);
@@ -124,7 +103,10 @@ CVelmoraVideoBuildProgressDlg::CVelmoraVideoBuildProgressDlg(QWidget *parent,
     connect(m_cancelButton, &QPushButton::clicked, this, &CVelmoraVideoBuildProgressDlg::requestCancel);
 }
 
-CVelmoraVideoBuildProgressDlg::~CVelmoraVideoBuildProgressDlg() = default;
+CVelmoraVideoBuildProgressDlg::~CVelmoraVideoBuildProgressDlg()
+{
+    RestoreDialogFont(m_fontState);
+}
 
 QString CVelmoraVideoBuildProgressDlg::failureMessage() const
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/DialogFontState.h"
 #include "pipeline/VideoBuild.h"
 
 #include <QDialog>
@@ -84,6 +85,7 @@ private:
     QProgressBar *m_progress;
     QLabel *m_percentLabel;
     QTimer *m_finishTimer;
+    DialogFontState m_fontState;
 
     int m_range = 1;
     bool m_buildPosted = false;

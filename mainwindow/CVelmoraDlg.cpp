@@ -15,10 +15,12 @@
 #include "controls/DialogTemplate.h"
 #include "controls/SkinArtwork.h"
 #include "mainwindow/CMyDropTarget.h"
+#include "mainwindow/FileSelection.h"
 #include "mainwindow/MainLayout.h"
 #include "mainwindow/OpenFileDialog.h"
 #include "mainwindow/SaveAsDialog.h"
 #include "options/CVLDefaultFileLocationsDlg.h"
+#include "pipeline/CVelmoraVideoBuildProgressDlg.h"
 #include "pipeline/DesktopLauncher.h"
 #include "pipeline/FontList.h"
 #include "pipeline/PictuneBuild.h"
@@ -95,6 +97,9 @@ CVelmoraDlg::CVelmoraDlg(QWidget *parent)
 CVelmoraDlg::~CVelmoraDlg()
 {
     qApp->removeEventFilter(this);
+    // Also when the window ends without the exit question (a close from outside).
+    if (m_audioStarted)
+        ShutdownAudioEngine();
     DestroyAudioPlayer();
     DeleteBlankCanvases();
     RestoreDialogFont(m_fontState);
@@ -945,7 +950,7 @@ void CVelmoraDlg::closeEvent(QCloseEvent *event)
 
 void CVelmoraDlg::focusFollowsMouse(QWidget *widget)
 {
-    const int id = widget == this ? 0 : ControlId(widget);
+    const int id = widget == this ? 0 : ::ControlId(widget);
     if (id >= IDC_MINIMIZE && id <= IDC_HELP && id != IDC_PICTURE) {
         m_lastHoverId = id;
         widget->setFocus(Qt::MouseFocusReason);
@@ -987,7 +992,7 @@ bool CVelmoraDlg::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton) {
-            const int id = ControlId(widget);
+            const int id = ::ControlId(widget);
             if (id == IDC_PLAY || id == IDC_PAUSE)
                 showMenu(1300);
         }

@@ -29,7 +29,7 @@ class CVelmoraDlg : public QDialog, public FileMessageReceiver, public TextPrevi
     Q_OBJECT
 
 public:
-    enum ControlId {
+    enum Control {
         IDC_FOCUS_SINK = 1100,
         IDC_MINIMIZE = 1101,
         IDC_MAXIMIZE = 1102,

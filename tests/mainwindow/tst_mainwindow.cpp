@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/IniFile.h"
 #include "app/MessageBox.h"
+#include "app/Paths.h"
 #include "audio/CAudioPlayer.h"
 #include "controls/CPictureBox.h"
 #include "controls/DialogTemplate.h"
@@ -488,7 +489,7 @@ void TestMainWindow::openFileDialog()
         auto *dialog = qobject_cast<QFileDialog *>(window->openFileDialog());
         QVERIFY(dialog);
         dialog->selectFile(m_portrait);
-        dialog->accept();
+        QMetaObject::invokeMethod(dialog, "accept");
     });
     QCOMPARE(window->BrowseForFile(FileKind::Picture), 1);
     QCOMPARE(window->picture().sourcePath(), m_portrait);
@@ -514,7 +515,7 @@ void TestMainWindow::openFileDialog()
         played = window->playing() && TheAudioPlayer()->path() == m_song;
         box->click();    // unchecking stops the preview
         dialog->selectFile(m_song);
-        dialog->accept();
+        QMetaObject::invokeMethod(dialog, "accept");
     });
     QCOMPARE(window->BrowseForFile(FileKind::Audio), 2);
     QVERIFY(played);

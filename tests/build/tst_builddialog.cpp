@@ -1,6 +1,7 @@
 // The build dialog driving the real encoder, and the encoder faults a real run cannot show.
 #include "app/AppSettings.h"
 #include "app/Paths.h"
+#include "controls/DialogTemplate.h"
 #include "pipeline/CVelmoraVideoBuildProgressDlg.h"
 #include "pipeline/ElidedPathLabel.h"
 #include "pipeline/PictuneBuild.h"
@@ -24,16 +25,6 @@
 using Dlg = CVelmoraVideoBuildProgressDlg;
 
 namespace {
-
-template<typename T>
-T *control(QWidget *dialog, int id)
-{
-    for (T *child : dialog->findChildren<T *>()) {
-        if (child->property("controlId").toInt() == id)
-            return child;
-    }
-    return nullptr;
-}
 
 // A process that has exited (a zombie waiting to be reaped counts) or is gone altogether.
 bool processGone(qint64 pid)
@@ -181,20 +172,20 @@ void TestBuildDialog::initialState()
 
     QCOMPARE(dialog.windowTitle(), QString("Pictune Build Progress"));
     QCOMPARE(dialog.sizeIndex(), 1);
-    auto *path = control<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
+    auto *path = DialogControlAs<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
     QVERIFY(path);
     QCOMPARE(path->text(), longPath);
     // Shortened in the middle: where it lives and what it is called both stay readable.
     const QString shown = path->shownText();
     QVERIFY2(shown.startsWith("/home/") && shown.endsWith("my clip.webm") && shown.contains(QChar(0x2026)),
              qPrintable(shown));
-    QCOMPARE(control<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
-    QCOMPARE(control<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
-    auto *bar = control<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    QCOMPARE(DialogControlAs<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
+    QCOMPARE(DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
+    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 120000);
     QCOMPARE(bar->value(), 0);
-    auto *cancel = control<QPushButton>(&dialog, Dlg::IDC_CANCEL);
+    auto *cancel = DialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL);
     QCOMPARE(cancel->text(), QString("Cancel"));
     // The controls keep the template's proportions: Cancel centred under the full-width bar.
     QVERIFY(bar->geometry().left() < cancel->geometry().left());
@@ -240,8 +231,8 @@ void TestBuildDialog::endToEnd()
     QVERIFY(QFile::copy(picture(sizeIndex), prepared));
 
     Dlg dialog(nullptr, prepared, audio(audioName), duration, output);
-    auto *bar = control<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = control<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    auto *percent = DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
     QList<int> positions;
     QStringList percents; // as shown before each move, for the failure text
     connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
@@ -303,8 +294,8 @@ void TestBuildDialog::cancel()
     AppSettings::instance().targetSizeIndex = 3;
     const QString output = m_dir.filePath("canceled.webm");
     Dlg dialog(nullptr, picture(3), audio("long 20 min.flac"), 1200.0, output);
-    auto *bar = control<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = control<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    auto *percent = DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
     QCOMPARE(bar->maximum(), 120000);
 
     qint64 pid = 0;
@@ -329,7 +320,7 @@ void TestBuildDialog::cancel()
         QTimer::singleShot(0, this, [&] {
             sinceCancel.start();
             if (how == "button")
-                QTest::mouseClick(control<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
+                QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
             else if (how == "escape")
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else

@@ -2,11 +2,13 @@
 #include "app/AppSettings.h"
 #include "app/Paths.h"
 #include "controls/DialogTemplate.h"
+#include "pipeline/CVelmoraPictuneCompleteDlg.h"
 #include "pipeline/CVelmoraVideoBuildProgressDlg.h"
 #include "pipeline/ElidedPathLabel.h"
 #include "pipeline/PictuneBuild.h"
 #include "common/TestSupport.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -102,6 +104,8 @@ private slots:
     void permissionDenied();
     void failures_data();
     void failures();
+    void followUp_data();
+    void followUp();
 
 private:
     QString make(const QString &program, const QStringList &arguments);
@@ -469,6 +473,62 @@ void TestBuildDialog::failures()
         file.remove();
     } else {
         QVERIFY2(!QFileInfo(output).isFile(), "a partial video stayed behind");
+        QFile::remove(output);
+    }
+}
+
+void TestBuildDialog::followUp_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addRow("done: clipboard, then the completion dialog") << false;
+    QTest::addRow("canceled: the output goes, even one that was there before") << true;
+}
+
+void TestBuildDialog::followUp()
+{
+    QFETCH(bool, cancel);
+    AppSettings::instance().targetSizeIndex = 3;
+    const QString output = m_dir.filePath("follow up.webm");
+    {
+        QFile earlier(output);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier video");
+    }
+    QGuiApplication::clipboard()->setText("something else");
+
+    QStringList seen; // the modal dialogs, in the order they came up
+    QTimer driver;
+    driver.setInterval(10);
+    connect(&driver, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *build = qobject_cast<Dlg *>(modal)) {
+            if (seen.isEmpty())
+                seen << "build";
+            if (cancel && build->encoderProcessId() != 0)
+                build->requestCancel();
+        } else if (auto *complete = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
+            seen << "complete";
+            QCOMPARE(complete->outputPath(), output);
+            QCOMPARE(QGuiApplication::clipboard()->text(), output);
+            complete->reject();
+        }
+    });
+    driver.start();
+    TestSupport::MessageRecorder messages;
+    const QString audioName = cancel ? "long 20 min.flac" : "tone 5.mp3";
+    const int result = BuildPictune(nullptr, {picture(3), audio(audioName), cancel ? 1200.0 : m_durations.value(audioName), output});
+    driver.stop();
+
+    QVERIFY(messages.messages.isEmpty());
+    if (cancel) {
+        QCOMPARE(result, int(Dlg::BuildCanceled));
+        QCOMPARE(seen, QStringList{"build"});
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("something else"));
+    } else {
+        QCOMPARE(result, int(Dlg::BuildDone));
+        QCOMPARE(seen, (QStringList{"build", "complete"}));
+        QVERIFY(probe(output).duration > 4.5);
         QFile::remove(output);
     }
 }

@@ -1,0 +1,297 @@
+// The decisions of a video build and of the font list, without windows.
+#include "app/AppSettings.h"
+#include "pipeline/FontList.h"
+#include "pipeline/VideoBuild.h"
+#include "common/TestSupport.h"
+
+#include <QtTest>
+
+#include <climits>
+#include <limits>
+
+class TestBuildRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encoderTime_data();
+    void encoderTime();
+    void progress_data();
+    void progress();
+    void encoderArguments_data();
+    void encoderArguments();
+    void verdict_data();
+    void verdict();
+    void errorLine_data();
+    void errorLine();
+    void parseFontList_data();
+    void parseFontList();
+    void queryRealFontList();
+    void queryFailures_data();
+    void queryFailures();
+};
+
+void TestBuildRules::encoderTime_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<double>("seconds");
+
+    QTest::addRow("status line between other fields")
+        << "frame= 543 fps= 30 q=31.0 size=    1234kB time=00:01:30.50 bitrate= 111.6kbits/s speed=2x"
+        << 90.5;
+    QTest::addRow("audio-only status line") << "size=     512kB time=01:02:03.25 bitrate= 64.0kbits/s" << 3723.25;
+    QTest::addRow("final status line") << "frame=   31 fps=0.0 q=32.0 Lsize=      15kB time=00:00:05.00 bitrate=  25.0kbits/s" << 5.0;
+    QTest::addRow("no time field") << "frame=    1 fps=0.0 q=0.0 size=       0kB bitrate=N/A" << 0.0;
+    QTest::addRow("zero time") << "frame=    1 fps=0.0 q=4.0 size=       4kB time=00:00:00.00 bitrate=31640.0kbits/s" << 0.0;
+    QTest::addRow("not available") << "frame=    0 fps=0.0 q=0.0 size=       0kB time=N/A bitrate=N/A" << 0.0;
+    QTest::addRow("malformed minutes end the read") << "frame=1 time=01:xx:30.00 bitrate=1" << 3600.0;
+    QTest::addRow("hours read two characters wide") << "frame=1 time=123:00:00.00" << 43200.0;
+    QTest::addRow("time= without its leading blank") << "frame=1time=00:00:10.00" << 0.0;
+    // The encoder echoes the input's tags; a title must never move the bar.
+    QTest::addRow("tag line") << "    title           : Permission denied time=01:00:00.00" << 0.0;
+    QTest::addRow("other line") << "Press [q] to stop time=00:00:10.00" << 0.0;
+    QTest::addRow("empty") << "" << 0.0;
+}
+
+void TestBuildRules::encoderTime()
+{
+    QFETCH(QString, line);
+    QFETCH(double, seconds);
+    QCOMPARE(ParseEncoderTime(line), seconds);
+}
+
+void TestBuildRules::progress_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("percent");
+
+    QTest::addRow("half way") << 90.5 << 181.0 << 18100 << 9050 << 50;
+    QTest::addRow("rounds half up") << 0.5 << 100.0 << 10000 << 50 << 1;
+    QTest::addRow("just below the end") << 99.4 << 100.0 << 10000 << 9940 << 99;
+    QTest::addRow("past the end") << 200.0 << 181.0 << 18100 << 18100 << 100;
+    QTest::addRow("twenty minutes") << 600.0 << 1200.0 << 120000 << 60000 << 50;
+    QTest::addRow("zero duration") << 5.0 << 0.0 << 1 << 1 << 0;
+    QTest::addRow("negative duration") << 5.0 << -3.0 << 1 << 1 << 0;
+    QTest::addRow("not a number") << 5.0 << std::numeric_limits<double>::quiet_NaN() << 1 << 1 << 0;
+    QTest::addRow("huge duration") << 10.0 << 1e12 << INT_MAX << 1000 << 0;
+}
+
+void TestBuildRules::progress()
+{
+    QFETCH(double, seconds);
+    QFETCH(double, duration);
+    QFETCH(int, range);
+    QFETCH(int, position);
+    QFETCH(int, percent);
+    QCOMPARE(ProgressRange(duration), range);
+    QCOMPARE(ProgressPosition(seconds, range), position);
+    QCOMPARE(ProgressPercent(seconds, duration), percent);
+}
+
+void TestBuildRules::encoderArguments_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList head{"-y", "-loop", "1", "-i", "/tmp/a b/\"pic\" %1.bmp", "-i", "-song's.mp3", "-s", "854x480"};
+    const QStringList webm{"-r", "6", "-c:v", "vp8", "-c:a", "libvorbis", "-shortest"};
+    const QStringList mpeg{"-r", "30", "-vb", "19000", "-c:v", "mpeg1video", "-c:a", "mp2", "-shortest"};
+
+    QTest::addRow("webm") << "/v/out.webm" << head + webm + QStringList{"/v/out.webm"};
+    QTest::addRow("WEBM upper case") << "/v/OUT.WEBM" << head + webm + QStringList{"/v/OUT.WEBM"};
+    QTest::addRow("mpg") << "/v/out.mpg" << head + mpeg + QStringList{"/v/out.mpg"};
+    QTest::addRow("mpeg") << "/v/out.mpeg" << head + mpeg + QStringList{"/v/out.mpeg"};
+    QTest::addRow("no extension") << "/v/out" << head + mpeg + QStringList{"/v/out"};
+    QTest::addRow("dot only in a folder") << "/v.webm/out" << head + mpeg + QStringList{"/v.webm/out"};
+    QTest::addRow("blanks and percent in the output")
+        << "/v/my %d clip.webm" << head + webm + QStringList{"/v/my %d clip.webm"};
+}
+
+void TestBuildRules::encoderArguments()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, expected);
+    QCOMPARE(EncoderArguments("/tmp/a b/\"pic\" %1.bmp", "-song's.mp3", 854, 480, output), expected);
+}
+
+void TestBuildRules::verdict_data()
+{
+    using Status = ToolResult::Status;
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("reasonPart");
+
+    const QString status = "frame=   12 fps=0.0 q=4.0 size=  40kB time=00:00:02.00 bitrate=1k\r";
+    const int finished = int(Status::Finished);
+
+    QTest::addRow("done") << finished << 0 << status << true << int(BuildOutcome::Done) << "";
+    QTest::addRow("refused output after status lines")
+        << finished << 1 << status + status + "/v/out.webm: Permission denied\n" << false
+        << int(BuildOutcome::PermissionDenied) << "";
+    QTest::addRow("refused output wins over cancel")
+        << int(Status::Canceled) << 9 << "/v/out.webm: Permission denied\n" << false
+        << int(BuildOutcome::PermissionDenied) << "";
+    QTest::addRow("tag holding the words is no refusal")
+        << finished << 0 << "    title  : Permission denied time=01:00:00.00\n" + status << true
+        << int(BuildOutcome::Done) << "";
+    QTest::addRow("another file refused is a failure")
+        << finished << 1 << "/tmp/pic.bmp: Permission denied\nConversion failed!\n" << false
+        << int(BuildOutcome::Failed) << "/tmp/pic.bmp: Permission denied";
+    QTest::addRow("canceled") << int(Status::Canceled) << 9 << status << true << int(BuildOutcome::Canceled) << "";
+    QTest::addRow("could not start")
+        << int(Status::FailedToStart) << -1 << "" << false << int(BuildOutcome::Failed) << "could not be started";
+    QTest::addRow("crashed")
+        << int(Status::Crashed) << 0 << status << true << int(BuildOutcome::Failed) << "stopped unexpectedly";
+    QTest::addRow("error status")
+        << finished << 1 << "/v/out: Invalid argument\n" << false << int(BuildOutcome::Failed)
+        << "/v/out: Invalid argument";
+    QTest::addRow("error status without a word")
+        << finished << 3 << status << true << int(BuildOutcome::Failed) << "error status 3";
+    QTest::addRow("full disk with exit 0")
+        << finished << 0
+        << status + "Error writing trailer of /v/out.webm: No space left on device\n" + status
+               + "video:2kB audio:8kB\nError closing file /v/out.webm: No space left on device\n"
+        << true << int(BuildOutcome::Failed) << "Error closing file /v/out.webm: No space left on device";
+    QTest::addRow("no output")
+        << finished << 0 << status << false << int(BuildOutcome::Failed) << "wrote no video";
+}
+
+void TestBuildRules::verdict()
+{
+    QFETCH(int, status);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(bool, written);
+    QFETCH(int, outcome);
+    QFETCH(QString, reasonPart);
+
+    ToolResult run;
+    run.status = ToolResult::Status(status);
+    run.exitCode = exitCode;
+    run.output = output;
+    run.errorString = status == int(ToolResult::Status::FailedToStart) ? "execve: No such file or directory" : "";
+    const BuildVerdict verdict = JudgeEncoderRun(run, "/v/out.webm", written);
+    QCOMPARE(int(verdict.outcome), outcome);
+    if (outcome == int(BuildOutcome::Failed))
+        QVERIFY2(verdict.reason.contains(reasonPart), qPrintable(verdict.reason));
+}
+
+void TestBuildRules::errorLine_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("line");
+
+    QTest::addRow("last complaint, not the closing words")
+        << "Input #0, bmp_pipe, from 'p.bmp':\n  Duration: N/A\n[NULL @ 0x5] Unable to find a suitable output format for '/v/out'\n/v/out: Invalid argument\n"
+        << "/v/out: Invalid argument";
+    QTest::addRow("skips conversion failed")
+        << "[libvpx @ 0x5] Transparency encoding with auto_alt_ref does not work\r\nConversion failed!\r\n"
+        << "[libvpx @ 0x5] Transparency encoding with auto_alt_ref does not work";
+    QTest::addRow("full disk wins over later lines")
+        << "av_interleaved_write_frame(): No space left on device\nframe=  3 time=00:00:01.00\nvideo:1kB audio:1kB\n"
+        << "av_interleaved_write_frame(): No space left on device";
+    QTest::addRow("indented tag is not a complaint")
+        << "    comment : No space left on device\n    title   : oops\n" << "";
+    QTest::addRow("nothing") << "" << "";
+}
+
+void TestBuildRules::errorLine()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, line);
+    QCOMPARE(EncoderErrorLine(output), line);
+}
+
+void TestBuildRules::parseFontList_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QStringList>("names");
+
+    const QString block = "  Font: %1%2    family: Fam%2    style: Normal%2    glyphs: /f/%1.ttf%2";
+    for (const QString &end : {QString("\r\n"), QString("\n")}) {
+        const QString name = end == "\n" ? "LF" : "CR LF";
+        QTest::addRow("three blocks, %s", qPrintable(name))
+            << "Path: /etc/type.xml" + end + block.arg("DejaVu-Sans", end) + block.arg("Liberation Mono", end)
+                   + block.arg("  spaced  ", end)
+            << true << QStringList{"DejaVu-Sans", "Liberation Mono", "  spaced  "};
+    }
+    QTest::addRow("last entry without a line end") << "  Font: A\n  Font: B-Bold" << true << QStringList{"A", "B-Bold"};
+    QTest::addRow("empty last entry adds nothing") << "  Font: A\r\n  Font: " << true << QStringList{"A"};
+    QTest::addRow("empty name mid list") << "Font: \nFont: Z\n" << true << QStringList{"Z"};
+    QTest::addRow("no font at all")
+        << "convert: unable to read font `x' @ error/annotate.c/RenderType/999.\n" << false << QStringList{};
+    QTest::addRow("colon without blank") << "Font:A\n" << false << QStringList{};
+}
+
+void TestBuildRules::parseFontList()
+{
+    QFETCH(QString, output);
+    QFETCH(bool, found);
+    QFETCH(QStringList, names);
+    bool gotFound = !found;
+    QCOMPARE(ParseFontList(output, &gotFound), names);
+    QCOMPARE(gotFound, found);
+}
+
+void TestBuildRules::queryRealFontList()
+{
+    TestSupport::ConfigSandbox sandbox;
+    FontNameList().clear();
+    QVERIFY(QueryFontList());
+    const QStringList names = FontNameList();
+    QVERIFY2(names.size() > 1, qPrintable(names.join(", ")));
+    // Exactly the tool's own names, in its order, blanks and all.
+    QStringList expected;
+    const QString listing = TestSupport::runCommand(TestSupport::convertPath(), {"-list", "font"});
+    for (const QString &line : listing.split('\n')) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith("Font: "))
+            expected << trimmed.mid(6);
+    }
+    QCOMPARE(names, expected);
+    QVERIFY(names.contains("DejaVu-Sans"));
+    for (const QString &name : names) {
+        QVERIFY(!name.isEmpty());
+        QVERIFY(!name.contains('\r') && !name.contains('\n'));
+    }
+    FontNameList().clear();
+}
+
+void TestBuildRules::queryFailures_data()
+{
+    QTest::addColumn<QString>("script");
+
+    QTest::addRow("missing tool") << QString();
+    QTest::addRow("no font in the output") << "#!/bin/sh\necho 'convert: no fonts configured'\n";
+    QTest::addRow("crash after a partial list") << "#!/bin/sh\necho '  Font: A'\nkill -SEGV $$\n";
+    QTest::addRow("error status") << "#!/bin/sh\necho '  Font: A'\nexit 1\n";
+}
+
+void TestBuildRules::queryFailures()
+{
+    QFETCH(QString, script);
+    TestSupport::ConfigSandbox sandbox;
+    QTemporaryDir dir;
+    const QString tool = dir.filePath("convert");
+    if (!script.isEmpty()) {
+        QFile file(tool);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(script.toUtf8());
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    AppSettings::instance().imageToolPath = tool;
+    FontNameList().clear();
+    QVERIFY(!QueryFontList());
+    QVERIFY(FontNameList().isEmpty());
+}
+
+QTEST_MAIN(TestBuildRules)
+#include "tst_buildrules.moc"

@@ -1,0 +1,316 @@
+// The completion dialog and the desktop hand-offs behind its buttons.
+#include "app/AppSettings.h"
+#include "controls/DialogTemplate.h"
+#include "pipeline/CVelmoraPictuneCompleteDlg.h"
+#include "pipeline/DesktopLauncher.h"
+#include "common/TestSupport.h"
+
+#include <QDBusConnection>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdlib>
+
+using Dlg = CVelmoraPictuneCompleteDlg;
+
+namespace {
+
+// Watches what would be opened instead of opening it; the file manager call is real unless faked.
+class RecordingLauncher : public DesktopLauncher
+{
+public:
+    QList<QUrl> urls;
+    QList<QStringList> started; // program first, then its arguments
+    QList<QStringList> shown;
+    int fileManagerAnswer = -1; // -1: ask over D-Bus for real; 0/1: answer at once
+
+    bool openUrl(const QUrl &url) override
+    {
+        urls << url;
+        return true;
+    }
+    bool startDetached(const QString &program, const QStringList &arguments) override
+    {
+        started << (QStringList{program} + arguments);
+        return true;
+    }
+    void showItems(const QStringList &fileUrls, std::function<void(bool)> done) override
+    {
+        shown << fileUrls;
+        if (fileManagerAnswer < 0)
+            DesktopLauncher::showItems(fileUrls, std::move(done));
+        else
+            done(fileManagerAnswer == 1);
+    }
+};
+
+// Stands in for the desktop's file manager on the test's own bus.
+class FakeFileManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QList<QStringList> calls;
+
+public slots:
+    Q_SCRIPTABLE void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        Q_UNUSED(startupId);
+        calls << uris;
+    }
+};
+
+// A session bus of the test's own, with nothing that can be started on demand.
+struct PrivateBus
+{
+    QByteArray address;
+    long pid = 0;
+    QTemporaryDir dir;
+
+    PrivateBus()
+    {
+        const QString config = dir.filePath("bus.conf");
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        file.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                   "<auth>EXTERNAL</auth><policy context=\"default\">"
+                   "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                   "<allow own=\"*\"/></policy></busconfig>");
+        file.close();
+        // The daemon's own output goes to a file: a pipe closed behind it would kill it.
+        const QString printed = dir.filePath("bus.txt");
+        const QByteArray command = "dbus-daemon --fork --print-address=1 --print-pid=1 --config-file='"
+            + QFile::encodeName(config) + "' > '" + QFile::encodeName(printed) + "'";
+        if (std::system(command.constData()) != 0)
+            return;
+        QFile result(printed);
+        if (!result.open(QIODevice::ReadOnly))
+            return;
+        const QList<QByteArray> lines = result.readAll().split('\n');
+        if (lines.size() >= 2) {
+            address = lines.at(0).trimmed();
+            pid = lines.at(1).trimmed().toLong();
+        }
+        if (!address.isEmpty())
+            qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    }
+    ~PrivateBus()
+    {
+        if (pid > 0)
+            ::kill(pid_t(pid), SIGTERM);
+    }
+};
+
+} // namespace
+
+class TestCompleteDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void layoutAndSizes();
+    void enterUploads();
+    void playerTwice();
+    void locate_data();
+    void locate();
+    void fileManagerOverDBus();
+    void realDetachedStart();
+    void closing_data();
+    void closing();
+
+private:
+    std::unique_ptr<TestSupport::ConfigSandbox> m_sandbox;
+    RecordingLauncher m_launcher;
+};
+
+void TestCompleteDialog::init()
+{
+    m_sandbox = std::make_unique<TestSupport::ConfigSandbox>();
+    m_launcher = RecordingLauncher();
+    DesktopLauncher::setInstance(&m_launcher);
+}
+
+void TestCompleteDialog::cleanup()
+{
+    DesktopLauncher::setInstance(nullptr);
+    m_sandbox.reset();
+}
+
+void TestCompleteDialog::layoutAndSizes()
+{
+    Dlg dialog(nullptr, "/v/my clip.webm");
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QString("Pictune Complete"));
+    const QList<QPair<int, QString>> buttons{{2100, "Upload Now"},
+                                             {2101, "Open with Video Player"},
+                                             {2102, "Locate File with File Manager"},
+                                             {2, "Close"}};
+    for (const auto &[id, text] : buttons) {
+        QVERIFY2(DialogControlAs<QPushButton>(&dialog, id), qPrintable(text));
+        QCOMPARE(DialogControlAs<QPushButton>(&dialog, id)->text(), text);
+    }
+    QVERIFY(DialogControlAs<QPushButton>(&dialog, 2100)->isDefault());
+
+    auto *intro = dialog.findChildren<QLabel *>().first();
+    QCOMPARE(intro->text().split('\n'),
+             QStringList({"Your Pictune is now Complete, and the Save As Path",
+                          "has been copied to the Clipboard, for easy Pasting.", "",
+                          "What would you like to do next?"}));
+    // At first the player's key help lies just below the visible area.
+    auto *group = dialog.findChild<QGroupBox *>();
+    QCOMPARE(group->title(), QString("Video Player Controls"));
+    QCOMPARE(dialog.height(), dialog.compactHeight());
+    QCOMPARE(group->geometry().top(), dialog.compactHeight());
+    QVERIFY(dialog.fullHeight() > group->geometry().bottom());
+    QVERIFY(DialogControlAs<QPushButton>(&dialog, 2)->geometry().bottom() < dialog.compactHeight());
+    QVERIFY(dialog.width() > DialogControlAs<QPushButton>(&dialog, 2100)->geometry().right());
+}
+
+void TestCompleteDialog::enterUploads()
+{
+    Dlg dialog(nullptr, "/v/clip.webm");
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QWidget *focus = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
+    QTest::keyClick(focus, Qt::Key_Return);
+    QCOMPARE(m_launcher.urls.size(), 1);
+    const QUrl page = m_launcher.urls.first();
+    QCOMPARE(page.scheme(), QString("https"));
+    QVERIFY(page.path().contains("upload"));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(m_launcher.started.isEmpty());
+}
+
+void TestCompleteDialog::playerTwice()
+{
+    const QString output = "/v/my \"odd\" clip -1.webm";
+    Dlg dialog(nullptr, output);
+    dialog.show();
+    const QStringList expected{AppSettings::instance().playerPath, "-loop", "999", "-autoexit", output};
+    for (int click = 1; click <= 2; ++click) {
+        QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
+        QCOMPARE(m_launcher.started.size(), click);
+        QCOMPARE(m_launcher.started.last(), expected);
+        QCOMPARE(dialog.height(), dialog.fullHeight());
+        QVERIFY(dialog.isVisible());
+    }
+}
+
+void TestCompleteDialog::locate_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("folderOpened");
+    QTest::addRow("file manager shows the file") << 1 << 0;
+    QTest::addRow("no file manager: the folder opens") << 0 << 1;
+}
+
+void TestCompleteDialog::locate()
+{
+    QFETCH(int, answer);
+    QFETCH(int, folderOpened);
+    m_launcher.fileManagerAnswer = answer;
+    Dlg dialog(nullptr, "/v/my 100% clip.webm");
+    dialog.show();
+    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QCOMPARE(m_launcher.shown, QList<QStringList>{{"file:///v/my%20100%25%20clip.webm"}});
+    QCOMPARE(m_launcher.urls.size(), folderOpened);
+    if (folderOpened)
+        QCOMPARE(m_launcher.urls.first(), QUrl::fromLocalFile("/v"));
+    QVERIFY(dialog.isVisible());
+}
+
+void TestCompleteDialog::fileManagerOverDBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        QSKIP("no private session bus");
+    FakeFileManager fileManager;
+    QVERIFY(bus.registerObject("/org/freedesktop/FileManager1", &fileManager,
+                               QDBusConnection::ExportScriptableSlots));
+    QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
+
+    Dlg dialog(nullptr, "/v/clip é.mpg");
+    dialog.show();
+    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTRY_COMPARE(fileManager.calls.size(), 1);
+    QCOMPARE(fileManager.calls.first(), QStringList{"file:///v/clip%20%C3%A9.mpg"});
+    QTest::qWait(50);
+    QVERIFY(m_launcher.urls.isEmpty());
+
+    // Gone from the bus: the folder opens instead.
+    QVERIFY(bus.unregisterService("org.freedesktop.FileManager1"));
+    bus.unregisterObject("/org/freedesktop/FileManager1");
+    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTRY_COMPARE(m_launcher.urls.size(), 1);
+    QCOMPARE(m_launcher.urls.first(), QUrl::fromLocalFile("/v"));
+    QCOMPARE(fileManager.calls.size(), 1);
+}
+
+void TestCompleteDialog::realDetachedStart()
+{
+    DesktopLauncher::setInstance(nullptr);
+    QTemporaryDir dir;
+    const QString record = dir.filePath("arguments.txt");
+    const QString player = dir.filePath("player");
+    QFile script(player);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; done > '%1.part'\nmv '%1.part' '%1'\n")
+                     .arg(record)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    AppSettings::instance().playerPath = player;
+
+    const QString output = dir.filePath("my 'clip' $HOME.webm");
+    Dlg dialog(nullptr, output);
+    dialog.show();
+    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
+    QTRY_VERIFY(QFile::exists(record));
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), "-loop\n999\n-autoexit\n" + output + "\n");
+}
+
+void TestCompleteDialog::closing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addRow("Close button") << "button";
+    QTest::addRow("Escape") << "escape";
+    QTest::addRow("close box") << "close";
+}
+
+void TestCompleteDialog::closing()
+{
+    QFETCH(QString, how);
+    Dlg dialog(nullptr, "/v/clip.webm");
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    if (how == "button")
+        QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2), Qt::LeftButton);
+    else if (how == "escape")
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        dialog.close();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toInt(), 2);
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(m_launcher.urls.isEmpty() && m_launcher.started.isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    PrivateBus bus; // before the application, so its session bus is this one
+    QApplication app(argc, argv);
+    TestCompleteDialog test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_completedlg.moc"

@@ -150,11 +150,12 @@ void TestTextDialog::openDialog()
 
 void TestTextDialog::settle()
 {
-    QTRY_VERIFY(!m_owner->busy);
-    TextSettings controls;
-    m_dialog->ReadControls(controls);
-    QTRY_VERIFY(m_dialog->workingSettings() == (m_dialog->ReadControls(controls), controls));
-    QTRY_VERIFY(!m_owner->busy);
+    const auto drawnAsShown = [this] {
+        TextSettings controls;
+        m_dialog->ReadControls(controls);
+        return !m_owner->busy && m_dialog->workingSettings() == controls;
+    };
+    QTRY_VERIFY(drawnAsShown());
 }
 
 void TestTextDialog::firstPosition_data()

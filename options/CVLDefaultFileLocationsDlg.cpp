@@ -20,20 +20,31 @@ const char *const BrowseTitles[] = {
     "Please select the new Destination File Path:",
 };
 
+// Names for screen readers: the edits and the "..." buttons show none of their own.
+const char *const FolderNames[] = {
+    "Picture Folder",
+    "Audio Folder",
+    "Destination Folder",
+};
+
 } // namespace
 
 CVLDefaultFileLocationsDlg::CVLDefaultFileLocationsDlg(QWidget *owner)
-    : QDialog(owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_toolTips(std::make_unique<CCreateToolTips>())
 {
     CreateDialogControls(this, 202);
     ApplyDialogFont(this, 202, 96.0, m_fontState);
+    setFixedSize(size());
 
     const QString keys[] = {SettingsKeys::PictureFile, SettingsKeys::AudioFile, SettingsKeys::DestinationFolder};
     for (int i = 0; i < 3; ++i) {
         m_edits[i] = DialogControlAs<QLineEdit>(this, IDC_PICTURE_FOLDER + 2 * i);
         m_edits[i]->setText(ReadFolderSetting(keys[i]));
+        m_edits[i]->setAccessibleName(QString::fromLatin1(FolderNames[i]));
         auto *button = DialogControlAs<QPushButton>(this, IDC_PICTURE_BROWSE + 2 * i);
+        button->setAccessibleName(QStringLiteral("Browse for the %1").arg(QString::fromLatin1(FolderNames[i])));
         connect(button, &QPushButton::clicked, this, [this, i] { browse(i); });
     }
     m_autoPlay = DialogControlAs<QCheckBox>(this, IDC_AUTO_PLAY);

@@ -35,8 +35,7 @@ public slots:
     void uploadNow();
     void openWithVideoPlayer();
     void locateFile();
-
-protected:
+    // Close, Escape and the close box end the dialog with 2.
     void reject() override;
 
 private:

@@ -61,11 +61,12 @@ public:
 public slots:
     // The Cancel button, Escape and the close box: ask the running encoder to stop.
     void requestCancel();
+    // Escape only asks for a cancel: the dialog ends by itself once the encoder has stopped.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void reject() override;
 
 private:
     void buildBegin();

@@ -339,9 +339,13 @@ void CVelmoraTextDlg::accept()
             m_text->setFocus();
             m_text->selectAll();
             m_text->ensureCursorVisible();
-        } else {
+        } else if (m_shadowX->isEnabled()) {
             m_shadowX->setFocus();
             m_shadowX->selectAll();
+        } else {
+            // With the shadow off its offsets cannot take the focus: lead the user to the box
+            // that makes them editable.
+            m_shadow->setFocus();
         }
         return;
     }

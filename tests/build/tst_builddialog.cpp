@@ -1,11 +1,14 @@
 // The build dialog driving the real encoder, and the encoder faults a real run cannot show.
 #include "app/AppSettings.h"
 #include "app/Paths.h"
+#include "controls/DialogTemplate.h"
+#include "pipeline/CVelmoraPictuneCompleteDlg.h"
 #include "pipeline/CVelmoraVideoBuildProgressDlg.h"
 #include "pipeline/ElidedPathLabel.h"
 #include "pipeline/PictuneBuild.h"
 #include "common/TestSupport.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -24,16 +27,6 @@
 using Dlg = CVelmoraVideoBuildProgressDlg;
 
 namespace {
-
-template<typename T>
-T *control(QWidget *dialog, int id)
-{
-    for (T *child : dialog->findChildren<T *>()) {
-        if (child->property("controlId").toInt() == id)
-            return child;
-    }
-    return nullptr;
-}
 
 // A process that has exited (a zombie waiting to be reaped counts) or is gone altogether.
 bool processGone(qint64 pid)
@@ -111,6 +104,8 @@ private slots:
     void permissionDenied();
     void failures_data();
     void failures();
+    void followUp_data();
+    void followUp();
 
 private:
     QString make(const QString &program, const QStringList &arguments);
@@ -181,20 +176,20 @@ void TestBuildDialog::initialState()
 
     QCOMPARE(dialog.windowTitle(), QString("Pictune Build Progress"));
     QCOMPARE(dialog.sizeIndex(), 1);
-    auto *path = control<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
+    auto *path = DialogControlAs<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
     QVERIFY(path);
     QCOMPARE(path->text(), longPath);
     // Shortened in the middle: where it lives and what it is called both stay readable.
     const QString shown = path->shownText();
     QVERIFY2(shown.startsWith("/home/") && shown.endsWith("my clip.webm") && shown.contains(QChar(0x2026)),
              qPrintable(shown));
-    QCOMPARE(control<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
-    QCOMPARE(control<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
-    auto *bar = control<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    QCOMPARE(DialogControlAs<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
+    QCOMPARE(DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
+    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 120000);
     QCOMPARE(bar->value(), 0);
-    auto *cancel = control<QPushButton>(&dialog, Dlg::IDC_CANCEL);
+    auto *cancel = DialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL);
     QCOMPARE(cancel->text(), QString("Cancel"));
     // The controls keep the template's proportions: Cancel centred under the full-width bar.
     QVERIFY(bar->geometry().left() < cancel->geometry().left());
@@ -240,8 +235,8 @@ void TestBuildDialog::endToEnd()
     QVERIFY(QFile::copy(picture(sizeIndex), prepared));
 
     Dlg dialog(nullptr, prepared, audio(audioName), duration, output);
-    auto *bar = control<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = control<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    auto *percent = DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
     QList<int> positions;
     QStringList percents; // as shown before each move, for the failure text
     connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
@@ -303,8 +298,8 @@ void TestBuildDialog::cancel()
     AppSettings::instance().targetSizeIndex = 3;
     const QString output = m_dir.filePath("canceled.webm");
     Dlg dialog(nullptr, picture(3), audio("long 20 min.flac"), 1200.0, output);
-    auto *bar = control<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = control<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    auto *percent = DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
     QCOMPARE(bar->maximum(), 120000);
 
     qint64 pid = 0;
@@ -329,7 +324,7 @@ void TestBuildDialog::cancel()
         QTimer::singleShot(0, this, [&] {
             sinceCancel.start();
             if (how == "button")
-                QTest::mouseClick(control<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
+                QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
             else if (how == "escape")
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else
@@ -478,6 +473,62 @@ void TestBuildDialog::failures()
         file.remove();
     } else {
         QVERIFY2(!QFileInfo(output).isFile(), "a partial video stayed behind");
+        QFile::remove(output);
+    }
+}
+
+void TestBuildDialog::followUp_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addRow("done: clipboard, then the completion dialog") << false;
+    QTest::addRow("canceled: the output goes, even one that was there before") << true;
+}
+
+void TestBuildDialog::followUp()
+{
+    QFETCH(bool, cancel);
+    AppSettings::instance().targetSizeIndex = 3;
+    const QString output = m_dir.filePath("follow up.webm");
+    {
+        QFile earlier(output);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier video");
+    }
+    QGuiApplication::clipboard()->setText("something else");
+
+    QStringList seen; // the modal dialogs, in the order they came up
+    QTimer driver;
+    driver.setInterval(10);
+    connect(&driver, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *build = qobject_cast<Dlg *>(modal)) {
+            if (seen.isEmpty())
+                seen << "build";
+            if (cancel && build->encoderProcessId() != 0)
+                build->requestCancel();
+        } else if (auto *complete = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
+            seen << "complete";
+            QCOMPARE(complete->outputPath(), output);
+            QCOMPARE(QGuiApplication::clipboard()->text(), output);
+            complete->reject();
+        }
+    });
+    driver.start();
+    TestSupport::MessageRecorder messages;
+    const QString audioName = cancel ? "long 20 min.flac" : "tone 5.mp3";
+    const int result = BuildPictune(nullptr, {picture(3), audio(audioName), cancel ? 1200.0 : m_durations.value(audioName), output});
+    driver.stop();
+
+    QVERIFY(messages.messages.isEmpty());
+    if (cancel) {
+        QCOMPARE(result, int(Dlg::BuildCanceled));
+        QCOMPARE(seen, QStringList{"build"});
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("something else"));
+    } else {
+        QCOMPARE(result, int(Dlg::BuildDone));
+        QCOMPARE(seen, (QStringList{"build", "complete"}));
+        QVERIFY(probe(output).duration > 4.5);
         QFile::remove(output);
     }
 }

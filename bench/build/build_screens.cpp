@@ -1,0 +1,85 @@
+// Shows the build dialog mid-build and the completion dialog in both its sizes and saves a
+// screenshot of each (of the whole X screen, through ImageMagick's import) for a person to look at.
+#include "app/AppSettings.h"
+#include "pipeline/CVelmoraPictuneCompleteDlg.h"
+#include "pipeline/CVelmoraVideoBuildProgressDlg.h"
+#include "pipeline/DesktopLauncher.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// Nothing leaves the program while the pictures are taken.
+class QuietLauncher : public DesktopLauncher
+{
+public:
+    bool openUrl(const QUrl &) override { return true; }
+    bool startDetached(const QString &, const QStringList &) override { return true; }
+};
+
+void shoot(const QString &path)
+{
+    QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
+}
+
+void after(int ms, std::function<void()> step)
+{
+    QTimer::singleShot(ms, qApp, std::move(step));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString shots = QDir(app.arguments().value(1, QStringLiteral("."))).absolutePath();
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("prepared.bmp"));
+    const QString song = dir.filePath(QStringLiteral("song.flac"));
+    const QString output = dir.filePath(QStringLiteral("My Holiday Pictune with a rather long name.webm"));
+    QProcess::execute(QStringLiteral("/usr/bin/convert"),
+                      {QStringLiteral("-size"), QStringLiteral("854x480"), QStringLiteral("plasma:fractal"),
+                       QStringLiteral("-alpha"), QStringLiteral("off"), picture});
+    QProcess::execute(QStringLiteral("ffmpeg"),
+                      {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                       QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=120"), song});
+    AppSettings::instance().encoderPath = QStringLiteral("/usr/bin/ffmpeg");
+    AppSettings::instance().targetSizeIndex = 1;
+    QuietLauncher launcher;
+    DesktopLauncher::setInstance(&launcher);
+
+    CVelmoraVideoBuildProgressDlg build(nullptr, picture, song, 120.0, output);
+    auto *bar = build.findChild<QProgressBar *>();
+    bool shot = false;
+    QObject::connect(bar, &QProgressBar::valueChanged, &build, [&](int value) {
+        if (!shot && value > bar->maximum() / 3) {
+            shot = true;
+            // Once the percentage below the bar has been painted too (labels paint later).
+            after(150, [&] {
+                shoot(shots + QStringLiteral("/build-progress.png"));
+                build.requestCancel();
+            });
+        }
+    });
+    build.exec();
+
+    CVelmoraPictuneCompleteDlg complete(nullptr, output);
+    after(600, [&] { shoot(shots + QStringLiteral("/complete-compact.png")); });
+    after(800, [&] {
+        for (QPushButton *button : complete.findChildren<QPushButton *>()) {
+            if (button->property("controlId").toInt() == CVelmoraPictuneCompleteDlg::IDC_OPEN_WITH_PLAYER)
+                button->click();
+        }
+    });
+    after(1400, [&] { shoot(shots + QStringLiteral("/complete-full.png")); });
+    after(1600, [&] { complete.reject(); });
+    complete.exec();
+    DesktopLauncher::setInstance(nullptr);
+    return 0;
+}

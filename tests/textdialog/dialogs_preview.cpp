@@ -1,0 +1,78 @@
+// Shows the text dialog beside a window that draws its caption with the real image tool, or the
+// options dialog, for looking at them on a real X server. Usage: dialogs_preview text|options
+// [seconds]  (quits after that many seconds; default 4)
+#include "app/AppSettings.h"
+#include "common/TestSupport.h"
+#include "options/CVLDefaultFileLocationsDlg.h"
+#include "pipeline/FontList.h"
+#include "pipeline/PicturePreparation.h"
+#include "textoverlay/CVelmoraTextDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+class PreviewWindow : public QWidget, public TextPreviewTarget
+{
+public:
+    PreviewWindow()
+    {
+        setWindowTitle(QStringLiteral("Velmora"));
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(&m_picture);
+    }
+
+    int TextPreview(TextPreviewSource *dialog) override
+    {
+        if (m_busy)
+            return 0;
+        m_busy = true;
+        dialog->ReadControls(dialog->workingSettings());
+        m_preparation.setState(PicturePreparation::Plain);
+        if (m_preparation.RenderText(this, dialog->workingSettings()))
+            m_preparation.setState(PicturePreparation::WithText);
+        m_picture.setPixmap(QPixmap(m_preparation.CurrentPicturePath()));
+        m_busy = false;
+        return 1;
+    }
+
+private:
+    QLabel m_picture;
+    PicturePreparation m_preparation;
+    bool m_busy = false;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("text");
+    const int seconds = argc > 2 ? atoi(argv[2]) : 4;
+
+    TestSupport::ConfigSandbox config;
+    if (!QueryFontList() || !CreateBlankCanvases(nullptr))
+        return 1;
+
+    PreviewWindow window;
+    window.setGeometry(20, 60, 680, 400);
+    int x = -1, y = -1;
+    TextSettings settings;
+    settings.text = QStringLiteral("Sunset over\nthe harbour");
+    settings.placement = 7;
+    settings.textColor = 0x40D0FF; // warm yellow
+    std::unique_ptr<QDialog> dialog;
+    if (which == QLatin1String("options")) {
+        dialog = std::make_unique<CVLDefaultFileLocationsDlg>(nullptr);
+    } else {
+        window.show();
+        dialog = std::make_unique<CVelmoraTextDlg>(&x, &y, &settings, &window);
+    }
+    dialog->show();
+    QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
+    return app.exec();
+}

@@ -1,0 +1,542 @@
+#include "app/AppSettings.h"
+#include "app/MessageBox.h"
+#include "common/TestSupport.h"
+#include "controls/CCheckSK.h"
+#include "controls/CCustomColorButton.h"
+#include "controls/CCustomComboBox.h"
+#include "controls/CScrollEdit.h"
+#include "controls/DialogTemplate.h"
+#include "pipeline/FontList.h"
+#include "pipeline/PicturePreparation.h"
+#include "textoverlay/CVelmoraTextDlg.h"
+#include "textoverlay/TextDialogRules.h"
+#include "textoverlay/VLEditNegative.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace TestSupport;
+
+namespace {
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+}
+
+} // namespace
+
+// Does for the dialog what the main window does: reads the controls into the dialog's working
+// record and draws it with the real image tool, refusing a second report while one is drawn.
+class PreviewOwner : public QWidget, public TextPreviewTarget
+{
+public:
+    int TextPreview(TextPreviewSource *dialog) override
+    {
+        ++reports;
+        if (busy)
+            return 0;
+        busy = true;
+        dialog->ReadControls(dialog->workingSettings());
+        preparation.setState(PicturePreparation::Plain);
+        if (preparation.RenderText(this, dialog->workingSettings()))
+            preparation.setState(PicturePreparation::WithText);
+        drawn.append(dialog->workingSettings());
+        busy = false;
+        return 1;
+    }
+
+    QByteArray renderedHash() const { return fileHash(preparation.withTextPath()); }
+
+    PicturePreparation preparation;
+    QList<TextSettings> drawn;
+    int reports = 0;
+    bool busy = false;
+};
+
+class TestTextDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstPosition_data();
+    void firstPosition();
+    void fontSelection_data();
+    void fontSelection();
+
+    void opening();
+    void missingFontFallsBack();
+    void typingUpdatesPreview();
+    void placementClicks();
+    void clearingShadowReportsAtOnce();
+    void okRefusals_data();
+    void okRefusals();
+    void okStoresControls();
+    void cancelKeepsSettings();
+    void keys();
+    void positionBesideOwnerThenRemembered_data();
+    void positionBesideOwnerThenRemembered();
+
+private:
+    // Opens the dialog over the owner and waits for its first drawing.
+    void openDialog();
+    template<class T>
+    T *control(int id) const { return DialogControlAs<T>(m_dialog.get(), id); }
+    // Waits until every report made so far has been drawn and the timer found nothing new.
+    void settle();
+
+    std::unique_ptr<ConfigSandbox> m_config;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<PreviewOwner> m_owner;
+    std::unique_ptr<CVelmoraTextDlg> m_dialog;
+    TextSettings m_settings;
+    int m_x = -1;
+    int m_y = -1;
+};
+
+void TestTextDialog::initTestCase()
+{
+    m_config = std::make_unique<ConfigSandbox>();
+    QVERIFY(QueryFontList());
+    QVERIFY(FontNameList().contains(QStringLiteral("DejaVu-Sans-Bold")));
+    QVERIFY(!FontNameList().contains(QStringLiteral("Arial-Black")));
+    QVERIFY(CreateBlankCanvases(nullptr));
+}
+
+void TestTextDialog::init()
+{
+    m_messages = std::make_unique<MessageRecorder>();
+    m_owner = std::make_unique<PreviewOwner>();
+    m_owner->setGeometry(20, 40, 300, 200);
+    m_owner->show();
+    m_settings = TextSettings();
+    m_settings.fontName = QStringLiteral("DejaVu-Sans");
+    m_x = m_y = -1;
+}
+
+void TestTextDialog::cleanup()
+{
+    m_dialog.reset();
+    m_owner.reset();
+    m_messages.reset();
+}
+
+void TestTextDialog::openDialog()
+{
+    m_dialog = std::make_unique<CVelmoraTextDlg>(&m_x, &m_y, &m_settings, m_owner.get());
+    const int drawn = m_owner->drawn.size();
+    m_dialog->show();
+    QApplication::setActiveWindow(m_dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    QTRY_COMPARE(m_owner->drawn.size(), drawn + 1);
+    QTRY_VERIFY(m_dialog->isCheckTimerActive());
+}
+
+void TestTextDialog::settle()
+{
+    const auto drawnAsShown = [this] {
+        TextSettings controls;
+        m_dialog->ReadControls(controls);
+        return !m_owner->busy && m_dialog->workingSettings() == controls;
+    };
+    QTRY_VERIFY(drawnAsShown());
+}
+
+void TestTextDialog::firstPosition_data()
+{
+    QTest::addColumn<QRect>("dialog");
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QPoint>("expected");
+
+    const QSize dialog(400, 300);
+    // Screen 1600 wide: its middle is 800.
+    QTest::addRow("owner left of middle")
+        << QRect(QPoint(), dialog) << QRect(100, 100, 600, 400) << QPoint(600, 150);
+    QTest::addRow("owner right of middle")
+        << QRect(QPoint(), dialog) << QRect(900, 200, 600, 401) << QPoint(600, 250);
+    QTest::addRow("pushed back from the right edge")
+        << QRect(QPoint(), dialog) << QRect(0, 0, 1500, 100) << QPoint(1200, -100);
+    QTest::addRow("pushed back from the left edge")
+        << QRect(QPoint(), dialog) << QRect(50, 500, 1600, 600) << QPoint(0, 650);
+    QTest::addRow("odd sizes truncate")
+        << QRect(0, 0, 401, 301) << QRect(-11, -11, 7, 7) << QPoint(0, -158);
+}
+
+void TestTextDialog::firstPosition()
+{
+    QFETCH(QRect, dialog);
+    QFETCH(QRect, owner);
+    QFETCH(QPoint, expected);
+    QCOMPARE(TextDialogRules::FirstPosition(dialog, owner, QRect(0, 0, 1600, 1000)), expected);
+}
+
+void TestTextDialog::fontSelection_data()
+{
+    QTest::addColumn<QStringList>("fonts");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("expected");
+
+    const QStringList fonts = {"Bitstream-Charter-Italic", "DejaVu-Sans", "DejaVu-Sans-Bold",
+                               "DejaVu-Serif", "Liberation-Sans-Bold"};
+    QTest::addRow("exact") << fonts << "DejaVu-Sans-Bold" << 2;
+    QTest::addRow("first prefix, any case") << fonts << "dejavu-s" << 1;
+    QTest::addRow("missing: DejaVu bold") << fonts << "Arial-Black" << 2;
+    QTest::addRow("empty name: fallback") << fonts << "" << 2;
+    QTest::addRow("missing: Liberation bold")
+        << QStringList{"DejaVu-Serif", "Liberation-Sans-Bold"} << "Arial-Black" << 1;
+    QTest::addRow("missing: upright bold sans")
+        << QStringList{"Foo-Serif", "Foo-Sans-Bold-Oblique", "Foo-Sans-Bold"} << "Arial-Black" << 2;
+    QTest::addRow("missing: any bold")
+        << QStringList{"Foo-Serif", "Foo-Serif-Bold"} << "Arial-Black" << 1;
+    QTest::addRow("missing: first font") << QStringList{"Foo", "Bar"} << "Arial-Black" << 0;
+    QTest::addRow("no fonts") << QStringList{} << "Arial-Black" << -1;
+}
+
+void TestTextDialog::fontSelection()
+{
+    QFETCH(QStringList, fonts);
+    QFETCH(QString, name);
+    QFETCH(int, expected);
+    QCOMPARE(TextDialogRules::FontIndexFor(fonts, name), expected);
+}
+
+void TestTextDialog::opening()
+{
+    m_settings.pointSize = 72;
+    m_settings.textColor = 0x0000FF; // red
+    m_settings.text = QStringLiteral("two\nlines");
+    m_settings.xPosition = -12;
+    m_settings.yPosition = 7;
+    m_settings.placement = 8;
+    m_settings.shadowOn = 0;
+    m_settings.shadowColor = 0xFF0000; // blue
+    m_settings.shadowXOffset = -5;
+    m_settings.shadowYOffset = 0;
+    openDialog();
+
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Pictune Text"));
+    QCOMPARE(m_dialog->property("allowsMainWindowDrops"), QVariant(true));
+    QCOMPARE(control<CCustomComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans"));
+    QCOMPARE(control<CCustomComboBox>(1900)->count(), FontNameList().size());
+    QCOMPARE(control<VLEditNegative>(1901)->text(), QStringLiteral("72"));
+    QCOMPARE(control<CCustomColorButton>(1902)->color(), QColor(Qt::red));
+    QCOMPARE(control<CScrollEdit>(1903)->toPlainText(), QStringLiteral("two\nlines"));
+    QCOMPARE(control<VLEditNegative>(1904)->text(), QStringLiteral("-12"));
+    QCOMPARE(control<VLEditNegative>(1905)->text(), QStringLiteral("7"));
+    for (int i = 0; i < 9; ++i) {
+        QCOMPARE(control<CCheckSK>(1906 + i)->isOn(), i == 8);
+        QCOMPARE(control<CCheckSK>(1906 + i)->toolTip(), PlacementLabel(i));
+    }
+    QVERIFY(!control<QCheckBox>(1915)->isChecked());
+    for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
+        QVERIFY2(!DialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
+    QCOMPARE(control<CCustomColorButton>(1916)->color(), QColor(Qt::blue));
+    QCOMPARE(control<VLEditNegative>(1918)->text(), QStringLiteral("0"));
+    QCOMPARE(control<CCustomColorButton>(1902)->accessibleName(), QStringLiteral("Text Color"));
+    QCOMPARE(control<CCustomColorButton>(1916)->accessibleName(), QStringLiteral("Shadow Color"));
+
+    // The first drawing is the record as shown (every field but the on flag).
+    QVERIFY(m_owner->drawn.first() == m_settings);
+    QVERIFY(!m_owner->renderedHash().isEmpty());
+    QCOMPARE(m_owner->preparation.state(), int(PicturePreparation::WithText));
+}
+
+void TestTextDialog::missingFontFallsBack()
+{
+    m_settings.fontName = QStringLiteral("Arial-Black");
+    openDialog();
+    QCOMPARE(control<CCustomComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
+    QCOMPARE(m_owner->drawn.first().fontName, QStringLiteral("DejaVu-Sans-Bold"));
+    QCOMPARE(m_owner->preparation.state(), int(PicturePreparation::WithText));
+    // The record keeps its font until OK.
+    QCOMPARE(m_settings.fontName, QStringLiteral("Arial-Black"));
+}
+
+void TestTextDialog::typingUpdatesPreview()
+{
+    openDialog();
+    auto *edit = control<CScrollEdit>(1903);
+    edit->setFocus();
+    edit->selectAll();
+    const QByteArray before = m_owner->renderedHash();
+
+    QTest::keyClicks(edit, QStringLiteral("Hi"));
+    settle();
+    QCOMPARE(m_owner->drawn.last().text, QStringLiteral("Hi"));
+    QVERIFY(m_owner->renderedHash() != before);
+    const QByteArray hi = m_owner->renderedHash();
+
+    // A blank at the end: the key report trims it away, the timer draws it.
+    const int drawnBefore = m_owner->drawn.size();
+    QTest::keyClick(edit, Qt::Key_Space);
+    QCOMPARE(m_owner->drawn.size(), drawnBefore);
+    QTRY_COMPARE_WITH_TIMEOUT(m_owner->drawn.size(), drawnBefore + 1, 2000);
+    QCOMPARE(m_owner->drawn.last().text, QStringLiteral("Hi "));
+    settle();
+    QCOMPARE(m_owner->drawn.size(), drawnBefore + 1);
+
+    // A word finished with the text edit losing the focus: the record drawn last matches, and
+    // its picture is the one a fresh drawing of those settings gives.
+    QTest::keyClicks(edit, QStringLiteral("there"));
+    control<VLEditNegative>(1901)->setFocus();
+    settle();
+    QCOMPARE(m_owner->drawn.last().text, QStringLiteral("Hi there"));
+    QVERIFY(m_owner->renderedHash() != hi);
+    PicturePreparation fresh;
+    QVERIFY(fresh.RenderText(nullptr, m_owner->drawn.last()));
+    QCOMPARE(fileHash(fresh.withTextPath()), m_owner->renderedHash());
+
+    // A number typed while a drawing is under way: the busy owner drops the report, the timer
+    // repeats it afterwards.
+    auto *size = control<VLEditNegative>(1901);
+    size->selectAll();
+    m_owner->busy = true;
+    QTest::keyClicks(size, QStringLiteral("55"));
+    m_owner->busy = false;
+    QTRY_COMPARE_WITH_TIMEOUT(m_owner->drawn.last().pointSize, 55, 2000);
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestTextDialog::placementClicks()
+{
+    openDialog();
+    auto *middle = control<CCheckSK>(1910);
+    QVERIFY(middle->isOn());
+    QTest::mouseClick(middle, Qt::LeftButton);
+    QVERIFY(middle->isOn());
+    QTest::qWait(3 * CVelmoraTextDlg::CheckIntervalMs);
+    QCOMPARE(m_owner->reports, 1);
+
+    const int reports = m_owner->reports;
+    QTest::mouseClick(control<CCheckSK>(1906), Qt::LeftButton);
+    QCOMPARE(m_owner->reports, reports + 1);
+    QCOMPARE(m_owner->drawn.last().placement, 0);
+    for (int i = 0; i < 9; ++i)
+        QCOMPARE(control<CCheckSK>(1906 + i)->isOn(), i == 0);
+}
+
+void TestTextDialog::clearingShadowReportsAtOnce()
+{
+    openDialog();
+    auto *shadow = control<QCheckBox>(1915);
+    QVERIFY(shadow->isChecked());
+    QTest::mouseClick(shadow, Qt::LeftButton);
+    QCOMPARE(m_owner->reports, 2);
+    QCOMPARE(m_owner->drawn.last().shadowOn, 0);
+    for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
+        QVERIFY2(!DialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
+
+    QTest::mouseClick(shadow, Qt::LeftButton);
+    QCOMPARE(m_owner->reports, 3);
+    QCOMPARE(m_owner->drawn.last().shadowOn, 1);
+    for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
+        QVERIFY(DialogControl(m_dialog.get(), id)->isEnabled());
+}
+
+void TestTextDialog::okRefusals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shadowX");
+    QTest::addColumn<QString>("shadowY");
+    QTest::addColumn<bool>("shadowOn");
+    QTest::addColumn<int>("focusId");
+    QTest::addColumn<QString>("message");
+
+    const QString noText = QStringLiteral("Please supply some text, thanks.");
+    const QString noOffset = QStringLiteral(
+        "The Shadow offset needs to be something other than 0, so it can be seen, thanks.");
+    QTest::addRow("blanks only") << " \n\t \n " << "3" << "3" << true << 1903 << noText;
+    QTest::addRow("blanks and no offset") << "  " << "0" << "" << true << 1903 << noText;
+    QTest::addRow("no offset") << "x" << "0" << "0" << true << 1917 << noOffset;
+    QTest::addRow("no offset, shadow off") << "x" << "-" << "0" << false << 1915 << noOffset;
+}
+
+void TestTextDialog::okRefusals()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shadowX);
+    QFETCH(QString, shadowY);
+    QFETCH(bool, shadowOn);
+    QFETCH(int, focusId);
+    QFETCH(QString, message);
+
+    m_settings.shadowOn = shadowOn ? 1 : 0;
+    const TextSettings before = m_settings;
+    openDialog();
+    control<CScrollEdit>(1903)->setPlainText(text);
+    control<VLEditNegative>(1917)->setText(shadowX);
+    control<VLEditNegative>(1918)->setText(shadowY);
+    control<QPushButton>(1)->setFocus();
+    QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton);
+
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.first().text, message);
+    QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Velmora"));
+    QCOMPARE(m_messages->messages.first().boxType, unsigned(MB_OK));
+    QVERIFY(m_dialog->isVisible());
+    QVERIFY(m_dialog->isCheckTimerActive());
+    QTRY_VERIFY(DialogControl(m_dialog.get(), focusId)->hasFocus());
+    if (focusId == 1903) {
+        QCOMPARE(control<CScrollEdit>(1903)->textCursor().selectedText().size(), text.size());
+    } else if (focusId == 1917) {
+        QCOMPARE(control<VLEditNegative>(1917)->selectedText(), shadowX);
+    }
+    QVERIFY(m_settings == before);
+}
+
+void TestTextDialog::okStoresControls()
+{
+    openDialog();
+    control<CScrollEdit>(1903)->setPlainText(QStringLiteral("  Hello\nworld  "));
+    control<VLEditNegative>(1901)->setText(QStringLiteral("12"));
+    control<VLEditNegative>(1904)->setText(QStringLiteral("-400"));
+    control<VLEditNegative>(1918)->setText(QStringLiteral("-"));
+    control<CCustomComboBox>(1900)->setCurrentText(QStringLiteral("DejaVu-Serif"));
+    control<CCustomColorButton>(1902)->setColorRef(0x123456);
+    QTest::mouseClick(control<CCheckSK>(1914), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(1915), Qt::LeftButton);
+
+    TextSettings shown;
+    m_dialog->ReadControls(shown);
+    QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton);
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultOk));
+    QVERIFY(!m_dialog->isCheckTimerActive());
+    QVERIFY(m_messages->messages.isEmpty());
+
+    QVERIFY(m_settings == shown);
+    QCOMPARE(m_settings.text, QStringLiteral("  Hello\nworld  "));
+    QCOMPARE(m_settings.fontName, QStringLiteral("DejaVu-Serif"));
+    QCOMPARE(m_settings.pointSize, 12);
+    QCOMPARE(m_settings.textColor, 0x123456u);
+    QCOMPARE(m_settings.xPosition, -400);
+    QCOMPARE(m_settings.placement, 8);
+    QCOMPARE(m_settings.shadowOn, 0);
+    QCOMPARE(m_settings.shadowYOffset, 0);
+    QCOMPARE(m_settings.textOn, 0); // the owner turns the caption on
+}
+
+void TestTextDialog::cancelKeepsSettings()
+{
+    m_settings.textOn = 1;
+    const TextSettings before = m_settings;
+    openDialog();
+    auto *edit = control<CScrollEdit>(1903);
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("more"));
+    QTest::mouseClick(control<CCheckSK>(1906), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(1915), Qt::LeftButton);
+    settle();
+    QVERIFY(m_owner->drawn.size() >= 3);
+
+    QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton);
+    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultCancel));
+    QVERIFY(!m_dialog->isCheckTimerActive());
+    QVERIFY(m_settings == before);
+    QCOMPARE(m_settings.textOn, 1);
+
+    // Nothing is drawn after the dialog ended, even for changes the timer had not seen.
+    const int reports = m_owner->reports;
+    control<VLEditNegative>(1901)->setText(QStringLiteral("9"));
+    QTest::qWait(3 * CVelmoraTextDlg::CheckIntervalMs);
+    QCOMPARE(m_owner->reports, reports);
+}
+
+void TestTextDialog::keys()
+{
+    openDialog();
+    // Escape neither cancels nor closes.
+    QTest::keyClick(control<VLEditNegative>(1904), Qt::Key_Escape);
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+    QVERIFY(m_dialog->isVisible());
+
+    // Enter in the text edit makes a new line.
+    auto *edit = control<CScrollEdit>(1903);
+    edit->setFocus();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(m_dialog->isVisible());
+    QVERIFY(edit->toPlainText().endsWith(QLatin1String("thanks\n")));
+
+    // The close box is Cancel.
+    m_dialog->close();
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultCancel));
+
+    // Elsewhere Enter is OK.
+    openDialog();
+    QTest::keyClick(control<VLEditNegative>(1904), Qt::Key_Return);
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultOk));
+}
+
+void TestTextDialog::positionBesideOwnerThenRemembered_data()
+{
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<int>("edge"); // 0 none, 1 pushed to the left edge, 2 to the right edge
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int middle = screen.left() + screen.width() / 2;
+    QTest::addRow("left of middle") << QRect(screen.left() + 10, 240, 200, 150) << 0;
+    QTest::addRow("right of middle") << QRect(screen.right() - 210, 260, 200, 150) << 0;
+    QTest::addRow("left edge") << QRect(middle - 100, 240, 200, 150) << 1;
+    QTest::addRow("right edge") << QRect(screen.left(), 240, middle - 50, 150) << 2;
+}
+
+void TestTextDialog::positionBesideOwnerThenRemembered()
+{
+    QFETCH(QRect, owner);
+    QFETCH(int, edge);
+    m_owner->setGeometry(owner);
+    openDialog();
+
+    const QRect screen = m_owner->screen()->geometry();
+    const QRect ownerFrame = m_owner->frameGeometry();
+    const QRect dialogFrame = m_dialog->frameGeometry();
+    const QPoint expected = TextDialogRules::FirstPosition(dialogFrame, ownerFrame, screen);
+    QCOMPARE(m_dialog->pos(), expected);
+    QCOMPARE(QPoint(m_x, m_y), expected);
+    QVERIFY(qAbs(dialogFrame.center().y() - ownerFrame.center().y()) <= 1);
+    switch (edge) {
+    case 1:
+        QCOMPARE(dialogFrame.left(), screen.left());
+        break;
+    case 2:
+        QCOMPARE(dialogFrame.right(), screen.right());
+        break;
+    default:
+        QCOMPARE(ownerFrame.center().x() < screen.center().x()
+                     ? dialogFrame.left() - ownerFrame.right() - 1
+                     : ownerFrame.left() - dialogFrame.right() - 1,
+                 -100);
+    }
+
+    const QPoint moved = expected + QPoint(13, 33);
+    m_dialog->move(moved);
+    QTRY_COMPARE(m_dialog->pos(), moved);
+    QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton);
+    QCOMPARE(QPoint(m_x, m_y), moved);
+
+    // Reopened in the same run: where it was closed, whatever the owner does.
+    m_owner->move(owner.topLeft() + QPoint(50, 50));
+    openDialog();
+    QCOMPARE(m_dialog->pos(), moved);
+}
+
+QTEST_MAIN(TestTextDialog)
+#include "test_text_dialog.moc"

@@ -83,7 +83,6 @@ CVelmoraDlg::CVelmoraDlg(QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_toolTips(std::make_unique<CCreateToolTips>())
 {
-    setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(SkinArtwork::AppIcon());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -92,6 +91,8 @@ CVelmoraDlg::CVelmoraDlg(QWidget *parent)
         m_skin[size_t(i)] = SkinArtwork::SkinBitmap(1500 + i, ratio);
     m_dropTarget = new CMyDropTarget(this);
     createControls();
+    // The window has no title bar; the text shows in the task bar.
+    setWindowTitle(QStringLiteral("Velmora"));
 }
 
 CVelmoraDlg::~CVelmoraDlg()

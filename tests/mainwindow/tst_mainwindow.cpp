@@ -11,6 +11,7 @@
 #include "mainwindow/CVelmoraDlg.h"
 #include "pipeline/CVelmoraPictuneCompleteDlg.h"
 #include "pipeline/DesktopLauncher.h"
+#include "textoverlay/CVelmoraTextDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +20,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -125,6 +129,7 @@ private slots:
     void exitQuestion();
     void widerWindow();
     void textOnAndOff();
+    void textDialogCaptionReachesVideo();
 
 private:
     std::unique_ptr<CVelmoraDlg> makeWindow();
@@ -677,6 +682,95 @@ void TestMainWindow::textOnAndOff()
     QCOMPARE(window->picture().CurrentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(1110)->isVisible());
     QVERIFY(window->dropTarget()->registered());
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Pixels brighter than grey in the middle third of a picture: the caption's white letters on the
+// black canvas.
+int brightPixelsInMiddle(const QImage &image)
+{
+    int bright = 0;
+    for (int y = image.height() / 3; y < 2 * image.height() / 3; ++y)
+        for (int x = image.width() / 3; x < 2 * image.width() / 3; ++x)
+            bright += qGray(image.pixel(x, y)) > 200;
+    return bright;
+}
+
+} // namespace
+
+void TestMainWindow::textDialogCaptionReachesVideo()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    const QString withText = window->picture().withTextPath();
+
+    // Cancel after a few previews: settings and picture as before.
+    const TextSettings before = window->textSettings();
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<CVelmoraTextDlg *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *text = DialogControlAs<QPlainTextEdit>(dialog, CVelmoraTextDlg::IDC_TEXT);
+        text->setFocus();
+        QTest::keyClicks(text, "abc");
+        QTest::qWait(600);
+        DialogControlAs<QPushButton>(dialog, 2)->click();
+    });
+    window->Command(CVelmoraDlg::IDC_STEP3_UNCHECKED);
+    QVERIFY(window->textSettings() == before);
+    QCOMPARE(window->textSettings().textOn, 0);
+    QCOMPARE(window->picture().CurrentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QVERIFY(window->control(CVelmoraDlg::IDC_STEP3_UNCHECKED)->isVisible());
+
+    // Typing previews in the main window; OK turns the caption on and the video carries it.
+    QByteArray firstPreview;
+    QByteArray typedPreview;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<CVelmoraTextDlg *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QTest::qWait(300);
+        firstPreview = fileBytes(withText);
+        auto *text = DialogControlAs<QPlainTextEdit>(dialog, CVelmoraTextDlg::IDC_TEXT);
+        text->selectAll();
+        text->setFocus();
+        QTest::keyClicks(text, "BIG WORDS");
+        QTest::qWait(800);
+        typedPreview = fileBytes(withText);
+        DialogControlAs<QPushButton>(dialog, 1)->click();
+    });
+    window->Command(CVelmoraDlg::IDC_STEP3_UNCHECKED);
+    QVERIFY(!firstPreview.isEmpty());
+    QVERIFY(typedPreview != firstPreview);
+    QCOMPARE(window->textSettings().textOn, 1);
+    QCOMPARE(window->textSettings().text, QStringLiteral("BIG WORDS"));
+    QVERIFY(window->control(CVelmoraDlg::IDC_STEP3_CHECKED)->isVisible());
+    QCOMPARE(window->picture().CurrentPicturePath(), withText);
+
+    dropFile(window.get(), m_song);
+    const QString video = m_out.path() + "/caption.webm";
+    window->outputEdit()->setText(video);
+    ModalAnswerer closer([](QWidget *modal) {
+        if (auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
+            done->done(2);
+            return true;
+        }
+        return false;
+    });
+    window->Command(CVelmoraDlg::IDC_CREATE);
+    QVERIFY(IsNonEmptyFile(video));
+    const QString frame = m_out.path() + "/frame.png";
+    int rc = -1;
+    runCommand(ffmpegPath(), {"-v", "error", "-y", "-i", video, "-frames:v", "1", frame}, &rc);
+    QCOMPARE(rc, 0);
+    const QImage image(frame);
+    QCOMPARE(image.size(), QSize(640, 360));
+    QVERIFY2(brightPixelsInMiddle(image) > 500, "the caption is not in the video's frame");
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" velmora
 build=${VELMORA_BUILD_DIR:-$root/build}
 
 config=${XDG_CONFIG_HOME:-$HOME/.config}

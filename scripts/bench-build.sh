@@ -5,23 +5,18 @@
 #   bench-build.sh --screens <folder>  screenshots of the build and completion dialogs (needs Xvfb)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VELMORA_BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" >/dev/null
+source "$root/scripts/lib.sh"
 
 if [[ ${1:-} == --screens ]]; then
     folder=$(mkdir -p "${2:-.}" && cd "${2:-.}" && pwd)
-    cmake --build "$build" -j2 --target build_screens >/dev/null
-    display=${VELMORA_SCREEN_DISPLAY:-:94}
-    Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill "$xvfb"' EXIT
-    sleep 1
-    DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/bench/build/build_screens" "$folder"
+    velmora_build build_screens
+    velmora_xvfb "${VELMORA_SCREEN_DISPLAY:-:94}" 1024x768
+    QT_QPA_PLATFORM=xcb "$build/bench/build/build_screens" "$folder"
     echo "Screenshots in $folder"
     exit 0
 fi
 
-cmake --build "$build" -j2 --target bench_build >/dev/null
+velmora_build bench_build
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 ffmpeg=$(command -v /usr/bin/ffmpeg || command -v ffmpeg)
 "$build/bench/build/bench_build" "$ffmpeg" /usr/bin/convert "${1:-3}"

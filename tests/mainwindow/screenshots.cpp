@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,7 +55,8 @@ int main(int argc, char *argv[])
     window.show();
     shoot(QStringLiteral("main-window-at-rest"));
 
-    const QString picture = QDir(g_folder).filePath(QStringLiteral("sample-picture.jpg"));
+    QTemporaryDir media;
+    const QString picture = media.filePath(QStringLiteral("sample-picture.jpg"));
     QProcess::execute(AppSettings::instance().imageToolPath,
                       {QStringLiteral("-size"), QStringLiteral("1200x800"), QStringLiteral("plasma:orange-purple"),
                        QStringLiteral("-blur"), QStringLiteral("0x6"), picture});

@@ -38,7 +38,9 @@ QString SaveAsDialog::WithExtension(const QString &path, const QString &filter)
     const QString extension = PathExtension(path);
     if (extension == QLatin1String("webm") || extension == QLatin1String("mpg"))
         return path;
-    return path + (filter == MpegFilter ? QStringLiteral(".mpg") : QStringLiteral(".webm"));
+    // The dialog reports the filter without its pattern list when it hides the details.
+    const bool mpeg = filter.startsWith(MpegFilter.left(MpegFilter.indexOf(QLatin1String(" (*"))));
+    return path + (mpeg ? QStringLiteral(".mpg") : QStringLiteral(".webm"));
 }
 
 void SaveAsDialog::accept()

@@ -9,6 +9,7 @@
 #include "controls/DialogTemplate.h"
 #include "mainwindow/CMyDropTarget.h"
 #include "mainwindow/CVelmoraDlg.h"
+#include "mainwindow/SaveAsDialog.h"
 #include "pipeline/CVelmoraPictuneCompleteDlg.h"
 #include "pipeline/DesktopLauncher.h"
 #include "textoverlay/CVelmoraTextDlg.h"
@@ -130,6 +131,7 @@ private slots:
     void widerWindow();
     void textOnAndOff();
     void textDialogCaptionReachesVideo();
+    void saveAs();
 
 private:
     std::unique_ptr<CVelmoraDlg> makeWindow();
@@ -771,6 +773,65 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     const QImage image(frame);
     QCOMPARE(image.size(), QSize(640, 360));
     QVERIFY2(brightPixelsInMiddle(image) > 500, "the caption is not in the video's frame");
+}
+
+void TestMainWindow::saveAs()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    dropFile(window.get(), m_song);
+    const QString existing = m_out.path() + "/old clip.final.mpg";
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("an older video");
+    file.close();
+    window->outputEdit()->setText(existing);
+
+    // The dialog starts in the path's folder with its bare name, the current format first; a name
+    // typed without extension gets the chosen filter's.
+    QStringList filters;
+    QString name;
+    QString folder;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<SaveAsDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Save Pictune As..."));
+        filters = dialog->nameFilters();
+        folder = dialog->directory().absolutePath();
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name = edit->text();
+        edit->setText("holiday");
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window->Command(CVelmoraDlg::IDC_SAVE_AS);
+    QCOMPARE(filters, (QStringList{"MPEG-1 Facebook Compatible (mpg) (*.mpg)", "WebM Files (webm) (*.webm)"}));
+    QCOMPARE(name, QStringLiteral("old clip.final"));
+    QCOMPARE(folder, QFileInfo(m_out.path()).absoluteFilePath());
+    const QString chosen = m_out.path() + "/holiday.mpg";
+    QCOMPARE(window->outputEdit()->text(), chosen);
+    QVERIFY(!window->outputPathTyped());
+
+    // Chosen with Save As: the first build asks nothing, the second asks before replacing.
+    ModalAnswerer closer([](QWidget *modal) {
+        if (auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
+            done->done(2);
+            return true;
+        }
+        return false;
+    });
+    window->Command(CVelmoraDlg::IDC_CREATE);
+    QVERIFY(m_messages->messages.isEmpty());
+    QVERIFY(IsNonEmptyFile(chosen));
+    m_messages->answer = IDNO;
+    window->Command(CVelmoraDlg::IDC_CREATE);
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Create Pictune..."));
+    QVERIFY(window->outputPathTyped());
+
+    QCOMPARE(SaveAsDialog::FiltersFor("webm").first(), QStringLiteral("WebM Files (webm) (*.webm)"));
+    QCOMPARE(SaveAsDialog::WithExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
+    QCOMPARE(SaveAsDialog::WithExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
+    QCOMPARE(SaveAsDialog::WithExtension("/v/a", "MPEG-1 Facebook Compatible (mpg)"), QStringLiteral("/v/a.mpg"));
 }
 
 QTEST_MAIN(TestMainWindow)

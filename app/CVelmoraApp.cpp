@@ -49,6 +49,8 @@ int CVelmoraApp::Run()
     if (!LoadSettings())
         return 1;
     CVelmoraDlg dialog;
-    dialog.exec();
+    // A failed initialisation has shown its message; the window must not run.
+    if (dialog.Initialize())
+        dialog.exec();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/AppSettings.h"
+#include "app/CVelmoraApp.h"
 #include "app/IniFile.h"
 #include "app/MessageBox.h"
 #include "app/Paths.h"
@@ -12,6 +13,7 @@
 #include "mainwindow/SaveAsDialog.h"
 #include "pipeline/CVelmoraPictuneCompleteDlg.h"
 #include "pipeline/DesktopLauncher.h"
+#include "pipeline/FontList.h"
 #include "textoverlay/CVelmoraTextDlg.h"
 
 #include <QApplication>
@@ -132,6 +134,7 @@ private slots:
     void textOnAndOff();
     void textDialogCaptionReachesVideo();
     void saveAs();
+    void applicationRunsTheInitializedWindow();
 
 private:
     std::unique_ptr<CVelmoraDlg> makeWindow();
@@ -832,6 +835,24 @@ void TestMainWindow::saveAs()
     QCOMPARE(SaveAsDialog::WithExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
     QCOMPARE(SaveAsDialog::WithExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
     QCOMPARE(SaveAsDialog::WithExtension("/v/a", "MPEG-1 Facebook Compatible (mpg)"), QStringLiteral("/v/a.mpg"));
+}
+
+void TestMainWindow::applicationRunsTheInitializedWindow()
+{
+    bool sawReadyWindow = false;
+    ModalAnswerer watcher([&](QWidget *modal) {
+        auto *window = qobject_cast<CVelmoraDlg *>(modal);
+        if (!window)
+            return false;
+        sawReadyWindow = window->control(CVelmoraDlg::IDC_STEP1_UNCHECKED)->isVisible()
+            && window->outputEdit()->text().endsWith("/MyPictune.webm")
+            && !FontNameList().isEmpty();
+        window->done(0);
+        return true;
+    });
+    CVelmoraApp app;
+    QCOMPARE(app.Run(), 0);
+    QVERIFY(sawReadyWindow);
 }
 
 QTEST_MAIN(TestMainWindow)

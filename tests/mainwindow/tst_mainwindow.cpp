@@ -76,6 +76,15 @@ private:
     std::function<bool(QWidget *)> m_answer;
 };
 
+// Closes the completion dialog that ends a successful build.
+bool closeCompletionDialog(QWidget *modal)
+{
+    auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal);
+    if (done)
+        done->done(2);
+    return done;
+}
+
 void sendDrag(QWidget *window, const QStringList &paths, QEvent::Type type)
 {
     QMimeData mime;
@@ -222,11 +231,9 @@ void TestMainWindow::roadOfOneVideo()
 
     int completions = 0;
     ModalAnswerer closer([&](QWidget *modal) {
-        if (!qobject_cast<CVelmoraPictuneCompleteDlg *>(modal))
-            return false;
-        ++completions;
-        static_cast<QDialog *>(modal)->done(2);
-        return true;
+        const bool closed = closeCompletionDialog(modal);
+        completions += closed;
+        return closed;
     });
     window->Command(CVelmoraDlg::IDC_CREATE);
     QCOMPARE(completions, 1);
@@ -345,13 +352,7 @@ void TestMainWindow::createChecks()
     window->outputEdit()->setText(output);
     window->activateWindow();
 
-    ModalAnswerer closer([](QWidget *modal) {
-        if (auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
-            done->done(2);
-            return true;
-        }
-        return false;
-    });
+    ModalAnswerer closer(closeCompletionDialog);
     window->Command(CVelmoraDlg::IDC_CREATE);
     if (message.isEmpty()) {
         QVERIFY(m_messages->messages.isEmpty());
@@ -760,13 +761,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     dropFile(window.get(), m_song);
     const QString video = m_out.path() + "/caption.webm";
     window->outputEdit()->setText(video);
-    ModalAnswerer closer([](QWidget *modal) {
-        if (auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
-            done->done(2);
-            return true;
-        }
-        return false;
-    });
+    ModalAnswerer closer(closeCompletionDialog);
     window->Command(CVelmoraDlg::IDC_CREATE);
     QVERIFY(IsNonEmptyFile(video));
     const QString frame = m_out.path() + "/frame.png";
@@ -815,13 +810,7 @@ void TestMainWindow::saveAs()
     QVERIFY(!window->outputPathTyped());
 
     // Chosen with Save As: the first build asks nothing, the second asks before replacing.
-    ModalAnswerer closer([](QWidget *modal) {
-        if (auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
-            done->done(2);
-            return true;
-        }
-        return false;
-    });
+    ModalAnswerer closer(closeCompletionDialog);
     window->Command(CVelmoraDlg::IDC_CREATE);
     QVERIFY(m_messages->messages.isEmpty());
     QVERIFY(IsNonEmptyFile(chosen));

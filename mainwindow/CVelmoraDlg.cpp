@@ -934,7 +934,7 @@ void CVelmoraDlg::keyPressEvent(QKeyEvent *event)
 
 void CVelmoraDlg::reject()
 {
-    // A close request from outside (the task bar) ends the window as the design's dialog does.
+    // A close request from outside (the task bar) ends the window, but never during a build.
     if (g_buildRunning)
         return;
     QDialog::reject();

@@ -43,7 +43,7 @@ struct ToolResult
     QString output;         // standard output and error, merged, in the order written
     QString errorString;    // why the tool could not start
 
-    // The design's true/false: the tool was started (and ended or was stopped).
+    // The tool was started (and ended or was stopped).
     bool started() const { return status != Status::FailedToStart; }
     bool canceled() const { return status == Status::Canceled; }
     // Ended by itself with exit code 0.

@@ -116,6 +116,11 @@ WINDOWS = {
     ]),
 }
 
+# Groups of controls of which exactly one is on at any time, and must read as such.
+PLACEMENTS = [f"{row} {column}" for row in ("Top", "Middle", "Bottom")
+              for column in ("Left", "Center", "Right")]
+ONE_CHECKED = {"text": PLACEMENTS}
+
 # Roles a user operates or reads a value from: each needs a name (or a label) to be usable.
 INTERACTIVE = {"push button", "toggle button", "check box", "radio button", "text", "combo box",
                "spin button", "slider", "progress bar", "image", "list", "tree", "table"}
@@ -277,7 +282,8 @@ def outer(driver):
 # ------------------------------------------------------------------ inside the session
 
 def walk(node, found, depth=0, parent_role=None):
-    """Every accessible below `node` as (role, name, labels, parent role), at most MAX_NODES."""
+    """Every accessible below `node` as (role, name, labels, parent role, checked), at most
+    MAX_NODES."""
     import pyatspi
     if node is None or depth > 40 or len(found) >= MAX_NODES:
         return
@@ -286,7 +292,8 @@ def walk(node, found, depth=0, parent_role=None):
     for relation in node.getRelationSet():
         if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
             labels += [relation.getTarget(i).name for i in range(relation.getNTargets())]
-    found.append((role, node.name or "", labels, parent_role))
+    checked = node.getState().contains(pyatspi.STATE_CHECKED)
+    found.append((role, node.name or "", labels, parent_role, checked))
     for index in range(node.childCount):
         walk(node.getChildAtIndex(index), found, depth + 1, role)
 
@@ -316,22 +323,26 @@ def find_window(pid, title):
     return None
 
 
-def problems_in(window, kind, expected):
+def problems_in(window, kind, expected, one_checked):
     found = []
     walk(window, found)
     problems = []
     for entry in expected:
         role, name = entry[0], entry[1]
         if len(entry) > 2 and entry[2] == LABELLED:
-            hit = any(r == role and name in labels for r, _, labels, _ in found)
+            hit = any(r == role and name in labels for r, _, labels, _, _ in found)
             how = f'labelled "{name}"'
         else:
-            hit = any(r == role and n == name for r, n, _, _ in found)
+            hit = any(r == role and n == name for r, n, _, _, _ in found)
             how = f'"{name}"'
         if not hit:
             problems.append(f"no {role} {how}")
+    if one_checked:
+        on = [n for r, n, _, _, checked in found if n in one_checked and checked]
+        if len(on) != 1:
+            problems.append(f"{len(on)} of {', '.join(one_checked)} read as checked, not 1")
     if kind == OWN:
-        for role, name, labels, parent_role in found[1:]:
+        for role, name, labels, parent_role, _ in found[1:]:
             # A combo box's drop-down list holds its values; the combo box is what is named.
             if parent_role == "combo box":
                 continue
@@ -357,7 +368,7 @@ def check_window(pid, key):
     settle = time.monotonic() + SETTLE_S
     while True:
         try:
-            problems = problems_in(window, kind, expected)
+            problems = problems_in(window, kind, expected, ONE_CHECKED.get(key))
         except Exception as error:
             problems = [f"reading the tree failed: {error}"]
         if not problems or time.monotonic() > settle:

@@ -1,5 +1,8 @@
 #include "controls/CCheckSK.h"
 
+#include "controls/AccessibleInterfaces.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -11,18 +14,24 @@ const QColor CCheckSK::OffColour(0, 127, 0);
 CCheckSK::CCheckSK(const QString &text, QWidget *parent)
     : QAbstractButton(parent)
 {
+    InstallAccessibleInterfaces();
     setText(text);
     setMouseTracking(true);
     connect(this, &QAbstractButton::clicked, this, [this] {
-        m_isOn = !m_isOn;
-        update();
+        setOn(!m_isOn);
         emit checkChanged(property("controlId").toInt(), m_isOn ? 1 : 0);
     });
 }
 
 void CCheckSK::setOn(bool on)
 {
-    m_isOn = on;
+    if (m_isOn != on) {
+        m_isOn = on;
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
     update();
 }
 

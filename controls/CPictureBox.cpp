@@ -1,6 +1,7 @@
 #include "controls/CPictureBox.h"
 
 #include "app/AppSettings.h"
+#include "controls/AccessibleInterfaces.h"
 #include "pipeline/PictureFile.h"
 
 #include <QPainter>
@@ -69,6 +70,7 @@ CPictureBox::CPictureBox(QWidget *parent)
 {
     // Every paint covers the whole area itself (bars, then picture): no separate erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallAccessibleInterfaces();
     setAccessibleName(QStringLiteral("Picture preview"));
 }
 

@@ -35,7 +35,8 @@ CVelmoraActualSizeDlg::CVelmoraActualSizeDlg(const QString &picturePath, QWidget
                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_picturePath(picturePath)
 {
-    setAccessibleName(QStringLiteral("Picture at actual size"));
+    // The caption stays the window's name: it tells how to close the viewer.
+    setAccessibleDescription(QStringLiteral("Picture at actual size"));
 }
 
 bool CVelmoraActualSizeDlg::initialise()

@@ -182,6 +182,7 @@ bool CreateDialogControls(QWidget *dialog, int templateId, const ControlFactorie
 
     const DialogBaseUnits base = MeasureDialogBaseUnits(dialog->font());
     dialog->resize(DialogUnitsToPixels(dialogTemplate->size, base));
+    QLabel *previousLabel = nullptr;
     for (const DialogControlTemplate &item : dialogTemplate->controls) {
         QWidget *control = nullptr;
         if (const auto factory = factories.constFind(item.id);
@@ -197,6 +198,11 @@ bool CreateDialogControls(QWidget *dialog, int templateId, const ControlFactorie
             control->setVisible(false);
         if (item.hasStyle(QStringLiteral("WS_DISABLED")))
             control->setEnabled(false);
+        // As on the template's home platform, the text just before an edit or a list names it
+        // for assistive technology (a combo box's own name is its value here).
+        if (previousLabel && (item.kind == QLatin1String("Edit") || item.kind == QLatin1String("ComboBox")))
+            previousLabel->setBuddy(control);
+        previousLabel = item.kind == QLatin1String("Static") ? qobject_cast<QLabel *>(control) : nullptr;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "mainwindow/OpenFileDialog.h"
 
 #include "app/AppSettings.h"
+#include "mainwindow/FileDialogLabels.h"
 #include "mainwindow/FileMessages.h"
 #include "mainwindow/FileSelection.h"
 
@@ -18,6 +19,7 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FileMessageReceiver *receiver, Fi
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setNameFilters(BuildOpenFilter(kind));
+    LabelFileDialogLists(this);
 
     m_autoPlay = new QCheckBox(QStringLiteral("Automatically play the selected Audio File"), this);
     m_autoPlay->setProperty("controlId", 1700);

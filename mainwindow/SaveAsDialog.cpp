@@ -1,5 +1,6 @@
 #include "mainwindow/SaveAsDialog.h"
 
+#include "mainwindow/FileDialogLabels.h"
 #include "mainwindow/OpenableExtensions.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@ SaveAsDialog::SaveAsDialog(QWidget *owner, const QString &folder, const QString 
     setFileMode(QFileDialog::AnyFile);
     const QStringList filters = FiltersFor(currentExtension);
     setNameFilters(filters);
+    LabelFileDialogLists(this);
     selectNameFilter(filters.first());
     setDefaultSuffix(currentExtension == QLatin1String("mpg") ? QStringLiteral("mpg") : QStringLiteral("webm"));
     selectFile(name);

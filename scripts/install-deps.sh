@@ -13,7 +13,7 @@ packages=(
     # the three external tools and the caption fonts
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
     # headless runs, screenshots and tests
-    xvfb xauth x11-utils sox dbus-x11 at-spi2-core
+    xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi
 )

@@ -578,7 +578,7 @@ int CVelmoraDlg::BrowseForFile(FileKind kind)
     const QString path = chosen.first();
     OpenFile(path);
     settings.autoPlayOnOpen = rememberedAutoPlay;
-    const QString chosenFolder = PathFolder(path).isEmpty() ? path : PathFolder(path);
+    const QString chosenFolder = PathFolder(path);   // the dialog gives absolute paths
     if (kind == FileKind::Picture) {
         firstPictureBrowse = false;
         m_lastPictureFolder = chosenFolder;
@@ -593,7 +593,10 @@ int CVelmoraDlg::BrowseForFile(FileKind kind)
 void CVelmoraDlg::SaveAsCommand()
 {
     const QString text = m_outputEdit->text();
-    const QString folder = PathFolder(text).isEmpty() ? text : PathFolder(text);
+    // A text without a separator is both the initial folder and the initial name.
+    QString folder = PathFolder(text);
+    if (folder.isEmpty())
+        folder = text;
     SaveAsDialog dialog(this, folder, PathBareName(text), PathExtension(text));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
@@ -637,7 +640,7 @@ void CVelmoraDlg::CreateCommand()
         return;
     }
     const QString folder = PathFolder(path);
-    if (!IsAbsolutePath(path) || !IsDirectory(folder.isEmpty() && path.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : folder)) {
+    if (!IsAbsolutePath(path) || !IsDirectory(folder)) {
         ShowMessage(this, MessageCaption, MB_OK,
                     QStringLiteral("The Save As directory does not exist.\n\nPlease fix this, and try again, thanks."));
         selectOutputPath();

@@ -42,7 +42,10 @@ QString PathExtension(const QString &path)
 QString PathFolder(const QString &path)
 {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
+    if (slash < 0)
+        return {};
+    // A file right under the root lives in "/", not in the empty text.
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
 QString PathBareName(const QString &path)

@@ -23,7 +23,7 @@ public:
 
 // The text after the last "." of the whole path, in lower case; empty without a ".".
 QString PathExtension(const QString &path);
-// The text before the last "/" (empty when there is none).
+// The text before the last "/" ("/" for a file right under the root; empty when there is none).
 QString PathFolder(const QString &path);
 // The text after the last "/" without its last "." and what follows; the whole path without "/".
 QString PathBareName(const QString &path);

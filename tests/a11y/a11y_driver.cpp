@@ -166,14 +166,12 @@ bool makeMedia(const QString &folder, QString *picture, QString *song, QString *
         return false;
     // An encoder that reports a little progress and then works on until it is canceled, so the
     // build window stays up while it is read.
-    QFile script(*fakeEncoder);
-    if (!script.open(QIODevice::WriteOnly))
-        return false;
-    script.write("#!/bin/sh\n"
-                 "printf 'frame=    5 fps=0.0 q=0.0 size=       1kB time=00:00:00.20 bitrate=N/A speed=N/A\\r'\n"
-                 "exec sleep 120\n");
-    script.close();
-    return script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return !TestSupport::writeScript(
+                *fakeEncoder,
+                "#!/bin/sh\n"
+                "printf 'frame=    5 fps=0.0 q=0.0 size=       1kB time=00:00:00.20 bitrate=N/A speed=N/A\\r'\n"
+                "exec sleep 120\n")
+                .isEmpty();
 }
 
 void reject(QWidget *window)

@@ -38,13 +38,7 @@ void TestToolRunner::init()
 
 QString TestToolRunner::script(const QString &name, const QByteArray &body)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write("#!/bin/sh\n" + body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return TestSupport::writeScript(m_dir.filePath(name), "#!/bin/sh\n" + body);
 }
 
 void TestToolRunner::lineBuffer_data()

@@ -39,17 +39,6 @@ bool processGone(qint64 pid)
     return close < 0 || close + 2 >= text.size() || text.at(close + 2) == 'Z' || text.at(close + 2) == 'X';
 }
 
-QString writeScript(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(text);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                        | QFile::ExeOther);
-    return path;
-}
 
 struct Probe
 {
@@ -368,14 +357,14 @@ void TestBuildDialog::permissionDenied()
             TestSupport::runCommand("setpriv", dropCaps + QStringList{"true"}, &code);
             if (code != 0)
                 QSKIP("cannot drop root's file capabilities here");
-            AppSettings::instance().encoderPath = writeScript(
+            AppSettings::instance().encoderPath = TestSupport::writeScript(
                 m_dir.filePath("encoder-without-root"),
                 QStringLiteral("#!/bin/sh\nexec setpriv %1 '%2' \"$@\"\n")
                     .arg(dropCaps.first(), TestSupport::ffmpegPath())
                     .toUtf8());
         }
     } else {
-        AppSettings::instance().encoderPath = writeScript(
+        AppSettings::instance().encoderPath = TestSupport::writeScript(
             m_dir.filePath("encoder-refusing"),
             "#!/bin/sh\nfor a; do out=$a; done\n"
             "printf 'frame=    1 fps=0.0 q=0.0 size=       0kB time=00:00:01.00 bitrate=N/A\\r'\n"
@@ -431,7 +420,7 @@ void TestBuildDialog::failures()
     if (encoderScript == "missing") {
         AppSettings::instance().encoderPath = m_dir.filePath("no such encoder");
     } else if (!encoderScript.isEmpty()) {
-        AppSettings::instance().encoderPath = writeScript(
+        AppSettings::instance().encoderPath = TestSupport::writeScript(
             m_dir.filePath("encoder-" + outputName),
             QString(encoderScript).replace("%1", TestSupport::ffmpegPath()).toUtf8());
     }

@@ -280,13 +280,8 @@ void TestBuildRules::queryFailures()
     TestSupport::ConfigSandbox sandbox;
     QTemporaryDir dir;
     const QString tool = dir.filePath("convert");
-    if (!script.isEmpty()) {
-        QFile file(tool);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(script.toUtf8());
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    if (!script.isEmpty())
+        QVERIFY(!TestSupport::writeScript(tool, script.toUtf8()).isEmpty());
     AppSettings::instance().imageToolPath = tool;
     FontNameList().clear();
     QVERIFY(!QueryFontList());

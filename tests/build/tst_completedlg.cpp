@@ -260,13 +260,11 @@ void TestCompleteDialog::realDetachedStart()
     QTemporaryDir dir;
     const QString record = dir.filePath("arguments.txt");
     const QString player = dir.filePath("player");
-    QFile script(player);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; done > '%1.part'\nmv '%1.part' '%1'\n")
-                     .arg(record)
-                     .toUtf8());
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    QVERIFY(!TestSupport::writeScript(
+                 player, QStringLiteral("#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; done > '%1.part'\nmv '%1.part' '%1'\n")
+                             .arg(record)
+                             .toUtf8())
+                 .isEmpty());
     AppSettings::instance().playerPath = player;
 
     const QString output = dir.filePath("my 'clip' $HOME.webm");

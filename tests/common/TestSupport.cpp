@@ -23,6 +23,19 @@ QString runCommand(const QString &program, const QStringList &arguments, int *ex
     return QString::fromLocal8Bit(process.readAll());
 }
 
+QString writeScript(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    file.write(text);
+    file.close();
+    // Readable and runnable by others too: some tests run tools as another user.
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                        | QFile::ExeOther);
+    return path;
+}
+
 ConfigSandbox::ConfigSandbox(bool writeToolPaths)
 {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());

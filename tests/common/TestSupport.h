@@ -21,6 +21,9 @@ inline QString ffplayPath() { return QStringLiteral(VELMORA_TEST_FFPLAY); }
 QString runCommand(const QString &program, const QStringList &arguments, int *exitCode = nullptr,
                    int timeoutMs = 120000);
 
+// Writes an executable script (a fake tool) and returns its path, or an empty text on failure.
+QString writeScript(const QString &path, const QByteArray &text);
+
 // Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, writes an INI
 // with the real tool paths when wanted, and fills AppSettings as start-up would.
 class ConfigSandbox

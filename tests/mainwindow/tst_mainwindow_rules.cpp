@@ -29,7 +29,7 @@ void TestMainWindowRules::pathPieces_data()
     QTest::addRow("dot only in a folder") << "/v/my.videos/clip" << "videos/clip" << "/v/my.videos" << "clip";
     QTest::addRow("no separator") << "clip.webm" << "webm" << "" << "clip.webm";
     QTest::addRow("no dot") << "/v/clip" << "" << "/v" << "clip";
-    QTest::addRow("root") << "/clip.webm" << "webm" << "" << "clip";
+    QTest::addRow("root") << "/clip.webm" << "webm" << "/" << "clip";
 }
 
 void TestMainWindowRules::pathPieces()

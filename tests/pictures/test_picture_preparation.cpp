@@ -189,17 +189,11 @@ void TestPicturePreparation::cleanupTestCase()
 
 QString TestPicturePreparation::makeFakeTool(const QString &name, const QString &body)
 {
-    const QString script = path(name);
-    QFile file(script);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
     // The last argument is the output, as "bmp:<path>".
-    file.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do out=\"$a\"; done\nout=\"${out#bmp:}\"\n%1\n")
-                   .arg(body)
-                   .toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return script;
+    return TestSupport::writeScript(
+        path(name), QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do out=\"$a\"; done\nout=\"${out#bmp:}\"\n%1\n")
+                        .arg(body)
+                        .toUtf8());
 }
 
 QImage TestPicturePreparation::renderCaption(const TextSettings &settings)

@@ -1,10 +1,10 @@
-// Figures of the audio engine: measuring long files, the delay from PlayAudio to the first samples
+// Figures of the audio engine: measuring long files, the delay from playAudio to the first samples
 // at the device, processor time and memory while playing. Run by scripts/bench-audio.sh.
 
-#include "app/MessageBox.h"
-#include "audio/AudioEngine.h"
-#include "audio/AudioLayer.h"
-#include "audio/CAudioPlayer.h"
+#include "base/MessageBox.h"
+#include "media/AudioEngine.h"
+#include "media/AudioLayer.h"
+#include "media/AudioPlayer.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -60,7 +60,7 @@ int measure(const QStringList &files)
         double duration = -1;
         for (int i = 0; i < 7; ++i) {
             const auto start = Clock::now();
-            if (!MeasureAudioFile(file, duration)) {
+            if (!measureAudioFile(file, duration)) {
                 std::printf("%s: not measurable\n", qPrintable(file));
                 return 1;
             }
@@ -75,8 +75,8 @@ int measure(const QStringList &files)
 // Waits for the first samples the device takes from the stream. A benchmark may poll.
 double untilFirstSamples(Clock::time_point start)
 {
-    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
-    while (AudioLayer::ChannelGetPosition(stream) == 0 && msSince(start) < 2000)
+    const AudioLayer::Handle stream = theAudioPlayer()->stream();
+    while (AudioLayer::channelGetPosition(stream) == 0 && msSince(start) < 2000)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     return msSince(start);
 }
@@ -87,34 +87,34 @@ int play(const QString &file, double seconds)
     std::vector<double> opened, resumed;
     for (int i = 0; i < 9; ++i) {
         auto start = Clock::now();
-        if (PlayAudio(file).playing != AudioTransport::SetPlaying) {
+        if (playAudio(file).playing != AudioTransport::SetPlaying) {
             std::printf("%s: does not play\n", qPrintable(file));
             return 1;
         }
         opened.push_back(untilFirstSamples(start));
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        PauseAudio();
-        StopAudio();
+        pauseAudio();
+        stopAudio();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         start = Clock::now();
-        PlayAudio(QString());
+        playAudio(QString());
         resumed.push_back(untilFirstSamples(start));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        StopAudio();
+        stopAudio();
     }
     std::printf("PlayAudio(file) to first samples: median %.1f ms, worst %.1f ms\n", median(opened),
                 *std::max_element(opened.begin(), opened.end()));
     std::printf("PlayAudio() of the open stream to first samples: median %.1f ms, worst %.1f ms\n",
                 median(resumed), *std::max_element(resumed.begin(), resumed.end()));
 
-    PlayAudio(file);
+    playAudio(file);
     const double cpuStart = cpuSeconds();
     const auto start = Clock::now();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const double cpu = cpuSeconds() - cpuStart;
     const double wall = msSince(start) / 1000;
-    const double played = AudioLayer::ChannelBytes2Seconds(
-        TheAudioPlayer()->stream(), AudioLayer::ChannelGetPosition(TheAudioPlayer()->stream()));
+    const double played = AudioLayer::channelBytes2Seconds(
+        theAudioPlayer()->stream(), AudioLayer::channelGetPosition(theAudioPlayer()->stream()));
     std::printf("playing %.1f s (%.1f s reached the device): processor %.2f %% of one core\n", wall,
                 played, 100 * cpu / wall);
     std::printf("memory: idle %ld kB, peak %ld kB, peak above idle %.1f MB\n", idleKb,
@@ -133,15 +133,15 @@ int main(int argc, char **argv)
         return 2;
     }
     // No window here: a start-up message goes to the terminal.
-    SetMessageHook([](QWidget *, const QString &, unsigned, const QString &text) {
+    setMessageHook([](QWidget *, const QString &, unsigned, const QString &text) {
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return int(IDOK);
     });
-    if (!StartAudioEngine(nullptr))
+    if (!startAudioEngine(nullptr))
         return 1;
     const int result = args[0] == "measure" ? measure(args.mid(1))
                                             : play(args[1], args.value(2, "20").toDouble());
-    DestroyAudioPlayer();
-    ShutdownAudioEngine();
+    destroyAudioPlayer();
+    shutdownAudioEngine();
     return result;
 }

@@ -1,9 +1,9 @@
 // Building a 3-minute song through the build dialog against running the same encoder command
 // directly, interleaved so that both see the same machine load.
-#include "app/AppSettings.h"
-#include "app/Paths.h"
-#include "pipeline/CVelmoraVideoBuildProgressDlg.h"
-#include "pipeline/VideoBuild.h"
+#include "base/AppSettings.h"
+#include "base/Paths.h"
+#include "dialogs/BuildProgressDialog.h"
+#include "model/VideoBuild.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -96,14 +96,14 @@ int main(int argc, char **argv)
             QElapsedTimer clock;
             double children = cpuSeconds(RUSAGE_CHILDREN);
             clock.start();
-            const bool directFine = run(ffmpeg, EncoderArguments(picture, song, size.width, size.height, output));
+            const bool directFine = run(ffmpeg, encoderArguments(picture, song, size.width, size.height, output));
             const double direct = clock.nsecsElapsed() / 1e9;
             const double directCpu = cpuSeconds(RUSAGE_CHILDREN) - children;
             QFile::remove(output);
 
             // The dialog's time ends when it shows the finished build; the half second it then
             // leaves "100 %" on screen is a pause for the user, not work.
-            CVelmoraVideoBuildProgressDlg dialog(nullptr, picture, song, seconds, output);
+            BuildProgressDialog dialog(nullptr, picture, song, seconds, output);
             auto *bar = dialog.findChild<QProgressBar *>();
             double built = 0;
             QObject::connect(bar, &QProgressBar::valueChanged, &dialog, [&](int value) {
@@ -118,7 +118,7 @@ int main(int argc, char **argv)
             const double ownCpu = cpuSeconds(RUSAGE_SELF) - self;
             QFile::remove(output);
 
-            if (!directFine || result != CVelmoraVideoBuildProgressDlg::BuildDone || built == 0) {
+            if (!directFine || result != BuildProgressDialog::BuildDone || built == 0) {
                 out << format << ": a build failed\n";
                 allFine = false;
                 continue;

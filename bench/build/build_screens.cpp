@@ -1,9 +1,9 @@
 // Shows the build dialog mid-build and the completion dialog in both its sizes and saves a
 // screenshot of each (of the whole X screen, through ImageMagick's import) for a person to look at.
-#include "app/AppSettings.h"
-#include "pipeline/CVelmoraPictuneCompleteDlg.h"
-#include "pipeline/CVelmoraVideoBuildProgressDlg.h"
-#include "pipeline/DesktopLauncher.h"
+#include "base/AppSettings.h"
+#include "dialogs/BuildProgressDialog.h"
+#include "dialogs/CompletionDialog.h"
+#include "tools/DesktopLauncher.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     QuietLauncher launcher;
     DesktopLauncher::setInstance(&launcher);
 
-    CVelmoraVideoBuildProgressDlg build(nullptr, picture, song, 120.0, output);
+    BuildProgressDialog build(nullptr, picture, song, 120.0, output);
     auto *bar = build.findChild<QProgressBar *>();
     bool shot = false;
     QObject::connect(bar, &QProgressBar::valueChanged, &build, [&](int value) {
@@ -69,11 +69,11 @@ int main(int argc, char **argv)
     });
     build.exec();
 
-    CVelmoraPictuneCompleteDlg complete(nullptr, output);
+    CompletionDialog complete(nullptr, output);
     after(600, [&] { shoot(shots + QStringLiteral("/complete-compact.png")); });
     after(800, [&] {
         for (QPushButton *button : complete.findChildren<QPushButton *>()) {
-            if (button->property("controlId").toInt() == CVelmoraPictuneCompleteDlg::IDC_OPEN_WITH_PLAYER)
+            if (button->property("controlId").toInt() == CompletionDialog::IDC_OPEN_WITH_PLAYER)
                 button->click();
         }
     });

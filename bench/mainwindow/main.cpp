@@ -1,12 +1,12 @@
 // Start to a ready main window, idle memory, and how long a dropped 12-megapixel JPEG takes to
 // reach the preview compared with the image tool's own run on it.
-#include "app/AppSettings.h"
-#include "app/CVelmoraApp.h"
-#include "controls/CPictureBox.h"
-#include "mainwindow/CVelmoraDlg.h"
-#include "pipeline/PictureFile.h"
-#include "pipeline/PicturePreparation.h"
-#include "pipeline/ToolRunner.h"
+#include "app/Application.h"
+#include "base/AppSettings.h"
+#include "mainwindow/MainWindow.h"
+#include "media/PictureFile.h"
+#include "model/PicturePreparation.h"
+#include "tools/ToolRunner.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -55,12 +55,12 @@ int main(int argc, char *argv[])
     sinceStart.start();
     QApplication app(argc, argv);
 
-    CVelmoraApp velmora;
-    if (!velmora.LoadSettings())
+    Application velmora;
+    if (!velmora.loadSettings())
         return 1;
     const qint64 settingsMs = sinceStart.elapsed();
-    CVelmoraDlg window;
-    if (!window.Initialize())
+    MainWindow window;
+    if (!window.initialize())
         return 1;
     window.show();
     // Ready: the posted start-up checks (layout, font list) have run and the window has painted.
@@ -87,8 +87,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        RunTool(AppSettings::instance().imageToolPath,
-                LetterboxArguments(ImageToolInput(PictureFormat::Jpeg, jpeg), size.width, size.height,
+        runTool(AppSettings::instance().imageToolPath,
+                letterboxArguments(imageToolInput(PictureFormat::Jpeg, jpeg), size.width, size.height,
                                    AppSettings::instance().backgroundColor, out));
         const qint64 tool = t.elapsed();
         toolBest = toolBest < 0 ? tool : std::min(toolBest, tool);
@@ -103,7 +103,7 @@ int main(int argc, char *argv[])
         dropBest = dropBest < 0 ? drop : std::min(dropBest, drop);
         std::printf("round %d: image tool alone %lld ms; drop to preview %lld ms (drag-enter preview %lld ms)\n",
                     i + 1, tool, drop, enter);
-        window.SetPictureFile(QString());
+        window.setPictureFile(QString());
     }
     std::printf("best: image tool %lld ms, drop to preview %lld ms, difference %lld ms\n",
                 toolBest, dropBest, dropBest - toolBest);

@@ -1,5 +1,5 @@
 // Processor time of Velmora's own process while a tool runs: the wait must cost next to nothing.
-#include "pipeline/ToolRunner.h"
+#include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
         const double cpuBefore = cpuSeconds();
         QElapsedTimer wall;
         wall.start();
-        const ToolResult result = RunTool(c.tool, c.args, [&](const QString &) { ++lines; });
+        const ToolResult result = runTool(c.tool, c.args, [&](const QString &) { ++lines; });
         const double elapsed = wall.elapsed() / 1000.0;
         const double cpu = cpuSeconds() - cpuBefore;
         std::printf("%-26s wall %.2f s, Velmora's processor time %.4f s = %.2f %% of one core (%d lines, %s)\n",

@@ -8,12 +8,12 @@
 // Usage: velmora_a11y_driver <folder for media and the fake encoder>
 #include "TestSupport.h"
 
-#include "app/AppSettings.h"
-#include "app/MessageBox.h"
-#include "controls/DialogTemplate.h"
-#include "mainwindow/CVelmoraDlg.h"
-#include "pipeline/CVelmoraVideoBuildProgressDlg.h"
-#include "pipeline/DesktopLauncher.h"
+#include "base/AppSettings.h"
+#include "base/MessageBox.h"
+#include "dialogs/BuildProgressDialog.h"
+#include "mainwindow/MainWindow.h"
+#include "tools/DesktopLauncher.h"
+#include "widgets/DialogTemplate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -212,40 +212,40 @@ int main(int argc, char *argv[])
         return IDOK;
     };
 
-    CVelmoraDlg window;
-    if (!window.Initialize())
+    MainWindow window;
+    if (!window.initialize())
         return 2;
 
-    const auto command = [&window](int id) { return [&window, id] { window.Command(id); }; };
+    const auto command = [&window](int id) { return [&window, id] { window.runCommand(id); }; };
     const auto build = [&window, &fakeEncoder](bool slow) {
         return [&window, &fakeEncoder, slow] {
             AppSettings &settings = AppSettings::instance();
             const QString encoder = settings.encoderPath;
             if (slow)
                 settings.encoderPath = fakeEncoder;
-            window.Command(CVelmoraDlg::IDC_CREATE);
+            window.runCommand(MainWindow::IDC_CREATE);
             settings.encoderPath = encoder;
         };
     };
     const QList<Step> steps = {
-        {QStringLiteral("main"), "CVelmoraDlg", [&window] { window.show(); }, {}},
-        {QStringLiteral("open-audio"), "OpenFileDialog", command(CVelmoraDlg::IDC_STEP2_UNCHECKED), reject},
-        {QStringLiteral("options"), "CVLDefaultFileLocationsDlg", command(CVelmoraDlg::IDC_OPTIONS), reject},
-        {QStringLiteral("text"), "CVelmoraTextDlg",
+        {QStringLiteral("main"), "MainWindow", [&window] { window.show(); }, {}},
+        {QStringLiteral("open-audio"), "OpenFileDialog", command(MainWindow::IDC_STEP2_UNCHECKED), reject},
+        {QStringLiteral("options"), "OptionsDialog", command(MainWindow::IDC_OPTIONS), reject},
+        {QStringLiteral("text"), "CaptionDialog",
          [&] {
-             window.OpenFile(picture);
-             window.OpenFile(song);
-             window.Command(CVelmoraDlg::IDC_STEP3_UNCHECKED);
+             window.openFile(picture);
+             window.openFile(song);
+             window.runCommand(MainWindow::IDC_STEP3_UNCHECKED);
          },
          reject},
-        {QStringLiteral("save-as"), "SaveAsDialog", command(CVelmoraDlg::IDC_SAVE_AS), reject},
-        {QStringLiteral("actual-size"), "CVelmoraActualSizeDlg", command(CVelmoraDlg::ID_VIEW_ACTUAL_SIZE), reject},
-        {QStringLiteral("build"), "CVelmoraVideoBuildProgressDlg", build(true),
+        {QStringLiteral("save-as"), "SaveAsDialog", command(MainWindow::IDC_SAVE_AS), reject},
+        {QStringLiteral("actual-size"), "ActualSizeViewer", command(MainWindow::ID_VIEW_ACTUAL_SIZE), reject},
+        {QStringLiteral("build"), "BuildProgressDialog", build(true),
          [](QWidget *dialog) {
-             if (auto *cancel = DialogControlAs<QAbstractButton>(dialog, CVelmoraVideoBuildProgressDlg::IDC_CANCEL))
+             if (auto *cancel = dialogControlAs<QAbstractButton>(dialog, BuildProgressDialog::IDC_CANCEL))
                  cancel->click();
          }},
-        {QStringLiteral("complete"), "CVelmoraPictuneCompleteDlg", build(false), reject},
+        {QStringLiteral("complete"), "CompletionDialog", build(false), reject},
     };
     Driver driver(steps);
     driver.start();

@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "app/AppSettings.h"
-#include "app/CVelmoraApp.h"
-#include "app/IniFile.h"
-#include "app/MessageBox.h"
-#include "app/Paths.h"
-#include "pipeline/ToolArguments.h"
+#include "app/Application.h"
+#include "base/AppSettings.h"
+#include "base/IniFile.h"
+#include "base/MessageBox.h"
+#include "base/Paths.h"
+#include "tools/ToolArguments.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -121,8 +121,8 @@ void TestApp::startupToolChecks()
 
     MessageRecorder recorder;
     AppSettings::instance().reset();
-    CVelmoraApp app;
-    const bool ok = app.LoadSettings();
+    Application app;
+    const bool ok = app.loadSettings();
     QCOMPARE(AppSettings::instance().iniPath, sandbox.iniPath());
     if (message.isEmpty()) {
         QVERIFY(ok);
@@ -145,7 +145,7 @@ void TestApp::displaySettings_data()
 {
     QTest::addColumn<QByteArray>("keys");
     QTest::addColumn<int>("sizeIndex");
-    QTest::addColumn<uint>("colour");
+    QTest::addColumn<uint>("color");
     QTest::addColumn<bool>("autoPlay");
 
     QTest::addRow("none") << QByteArray() << 2 << 0u << true;
@@ -169,15 +169,15 @@ void TestApp::displaySettings()
 {
     QFETCH(QByteArray, keys);
     QFETCH(int, sizeIndex);
-    QFETCH(uint, colour);
+    QFETCH(uint, color);
     QFETCH(bool, autoPlay);
 
     ConfigSandbox sandbox(false);
     sandbox.writeIni("[Velmora 1]\n" + keys);
     AppSettings &settings = AppSettings::instance();
-    ReadDisplaySettings(settings);
+    readDisplaySettings(settings);
     QCOMPARE(settings.targetSizeIndex, sizeIndex);
-    QCOMPARE(settings.backgroundColor, colour);
+    QCOMPARE(settings.backgroundColor, color);
     QCOMPARE(settings.autoPlayOnOpen, autoPlay);
     QCOMPARE(TargetSizeTable::instance().current().width,
              TargetSizeTable::instance().row(sizeIndex).width);
@@ -209,7 +209,7 @@ void TestApp::readFolderSetting()
     qputenv("HOME", home.path().toLocal8Bit());
     if (expected == QLatin1String("HOME"))
         expected = home.path();
-    const QString result = ReadFolderSetting(SettingsKeys::PictureFile);
+    const QString result = ::readFolderSetting(SettingsKeys::PictureFile);
     qputenv("HOME", oldHome);
     QCOMPARE(result, expected);
 }
@@ -291,7 +291,7 @@ void TestApp::scanfHex()
     QFETCH(bool, ok);
     QFETCH(qint64, value);
     qint64 parsed = 0;
-    QCOMPARE(ParseHexLikeScanf(text, parsed), ok);
+    QCOMPARE(parseHexLikeScanf(text, parsed), ok);
     if (ok)
         QCOMPARE(parsed, value);
 }
@@ -299,7 +299,7 @@ void TestApp::scanfHex()
 void TestApp::tempNames()
 {
     QString folder;
-    QVERIFY(GetTempFolder(folder));
+    QVERIFY(getTempFolder(folder));
     QVERIFY(QFileInfo(folder).isDir());
     QCOMPARE(QFileInfo(folder).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
     // Private to this user: nobody else may plant files in it.
@@ -307,8 +307,8 @@ void TestApp::tempNames()
              QFile::Permissions());
 
     QString a, b;
-    QVERIFY(MakeTempFileName("VL_Copy_Resized_", a));
-    QVERIFY(MakeTempFileName("VL_Copy_WithText_", b));
+    QVERIFY(makeTempFileName("VL_Copy_Resized_", a));
+    QVERIFY(makeTempFileName("VL_Copy_WithText_", b));
     QVERIFY(a != b);
     QVERIFY(a.startsWith(folder + "/VL_Copy_Resized_"));
     QVERIFY(a.endsWith(".bmp"));
@@ -316,7 +316,7 @@ void TestApp::tempNames()
     QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_\\d{3}$").match(stamp).hasMatch(),
              qPrintable(stamp));
     QString again;
-    QVERIFY(GetTempFolder(again));
+    QVERIFY(getTempFolder(again));
     QCOMPARE(again, folder);
 }
 
@@ -325,20 +325,20 @@ void TestApp::fileTests()
     QTemporaryDir dir;
     writeFile(dir.filePath("empty"), "");
     writeFile(dir.filePath("one"), "1");
-    QVERIFY(!IsNonEmptyFile(dir.filePath("empty")));
-    QVERIFY(IsNonEmptyFile(dir.filePath("one")));
-    QVERIFY(!IsNonEmptyFile(dir.path()));
-    QVERIFY(!IsNonEmptyFile(QString()));
-    QCOMPARE(RegularFileSize(dir.filePath("one")), qint64(1));
-    QCOMPARE(RegularFileSize(dir.path()), qint64(0));
-    QVERIFY(IsDirectory(dir.path()));
-    QVERIFY(IsDirectory(dir.path() + "/"));
-    QVERIFY(IsDirectory("/"));
-    QVERIFY(!IsDirectory(dir.filePath("one")));
-    QVERIFY(IsDriveRoot("/"));
-    QVERIFY(!IsDriveRoot("/tmp"));
-    QVERIFY(IsAbsolutePath("/a"));
-    QVERIFY(!IsAbsolutePath("-rf"));
+    QVERIFY(!isNonEmptyFile(dir.filePath("empty")));
+    QVERIFY(isNonEmptyFile(dir.filePath("one")));
+    QVERIFY(!isNonEmptyFile(dir.path()));
+    QVERIFY(!isNonEmptyFile(QString()));
+    QCOMPARE(regularFileSize(dir.filePath("one")), qint64(1));
+    QCOMPARE(regularFileSize(dir.path()), qint64(0));
+    QVERIFY(isDirectory(dir.path()));
+    QVERIFY(isDirectory(dir.path() + "/"));
+    QVERIFY(isDirectory("/"));
+    QVERIFY(!isDirectory(dir.filePath("one")));
+    QVERIFY(isDriveRoot("/"));
+    QVERIFY(!isDriveRoot("/tmp"));
+    QVERIFY(isAbsolutePath("/a"));
+    QVERIFY(!isAbsolutePath("-rf"));
 }
 
 void TestApp::toolArguments_data()
@@ -368,11 +368,11 @@ void TestApp::toolArguments()
     QFETCH(QString, templ);
     QFETCH(QStringList, values);
     QFETCH(QStringList, expected);
-    QCOMPARE(ToolArguments(templ, values), expected);
-    QCOMPARE(HexColour(0xff0000), QStringLiteral("#ff0000"));
-    QCOMPARE(HexColour(0x1ff), QStringLiteral("#0001ff"));
-    QCOMPARE(SignedNumber(10) + SignedNumber(-5), QStringLiteral("+10-5"));
-    QCOMPARE(SignedNumber(0), QStringLiteral("+0"));
+    QCOMPARE(::toolArguments(templ, values), expected);
+    QCOMPARE(hexColor(0xff0000), QStringLiteral("#ff0000"));
+    QCOMPARE(hexColor(0x1ff), QStringLiteral("#0001ff"));
+    QCOMPARE(signedNumber(10) + signedNumber(-5), QStringLiteral("+10-5"));
+    QCOMPARE(signedNumber(0), QStringLiteral("+0"));
 }
 
 void TestApp::messageBoxTypes_data()
@@ -416,7 +416,7 @@ void TestApp::messageBoxTypes()
         // Return presses the default button.
         QTest::keyClick(box, Qt::Key_Return);
     });
-    const int result = ShowMessage(nullptr, "Create Pictune...", type, "a\nb");
+    const int result = showMessage(nullptr, "Create Pictune...", type, "a\nb");
     QCOMPARE(seenTitle, QStringLiteral("Create Pictune..."));
     QCOMPARE(seenText, QStringLiteral("a\nb"));
     QCOMPARE(seenIcon, icon);

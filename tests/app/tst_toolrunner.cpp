@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "pipeline/ToolRunner.h"
+#include "tools/ToolRunner.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -116,7 +116,7 @@ void TestToolRunner::runs()
     QFETCH(QStringList, lines);
 
     QStringList seen;
-    const ToolResult result = RunTool(script(name, body), arguments, [&](const QString &l) { seen << l; });
+    const ToolResult result = runTool(script(name, body), arguments, [&](const QString &l) { seen << l; });
     QCOMPARE(int(result.status), status);
     QCOMPARE(result.output, output);
     QCOMPARE(seen, lines);
@@ -129,13 +129,13 @@ void TestToolRunner::statusLinesSplitAcrossChunks()
 {
     const QString tool = script("status", "printf 'frame=1 ti'; sleep 0.3; printf 'me=00:00:01.00\\rframe=2 time=00:00:02.00\\r'\n");
     QStringList seen;
-    const ToolResult result = RunTool(tool, {}, [&](const QString &l) { seen << l; });
+    const ToolResult result = runTool(tool, {}, [&](const QString &l) { seen << l; });
     QCOMPARE(seen, (QStringList{"frame=1 time=00:00:01.00", "frame=2 time=00:00:02.00"}));
     QVERIFY(result.succeeded());
 
     // A missing tool cannot start: no output, no line.
     seen.clear();
-    const ToolResult missing = RunTool(m_dir.filePath("nothing here"), {}, [&](const QString &l) { seen << l; });
+    const ToolResult missing = runTool(m_dir.filePath("nothing here"), {}, [&](const QString &l) { seen << l; });
     QCOMPARE(missing.status, ToolResult::Status::FailedToStart);
     QVERIFY(!missing.started());
     QVERIFY(missing.output.isEmpty());
@@ -195,7 +195,7 @@ void TestToolRunner::timerFiresWhileToolRuns()
     QTimer timer;
     connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
     timer.start(20);
-    const ToolResult result = RunTool(script("sleeper", "sleep 0.5\n"), {});
+    const ToolResult result = runTool(script("sleeper", "sleep 0.5\n"), {});
     QVERIFY(result.succeeded());
     QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
 }

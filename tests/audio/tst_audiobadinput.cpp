@@ -1,9 +1,9 @@
 #include "AudioFixtures.h"
 
-#include "app/MessageBox.h"
-#include "audio/AudioEngine.h"
-#include "audio/AudioLayer.h"
-#include "audio/CAudioPlayer.h"
+#include "base/MessageBox.h"
+#include "media/AudioEngine.h"
+#include "media/AudioLayer.h"
+#include "media/AudioPlayer.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +52,7 @@ void TestAudioBadInput::initTestCase()
     m_good = path("good.wav");
     QVERIFY(AudioFixtures::makeTone(m_good, 2, {"-ar", "44100", "-ac", "2", "-c:a", "pcm_s16le"}));
     // Every message box would be a message of the engine's own: count them.
-    SetMessageHook([this](QWidget *, const QString &, unsigned, const QString &) {
+    setMessageHook([this](QWidget *, const QString &, unsigned, const QString &) {
         ++m_messages;
         return int(IDOK);
     });
@@ -61,14 +61,14 @@ void TestAudioBadInput::initTestCase()
 void TestAudioBadInput::init()
 {
     m_messages = 0;
-    QVERIFY(StartAudioEngine(nullptr));
+    QVERIFY(startAudioEngine(nullptr));
 }
 
 void TestAudioBadInput::cleanup()
 {
     QCOMPARE(m_messages, 0);
-    DestroyAudioPlayer();
-    ShutdownAudioEngine();
+    destroyAudioPlayer();
+    shutdownAudioEngine();
 }
 
 bool TestAudioBadInput::write(const QString &name, const QByteArray &bytes) const
@@ -133,11 +133,11 @@ void TestAudioBadInput::refused()
     }
 
     double duration = 42;
-    QVERIFY(!MeasureAudioFile(file, duration));
+    QVERIFY(!measureAudioFile(file, duration));
     QCOMPARE(duration, 42.0);
-    QVERIFY(!TheAudioPlayer()->Open(file));
-    QCOMPARE(TheAudioPlayer()->stream(), 0u);
-    const AudioTransport played = PlayAudio(file);
+    QVERIFY(!theAudioPlayer()->open(file));
+    QCOMPARE(theAudioPlayer()->stream(), 0u);
+    const AudioTransport played = playAudio(file);
     QCOMPARE(played.playing, AudioTransport::ClearPlaying);
     QCOMPARE(played.buttons, AudioTransport::KeepButtons);
 }
@@ -148,7 +148,7 @@ void TestAudioBadInput::fifoDoesNotBlock()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     auto attempt = std::async(std::launch::async, [fifo] {
         double duration = 0;
-        return MeasureAudioFile(fifo, duration) || TheAudioPlayer()->Open(fifo);
+        return measureAudioFile(fifo, duration) || theAudioPlayer()->open(fifo);
     });
     if (attempt.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         // Free the blocked reader so the test can end, then fail.
@@ -166,8 +166,8 @@ void TestAudioBadInput::shortPathIsRefusedEvenWhenItExists()
     QVERIFY(QDir::setCurrent(m_dir.path()));
     QVERIFY(QFile::copy(m_good, "a.wa"));
     double duration = 0;
-    const bool shortOne = MeasureAudioFile("a.wa", duration);
-    const bool longer = MeasureAudioFile("./a.wa", duration);
+    const bool shortOne = measureAudioFile("a.wa", duration);
+    const bool longer = measureAudioFile("./a.wa", duration);
     QDir::setCurrent(old);
     QVERIFY(!shortOne);
     QVERIFY(longer);
@@ -194,12 +194,12 @@ void TestAudioBadInput::truncatedFileMeasuresWhatIsThere()
     const double expected = AudioFixtures::decodedLength(cut);
     QVERIFY(expected > 1 && expected < 3);
     double duration = 0;
-    QVERIFY(MeasureAudioFile(cut, duration));
+    QVERIFY(measureAudioFile(cut, duration));
     QVERIFY2(qAbs(duration - expected) <= 0.05,
              qPrintable(QStringLiteral("measured %1 s, decoded %2 s").arg(duration).arg(expected)));
     // It plays to its real end, without a gap or a hang where the header promised more.
-    QCOMPARE(PlayAudio(cut).playing, AudioTransport::SetPlaying);
-    QTRY_COMPARE_WITH_TIMEOUT(AudioLayer::ChannelIsActive(TheAudioPlayer()->stream()),
+    QCOMPARE(playAudio(cut).playing, AudioTransport::SetPlaying);
+    QTRY_COMPARE_WITH_TIMEOUT(AudioLayer::channelIsActive(theAudioPlayer()->stream()),
                               AudioLayer::Ended, 15000);
 }
 
@@ -208,20 +208,20 @@ void TestAudioBadInput::fileVanishesBetweenMeasuringAndPlaying()
     const QString file = path("vanishing.wav");
     QVERIFY(QFile::copy(m_good, file));
     double duration = 0;
-    QVERIFY(MeasureAudioFile(file, duration));
+    QVERIFY(measureAudioFile(file, duration));
     QVERIFY(QFile::remove(file));
-    const AudioTransport played = PlayAudio(file);
+    const AudioTransport played = playAudio(file);
     QCOMPARE(played.playing, AudioTransport::ClearPlaying);
     QCOMPARE(played.buttons, AudioTransport::KeepButtons);
-    QVERIFY(TheAudioPlayer()->path().isEmpty());
+    QVERIFY(theAudioPlayer()->path().isEmpty());
 
     // Deleted while it plays: the open file goes on to its end.
     QVERIFY(QFile::copy(m_good, file));
-    QCOMPARE(PlayAudio(file).playing, AudioTransport::SetPlaying);
+    QCOMPARE(playAudio(file).playing, AudioTransport::SetPlaying);
     QVERIFY(QFile::remove(file));
-    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
-    QVERIFY(qAbs(AudioLayer::ChannelBytes2Seconds(stream, AudioLayer::ChannelGetLength(stream)) - 2.0) < 0.05);
-    QTRY_COMPARE_WITH_TIMEOUT(AudioLayer::ChannelIsActive(stream), AudioLayer::Ended, 10000);
+    const AudioLayer::Handle stream = theAudioPlayer()->stream();
+    QVERIFY(qAbs(AudioLayer::channelBytes2Seconds(stream, AudioLayer::channelGetLength(stream)) - 2.0) < 0.05);
+    QTRY_COMPARE_WITH_TIMEOUT(AudioLayer::channelIsActive(stream), AudioLayer::Ended, 10000);
 }
 
 void TestAudioBadInput::oddNamesOpen_data()
@@ -241,10 +241,10 @@ void TestAudioBadInput::oddNamesOpen()
     const QString file = path(name);
     QVERIFY(QFile::copy(m_good, file));
     double duration = 0;
-    QVERIFY(MeasureAudioFile(file, duration));
+    QVERIFY(measureAudioFile(file, duration));
     QVERIFY(qAbs(duration - 2.0) < 0.05);
-    QCOMPARE(PlayAudio(file).playing, AudioTransport::SetPlaying);
-    QCOMPARE(TheAudioPlayer()->path(), file);
+    QCOMPARE(playAudio(file).playing, AudioTransport::SetPlaying);
+    QCOMPARE(theAudioPlayer()->path(), file);
 }
 
 QTEST_GUILESS_MAIN(TestAudioBadInput)

@@ -1,9 +1,9 @@
 #include "AudioFixtures.h"
 #include "common/TestSupport.h"
 
-#include "audio/AudioEngine.h"
-#include "audio/AudioLayer.h"
-#include "audio/CAudioPlayer.h"
+#include "media/AudioEngine.h"
+#include "media/AudioLayer.h"
+#include "media/AudioPlayer.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -54,16 +54,16 @@ void TestAudioEngine::initTestCase()
 
 void TestAudioEngine::cleanup()
 {
-    DestroyAudioPlayer();
-    ShutdownAudioEngine();
+    destroyAudioPlayer();
+    shutdownAudioEngine();
 }
 
 void TestAudioEngine::startEngine()
 {
     TestSupport::MessageRecorder recorder;
-    QVERIFY(StartAudioEngine(nullptr));
+    QVERIFY(startAudioEngine(nullptr));
     QVERIFY(recorder.messages.isEmpty());
-    QVERIFY(TheAudioPlayer());
+    QVERIFY(theAudioPlayer());
 }
 
 void TestAudioEngine::formatDuration_data()
@@ -84,7 +84,7 @@ void TestAudioEngine::formatDuration()
 {
     QFETCH(double, seconds);
     QFETCH(QString, text);
-    QCOMPARE(FormatDuration(seconds), text);
+    QCOMPARE(::formatDuration(seconds), text);
 }
 
 void TestAudioEngine::startupFailureText_data()
@@ -108,7 +108,7 @@ void TestAudioEngine::startupFailureText()
 {
     QFETCH(int, code);
     QFETCH(QString, detail);
-    QCOMPARE(AudioStartupFailureText(code),
+    QCOMPARE(audioStartupFailureText(code),
              "Sorry, but the audio device could not be initialized.  Error was: " + detail);
 }
 
@@ -131,9 +131,9 @@ void TestAudioEngine::versionNeedsTheBuiltMajors()
                      &runtime.sdl};
     if (changed >= 0)
         *fields[changed] += 1;
-    QCOMPARE(AudioLayer::ComposeVersion(runtime, built) >> 16 == AudioLayer::Version, accepted);
+    QCOMPARE(AudioLayer::composeVersion(runtime, built) >> 16 == AudioLayer::Version, accepted);
     // The libraries this test runs with are the ones it was built with.
-    QCOMPARE(AudioLayer::GetVersion() >> 16, AudioLayer::Version);
+    QCOMPARE(AudioLayer::getVersion() >> 16, AudioLayer::Version);
 }
 
 void TestAudioEngine::startupFailsWithoutDriverOrDevice_data()
@@ -159,16 +159,16 @@ void TestAudioEngine::startupFailsWithoutDriverOrDevice()
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(fixture("blocker/out.raw")));
     }
     TestSupport::MessageRecorder recorder;
-    const bool started = StartAudioEngine(nullptr);
+    const bool started = startAudioEngine(nullptr);
     qputenv("SDL_AUDIODRIVER", oldDriver);
     qunsetenv("SDL_DISKAUDIOFILE");
     QVERIFY(!started);
-    QCOMPARE(AudioLayer::ErrorGetCode(), code);
-    QVERIFY(!TheAudioPlayer());
+    QCOMPARE(AudioLayer::errorGetCode(), code);
+    QVERIFY(!theAudioPlayer());
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].caption, QStringLiteral("Velmora"));
     QCOMPARE(recorder.messages[0].boxType, 0u);
-    QCOMPARE(recorder.messages[0].text, AudioStartupFailureText(code));
+    QCOMPARE(recorder.messages[0].text, audioStartupFailureText(code));
     // The failure left nothing behind: the next start works.
     startEngine();
 }
@@ -176,8 +176,8 @@ void TestAudioEngine::startupFailsWithoutDriverOrDevice()
 void TestAudioEngine::secondInitIsRefused()
 {
     startEngine();
-    QVERIFY(!AudioLayer::Init());
-    QCOMPARE(AudioLayer::ErrorGetCode(), 14);
+    QVERIFY(!AudioLayer::init());
+    QCOMPARE(AudioLayer::errorGetCode(), 14);
 }
 
 void TestAudioEngine::measuresAndPlaysEveryExtension_data()
@@ -228,7 +228,7 @@ void TestAudioEngine::measuresAndPlaysEveryExtension()
     startEngine();
     TestSupport::MessageRecorder recorder;
     double duration = -1;
-    QVERIFY(MeasureAudioFile(path, duration));
+    QVERIFY(measureAudioFile(path, duration));
     QVERIFY2(qAbs(duration - expected) <= 0.050,
              qPrintable(QStringLiteral("%1: measured %2 s, decoded %3 s").arg(name).arg(duration).arg(expected)));
 
@@ -236,15 +236,15 @@ void TestAudioEngine::measuresAndPlaysEveryExtension()
     const QString upper = fixture("UPPER " + name.toUpper());
     QVERIFY(QFile::copy(path, upper));
     double upperDuration = -1;
-    QVERIFY(MeasureAudioFile(upper, upperDuration));
+    QVERIFY(measureAudioFile(upper, upperDuration));
     QCOMPARE(upperDuration, duration);
 
-    const AudioTransport played = PlayAudio(upper);
+    const AudioTransport played = playAudio(upper);
     QCOMPARE(played.buttons, AudioTransport::ShowPauseButton);
     QCOMPARE(played.playing, AudioTransport::SetPlaying);
-    QCOMPARE(TheAudioPlayer()->path(), upper);
-    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
-    QTRY_VERIFY(AudioLayer::ChannelGetPosition(stream) > 0);
+    QCOMPARE(theAudioPlayer()->path(), upper);
+    const AudioLayer::Handle stream = theAudioPlayer()->stream();
+    QTRY_VERIFY(AudioLayer::channelGetPosition(stream) > 0);
     QVERIFY(recorder.messages.isEmpty());
     QFile::remove(upper);
 }
@@ -258,9 +258,9 @@ void TestAudioEngine::cdTrackIsNotOpenable()
     cda.write(QByteArray("RIFF\x24\x00\x00\x00" "CDDAfmt \x18\x00\x00\x00", 20) + QByteArray(24, '\x01'));
     cda.close();
     double duration = 7;
-    QVERIFY(!MeasureAudioFile(cda.fileName(), duration));
+    QVERIFY(!measureAudioFile(cda.fileName(), duration));
     QCOMPARE(duration, 7.0);
-    QVERIFY(!TheAudioPlayer()->Open(cda.fileName()));
+    QVERIFY(!theAudioPlayer()->open(cda.fileName()));
 }
 
 void TestAudioEngine::measuringLeavesPlaybackAlone()
@@ -270,18 +270,18 @@ void TestAudioEngine::measuringLeavesPlaybackAlone()
     QVERIFY(AudioFixtures::makeTone(playing, 5, {"-c:a", "pcm_s16le"}));
     QVERIFY(AudioFixtures::makeTone(other, 1, {"-c:a", "flac"}));
     startEngine();
-    QCOMPARE(PlayAudio(playing).playing, AudioTransport::SetPlaying);
-    const AudioLayer::Handle stream = TheAudioPlayer()->stream();
-    QTRY_VERIFY(AudioLayer::ChannelGetPosition(stream) > 0);
+    QCOMPARE(playAudio(playing).playing, AudioTransport::SetPlaying);
+    const AudioLayer::Handle stream = theAudioPlayer()->stream();
+    QTRY_VERIFY(AudioLayer::channelGetPosition(stream) > 0);
     double duration = 0;
-    QVERIFY(MeasureAudioFile(other, duration));
-    QVERIFY(MeasureAudioFile(playing, duration));
-    QCOMPARE(TheAudioPlayer()->stream(), stream);
-    QCOMPARE(AudioLayer::ChannelIsActive(stream), AudioLayer::Playing);
+    QVERIFY(measureAudioFile(other, duration));
+    QVERIFY(measureAudioFile(playing, duration));
+    QCOMPARE(theAudioPlayer()->stream(), stream);
+    QCOMPARE(AudioLayer::channelIsActive(stream), AudioLayer::Playing);
     // The playing stream measures itself without losing its place.
-    const uint64_t before = AudioLayer::ChannelGetPosition(stream);
-    QVERIFY(qAbs(AudioLayer::ChannelBytes2Seconds(stream, AudioLayer::ChannelGetLength(stream)) - 5.0) < 0.05);
-    QVERIFY(AudioLayer::ChannelGetPosition(stream) >= before);
+    const uint64_t before = AudioLayer::channelGetPosition(stream);
+    QVERIFY(qAbs(AudioLayer::channelBytes2Seconds(stream, AudioLayer::channelGetLength(stream)) - 5.0) < 0.05);
+    QVERIFY(AudioLayer::channelGetPosition(stream) >= before);
 }
 
 void TestAudioEngine::commandsWithoutStream()
@@ -289,13 +289,13 @@ void TestAudioEngine::commandsWithoutStream()
     startEngine();
     AudioTransport pause;
     pause.buttons = AudioTransport::ShowPlayButton;
-    QCOMPARE(PauseAudio(), pause);
-    QCOMPARE(RestartAudio(), AudioTransport());
-    QCOMPARE(StopAudio(), AudioTransport());
+    QCOMPARE(pauseAudio(), pause);
+    QCOMPARE(restartAudio(), AudioTransport());
+    QCOMPARE(stopAudio(), AudioTransport());
     AudioTransport noPlay;
     noPlay.playing = AudioTransport::ClearPlaying;
-    QCOMPARE(PlayAudio(QString()), noPlay);
-    QCOMPARE(PlayAudio(fixture("missing.mp3")), noPlay);
+    QCOMPARE(playAudio(QString()), noPlay);
+    QCOMPARE(playAudio(fixture("missing.mp3")), noPlay);
 }
 
 void TestAudioEngine::commandsDriveTheButtons()
@@ -311,27 +311,27 @@ void TestAudioEngine::commandsDriveTheButtons()
     bool playing = false;
     bool menuOpen = true;
 
-    ApplyAudioTransport(PlayAudio(path), play, pause, playing, menuOpen);
+    applyAudioTransport(playAudio(path), play, pause, playing, menuOpen);
     QVERIFY(playing);
     QVERIFY(!play->isVisible() && pause->isVisible());
     QVERIFY(menuOpen);
 
-    ApplyAudioTransport(PauseAudio(), play, pause, playing, menuOpen);
+    applyAudioTransport(pauseAudio(), play, pause, playing, menuOpen);
     QVERIFY(play->isVisible() && !pause->isVisible());
     QVERIFY(playing); // the flag stays: it tells the window a file was started
 
-    ApplyAudioTransport(RestartAudio(), play, pause, playing, menuOpen);
+    applyAudioTransport(restartAudio(), play, pause, playing, menuOpen);
     QVERIFY(!play->isVisible() && pause->isVisible());
     QVERIFY(!menuOpen);
 
     menuOpen = true;
-    ApplyAudioTransport(StopAudio(), play, pause, playing, menuOpen);
+    applyAudioTransport(stopAudio(), play, pause, playing, menuOpen);
     QVERIFY(play->isVisible() && !pause->isVisible());
     QVERIFY(!menuOpen);
-    QCOMPARE(AudioLayer::ChannelGetPosition(TheAudioPlayer()->stream()), uint64_t(0));
+    QCOMPARE(AudioLayer::channelGetPosition(theAudioPlayer()->stream()), uint64_t(0));
 
     // A failed open clears the flag and leaves the buttons as they were.
-    ApplyAudioTransport(PlayAudio(fixture("missing.ogg")), play, pause, playing, menuOpen);
+    applyAudioTransport(playAudio(fixture("missing.ogg")), play, pause, playing, menuOpen);
     QVERIFY(!playing);
     QVERIFY(play->isVisible() && !pause->isVisible());
 }
@@ -341,18 +341,18 @@ void TestAudioEngine::failedOpenClearsStreamAndPath()
     const QString good = fixture("good.wav");
     QVERIFY(AudioFixtures::makeTone(good, 1, {"-c:a", "pcm_s16le"}));
     startEngine();
-    CAudioPlayer *player = TheAudioPlayer();
-    QVERIFY(player->Open(good));
+    AudioPlayer *player = theAudioPlayer();
+    QVERIFY(player->open(good));
     const AudioLayer::Handle first = player->stream();
     QVERIFY(first);
-    QCOMPARE(AudioLayer::ChannelIsActive(first), AudioLayer::Stopped);
-    QVERIFY(!player->Open(fixture("missing.wav")));
+    QCOMPARE(AudioLayer::channelIsActive(first), AudioLayer::Stopped);
+    QVERIFY(!player->open(fixture("missing.wav")));
     QCOMPARE(player->stream(), 0u);
     QVERIFY(player->path().isEmpty());
     // The old stream is gone, not just forgotten.
-    QCOMPARE(AudioLayer::ChannelIsActive(first), AudioLayer::NotActive);
-    QCOMPARE(AudioLayer::ErrorGetCode(), int(AudioErrorHandle));
-    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::ClearPlaying);
+    QCOMPARE(AudioLayer::channelIsActive(first), AudioLayer::NotActive);
+    QCOMPARE(AudioLayer::errorGetCode(), int(AudioErrorHandle));
+    QCOMPARE(playAudio(QString()).playing, AudioTransport::ClearPlaying);
 }
 
 void TestAudioEngine::shutdownIsSafeTwiceAndBeforeDestruction()
@@ -360,17 +360,17 @@ void TestAudioEngine::shutdownIsSafeTwiceAndBeforeDestruction()
     const QString path = fixture("shutdown.flac");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "flac"}));
     startEngine();
-    QCOMPARE(PlayAudio(path).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(AudioLayer::ChannelGetPosition(TheAudioPlayer()->stream()) > 0);
-    ShutdownAudioEngine();
-    ShutdownAudioEngine();
+    QCOMPARE(playAudio(path).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(AudioLayer::channelGetPosition(theAudioPlayer()->stream()) > 0);
+    shutdownAudioEngine();
+    shutdownAudioEngine();
     // The window's commands after shutdown fail quietly.
-    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::ClearPlaying);
+    QCOMPARE(playAudio(QString()).playing, AudioTransport::ClearPlaying);
     double duration = 0;
-    QVERIFY(!MeasureAudioFile(path, duration));
-    DestroyAudioPlayer();
-    QVERIFY(!TheAudioPlayer());
-    DestroyAudioPlayer();
+    QVERIFY(!measureAudioFile(path, duration));
+    destroyAudioPlayer();
+    QVERIFY(!theAudioPlayer());
+    destroyAudioPlayer();
 }
 
 QTEST_MAIN(TestAudioEngine)

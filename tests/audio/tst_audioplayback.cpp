@@ -1,9 +1,9 @@
 #include "AudioFixtures.h"
 #include "common/TestSupport.h"
 
-#include "audio/AudioEngine.h"
-#include "audio/AudioLayer.h"
-#include "audio/CAudioPlayer.h"
+#include "media/AudioEngine.h"
+#include "media/AudioLayer.h"
+#include "media/AudioPlayer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,9 +35,9 @@ private:
     qint64 written() const { return QFileInfo(m_deviceFile).size(); }
     double seconds(AudioLayer::Handle stream) const
     {
-        return AudioLayer::ChannelBytes2Seconds(stream, AudioLayer::ChannelGetPosition(stream));
+        return AudioLayer::channelBytes2Seconds(stream, AudioLayer::channelGetPosition(stream));
     }
-    AudioLayer::Handle stream() const { return TheAudioPlayer()->stream(); }
+    AudioLayer::Handle stream() const { return theAudioPlayer()->stream(); }
 
     QTemporaryDir m_dir;
     QString m_deviceFile;
@@ -83,14 +83,14 @@ void TestAudioPlayback::init()
     m_deviceFile = m_dir.filePath(QStringLiteral("device-%1.raw").arg(QTest::currentTestFunction()));
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_deviceFile));
     TestSupport::MessageRecorder recorder;
-    QVERIFY(StartAudioEngine(nullptr));
+    QVERIFY(startAudioEngine(nullptr));
     QVERIFY(recorder.messages.isEmpty());
 }
 
 void TestAudioPlayback::cleanup()
 {
-    DestroyAudioPlayer();
-    ShutdownAudioEngine();
+    destroyAudioPlayer();
+    shutdownAudioEngine();
 }
 
 std::vector<double> TestAudioPlayback::heard(qint64 from) const
@@ -121,9 +121,9 @@ void TestAudioPlayback::playsTheToneOfTheFile()
 {
     const QString path = m_dir.filePath("tone 440.ogg");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-ac", "2", "-c:a", "libvorbis"}));
-    QCOMPARE(PlayAudio(path).playing, AudioTransport::SetPlaying);
+    QCOMPARE(playAudio(path).playing, AudioTransport::SetPlaying);
     QTRY_VERIFY(seconds(stream()) >= 0.5);
-    PauseAudio();
+    pauseAudio();
     const std::vector<double> frequencies = heard();
     QVERIFY(frequencies.size() >= 20);
     // Windows at a tone's start or end cross zero less often; the body is 440 Hz.
@@ -135,10 +135,10 @@ void TestAudioPlayback::playsTheToneOfTheFile()
 
 void TestAudioPlayback::pauseSilencesAndPlayResumesWhereItStood()
 {
-    QCOMPARE(PlayAudio(m_twoTones).playing, AudioTransport::SetPlaying);
+    QCOMPARE(playAudio(m_twoTones).playing, AudioTransport::SetPlaying);
     QTRY_VERIFY(seconds(stream()) >= 0.3);
-    QCOMPARE(PauseAudio().buttons, AudioTransport::ShowPlayButton);
-    QCOMPARE(AudioLayer::ChannelIsActive(stream()), AudioLayer::Paused);
+    QCOMPARE(pauseAudio().buttons, AudioTransport::ShowPlayButton);
+    QCOMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Paused);
     const double pausedAt = seconds(stream());
     const qint64 pausedBytes = written();
     QTest::qWait(300);
@@ -147,8 +147,8 @@ void TestAudioPlayback::pauseSilencesAndPlayResumesWhereItStood()
     QVERIFY(written() > pausedBytes + 4 * Window * FrameBytes);
     QVERIFY(heard(pausedBytes + 2 * Window * FrameBytes).empty());
 
-    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(AudioLayer::ChannelIsActive(stream()) == AudioLayer::Ended);
+    QCOMPARE(playAudio(QString()).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(AudioLayer::channelIsActive(stream()) == AudioLayer::Ended);
     // Resumed, not restarted: the 440 Hz part was heard once, 0.6 s in all.
     const std::vector<double> all = heard();
     const double at440 = countNear(all, 440) * double(Window) / 44100;
@@ -159,25 +159,25 @@ void TestAudioPlayback::pauseSilencesAndPlayResumesWhereItStood()
 
 void TestAudioPlayback::restartAndStopReturnToTheStart()
 {
-    QCOMPARE(PlayAudio(m_twoTones).playing, AudioTransport::SetPlaying);
+    QCOMPARE(playAudio(m_twoTones).playing, AudioTransport::SetPlaying);
     QTRY_VERIFY(seconds(stream()) >= 0.8);
     QVERIFY(near(heard(written() - 2 * Window * FrameBytes).back(), 880));
 
     qint64 before = written();
-    QCOMPARE(RestartAudio().buttons, AudioTransport::ShowPauseButton);
+    QCOMPARE(restartAudio().buttons, AudioTransport::ShowPauseButton);
     QTRY_VERIFY(written() > before + 8 * Window * FrameBytes);
     std::vector<double> after = heard(before + 2 * Window * FrameBytes);
     QVERIFY(!after.empty());
     QVERIFY2(near(after.front(), 440), qPrintable(QString::number(after.front())));
 
     QTRY_VERIFY(seconds(stream()) >= 0.8);
-    QCOMPARE(StopAudio().buttons, AudioTransport::ShowPlayButton);
-    QCOMPARE(AudioLayer::ChannelGetPosition(stream()), uint64_t(0));
-    QCOMPARE(AudioLayer::ChannelIsActive(stream()), AudioLayer::Stopped);
+    QCOMPARE(stopAudio().buttons, AudioTransport::ShowPlayButton);
+    QCOMPARE(AudioLayer::channelGetPosition(stream()), uint64_t(0));
+    QCOMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Stopped);
     before = written();
     QTest::qWait(200);
-    QCOMPARE(AudioLayer::ChannelGetPosition(stream()), uint64_t(0));
-    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::SetPlaying);
+    QCOMPARE(AudioLayer::channelGetPosition(stream()), uint64_t(0));
+    QCOMPARE(playAudio(QString()).playing, AudioTransport::SetPlaying);
     QTRY_VERIFY(seconds(stream()) >= 0.2);
     after = heard(before + 2 * Window * FrameBytes);
     QVERIFY(!after.empty());
@@ -188,15 +188,15 @@ void TestAudioPlayback::secondFileReplacesTheFirst()
 {
     const QString second = m_dir.filePath("second.flac");
     QVERIFY(AudioFixtures::makeTone(second, 2, {"-ac", "1", "-ar", "48000", "-c:a", "flac"}, 1320));
-    QCOMPARE(PlayAudio(m_twoTones).playing, AudioTransport::SetPlaying);
+    QCOMPARE(playAudio(m_twoTones).playing, AudioTransport::SetPlaying);
     const AudioLayer::Handle first = stream();
     QTRY_VERIFY(seconds(first) >= 0.2);
 
     const qint64 before = written();
-    QCOMPARE(PlayAudio(second).playing, AudioTransport::SetPlaying);
-    QCOMPARE(AudioLayer::ChannelIsActive(first), AudioLayer::NotActive);
+    QCOMPARE(playAudio(second).playing, AudioTransport::SetPlaying);
+    QCOMPARE(AudioLayer::channelIsActive(first), AudioLayer::NotActive);
     QVERIFY(stream() != first);
-    QCOMPARE(TheAudioPlayer()->path(), second);
+    QCOMPARE(theAudioPlayer()->path(), second);
     QTRY_VERIFY(seconds(stream()) >= 0.4);
     const std::vector<double> after = heard(before + 2 * Window * FrameBytes);
     QVERIFY(after.size() >= 10);
@@ -207,14 +207,14 @@ void TestAudioPlayback::playAfterTheEndStartsOver()
 {
     const QString path = m_dir.filePath("short.mp3");
     QVERIFY(AudioFixtures::makeTone(path, 0.3, {"-c:a", "libmp3lame"}));
-    QCOMPARE(PlayAudio(path).playing, AudioTransport::SetPlaying);
-    QTRY_COMPARE(AudioLayer::ChannelIsActive(stream()), AudioLayer::Ended);
+    QCOMPARE(playAudio(path).playing, AudioTransport::SetPlaying);
+    QTRY_COMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Ended);
     const double first = seconds(stream());
     QVERIFY(qAbs(first - 0.3) < 0.05);
 
     const qint64 before = written();
-    QCOMPARE(PlayAudio(QString()).playing, AudioTransport::SetPlaying);
-    QTRY_COMPARE(AudioLayer::ChannelIsActive(stream()), AudioLayer::Ended);
+    QCOMPARE(playAudio(QString()).playing, AudioTransport::SetPlaying);
+    QTRY_COMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Ended);
     QCOMPARE(seconds(stream()), first);
     const std::vector<double> again = heard(before);
     QVERIFY(countNear(again, 440) >= 10);

@@ -1,12 +1,12 @@
 // The build dialog driving the real encoder, and the encoder faults a real run cannot show.
-#include "app/AppSettings.h"
-#include "app/Paths.h"
-#include "controls/DialogTemplate.h"
-#include "pipeline/CVelmoraPictuneCompleteDlg.h"
-#include "pipeline/CVelmoraVideoBuildProgressDlg.h"
-#include "pipeline/ElidedPathLabel.h"
-#include "pipeline/PictuneBuild.h"
+#include "base/AppSettings.h"
+#include "base/Paths.h"
 #include "common/TestSupport.h"
+#include "dialogs/BuildProgressDialog.h"
+#include "dialogs/CompletionDialog.h"
+#include "dialogs/PictuneBuild.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/ElidedPathLabel.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -24,7 +24,7 @@
 
 #include <unistd.h>
 
-using Dlg = CVelmoraVideoBuildProgressDlg;
+using Dlg = BuildProgressDialog;
 
 namespace {
 
@@ -38,7 +38,6 @@ bool processGone(qint64 pid)
     const int close = text.lastIndexOf(')');
     return close < 0 || close + 2 >= text.size() || text.at(close + 2) == 'Z' || text.at(close + 2) == 'X';
 }
-
 
 struct Probe
 {
@@ -165,22 +164,22 @@ void TestBuildDialog::initialState()
 
     QCOMPARE(dialog.windowTitle(), QString("Pictune Build Progress"));
     QCOMPARE(dialog.sizeIndex(), 1);
-    auto *path = DialogControlAs<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
+    auto *path = dialogControlAs<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
     QVERIFY(path);
     QCOMPARE(path->text(), longPath);
     // Shortened in the middle: where it lives and what it is called both stay readable.
     const QString shown = path->shownText();
     QVERIFY2(shown.startsWith("/home/") && shown.endsWith("my clip.webm") && shown.contains(QChar(0x2026)),
              qPrintable(shown));
-    QCOMPARE(DialogControlAs<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
-    QCOMPARE(DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
-    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    QCOMPARE(dialogControlAs<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
+    QCOMPARE(dialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
+    auto *bar = dialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 120000);
     QCOMPARE(bar->value(), 0);
-    auto *cancel = DialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL);
+    auto *cancel = dialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL);
     QCOMPARE(cancel->text(), QString("Cancel"));
-    // The controls keep the template's proportions: Cancel centred under the full-width bar.
+    // The controls keep the template's proportions: Cancel centered under the full-width bar.
     QVERIFY(bar->geometry().left() < cancel->geometry().left());
     QVERIFY(bar->geometry().bottom() < cancel->geometry().top());
     QVERIFY(qAbs(cancel->geometry().center().x() - dialog.width() / 2) <= 3);
@@ -224,8 +223,8 @@ void TestBuildDialog::endToEnd()
     QVERIFY(QFile::copy(picture(sizeIndex), prepared));
 
     Dlg dialog(nullptr, prepared, audio(audioName), duration, output);
-    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    auto *bar = dialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    auto *percent = dialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
     QList<int> positions;
     QStringList percents; // as shown before each move, for the failure text
     connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
@@ -254,11 +253,11 @@ void TestBuildDialog::endToEnd()
         QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-sseof", "-1", "-i", output,
                                                   "-frames:v", "1", lastFrame}),
                  QString());
-        const QColor colour = QImage(lastFrame).pixelColor(10, 10);
-        QVERIFY2(colour.red() < 100 && colour.blue() > 60, qPrintable(colour.name()));
+        const QColor color = QImage(lastFrame).pixelColor(10, 10);
+        QVERIFY2(color.red() < 100 && color.blue() > 60, qPrintable(color.name()));
     }
     QString tempFolder;
-    QVERIFY(GetTempFolder(tempFolder));
+    QVERIFY(getTempFolder(tempFolder));
     QVERIFY(QDir(tempFolder).entryList({"BuildPicture_*"}, QDir::Files).isEmpty());
 
     const Probe video = probe(output);
@@ -287,8 +286,8 @@ void TestBuildDialog::cancel()
     AppSettings::instance().targetSizeIndex = 3;
     const QString output = m_dir.filePath("canceled.webm");
     Dlg dialog(nullptr, picture(3), audio("long 20 min.flac"), 1200.0, output);
-    auto *bar = DialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = DialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    auto *bar = dialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    auto *percent = dialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
     QCOMPARE(bar->maximum(), 120000);
 
     qint64 pid = 0;
@@ -313,7 +312,7 @@ void TestBuildDialog::cancel()
         QTimer::singleShot(0, this, [&] {
             sinceCancel.start();
             if (how == "button")
-                QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
+                QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
             else if (how == "escape")
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else
@@ -373,7 +372,7 @@ void TestBuildDialog::permissionDenied()
     }
 
     TestSupport::MessageRecorder messages;
-    const int result = BuildPictune(nullptr, {picture(2), audio("tone 5.mp3"), 5.0, output});
+    const int result = buildPictune(nullptr, {picture(2), audio("tone 5.mp3"), 5.0, output});
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(result, int(Dlg::BuildPermissionDenied));
     QCOMPARE(messages.messages.size(), 1);
@@ -447,7 +446,7 @@ void TestBuildDialog::failures()
     const QString audioName = outputName == "killed.mpg" ? "tone 65.flac" : "tone 5.mp3";
 
     TestSupport::MessageRecorder messages;
-    const int result = BuildPictune(nullptr, {picturePath, audio(audioName), m_durations.value(audioName), output});
+    const int result = buildPictune(nullptr, {picturePath, audio(audioName), m_durations.value(audioName), output});
     QCOMPARE(result, int(Dlg::BuildFailed));
     QCOMPARE(messages.messages.size(), 1);
     const QString text = messages.messages.first().text;
@@ -495,7 +494,7 @@ void TestBuildDialog::followUp()
                 seen << "build";
             if (cancel && build->encoderProcessId() != 0)
                 build->requestCancel();
-        } else if (auto *complete = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal)) {
+        } else if (auto *complete = qobject_cast<CompletionDialog *>(modal)) {
             seen << "complete";
             QCOMPARE(complete->outputPath(), output);
             QCOMPARE(QGuiApplication::clipboard()->text(), output);
@@ -505,7 +504,7 @@ void TestBuildDialog::followUp()
     driver.start();
     TestSupport::MessageRecorder messages;
     const QString audioName = cancel ? "long 20 min.flac" : "tone 5.mp3";
-    const int result = BuildPictune(nullptr, {picture(3), audio(audioName), cancel ? 1200.0 : m_durations.value(audioName), output});
+    const int result = buildPictune(nullptr, {picture(3), audio(audioName), cancel ? 1200.0 : m_durations.value(audioName), output});
     driver.stop();
 
     QVERIFY(messages.messages.isEmpty());

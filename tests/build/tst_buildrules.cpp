@@ -1,8 +1,8 @@
 // The decisions of a video build and of the font list, without windows.
-#include "app/AppSettings.h"
-#include "pipeline/FontList.h"
-#include "pipeline/VideoBuild.h"
+#include "base/AppSettings.h"
 #include "common/TestSupport.h"
+#include "media/FontList.h"
+#include "model/VideoBuild.h"
 
 #include <QtTest>
 
@@ -57,7 +57,7 @@ void TestBuildRules::encoderTime()
 {
     QFETCH(QString, line);
     QFETCH(double, seconds);
-    QCOMPARE(ParseEncoderTime(line), seconds);
+    QCOMPARE(parseEncoderTime(line), seconds);
 }
 
 void TestBuildRules::progress_data()
@@ -86,9 +86,9 @@ void TestBuildRules::progress()
     QFETCH(int, range);
     QFETCH(int, position);
     QFETCH(int, percent);
-    QCOMPARE(ProgressRange(duration), range);
-    QCOMPARE(ProgressPosition(seconds, range), position);
-    QCOMPARE(ProgressPercent(seconds, duration), percent);
+    QCOMPARE(progressRange(duration), range);
+    QCOMPARE(progressPosition(seconds, range), position);
+    QCOMPARE(progressPercent(seconds, duration), percent);
 }
 
 void TestBuildRules::encoderArguments_data()
@@ -114,7 +114,7 @@ void TestBuildRules::encoderArguments()
 {
     QFETCH(QString, output);
     QFETCH(QStringList, expected);
-    QCOMPARE(EncoderArguments("/tmp/a b/\"pic\" %1.bmp", "-song's.mp3", 854, 480, output), expected);
+    QCOMPARE(::encoderArguments("/tmp/a b/\"pic\" %1.bmp", "-song's.mp3", 854, 480, output), expected);
 }
 
 void TestBuildRules::verdict_data()
@@ -176,7 +176,7 @@ void TestBuildRules::verdict()
     run.exitCode = exitCode;
     run.output = output;
     run.errorString = status == int(ToolResult::Status::FailedToStart) ? "execve: No such file or directory" : "";
-    const BuildVerdict verdict = JudgeEncoderRun(run, "/v/out.webm", written);
+    const BuildVerdict verdict = judgeEncoderRun(run, "/v/out.webm", written);
     QCOMPARE(int(verdict.outcome), outcome);
     if (outcome == int(BuildOutcome::Failed))
         QVERIFY2(verdict.reason.contains(reasonPart), qPrintable(verdict.reason));
@@ -205,7 +205,7 @@ void TestBuildRules::errorLine()
 {
     QFETCH(QString, output);
     QFETCH(QString, line);
-    QCOMPARE(EncoderErrorLine(output), line);
+    QCOMPARE(encoderErrorLine(output), line);
 }
 
 void TestBuildRules::parseFontList_data()
@@ -236,16 +236,16 @@ void TestBuildRules::parseFontList()
     QFETCH(bool, found);
     QFETCH(QStringList, names);
     bool gotFound = !found;
-    QCOMPARE(ParseFontList(output, &gotFound), names);
+    QCOMPARE(::parseFontList(output, &gotFound), names);
     QCOMPARE(gotFound, found);
 }
 
 void TestBuildRules::queryRealFontList()
 {
     TestSupport::ConfigSandbox sandbox;
-    FontNameList().clear();
-    QVERIFY(QueryFontList());
-    const QStringList names = FontNameList();
+    fontNameList().clear();
+    QVERIFY(queryFontList());
+    const QStringList names = fontNameList();
     QVERIFY2(names.size() > 1, qPrintable(names.join(", ")));
     // Exactly the tool's own names, in its order, blanks and all.
     QStringList expected;
@@ -261,7 +261,7 @@ void TestBuildRules::queryRealFontList()
         QVERIFY(!name.isEmpty());
         QVERIFY(!name.contains('\r') && !name.contains('\n'));
     }
-    FontNameList().clear();
+    fontNameList().clear();
 }
 
 void TestBuildRules::queryFailures_data()
@@ -283,9 +283,9 @@ void TestBuildRules::queryFailures()
     if (!script.isEmpty())
         QVERIFY(!TestSupport::writeScript(tool, script.toUtf8()).isEmpty());
     AppSettings::instance().imageToolPath = tool;
-    FontNameList().clear();
-    QVERIFY(!QueryFontList());
-    QVERIFY(FontNameList().isEmpty());
+    fontNameList().clear();
+    QVERIFY(!queryFontList());
+    QVERIFY(fontNameList().isEmpty());
 }
 
 QTEST_MAIN(TestBuildRules)

@@ -1,9 +1,9 @@
 // The completion dialog and the desktop hand-offs behind its buttons.
-#include "app/AppSettings.h"
-#include "controls/DialogTemplate.h"
-#include "pipeline/CVelmoraPictuneCompleteDlg.h"
-#include "pipeline/DesktopLauncher.h"
+#include "base/AppSettings.h"
 #include "common/TestSupport.h"
+#include "dialogs/CompletionDialog.h"
+#include "tools/DesktopLauncher.h"
+#include "widgets/DialogTemplate.h"
 
 #include <QDBusConnection>
 #include <QGroupBox>
@@ -14,7 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 
-using Dlg = CVelmoraPictuneCompleteDlg;
+using Dlg = CompletionDialog;
 
 namespace {
 
@@ -154,10 +154,10 @@ void TestCompleteDialog::layoutAndSizes()
                                              {2102, "Locate File with File Manager"},
                                              {2, "Close"}};
     for (const auto &[id, text] : buttons) {
-        QVERIFY2(DialogControlAs<QPushButton>(&dialog, id), qPrintable(text));
-        QCOMPARE(DialogControlAs<QPushButton>(&dialog, id)->text(), text);
+        QVERIFY2(dialogControlAs<QPushButton>(&dialog, id), qPrintable(text));
+        QCOMPARE(dialogControlAs<QPushButton>(&dialog, id)->text(), text);
     }
-    QVERIFY(DialogControlAs<QPushButton>(&dialog, 2100)->isDefault());
+    QVERIFY(dialogControlAs<QPushButton>(&dialog, 2100)->isDefault());
 
     auto *intro = dialog.findChildren<QLabel *>().first();
     QCOMPARE(intro->text().split('\n'),
@@ -170,8 +170,8 @@ void TestCompleteDialog::layoutAndSizes()
     QCOMPARE(dialog.height(), dialog.compactHeight());
     QCOMPARE(group->geometry().top(), dialog.compactHeight());
     QVERIFY(dialog.fullHeight() > group->geometry().bottom());
-    QVERIFY(DialogControlAs<QPushButton>(&dialog, 2)->geometry().bottom() < dialog.compactHeight());
-    QVERIFY(dialog.width() > DialogControlAs<QPushButton>(&dialog, 2100)->geometry().right());
+    QVERIFY(dialogControlAs<QPushButton>(&dialog, 2)->geometry().bottom() < dialog.compactHeight());
+    QVERIFY(dialog.width() > dialogControlAs<QPushButton>(&dialog, 2100)->geometry().right());
 }
 
 void TestCompleteDialog::enterUploads()
@@ -196,7 +196,7 @@ void TestCompleteDialog::playerTwice()
     dialog.show();
     const QStringList expected{AppSettings::instance().playerPath, "-loop", "999", "-autoexit", output};
     for (int click = 1; click <= 2; ++click) {
-        QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
+        QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
         QCOMPARE(m_launcher.started.size(), click);
         QCOMPARE(m_launcher.started.last(), expected);
         QCOMPARE(dialog.height(), dialog.fullHeight());
@@ -219,7 +219,7 @@ void TestCompleteDialog::locate()
     m_launcher.fileManagerAnswer = answer;
     Dlg dialog(nullptr, "/v/my 100% clip.webm");
     dialog.show();
-    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
     QCOMPARE(m_launcher.shown, QList<QStringList>{{"file:///v/my%20100%25%20clip.webm"}});
     QCOMPARE(m_launcher.urls.size(), folderOpened);
     if (folderOpened)
@@ -239,7 +239,7 @@ void TestCompleteDialog::fileManagerOverDBus()
 
     Dlg dialog(nullptr, "/v/clip é.mpg");
     dialog.show();
-    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
     QTRY_COMPARE(fileManager.calls.size(), 1);
     QCOMPARE(fileManager.calls.first(), QStringList{"file:///v/clip%20%C3%A9.mpg"});
     QTest::qWait(50);
@@ -248,7 +248,7 @@ void TestCompleteDialog::fileManagerOverDBus()
     // Gone from the bus: the folder opens instead.
     QVERIFY(bus.unregisterService("org.freedesktop.FileManager1"));
     bus.unregisterObject("/org/freedesktop/FileManager1");
-    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
     QTRY_COMPARE(m_launcher.urls.size(), 1);
     QCOMPARE(m_launcher.urls.first(), QUrl::fromLocalFile("/v"));
     QCOMPARE(fileManager.calls.size(), 1);
@@ -270,7 +270,7 @@ void TestCompleteDialog::realDetachedStart()
     const QString output = dir.filePath("my 'clip' $HOME.webm");
     Dlg dialog(nullptr, output);
     dialog.show();
-    QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
     QTRY_VERIFY(QFile::exists(record));
     QFile file(record);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -292,7 +292,7 @@ void TestCompleteDialog::closing()
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
     if (how == "button")
-        QTest::mouseClick(DialogControlAs<QPushButton>(&dialog, 2), Qt::LeftButton);
+        QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2), Qt::LeftButton);
     else if (how == "escape")
         QTest::keyClick(&dialog, Qt::Key_Escape);
     else

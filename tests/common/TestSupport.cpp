@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/AppSettings.h"
-#include "app/MessageBox.h"
+#include "base/AppSettings.h"
+#include "base/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,7 +68,7 @@ void ConfigSandbox::writeIni(const QByteArray &text) const
 MessageRecorder::MessageRecorder(int answerWith)
     : answer(answerWith)
 {
-    SetMessageHook([this](QWidget *owner, const QString &caption, unsigned type, const QString &text) {
+    setMessageHook([this](QWidget *owner, const QString &caption, unsigned type, const QString &text) {
         messages.append({owner, caption, type, text});
         return answerFor ? answerFor(messages.last()) : answer;
     });
@@ -76,7 +76,7 @@ MessageRecorder::MessageRecorder(int answerWith)
 
 MessageRecorder::~MessageRecorder()
 {
-    SetMessageHook({});
+    setMessageHook({});
 }
 
 } // namespace TestSupport

@@ -1,10 +1,10 @@
 // Takes screenshots of the main window in the states a user sees: at rest, with a picture and a
 // caption, with the target-size menu open, and resized larger. Run by scripts/screenshots.sh
 // under Xvfb; the PNGs go to the folder given as the first argument.
-#include "app/AppSettings.h"
-#include "app/CVelmoraApp.h"
-#include "controls/CPictureBox.h"
-#include "mainwindow/CVelmoraDlg.h"
+#include "app/Application.h"
+#include "base/AppSettings.h"
+#include "mainwindow/MainWindow.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,11 +45,11 @@ int main(int argc, char *argv[])
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(g_folder);
 
-    CVelmoraApp velmora;
-    if (!velmora.LoadSettings())
+    Application velmora;
+    if (!velmora.loadSettings())
         return 1;
-    CVelmoraDlg window;
-    if (!window.Initialize())
+    MainWindow window;
+    if (!window.initialize())
         return 1;
     window.move(60, 40);
     window.show();
@@ -64,11 +64,11 @@ int main(int argc, char *argv[])
     window.textSettings().text = QStringLiteral("Midnight Drive\nThe Velmora Band");
     window.textSettings().pointSize = 44;
     window.textSettings().textOn = 1;
-    window.OpenFile(picture);
+    window.openFile(picture);
     shoot(QStringLiteral("main-window-picture-and-caption"));
 
     {
-        std::unique_ptr<QMenu> menu(window.CreateMenu(1200));
+        std::unique_ptr<QMenu> menu(window.createMenu(1200));
         QTimer::singleShot(100, [&] {
             if (QMenu *sizes = menu->actions().first()->menu()) {
                 menu->setActiveAction(menu->actions().first());

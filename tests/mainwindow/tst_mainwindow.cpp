@@ -1,20 +1,20 @@
 #include "TestSupport.h"
 
-#include "app/AppSettings.h"
-#include "app/CVelmoraApp.h"
-#include "app/IniFile.h"
-#include "app/MessageBox.h"
-#include "app/Paths.h"
-#include "audio/CAudioPlayer.h"
-#include "controls/CPictureBox.h"
-#include "controls/DialogTemplate.h"
-#include "mainwindow/CMyDropTarget.h"
-#include "mainwindow/CVelmoraDlg.h"
-#include "mainwindow/SaveAsDialog.h"
-#include "pipeline/CVelmoraPictuneCompleteDlg.h"
-#include "pipeline/DesktopLauncher.h"
-#include "pipeline/FontList.h"
-#include "textoverlay/CVelmoraTextDlg.h"
+#include "app/Application.h"
+#include "base/AppSettings.h"
+#include "base/IniFile.h"
+#include "base/MessageBox.h"
+#include "base/Paths.h"
+#include "dialogs/CaptionDialog.h"
+#include "dialogs/CompletionDialog.h"
+#include "dialogs/SaveAsDialog.h"
+#include "mainwindow/FileDropFilter.h"
+#include "mainwindow/MainWindow.h"
+#include "media/AudioPlayer.h"
+#include "media/FontList.h"
+#include "tools/DesktopLauncher.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -79,7 +79,7 @@ private:
 // Closes the completion dialog that ends a successful build.
 bool closeCompletionDialog(QWidget *modal)
 {
-    auto *done = qobject_cast<CVelmoraPictuneCompleteDlg *>(modal);
+    auto *done = qobject_cast<CompletionDialog *>(modal);
     if (done)
         done->done(2);
     return done;
@@ -146,7 +146,7 @@ private slots:
     void applicationRunsTheInitializedWindow();
 
 private:
-    std::unique_ptr<CVelmoraDlg> makeWindow();
+    std::unique_ptr<MainWindow> makeWindow();
 
     QTemporaryDir m_media;
     QString m_picture;     // 800x600 JPEG
@@ -199,10 +199,10 @@ void TestMainWindow::cleanup()
     m_sandbox.reset();
 }
 
-std::unique_ptr<CVelmoraDlg> TestMainWindow::makeWindow()
+std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
 {
-    auto window = std::make_unique<CVelmoraDlg>();
-    if (!window->Initialize())
+    auto window = std::make_unique<MainWindow>();
+    if (!window->initialize())
         return {};
     window->show();
     // The posted start-up checks (layout and font list) run once the event loop runs.
@@ -216,13 +216,13 @@ void TestMainWindow::roadOfOneVideo()
     QVERIFY(window);
 
     dropFile(window.get(), m_picture);
-    QVERIFY(window->control(CVelmoraDlg::IDC_STEP1_CHECKED)->isVisible());
+    QVERIFY(window->control(MainWindow::IDC_STEP1_CHECKED)->isVisible());
     QCOMPARE(window->picture().sourcePath(), m_picture);
 
     dropFile(window.get(), m_song);
     QCOMPARE(window->audioPath(), m_song);
-    QVERIFY(window->control(CVelmoraDlg::IDC_STEP2_CHECKED)->isVisible());
-    QVERIFY(window->control(CVelmoraDlg::IDC_CREATE)->isEnabled());
+    QVERIFY(window->control(MainWindow::IDC_STEP2_CHECKED)->isVisible());
+    QVERIFY(window->control(MainWindow::IDC_CREATE)->isEnabled());
     QVERIFY(!window->playing());
     QVERIFY(qAbs(window->audioDuration() - 3.0) < 0.1);
 
@@ -235,7 +235,7 @@ void TestMainWindow::roadOfOneVideo()
         completions += closed;
         return closed;
     });
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     QCOMPARE(completions, 1);
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(probe(webm, "stream=codec_name,width,height"), QStringLiteral("vp8,640,360\nvorbis"));
@@ -251,13 +251,13 @@ void TestMainWindow::roadOfOneVideo()
     // A new typed path: no question; the same path again: the replace question.
     const QString mpg = m_out.path() + "/second clip.mpg";
     window->outputEdit()->setText(mpg);
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     QCOMPARE(completions, 2);
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(probe(mpg, "stream=codec_name,width,height"), QStringLiteral("mpeg1video,1280,720\nmp2"));
 
     m_messages->answer = IDYES;
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     QCOMPARE(m_messages->messages.size(), 1);
     const RecordedMessage question = m_messages->messages.first();
     QCOMPARE(question.caption, QStringLiteral("Create Pictune..."));
@@ -270,15 +270,15 @@ void TestMainWindow::startUpState()
 {
     auto window = makeWindow();
     QVERIFY(window);
-    for (int id : {CVelmoraDlg::IDC_PLAY, CVelmoraDlg::IDC_PAUSE, CVelmoraDlg::IDC_CREATE})
+    for (int id : {MainWindow::IDC_PLAY, MainWindow::IDC_PAUSE, MainWindow::IDC_CREATE})
         QVERIFY(!window->control(id)->isEnabled());
     for (int id : {1106, 1108, 1110, 1112, 1101, 1102, 1104})
         QVERIFY2(window->control(id)->isVisible(), qPrintable(QString::number(id)));
     for (int id : {1105, 1107, 1109, 1113, 1103, 1100})
         QVERIFY2(!window->control(id)->isVisible(), qPrintable(QString::number(id)));
     const QString canvas = TargetSizeTable::instance().row(2).blankCanvasPath;
-    QCOMPARE(window->picture().CurrentPicturePath(), canvas);
-    QVERIFY(IsNonEmptyFile(canvas));
+    QCOMPARE(window->picture().currentPicturePath(), canvas);
+    QVERIFY(isNonEmptyFile(canvas));
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(640, 360));
     QVERIFY(window->outputPathTyped());
     QCOMPARE(window->minimumSize(), window->initialSize());
@@ -287,7 +287,7 @@ void TestMainWindow::startUpState()
 
     // Every temporary picture goes with the window.
     QString folder;
-    QVERIFY(GetTempFolder(folder));
+    QVERIFY(getTempFolder(folder));
     dropFile(window.get(), m_picture);
     QVERIFY(!QDir(folder).entryList({"VL_*"}, QDir::Files).isEmpty());
     window.reset();
@@ -345,7 +345,7 @@ void TestMainWindow::createChecks()
     dropFile(window.get(), song);
     QCOMPARE(window->audioPath(), song);
     if (breakWhat == "picture")
-        QFile::remove(window->picture().CurrentPicturePath());
+        QFile::remove(window->picture().currentPicturePath());
     if (breakWhat == "audio")
         QFile::remove(song);
     output.replace("OUT", scratch.path());
@@ -353,10 +353,10 @@ void TestMainWindow::createChecks()
     window->activateWindow();
 
     ModalAnswerer closer(closeCompletionDialog);
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     if (message.isEmpty()) {
         QVERIFY(m_messages->messages.isEmpty());
-        QVERIFY(IsNonEmptyFile(output));
+        QVERIFY(isNonEmptyFile(output));
         return;
     }
     QCOMPARE(m_messages->messages.size(), 1);
@@ -414,12 +414,12 @@ void TestMainWindow::dragAndDrop()
     QVERIFY(window);
     // Start from a set picture, so leaving and failed drops must bring it back.
     dropFile(window.get(), m_picture);
-    const QString before = window->picture().CurrentPicturePath();
+    const QString before = window->picture().currentPicturePath();
 
     sendDrag(window.get(), paths, QEvent::DragEnter);
     QCOMPARE(window->pictureBox()->isPlaceholder(), placeholder);
     if (previewShows)
-        QCOMPARE(window->PreviewKind(), 1);
+        QCOMPARE(window->previewKind(), 1);
     sendDrag(window.get(), paths, QEvent::DragLeave);
     QVERIFY(!window->pictureBox()->isPlaceholder());
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(640, 360));
@@ -430,10 +430,10 @@ void TestMainWindow::dragAndDrop()
     QVERIFY(!window->pictureBox()->isPlaceholder());
     QCOMPARE(window->picture().sourcePath(), dropSets ? expected : m_picture);
     if (!dropSets)
-        QCOMPARE(window->picture().CurrentPicturePath(), before);
+        QCOMPARE(window->picture().currentPicturePath(), before);
 
     // A revoked target takes nothing.
-    window->dropTarget()->Revoke();
+    window->dropTarget()->detach();
     sendDrag(window.get(), {m_portrait}, QEvent::DragEnter);
     sendDrag(window.get(), {m_portrait}, QEvent::Drop);
     QCOMPARE(window->picture().sourcePath(), dropSets ? expected : m_picture);
@@ -448,30 +448,30 @@ void TestMainWindow::audioDragWithAutoPlay()
     dropFile(window.get(), m_song);                 // plays while dragged, taken on drop
     QCOMPARE(window->audioPath(), m_song);
     QVERIFY(window->playing());
-    QVERIFY(window->control(CVelmoraDlg::IDC_PAUSE)->isVisible());
+    QVERIFY(window->control(MainWindow::IDC_PAUSE)->isVisible());
 
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(TheAudioPlayer()->path(), m_flac);
-    QCOMPARE(window->PreviewKind(), 2);
+    QCOMPARE(theAudioPlayer()->path(), m_flac);
+    QCOMPARE(window->previewKind(), 2);
     sendDrag(window.get(), {m_flac}, QEvent::DragLeave);
     // The window's own file is loaded again, stopped at its start.
-    QCOMPARE(TheAudioPlayer()->path(), m_song);
-    QVERIFY(window->control(CVelmoraDlg::IDC_PLAY)->isVisible());
+    QCOMPARE(theAudioPlayer()->path(), m_song);
+    QVERIFY(window->control(MainWindow::IDC_PLAY)->isVisible());
     QCOMPARE(window->audioPath(), m_song);
 
     // With auto-play off, dragging plays nothing and dropping sets the file, stopped.
     AppSettings::instance().autoPlayOnOpen = false;
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(TheAudioPlayer()->path(), m_song);
+    QCOMPARE(theAudioPlayer()->path(), m_song);
     sendDrag(window.get(), {m_flac}, QEvent::Drop);
     QCOMPARE(window->audioPath(), m_flac);
-    QCOMPARE(TheAudioPlayer()->path(), m_flac);
-    QVERIFY(window->control(CVelmoraDlg::IDC_PLAY)->isVisible());
+    QCOMPARE(theAudioPlayer()->path(), m_flac);
+    QVERIFY(window->control(MainWindow::IDC_PLAY)->isVisible());
 
     // Clearing the audio disables play, pause and Create.
-    window->Command(CVelmoraDlg::IDC_STEP2_CHECKED);
+    window->runCommand(MainWindow::IDC_STEP2_CHECKED);
     QVERIFY(window->audioPath().isEmpty());
-    QVERIFY(!window->control(CVelmoraDlg::IDC_CREATE)->isEnabled());
+    QVERIFY(!window->control(MainWindow::IDC_CREATE)->isEnabled());
 }
 
 void TestMainWindow::openFileDialog()
@@ -487,10 +487,10 @@ void TestMainWindow::openFileDialog()
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Select Picture File..."));
         emit dialog->currentChanged(m_portrait);
-        sawPreview = window->PreviewKind() == 1 && window->pictureBox()->pictureSize() == QSize(300, 600);
+        sawPreview = window->previewKind() == 1 && window->pictureBox()->pictureSize() == QSize(300, 600);
         dialog->reject();
     });
-    QCOMPARE(window->BrowseForFile(FileKind::Picture), 0);
+    QCOMPARE(window->browseForFile(FileKind::Picture), 0);
     QVERIFY(sawPreview);
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(640, 360));
     QCOMPARE(window->picture().sourcePath(), m_picture);
@@ -502,7 +502,7 @@ void TestMainWindow::openFileDialog()
         dialog->selectFile(m_portrait);
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    QCOMPARE(window->BrowseForFile(FileKind::Picture), 1);
+    QCOMPARE(window->browseForFile(FileKind::Picture), 1);
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QString nextFolder;
     QTimer::singleShot(0, this, [&] {
@@ -510,7 +510,7 @@ void TestMainWindow::openFileDialog()
         nextFolder = dialog->directory().absolutePath();
         dialog->reject();
     });
-    window->BrowseForFile(FileKind::Picture);
+    window->browseForFile(FileKind::Picture);
     QCOMPARE(nextFolder, QFileInfo(m_portrait).absolutePath());
 
     // The auto-play box plays the selected song and forgets its state when the dialog closes.
@@ -523,16 +523,16 @@ void TestMainWindow::openFileDialog()
         QVERIFY(!box->isChecked());
         box->click();
         emit dialog->currentChanged(m_song);
-        played = window->playing() && TheAudioPlayer()->path() == m_song;
+        played = window->playing() && theAudioPlayer()->path() == m_song;
         box->click();    // unchecking stops the preview
         dialog->selectFile(m_song);
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    QCOMPARE(window->BrowseForFile(FileKind::Audio), 2);
+    QCOMPARE(window->browseForFile(FileKind::Audio), 2);
     QVERIFY(played);
     QCOMPARE(window->audioPath(), m_song);
     QVERIFY(!AppSettings::instance().autoPlayOnOpen);
-    QVERIFY(window->control(CVelmoraDlg::IDC_PLAY)->isVisible());
+    QVERIFY(window->control(MainWindow::IDC_PLAY)->isVisible());
 }
 
 void TestMainWindow::keys()
@@ -547,7 +547,7 @@ void TestMainWindow::keys()
     QTest::keyClick(edit, Qt::Key_4);
     QCOMPARE(AppSettings::instance().targetSizeIndex, 3);
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
-    QCOMPARE(window->picture().CurrentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_5);
     QCOMPARE(edit->text(), before + "5");
     QTest::keyClick(edit, Qt::Key_Return);
@@ -568,10 +568,10 @@ void TestMainWindow::menuJustClosedSwallowsOneClick()
                 menu->close();
     });
     closer.start(30);
-    window->Command(CVelmoraDlg::IDC_HELP);          // the help menu, closed without a choice
+    window->runCommand(MainWindow::IDC_HELP);          // the help menu, closed without a choice
     closer.stop();
     QVERIFY(window->menuOpen());
-    auto *options = window->control(CVelmoraDlg::IDC_OPTIONS);
+    auto *options = window->control(MainWindow::IDC_OPTIONS);
     QTest::mouseClick(options, Qt::LeftButton);      // press swallowed, release goes through
     QVERIFY(!window->menuOpen());
     QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == window.get());
@@ -586,7 +586,7 @@ void TestMainWindow::menuJustClosedSwallowsOneClick()
             }
     });
     chooser.start(30);
-    window->Command(CVelmoraDlg::IDC_HELP);
+    window->runCommand(MainWindow::IDC_HELP);
     chooser.stop();
     QVERIFY(!window->menuOpen());
     QCOMPARE(m_launcher.urls.size(), 1);
@@ -600,12 +600,12 @@ void TestMainWindow::sameSizeWritesNothing()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QByteArray before = ini.readAll();
     ini.close();
-    window->SetTargetSize(AppSettings::instance().targetSizeIndex);
+    window->setTargetSize(AppSettings::instance().targetSizeIndex);
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), before);
     QCOMPARE(window->menuOpen(), false);
 
-    auto menu = std::unique_ptr<QMenu>(window->CreateMenu(1200));
+    auto menu = std::unique_ptr<QMenu>(window->createMenu(1200));
     const QList<QAction *> sizes = menu->actions().first()->menu()->actions();
     QCOMPARE(sizes.size(), 4);
     QVERIFY(sizes.at(2)->isChecked());
@@ -618,7 +618,7 @@ void TestMainWindow::exitQuestion()
     auto window = makeWindow();
     QVERIFY(window);
     m_messages->answer = IDNO;
-    window->Command(CVelmoraDlg::IDC_EXIT);
+    window->runCommand(MainWindow::IDC_EXIT);
     QVERIFY(window->isVisible());
     QCOMPARE(m_messages->messages.last().text, QStringLiteral("Are you sure you want to exit?"));
     QCOMPARE(m_messages->messages.last().boxType, unsigned(MB_YESNO | MB_DEFBUTTON2));
@@ -626,10 +626,10 @@ void TestMainWindow::exitQuestion()
     // During a build the window refuses to close.
     bool refused = false;
     ModalAnswerer cancelBuild([&](QWidget *modal) {
-        if (modal == window.get() || qobject_cast<CVelmoraPictuneCompleteDlg *>(modal))
+        if (modal == window.get() || qobject_cast<CompletionDialog *>(modal))
             return false;
         if (!refused) {
-            window->Command(CVelmoraDlg::IDC_EXIT);
+            window->runCommand(MainWindow::IDC_EXIT);
             refused = true;
             QMetaObject::invokeMethod(modal, "requestCancel");
         }
@@ -637,14 +637,14 @@ void TestMainWindow::exitQuestion()
     });
     dropFile(window.get(), m_song);
     window->outputEdit()->setText(m_out.path() + "/exit.webm");
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     QVERIFY(refused);
     QCOMPARE(m_messages->messages.at(1).text,
              QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
     QVERIFY(!QFile::exists(m_out.path() + "/exit.webm"));   // a cancelled build leaves nothing
 
     m_messages->answer = IDYES;
-    window->Command(CVelmoraDlg::IDC_EXIT);
+    window->runCommand(MainWindow::IDC_EXIT);
     QVERIFY(!window->isVisible());
 }
 
@@ -679,15 +679,15 @@ void TestMainWindow::textOnAndOff()
     window->textSettings().fontName = "DejaVu-Sans-Bold";
     window->textSettings().text = "Hello";
     window->picture().setState(PicturePreparation::Plain);
-    QVERIFY(window->picture().RenderText(window.get(), window->textSettings()));
+    QVERIFY(window->picture().renderText(window.get(), window->textSettings()));
     window->picture().setState(PicturePreparation::WithText);
     window->textSettings().textOn = 1;
-    window->Command(CVelmoraDlg::IDC_STEP3_CHECKED);
+    window->runCommand(MainWindow::IDC_STEP3_CHECKED);
     QCOMPARE(window->textSettings().textOn, 0);
     QCOMPARE(window->textSettings().text, QStringLiteral("Hello"));
-    QCOMPARE(window->picture().CurrentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(1110)->isVisible());
-    QVERIFY(window->dropTarget()->registered());
+    QVERIFY(window->dropTarget()->isAttached());
 }
 
 namespace {
@@ -718,52 +718,52 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     const QString withText = window->picture().withTextPath();
 
     // Cancel after a few previews: settings and picture as before.
-    const TextSettings before = window->textSettings();
+    const CaptionSettings before = window->textSettings();
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CVelmoraTextDlg *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        auto *text = DialogControlAs<QPlainTextEdit>(dialog, CVelmoraTextDlg::IDC_TEXT);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::IDC_TEXT);
         text->setFocus();
         QTest::keyClicks(text, "abc");
         QTest::qWait(600);
-        DialogControlAs<QPushButton>(dialog, 2)->click();
+        dialogControlAs<QPushButton>(dialog, 2)->click();
     });
-    window->Command(CVelmoraDlg::IDC_STEP3_UNCHECKED);
+    window->runCommand(MainWindow::IDC_STEP3_UNCHECKED);
     QVERIFY(window->textSettings() == before);
     QCOMPARE(window->textSettings().textOn, 0);
-    QCOMPARE(window->picture().CurrentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
-    QVERIFY(window->control(CVelmoraDlg::IDC_STEP3_UNCHECKED)->isVisible());
+    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QVERIFY(window->control(MainWindow::IDC_STEP3_UNCHECKED)->isVisible());
 
     // Typing previews in the main window; OK turns the caption on and the video carries it.
     QByteArray firstPreview;
     QByteArray typedPreview;
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CVelmoraTextDlg *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         QTest::qWait(300);
         firstPreview = fileBytes(withText);
-        auto *text = DialogControlAs<QPlainTextEdit>(dialog, CVelmoraTextDlg::IDC_TEXT);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::IDC_TEXT);
         text->selectAll();
         text->setFocus();
         QTest::keyClicks(text, "BIG WORDS");
         QTest::qWait(800);
         typedPreview = fileBytes(withText);
-        DialogControlAs<QPushButton>(dialog, 1)->click();
+        dialogControlAs<QPushButton>(dialog, 1)->click();
     });
-    window->Command(CVelmoraDlg::IDC_STEP3_UNCHECKED);
+    window->runCommand(MainWindow::IDC_STEP3_UNCHECKED);
     QVERIFY(!firstPreview.isEmpty());
     QVERIFY(typedPreview != firstPreview);
     QCOMPARE(window->textSettings().textOn, 1);
     QCOMPARE(window->textSettings().text, QStringLiteral("BIG WORDS"));
-    QVERIFY(window->control(CVelmoraDlg::IDC_STEP3_CHECKED)->isVisible());
-    QCOMPARE(window->picture().CurrentPicturePath(), withText);
+    QVERIFY(window->control(MainWindow::IDC_STEP3_CHECKED)->isVisible());
+    QCOMPARE(window->picture().currentPicturePath(), withText);
 
     dropFile(window.get(), m_song);
     const QString video = m_out.path() + "/caption.webm";
     window->outputEdit()->setText(video);
     ModalAnswerer closer(closeCompletionDialog);
-    window->Command(CVelmoraDlg::IDC_CREATE);
-    QVERIFY(IsNonEmptyFile(video));
+    window->runCommand(MainWindow::IDC_CREATE);
+    QVERIFY(isNonEmptyFile(video));
     const QString frame = m_out.path() + "/frame.png";
     int rc = -1;
     runCommand(ffmpegPath(), {"-v", "error", "-y", "-i", video, "-frames:v", "1", frame}, &rc);
@@ -801,7 +801,7 @@ void TestMainWindow::saveAs()
         edit->setText("holiday");
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    window->Command(CVelmoraDlg::IDC_SAVE_AS);
+    window->runCommand(MainWindow::IDC_SAVE_AS);
     QCOMPARE(filters, (QStringList{"MPEG-1 Facebook Compatible (mpg) (*.mpg)", "WebM Files (webm) (*.webm)"}));
     QCOMPARE(name, QStringLiteral("old clip.final"));
     QCOMPARE(folder, QFileInfo(m_out.path()).absoluteFilePath());
@@ -811,36 +811,36 @@ void TestMainWindow::saveAs()
 
     // Chosen with Save As: the first build asks nothing, the second asks before replacing.
     ModalAnswerer closer(closeCompletionDialog);
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     QVERIFY(m_messages->messages.isEmpty());
-    QVERIFY(IsNonEmptyFile(chosen));
+    QVERIFY(isNonEmptyFile(chosen));
     m_messages->answer = IDNO;
-    window->Command(CVelmoraDlg::IDC_CREATE);
+    window->runCommand(MainWindow::IDC_CREATE);
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Create Pictune..."));
     QVERIFY(window->outputPathTyped());
 
-    QCOMPARE(SaveAsDialog::FiltersFor("webm").first(), QStringLiteral("WebM Files (webm) (*.webm)"));
-    QCOMPARE(SaveAsDialog::WithExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
-    QCOMPARE(SaveAsDialog::WithExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
-    QCOMPARE(SaveAsDialog::WithExtension("/v/a", "MPEG-1 Facebook Compatible (mpg)"), QStringLiteral("/v/a.mpg"));
+    QCOMPARE(SaveAsDialog::filtersFor("webm").first(), QStringLiteral("WebM Files (webm) (*.webm)"));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a", "MPEG-1 Facebook Compatible (mpg)"), QStringLiteral("/v/a.mpg"));
 }
 
 void TestMainWindow::applicationRunsTheInitializedWindow()
 {
     bool sawReadyWindow = false;
     ModalAnswerer watcher([&](QWidget *modal) {
-        auto *window = qobject_cast<CVelmoraDlg *>(modal);
+        auto *window = qobject_cast<MainWindow *>(modal);
         if (!window)
             return false;
-        sawReadyWindow = window->control(CVelmoraDlg::IDC_STEP1_UNCHECKED)->isVisible()
+        sawReadyWindow = window->control(MainWindow::IDC_STEP1_UNCHECKED)->isVisible()
             && window->outputEdit()->text().endsWith("/MyPictune.webm")
-            && !FontNameList().isEmpty();
+            && !fontNameList().isEmpty();
         window->done(0);
         return true;
     });
-    CVelmoraApp app;
-    QCOMPARE(app.Run(), 0);
+    Application app;
+    QCOMPARE(app.run(), 0);
     QVERIFY(sawReadyWindow);
 }
 

@@ -1,5 +1,5 @@
 #include "mainwindow/MainLayout.h"
-#include "mainwindow/OpenableExtensions.h"
+#include "media/OpenableExtensions.h"
 
 #include <QTest>
 
@@ -38,14 +38,14 @@ void TestMainWindowRules::pathPieces()
     QFETCH(QString, extension);
     QFETCH(QString, folder);
     QFETCH(QString, bareName);
-    QCOMPARE(PathExtension(path), extension);
-    QCOMPARE(PathFolder(path), folder);
-    QCOMPARE(PathBareName(path), bareName);
+    QCOMPARE(pathExtension(path), extension);
+    QCOMPARE(pathFolder(path), folder);
+    QCOMPARE(pathBareName(path), bareName);
 }
 
 void TestMainWindowRules::openFilters()
 {
-    const QStringList pictures = BuildOpenFilter(FileKind::Picture);
+    const QStringList pictures = buildOpenFilter(FileKind::Picture);
     QCOMPARE(pictures.size(), 3);
     QCOMPARE(pictures.at(0), QStringLiteral("Image Files (jpg, jpeg, png, bmp, gif, tif, tiff) "
                                             "(*.jpg *.jpeg *.png *.bmp *.gif *.tif *.tiff)"));
@@ -54,7 +54,7 @@ void TestMainWindowRules::openFilters()
     QVERIFY(pictures.at(2).startsWith(QStringLiteral("All Openable Files (Picture & Audio Files) (*.jpg ")));
     QCOMPARE(pictures.at(2).count(QStringLiteral("*.")), 19);
 
-    const QStringList audio = BuildOpenFilter(FileKind::Audio);
+    const QStringList audio = buildOpenFilter(FileKind::Audio);
     QCOMPARE(audio, (QStringList{pictures.at(1), pictures.at(0), pictures.at(2)}));
 
     QCOMPARE(OpenableExtensions::kindOf("jpeg"), FileKind::Picture);
@@ -69,9 +69,9 @@ void TestMainWindowRules::fitPictureBox_data()
     QTest::addColumn<QSize>("video");
     QTest::addColumn<QRect>("box");
 
-    // 1280x720 is wider than 700x400: full width, height 700/1.777.. rounded = 394, centred.
+    // 1280x720 is wider than 700x400: full width, height 700/1.777.. rounded = 394, centered.
     QTest::addRow("700x400 at 720p") << QRect(34, 100, 700, 400) << QSize(1280, 720) << QRect(34, 103, 700, 394);
-    // Not wider than 800x400: full height, width 1.777.. x 400 rounded = 711, centred.
+    // Not wider than 800x400: full height, width 1.777.. x 400 rounded = 711, centered.
     QTest::addRow("800x400 at 720p") << QRect(34, 100, 800, 400) << QSize(1280, 720) << QRect(79, 100, 711, 400);
     QTest::addRow("854x480 exact") << QRect(0, 0, 854, 480) << QSize(854, 480) << QRect(0, 0, 854, 480);
     QTest::addRow("426x240 into a square") << QRect(0, 0, 300, 300) << QSize(426, 240) << QRect(0, 66, 300, 169);
@@ -83,7 +83,7 @@ void TestMainWindowRules::fitPictureBox()
     QFETCH(QRect, area);
     QFETCH(QSize, video);
     QFETCH(QRect, box);
-    QCOMPARE(FitPictureBox(area, video), box);
+    QCOMPARE(::fitPictureBox(area, video), box);
 }
 
 void TestMainWindowRules::widerWindow()
@@ -99,9 +99,9 @@ void TestMainWindowRules::widerWindow()
     in.playButtonWidth = 60;
     in.video = QSize(640, 360);
 
-    const MainLayoutResult before = ComputeMainLayout(in);
+    const MainLayoutResult before = computeMainLayout(in);
     in.client.rwidth() += 100;
-    const MainLayoutResult after = ComputeMainLayout(in);
+    const MainLayoutResult after = computeMainLayout(in);
 
     QCOMPARE(after.frameGroupOffset - before.frameGroupOffset, QPoint(100, 0));
     QCOMPARE(after.cornerGroupOffset - before.cornerGroupOffset, QPoint(100, 0));

@@ -1,10 +1,10 @@
-#include "app/AppSettings.h"
-#include "app/IniFile.h"
-#include "app/MessageBox.h"
+#include "base/AppSettings.h"
+#include "base/IniFile.h"
+#include "base/MessageBox.h"
 #include "common/TestSupport.h"
-#include "controls/DialogTemplate.h"
-#include "options/CVLDefaultFileLocationsDlg.h"
-#include "options/OptionsRules.h"
+#include "dialogs/OptionsDialog.h"
+#include "dialogs/OptionsRules.h"
+#include "widgets/DialogTemplate.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,13 +70,13 @@ private slots:
 
 private:
     // Shows the dialog, makes it the active window and returns it.
-    CVLDefaultFileLocationsDlg *openDialog();
+    OptionsDialog *openDialog();
     void setFolders(const QString &picture, const QString &audio, const QString &destination);
     void clickOk();
 
     std::unique_ptr<ConfigSandbox> m_config;
     std::unique_ptr<MessageRecorder> m_messages;
-    std::unique_ptr<CVLDefaultFileLocationsDlg> m_dialog;
+    std::unique_ptr<OptionsDialog> m_dialog;
     QTemporaryDir m_dir;
     QString m_pictures, m_audio, m_videos;
 };
@@ -104,9 +104,9 @@ void TestOptionsDialog::cleanup()
     m_config.reset();
 }
 
-CVLDefaultFileLocationsDlg *TestOptionsDialog::openDialog()
+OptionsDialog *TestOptionsDialog::openDialog()
 {
-    m_dialog = std::make_unique<CVLDefaultFileLocationsDlg>(nullptr);
+    m_dialog = std::make_unique<OptionsDialog>(nullptr);
     m_dialog->show();
     QApplication::setActiveWindow(m_dialog.get());
     if (!QTest::qWaitForWindowActive(m_dialog.get()))
@@ -124,23 +124,23 @@ void TestOptionsDialog::setFolders(const QString &picture, const QString &audio,
 
 void TestOptionsDialog::clickOk()
 {
-    QTest::mouseClick(DialogControlAs<QPushButton>(m_dialog.get(), 1), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(m_dialog.get(), 1), Qt::LeftButton);
 }
 
 void TestOptionsDialog::opening()
 {
     // The file says auto-play on, memory says off: the box follows memory.
     AppSettings::instance().autoPlayOnOpen = false;
-    CVLDefaultFileLocationsDlg *dialog = openDialog();
+    OptionsDialog *dialog = openDialog();
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Default File Locations and Options"));
     QCOMPARE(dialog->folderEdit(0)->text(), QStringLiteral("/nowhere/pictures"));
     // Only the dialog's own section counts: the audio key elsewhere is not read.
-    QCOMPARE(dialog->folderEdit(1)->text(), DefaultFolderFor(SettingsKeys::AudioFile));
-    QCOMPARE(dialog->folderEdit(2)->text(), DefaultFolderFor(SettingsKeys::DestinationFolder));
+    QCOMPARE(dialog->folderEdit(1)->text(), defaultFolderFor(SettingsKeys::AudioFile));
+    QCOMPARE(dialog->folderEdit(2)->text(), defaultFolderFor(SettingsKeys::DestinationFolder));
     QVERIFY(!dialog->autoPlayBox()->isChecked());
-    QCOMPARE(DialogControl(dialog, 1801)->toolTip(),
+    QCOMPARE(dialogControl(dialog, 1801)->toolTip(),
              QStringLiteral("Browse and choose a new Default for where Velmora looks for Pictures"));
-    QVERIFY(!DialogControl(dialog, 1805)->accessibleName().isEmpty());
+    QVERIFY(!dialogControl(dialog, 1805)->accessibleName().isEmpty());
 }
 
 void TestOptionsDialog::okSavesFolders_data()
@@ -189,9 +189,9 @@ void TestOptionsDialog::okSavesFolders()
     QVERIFY(written.startsWith("; Velmora settings\r\n[Velmora 1]\r\n"));
     QVERIFY(written.contains("[Elsewhere]\r\nAudioFilePath=keep me\r\n"));
 
-    QCOMPARE(ReadFolderSetting(SettingsKeys::PictureFile), readBack);
-    QCOMPARE(ReadFolderSetting(SettingsKeys::AudioFile), m_audio);
-    QCOMPARE(ReadFolderSetting(SettingsKeys::DestinationFolder), m_videos);
+    QCOMPARE(readFolderSetting(SettingsKeys::PictureFile), readBack);
+    QCOMPARE(readFolderSetting(SettingsKeys::AudioFile), m_audio);
+    QCOMPARE(readFolderSetting(SettingsKeys::DestinationFolder), m_videos);
 }
 
 void TestOptionsDialog::badFolderRefused_data()
@@ -299,13 +299,13 @@ void TestOptionsDialog::cancelAfterBrowseWritesNothing()
         QMetaObject::invokeMethod(dialog, "accept");
     });
     picker.start();
-    QTest::mouseClick(DialogControlAs<QPushButton>(m_dialog.get(), 1803), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(m_dialog.get(), 1803), Qt::LeftButton);
     QVERIFY(browsed);
     QCOMPARE(m_dialog->folderEdit(1)->text(), m_videos);
     QVERIFY(m_messages->messages.isEmpty());
 
     m_dialog->autoPlayBox()->setChecked(false);
-    QTest::mouseClick(DialogControlAs<QPushButton>(m_dialog.get(), 2), Qt::LeftButton);
+    QTest::mouseClick(dialogControlAs<QPushButton>(m_dialog.get(), 2), Qt::LeftButton);
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
     QCOMPARE(readFile(m_config->iniPath()), before);

@@ -1,9 +1,9 @@
-#include "app/AppSettings.h"
-#include "app/MessageBox.h"
-#include "controls/CPictureBox.h"
-#include "controls/CVelmoraActualSizeDlg.h"
-#include "pipeline/PictureFile.h"
+#include "base/AppSettings.h"
+#include "base/MessageBox.h"
 #include "common/TestSupport.h"
+#include "dialogs/ActualSizeViewer.h"
+#include "media/PictureFile.h"
+#include "widgets/PictureBox.h"
 
 #include <QColorSpace>
 #include <QTemporaryDir>
@@ -39,13 +39,13 @@ QByteArray pngChunk(const char *type, const QByteArray &payload)
 }
 
 // A PNG that announces a size and holds no pixel data: what matters is what the header claims.
-QByteArray pngHeaderOnly(quint32 width, quint32 height, quint8 bitDepth, quint8 colourType)
+QByteArray pngHeaderOnly(quint32 width, quint32 height, quint8 bitDepth, quint8 colorType)
 {
     QByteArray ihdr(13, '\0');
     qToBigEndian<quint32>(width, ihdr.data());
     qToBigEndian<quint32>(height, ihdr.data() + 4);
     ihdr[8] = char(bitDepth);
-    ihdr[9] = char(colourType);
+    ihdr[9] = char(colorType);
     return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr)
         + pngChunk("IDAT", QByteArray("\x78\x9C\x01\x02", 4)) + pngChunk("IEND", {});
 }
@@ -57,10 +57,10 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-QImage solid(int w, int h, QRgb colour)
+QImage solid(int w, int h, QRgb color)
 {
     QImage image(w, h, QImage::Format_RGB32);
-    image.fill(colour);
+    image.fill(color);
     return image;
 }
 
@@ -90,7 +90,7 @@ private slots:
     void openablePictures_data();
     void openablePictures();
     void allocationLimitRefusesHugeDecode();
-    void colourProfileConvertedToSrgb();
+    void colorProfileConvertedToSrgb();
 
     void layout_data();
     void layout();
@@ -163,7 +163,7 @@ void TestPictureDisplay::sniffFormat()
 {
     QFETCH(QByteArray, head);
     QFETCH(PictureFormat, format);
-    QCOMPARE(SniffPictureFormat(head), format);
+    QCOMPARE(sniffPictureFormat(head), format);
 }
 
 void TestPictureDisplay::openablePictures_data()
@@ -195,17 +195,17 @@ void TestPictureDisplay::openablePictures()
     PictureFileInfo info;
     QString why;
     // Returns at once even for a FIFO: nothing here may block.
-    const bool ok = ReadPictureInfo(path(name), info, &why);
+    const bool ok = readPictureInfo(path(name), info, &why);
     QCOMPARE(ok, format != PictureFormat::None);
     if (ok) {
         QCOMPARE(info.format, format);
         QCOMPARE(info.size, size);
-        const QImage image = LoadPictureFile(path(name));
+        const QImage image = loadPictureFile(path(name));
         QCOMPARE(image.size(), size);
     } else {
         QVERIFY(!why.isEmpty());
         QCOMPARE(why.startsWith(QLatin1String("too large")), name == "wide.png" || name == "vast.png");
-        QVERIFY(LoadPictureFile(path(name)).isNull());
+        QVERIFY(loadPictureFile(path(name)).isNull());
     }
 }
 
@@ -213,20 +213,20 @@ void TestPictureDisplay::allocationLimitRefusesHugeDecode()
 {
     // Within the tool's pixel limits, but 16-bit RGBA needs about 970 MB decoded.
     PictureFileInfo info;
-    QVERIFY(ReadPictureInfo(path("deep.png"), info));
+    QVERIFY(readPictureInfo(path("deep.png"), info));
     QCOMPARE(info.size, QSize(11000, 11000));
     qputenv("QT_IMAGEIO_MAXALLOC", "4096");
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("exceeds the current allocation limit"));
-    QVERIFY(LoadPictureFile(path("deep.png")).isNull());
+    QVERIFY(loadPictureFile(path("deep.png")).isNull());
     qunsetenv("QT_IMAGEIO_MAXALLOC");
 
-    CPictureBox box;
+    PictureBox box;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("exceeds the current allocation limit"));
-    QVERIFY(!box.LoadFromFile(path("deep.png")));
+    QVERIFY(!box.loadFromFile(path("deep.png")));
     QVERIFY(!box.hasPicture());
 }
 
-void TestPictureDisplay::colourProfileConvertedToSrgb()
+void TestPictureDisplay::colorProfileConvertedToSrgb()
 {
     QImage wide = solid(8, 8, qRgb(200, 60, 60));
     wide.setColorSpace(QColorSpace::AdobeRgb);
@@ -234,10 +234,10 @@ void TestPictureDisplay::colourProfileConvertedToSrgb()
     QImage plain = solid(8, 8, qRgb(200, 60, 60));
     QVERIFY(plain.save(path("plain.png")));
 
-    const QImage converted = LoadPictureFile(path("adobe.png"));
+    const QImage converted = loadPictureFile(path("adobe.png"));
     QCOMPARE(converted.colorSpace(), QColorSpace(QColorSpace::SRgb));
     QVERIFY(!near(converted.pixel(4, 4), qRgb(200, 60, 60), 4));
-    const QImage untouched = LoadPictureFile(path("plain.png"));
+    const QImage untouched = loadPictureFile(path("plain.png"));
     QVERIFY(near(untouched.pixel(4, 4), qRgb(200, 60, 60)));
 }
 
@@ -251,7 +251,7 @@ void TestPictureDisplay::layout_data()
     QTest::addColumn<QRect>("target");
     QTest::addColumn<bool>("fill");
 
-    const int fit = CPictureBox::FitLetterbox;
+    const int fit = PictureBox::FitLetterbox;
     QTest::addRow("wide picture: bars top and bottom") << fit << QSize(400, 300) << QSize(1600, 900)
         << QRect(0, 0, 400, 38) << QRect(0, 262, 400, 38) << QRect(0, 38, 400, 225) << false;
     QTest::addRow("tall picture: bars left and right") << fit << QSize(400, 300) << QSize(300, 600)
@@ -260,13 +260,13 @@ void TestPictureDisplay::layout_data()
         << QRect(0, 0, 125, 300) << QRect(275, 0, 126, 300) << QRect(125, 0, 150, 300) << false;
     QTest::addRow("equal aspect: empty bars") << fit << QSize(400, 300) << QSize(800, 600)
         << QRect(0, 0, 400, 0) << QRect(0, 300, 400, 0) << QRect(0, 0, 400, 300) << false;
-    QTest::addRow("actual size top left") << int(CPictureBox::ActualTopLeft) << QSize(400, 300) << QSize(50, 40)
+    QTest::addRow("actual size top left") << int(PictureBox::ActualTopLeft) << QSize(400, 300) << QSize(50, 40)
         << QRect() << QRect() << QRect(0, 0, 50, 40) << true;
-    QTest::addRow("actual size centred") << int(CPictureBox::ActualCentred) << QSize(400, 300) << QSize(51, 41)
+    QTest::addRow("actual size centred") << int(PictureBox::ActualCentered) << QSize(400, 300) << QSize(51, 41)
         << QRect() << QRect() << QRect(175, 130, 51, 41) << true;
-    QTest::addRow("actual size centred, larger than the box") << int(CPictureBox::ActualCentred)
+    QTest::addRow("actual size centred, larger than the box") << int(PictureBox::ActualCentered)
         << QSize(400, 300) << QSize(1000, 500) << QRect() << QRect() << QRect(-300, -100, 1000, 500) << true;
-    QTest::addRow("stretch") << int(CPictureBox::Stretch) << QSize(400, 300) << QSize(10, 90)
+    QTest::addRow("stretch") << int(PictureBox::Stretch) << QSize(400, 300) << QSize(10, 90)
         << QRect() << QRect() << QRect(0, 0, 400, 300) << false;
 }
 
@@ -279,7 +279,7 @@ void TestPictureDisplay::layout()
     QFETCH(QRect, bar1);
     QFETCH(QRect, target);
     QFETCH(bool, fill);
-    const PictureBoxLayout layout = ComputePictureBoxLayout(mode, client, picture);
+    const PictureBoxLayout layout = computePictureBoxLayout(mode, client, picture);
     QCOMPARE(layout.bars[0], bar0);
     QCOMPARE(layout.bars[1], bar1);
     QCOMPARE(layout.picture, target);
@@ -309,45 +309,45 @@ void TestPictureDisplay::paintsBarsAndPicture()
     QFETCH(QSize, picture);
     QFETCH(QList<QPoint>, barPoints);
     QFETCH(QList<QPoint>, picturePoints);
-    const QRgb pictureColour = qRgb(0xEE, 0xCC, 0x22);
-    QVERIFY(solid(picture.width(), picture.height(), pictureColour).save(path("paint.png")));
+    const QRgb pictureColor = qRgb(0xEE, 0xCC, 0x22);
+    QVERIFY(solid(picture.width(), picture.height(), pictureColor).save(path("paint.png")));
     AppSettings::instance().backgroundColor = 0x102030;
 
-    CPictureBoxExs box;
-    box.setDrawMode(CPictureBox::FitLetterbox);
+    PictureBox box;
+    box.setDrawMode(PictureBox::FitLetterbox);
     box.resize(client);
-    QVERIFY(box.LoadFromFile(path("paint.png")));
+    QVERIFY(box.loadFromFile(path("paint.png")));
     const QImage shot = render(box);
     QCOMPARE(shot.size(), client);
     for (const QPoint &p : barPoints)
         QVERIFY2(shot.pixel(p) == qRgb(0x10, 0x20, 0x30), qPrintable(QStringLiteral("bar at %1,%2: %3")
                      .arg(p.x()).arg(p.y()).arg(shot.pixel(p), 8, 16)));
     for (const QPoint &p : picturePoints)
-        QVERIFY2(shot.pixel(p) == pictureColour, qPrintable(QStringLiteral("picture at %1,%2: %3")
+        QVERIFY2(shot.pixel(p) == pictureColor, qPrintable(QStringLiteral("picture at %1,%2: %3")
                      .arg(p.x()).arg(p.y()).arg(shot.pixel(p), 8, 16)));
 }
 
 void TestPictureDisplay::loadStates()
 {
     AppSettings::instance().backgroundColor = 0x102030;
-    CPictureBox box;
+    PictureBox box;
     box.resize(120, 80);
-    box.setDrawMode(CPictureBox::FitLetterbox);
+    box.setDrawMode(PictureBox::FitLetterbox);
 
-    QVERIFY(box.LoadPlaceholder());
+    QVERIFY(box.loadPlaceholder());
     QVERIFY(box.isPlaceholder());
     // The empty path drops the picture but keeps the placeholder flag.
-    QVERIFY(!box.LoadFromFile(QString()));
+    QVERIFY(!box.loadFromFile(QString()));
     QVERIFY(!box.hasPicture());
     QVERIFY(box.isPlaceholder());
     QCOMPARE(render(box).pixel(60, 40), qRgb(0x10, 0x20, 0x30));
 
-    QVERIFY(box.LoadFromFile(path("blue.bmp")));
+    QVERIFY(box.loadFromFile(path("blue.bmp")));
     QVERIFY(!box.isPlaceholder());
     QCOMPARE(box.pictureSize(), QSize(40, 30));
 
-    // A file that cannot be loaded leaves only the background colour.
-    QVERIFY(!box.LoadFromFile(path("truncated.png")));
+    // A file that cannot be loaded leaves only the background color.
+    QVERIFY(!box.loadFromFile(path("truncated.png")));
     QVERIFY(!box.hasPicture());
     const QImage shot = render(box);
     QCOMPARE(shot.pixel(0, 0), qRgb(0x10, 0x20, 0x30));
@@ -356,7 +356,7 @@ void TestPictureDisplay::loadStates()
 
 void TestPictureDisplay::placeholder()
 {
-    const QImage art = CPictureBox::placeholderImage();
+    const QImage art = PictureBox::placeholderImage();
     QCOMPARE(art.size(), QSize(860, 482));
     QCOMPARE(art.pixel(2, 2), qRgb(0, 0, 255));
     QCOMPARE(art.pixel(857, 479), qRgb(0, 0, 255));
@@ -373,10 +373,10 @@ void TestPictureDisplay::placeholder()
     QCOMPARE(redInRows(0, 60), 0);
     QCOMPARE(redInRows(440, 482), 0);
 
-    CPictureBoxExs box;
-    box.setDrawMode(CPictureBox::FitLetterbox);
+    PictureBox box;
+    box.setDrawMode(PictureBox::FitLetterbox);
     box.resize(430, 241);
-    QVERIFY(box.LoadPlaceholder());
+    QVERIFY(box.loadPlaceholder());
     QCOMPARE(box.pictureSize(), QSize(860, 482));
     const QImage shot = render(box);
     QCOMPARE(shot.pixel(3, 3), qRgb(0, 0, 255));
@@ -401,7 +401,7 @@ void TestPictureDisplay::viewerPlacement()
     QFETCH(QRect, owner);
     QFETCH(QSize, frame);
     QFETCH(QPoint, topLeft);
-    QCOMPARE(PlaceCentredInWorkArea(owner, frame, QRect(0, 0, 1600, 1000)), topLeft);
+    QCOMPARE(placeCenteredInWorkArea(owner, frame, QRect(0, 0, 1600, 1000)), topLeft);
 }
 
 void TestPictureDisplay::viewerSizedToPicture()
@@ -411,14 +411,14 @@ void TestPictureDisplay::viewerSizedToPicture()
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
 
-    CVelmoraActualSizeDlg big(path("green.png"), &owner);
-    QVERIFY(big.initialise());
+    ActualSizeViewer big(path("green.png"), &owner);
+    QVERIFY(big.initialize());
     QCOMPARE(big.windowTitle(), QStringLiteral("Velmora View Actual Size - Press Esc to Close"));
     QCOMPARE(big.size(), QSize(1024, 768));
     QCOMPARE(render(big).pixel(1023, 767), qRgb(0, 200, 0));
 
-    CVelmoraActualSizeDlg small(path("blue.jpg"), &owner);
-    QVERIFY(small.initialise());
+    ActualSizeViewer small(path("blue.jpg"), &owner);
+    QVERIFY(small.initialize());
     QCOMPARE(small.size(), QSize(40, 30));
     small.show();
     QVERIFY(QTest::qWaitForWindowExposed(&small));
@@ -429,7 +429,7 @@ void TestPictureDisplay::viewerSizedToPicture()
 void TestPictureDisplay::viewerLoadFailure()
 {
     MessageRecorder recorder;
-    CVelmoraActualSizeDlg viewer(path("text.png"));
+    ActualSizeViewer viewer(path("text.png"));
     QCOMPARE(viewer.exec(), 0);
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages.at(0).text, QStringLiteral("Unable to load the Picture for Viewing."));
@@ -453,7 +453,7 @@ void TestPictureDisplay::viewerEnds()
 {
     QFETCH(int, key);
     QFETCH(int, result);
-    CVelmoraActualSizeDlg viewer(path("blue.jpg"));
+    ActualSizeViewer viewer(path("blue.jpg"));
     QTimer::singleShot(0, &viewer, [&viewer, key] {
         QVERIFY(viewer.isVisible());
         if (key)
@@ -466,8 +466,8 @@ void TestPictureDisplay::viewerEnds()
 
 void TestPictureDisplay::viewerDrag()
 {
-    CVelmoraActualSizeDlg viewer(path("green.png"));
-    QVERIFY(viewer.initialise());
+    ActualSizeViewer viewer(path("green.png"));
+    QVERIFY(viewer.initialize());
     viewer.move(100, 80);
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));

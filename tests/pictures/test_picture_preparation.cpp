@@ -1,12 +1,12 @@
-#include "app/AppSettings.h"
-#include "app/Paths.h"
+#include "base/AppSettings.h"
+#include "base/Paths.h"
 #include "common/TestSupport.h"
-#include "controls/CPictureBox.h"
-#include "pipeline/PicturePreparation.h"
-#include "pipeline/PlacementTable.h"
-#include "pipeline/ToolArguments.h"
-#include "pipeline/ToolRunner.h"
-#include "textoverlay/TextSettings.h"
+#include "model/CaptionSettings.h"
+#include "model/PicturePreparation.h"
+#include "model/PlacementTable.h"
+#include "tools/ToolArguments.h"
+#include "tools/ToolRunner.h"
+#include "widgets/PictureBox.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -54,7 +54,7 @@ QString pixelText(QRgb p)
     return QStringLiteral("#%1").arg(p & 0xFFFFFF, 6, 16, QLatin1Char('0'));
 }
 
-// Columns and rows that hold anything but the background colour.
+// Columns and rows that hold anything but the background color.
 QRect inkBounds(const QImage &image)
 {
     QRect bounds;
@@ -81,9 +81,9 @@ int inkBands(const QImage &image)
     return bands;
 }
 
-TextSettings caption(const QString &text)
+CaptionSettings caption(const QString &text)
 {
-    TextSettings s;
+    CaptionSettings s;
     s.textOn = 1;
     s.fontName = CaptionFont;
     s.text = text;
@@ -105,7 +105,7 @@ private slots:
     // Arguments and escaping
     void escapeCaption_data();
     void escapeCaption();
-    void colourConversion();
+    void colorConversion();
     void placementTable();
     void captionArguments_data();
     void captionArguments();
@@ -142,7 +142,7 @@ private slots:
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString makeFakeTool(const QString &name, const QString &body);
-    QImage renderCaption(const TextSettings &settings);
+    QImage renderCaption(const CaptionSettings &settings);
 
     QTemporaryDir m_dir;
     std::unique_ptr<ConfigSandbox> m_config;
@@ -169,7 +169,7 @@ void TestPicturePreparation::initTestCase()
         const QString out = runCommand(convertPath(), args, &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(out));
     }
-    QVERIFY(CreateBlankCanvases(nullptr));
+    QVERIFY(createBlankCanvases(nullptr));
     QVERIFY(m_messages->messages.isEmpty());
 }
 
@@ -179,12 +179,12 @@ void TestPicturePreparation::init()
     AppSettings::instance().imageToolPath = convertPath();
     AppSettings::instance().targetSizeIndex = 2;
     AppSettings::instance().backgroundColor = Background;
-    SetImageToolTimeout(120000);
+    setImageToolTimeout(120000);
 }
 
 void TestPicturePreparation::cleanupTestCase()
 {
-    DeleteBlankCanvases();
+    deleteBlankCanvases();
 }
 
 QString TestPicturePreparation::makeFakeTool(const QString &name, const QString &body)
@@ -196,11 +196,11 @@ QString TestPicturePreparation::makeFakeTool(const QString &name, const QString 
                         .toUtf8());
 }
 
-QImage TestPicturePreparation::renderCaption(const TextSettings &settings)
+QImage TestPicturePreparation::renderCaption(const CaptionSettings &settings)
 {
     PicturePreparation preparation;
     preparation.setState(PicturePreparation::Plain);
-    if (!preparation.RenderText(nullptr, settings))
+    if (!preparation.renderText(nullptr, settings))
         return {};
     return QImage(preparation.withTextPath()).convertToFormat(QImage::Format_RGB32);
 }
@@ -225,14 +225,14 @@ void TestPicturePreparation::escapeCaption()
 {
     QFETCH(QString, text);
     QFETCH(QString, escaped);
-    QCOMPARE(EscapeCaptionText(text), escaped);
+    QCOMPARE(escapeCaptionText(text), escaped);
 }
 
-void TestPicturePreparation::colourConversion()
+void TestPicturePreparation::colorConversion()
 {
-    QCOMPARE(HexColour(PlatformColourToRgb(255)), QStringLiteral("#ff0000"));
-    QCOMPARE(PlatformColourToRgb(0x123456), 0x563412u);
-    QCOMPARE(PlatformColourToRgb(0xFF808080), 0x808080u);
+    QCOMPARE(hexColor(platformColorToRgb(255)), QStringLiteral("#ff0000"));
+    QCOMPARE(platformColorToRgb(0x123456), 0x563412u);
+    QCOMPARE(platformColorToRgb(0xFF808080), 0x808080u);
 }
 
 void TestPicturePreparation::placementTable()
@@ -253,10 +253,10 @@ void TestPicturePreparation::placementTable()
 
 void TestPicturePreparation::captionArguments_data()
 {
-    QTest::addColumn<TextSettings>("settings");
+    QTest::addColumn<CaptionSettings>("settings");
     QTest::addColumn<QStringList>("arguments");
 
-    TextSettings s;
+    CaptionSettings s;
     s.fontName = "DejaVu-Sans-Bold";
     s.pointSize = 36;
     s.textColor = 0x0000FF;
@@ -291,20 +291,20 @@ void TestPicturePreparation::captionArguments_data()
 
 void TestPicturePreparation::captionArguments()
 {
-    QFETCH(TextSettings, settings);
+    QFETCH(CaptionSettings, settings);
     QFETCH(QStringList, arguments);
-    QCOMPARE(CaptionArguments("in", settings, *PlacementTable::find(settings.placement), "out"), arguments);
+    QCOMPARE(::captionArguments("in", settings, *PlacementTable::find(settings.placement), "out"), arguments);
 }
 
 void TestPicturePreparation::letterboxAndCanvasArguments()
 {
-    QCOMPARE(LetterboxArguments("jpeg:/p/a b.jpg[0]", 854, 480, 0x102030, "bmp:/t/VL.bmp"),
+    QCOMPARE(letterboxArguments("jpeg:/p/a b.jpg[0]", 854, 480, 0x102030, "bmp:/t/VL.bmp"),
              QStringList({"jpeg:/p/a b.jpg[0]", "-scale", "854x480", "-thumbnail", "854x480",
                           "-background", "#102030", "-gravity", "center", "-extent", "854x480",
                           "-alpha", "off", "bmp:/t/VL.bmp"}));
-    QCOMPARE(BlankCanvasArguments(426, 240, 0xABCDEF, "bmp:/t/VL.bmp"),
+    QCOMPARE(blankCanvasArguments(426, 240, 0xABCDEF, "bmp:/t/VL.bmp"),
              QStringList({"-size", "426x240", "canvas:#abcdef", "-alpha", "off", "bmp:/t/VL.bmp"}));
-    QCOMPARE(ImageToolOutput("/t/100%d/x.bmp"), QStringLiteral("bmp:/t/100%%d/x.bmp"));
+    QCOMPARE(imageToolOutput("/t/100%d/x.bmp"), QStringLiteral("bmp:/t/100%%d/x.bmp"));
 }
 
 void TestPicturePreparation::runFailureRule_data()
@@ -343,20 +343,20 @@ void TestPicturePreparation::runFailureRule()
     result.status = ToolResult::Status(status);
     result.exitCode = exitCode;
     result.output = output;
-    QCOMPARE(ImageToolRunFailed(result, written), failed);
+    QCOMPARE(imageToolRunFailed(result, written), failed);
 }
 
 void TestPicturePreparation::letterbox_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QSize>("sourceSize");
-    QTest::addColumn<QRgb>("colour");
+    QTest::addColumn<QRgb>("color");
     QTest::addColumn<int>("tolerance");
     QTest::addColumn<int>("sizeIndex");
     const struct {
         const char *name;
         QSize size;
-        QRgb colour;
+        QRgb color;
         int tolerance;
     } shapes[] = {
         {"portrait.jpg", {300, 600}, qRgb(0, 200, 0), 12},
@@ -367,14 +367,14 @@ void TestPicturePreparation::letterbox_data()
     for (const auto &shape : shapes)
         for (int i = 0; i < TargetSizeTable::RowCount; ++i)
             QTest::addRow("%s at size %d", shape.name, i)
-                << QString::fromLatin1(shape.name) << shape.size << shape.colour << shape.tolerance << i;
+                << QString::fromLatin1(shape.name) << shape.size << shape.color << shape.tolerance << i;
 }
 
 void TestPicturePreparation::letterbox()
 {
     QFETCH(QString, source);
     QFETCH(QSize, sourceSize);
-    QFETCH(QRgb, colour);
+    QFETCH(QRgb, color);
     QFETCH(int, tolerance);
     QFETCH(int, sizeIndex);
     AppSettings::instance().targetSizeIndex = sizeIndex;
@@ -383,21 +383,18 @@ void TestPicturePreparation::letterbox()
     const int h = target.height;
 
     PicturePreparation preparation;
-    CPictureBox box;
-    QVERIFY(preparation.SetSourcePicture(nullptr, &box, path(source), nullptr));
+    QVERIFY(preparation.setSourcePicture(nullptr, path(source), nullptr));
     QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(preparation.CurrentPicturePath(), preparation.resizedPath());
-    QVERIFY(box.hasPicture());
-    QCOMPARE(box.pictureSize(), QSize(w, h));
+    QCOMPARE(preparation.currentPicturePath(), preparation.resizedPath());
 
-    const QString out = preparation.CurrentPicturePath();
+    const QString out = preparation.currentPicturePath();
     QCOMPARE(bmpBitCount(out), 24);
     const QImage image(out);
     QCOMPARE(image.size(), QSize(w, h));
     QVERIFY(!image.hasAlphaChannel());
 
     const QSize fitted = sourceSize.scaled(w, h, Qt::KeepAspectRatio);
-    QVERIFY(near(image.pixel(w / 2, h / 2), colour, tolerance));
+    QVERIFY(near(image.pixel(w / 2, h / 2), color, tolerance));
     QList<QPoint> bars;
     if (w - fitted.width() >= 4)
         bars << QPoint(0, h / 2) << QPoint(w - 1, h / 2) << QPoint(0, 0) << QPoint(w - 1, h - 1);
@@ -410,8 +407,8 @@ void TestPicturePreparation::letterbox()
     // Inside the picture, just within its edges.
     const QRect inside((w - fitted.width()) / 2 + 2, (h - fitted.height()) / 2 + 2, fitted.width() - 4,
                        fitted.height() - 4);
-    QVERIFY(near(image.pixel(inside.topLeft()), colour, tolerance));
-    QVERIFY(near(image.pixel(inside.bottomRight()), colour, tolerance));
+    QVERIFY(near(image.pixel(inside.topLeft()), color, tolerance));
+    QVERIFY(near(image.pixel(inside.bottomRight()), color, tolerance));
 }
 
 void TestPicturePreparation::oddFileNames_data()
@@ -435,9 +432,9 @@ void TestPicturePreparation::oddFileNames()
     QFile::remove(source);
     QVERIFY(QFile::copy(path("small.bmp"), source));
     PicturePreparation preparation;
-    QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, source, nullptr));
+    QVERIFY(preparation.setSourcePicture(nullptr, source, nullptr));
     QVERIFY(m_messages->messages.isEmpty());
-    const QImage image(preparation.CurrentPicturePath());
+    const QImage image(preparation.currentPicturePath());
     QCOMPARE(image.size(), QSize(640, 360));
     QCOMPARE(image.pixel(320, 180), qRgb(0, 0, 255));
 }
@@ -446,15 +443,15 @@ void TestPicturePreparation::multiFrameSourcesUseTheFirstFrame()
 {
     // Without a frame index the tool writes one file per frame and none under the asked name.
     QString folder;
-    QVERIFY(GetTempFolder(folder));
+    QVERIFY(getTempFolder(folder));
     for (const QString name : {"animated.gif", "pages.tif"}) {
         int exitCode = -1;
         const QString out = runCommand(convertPath(), {"-size", "80x60", "xc:#00ff00", "xc:#ff0000", path(name)},
                                        &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(out));
         PicturePreparation preparation;
-        QVERIFY2(preparation.SetSourcePicture(nullptr, nullptr, path(name), nullptr), qPrintable(name));
-        const QImage image(preparation.CurrentPicturePath());
+        QVERIFY2(preparation.setSourcePicture(nullptr, path(name), nullptr), qPrintable(name));
+        const QImage image(preparation.currentPicturePath());
         QCOMPARE(image.size(), QSize(640, 360));
         QCOMPARE(image.pixel(320, 180), qRgb(0, 255, 0));
         QCOMPARE(QDir(folder).entryList({"*-0.bmp", "*-1.bmp"}, QDir::Files), QStringList());
@@ -479,32 +476,30 @@ void TestPicturePreparation::blankCanvases()
 void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
 {
     PicturePreparation preparation;
-    CPictureBox box;
-    QVERIFY(preparation.SetSourcePicture(nullptr, &box, QString(), nullptr));
-    QCOMPARE(preparation.CurrentPicturePath(), TargetSizeTable::instance().row(2).blankCanvasPath);
-    QCOMPARE(box.pictureSize(), QSize(640, 360));
+    QVERIFY(preparation.setSourcePicture(nullptr, QString(), nullptr));
+    QCOMPARE(preparation.currentPicturePath(), TargetSizeTable::instance().row(2).blankCanvasPath);
+    QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(640, 360));
     AppSettings::instance().targetSizeIndex = 0;
-    QCOMPARE(preparation.CurrentPicturePath(), TargetSizeTable::instance().row(0).blankCanvasPath);
+    QCOMPARE(preparation.currentPicturePath(), TargetSizeTable::instance().row(0).blankCanvasPath);
 
     // Text on without a picture: drawn on the canvas of the current size.
-    TextSettings text = caption(QStringLiteral("Blank"));
-    QVERIFY(preparation.SetSourcePicture(nullptr, &box, QString(), &text));
+    CaptionSettings text = caption(QStringLiteral("Blank"));
+    QVERIFY(preparation.setSourcePicture(nullptr, QString(), &text));
     QCOMPARE(preparation.state(), int(PicturePreparation::WithText));
-    QCOMPARE(preparation.CurrentPicturePath(), preparation.withTextPath());
+    QCOMPARE(preparation.currentPicturePath(), preparation.withTextPath());
     QCOMPARE(bmpBitCount(preparation.withTextPath()), 24);
-    QCOMPARE(QImage(preparation.CurrentPicturePath()).size(), QSize(1280, 720));
-    QCOMPARE(box.pictureSize(), QSize(1280, 720));
+    QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(1280, 720));
 
     // A size change re-runs the preparation with the same source.
-    QVERIFY(preparation.SetSourcePicture(nullptr, &box, path("square.gif"), nullptr));
-    QCOMPARE(QImage(preparation.CurrentPicturePath()).size(), QSize(1280, 720));
+    QVERIFY(preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
+    QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(1280, 720));
     AppSettings::instance().targetSizeIndex = 3;
-    QVERIFY(preparation.SetSourcePicture(nullptr, &box, preparation.sourcePath(), nullptr));
-    QCOMPARE(QImage(preparation.CurrentPicturePath()).size(), QSize(426, 240));
+    QVERIFY(preparation.setSourcePicture(nullptr, preparation.sourcePath(), nullptr));
+    QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(426, 240));
     QVERIFY(m_messages->messages.isEmpty());
 
     preparation.setState(7);
-    QVERIFY(preparation.CurrentPicturePath().isEmpty());
+    QVERIFY(preparation.currentPicturePath().isEmpty());
 }
 
 void TestPicturePreparation::captionRendersCharacters_data()
@@ -544,21 +539,21 @@ void TestPicturePreparation::captionLineBreak()
 
 void TestPicturePreparation::placementAndShadowPixels()
 {
-    TextSettings base = caption(QStringLiteral("XY"));
+    CaptionSettings base = caption(QStringLiteral("XY"));
     base.pointSize = 60;
     base.placement = 8;
     base.textColor = 0xFFFFFF;
 
-    TextSettings atCorner = base;
-    TextSettings moved = base;
+    CaptionSettings atCorner = base;
+    CaptionSettings moved = base;
     moved.xPosition = 10;
     moved.yPosition = 20;
-    TextSettings withShadow = moved;
+    CaptionSettings withShadow = moved;
     withShadow.shadowOn = 1;
     withShadow.shadowColor = 0x0000FF; // red in platform order
     withShadow.shadowXOffset = 2;
     withShadow.shadowYOffset = 2;
-    TextSettings shadowAlone = base;
+    CaptionSettings shadowAlone = base;
     shadowAlone.xPosition = 12;
     shadowAlone.yPosition = 22;
     shadowAlone.textColor = 0x0000FF;
@@ -641,47 +636,41 @@ void TestPicturePreparation::sourceFailures()
     }
 
     PicturePreparation preparation;
-    CPictureBox box;
-    QVERIFY(box.LoadFromFile(path("square.gif")));
-    TextSettings text = caption(QStringLiteral("never drawn"));
-    QVERIFY(!preparation.SetSourcePicture(nullptr, &box, source, &text));
+    CaptionSettings text = caption(QStringLiteral("never drawn"));
+    QVERIFY(!preparation.setSourcePicture(nullptr, source, &text));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
     QCOMPARE(m_messages->messages.at(0).caption, QStringLiteral("Velmora"));
     QCOMPARE(m_messages->messages.at(0).boxType, 0u);
-    QVERIFY(!box.hasPicture());
     QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
     QVERIFY(!QFileInfo::exists(preparation.resizedPath()));
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
-    QVERIFY(!IsNonEmptyFile(preparation.CurrentPicturePath()));
+    QVERIFY(!isNonEmptyFile(preparation.currentPicturePath()));
 }
 
 void TestPicturePreparation::failedPreparationLeavesNoStalePicture()
 {
     PicturePreparation preparation;
-    CPictureBox box;
-    TextSettings text = caption(QStringLiteral("Old"));
-    QVERIFY(preparation.SetSourcePicture(nullptr, &box, path("square.gif"), &text));
-    QCOMPARE(preparation.CurrentPicturePath(), preparation.withTextPath());
-    QVERIFY(IsNonEmptyFile(preparation.CurrentPicturePath()));
+    CaptionSettings text = caption(QStringLiteral("Old"));
+    QVERIFY(preparation.setSourcePicture(nullptr, path("square.gif"), &text));
+    QCOMPARE(preparation.currentPicturePath(), preparation.withTextPath());
+    QVERIFY(isNonEmptyFile(preparation.currentPicturePath()));
 
     // A refused picture: neither the old plain copy nor the old copy with text can stand in.
-    QVERIFY(!preparation.SetSourcePicture(nullptr, &box, path("no such picture.png"), &text));
-    QVERIFY(!IsNonEmptyFile(preparation.CurrentPicturePath()));
+    QVERIFY(!preparation.setSourcePicture(nullptr, path("no such picture.png"), &text));
+    QVERIFY(!isNonEmptyFile(preparation.currentPicturePath()));
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
-    QVERIFY(!box.hasPicture());
 
     // The picture is made but the caption fails (a font the tool does not know): the message
     // names the copy with text, and what stays current is the new picture, never the old caption.
     m_messages->messages.clear();
     text.fontName = QStringLiteral("No-Such-Font-Anywhere");
-    QVERIFY(!preparation.SetSourcePicture(nullptr, &box, path("landscape.png"), &text));
+    QVERIFY(!preparation.setSourcePicture(nullptr, path("landscape.png"), &text));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.withTextPath()));
     QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
-    QCOMPARE(QImage(preparation.CurrentPicturePath()).pixel(320, 180), qRgb(0xe0, 0xc0, 0x20));
-    QVERIFY(!box.hasPicture());
+    QCOMPARE(QImage(preparation.currentPicturePath()).pixel(320, 180), qRgb(0xe0, 0xc0, 0x20));
 }
 
 void TestPicturePreparation::videoFromPreparedPicture_data()
@@ -709,26 +698,26 @@ void TestPicturePreparation::videoFromPreparedPicture()
     }
     AppSettings::instance().targetSizeIndex = 3;
     PicturePreparation preparation;
-    TextSettings text = caption(QStringLiteral("Caption"));
+    CaptionSettings text = caption(QStringLiteral("Caption"));
     // A source with transparency: the prepared picture must still be opaque.
     int exitCode = -1;
     runCommand(convertPath(), {"-size", "300x200", "xc:none", "-fill", "red", "-draw", "circle 150,100 150,20",
                                path("logo.png")}, &exitCode);
     QCOMPARE(exitCode, 0);
-    QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, path("logo.png"), withCaption ? &text : nullptr));
-    const QString picture = preparation.CurrentPicturePath();
+    QVERIFY(preparation.setSourcePicture(nullptr, path("logo.png"), withCaption ? &text : nullptr));
+    const QString picture = preparation.currentPicturePath();
     QCOMPARE(bmpBitCount(picture), 24);
 
     const QString output = path("video." + extension);
     QFile::remove(output);
     const QString webm = R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 6 -c:v vp8 -c:a libvorbis -shortest "%5")";
     const QString mpeg = R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%5")";
-    const ToolResult result = RunTool(ffmpegPath(),
-                                      ToolArguments(extension == "webm" ? webm : mpeg,
+    const ToolResult result = runTool(ffmpegPath(),
+                                      toolArguments(extension == "webm" ? webm : mpeg,
                                                     {picture, audio, "426", "240", output}),
                                       {}, ToolRun::UserInput::Allowed);
     QVERIFY2(result.succeeded(), qPrintable(result.output.right(2000)));
-    QVERIFY(IsNonEmptyFile(output));
+    QVERIFY(isNonEmptyFile(output));
 
     const QString probe = runCommand(ffprobePath(), {"-v", "error", "-select_streams", "v:0", "-show_entries",
                                                      "stream=codec_name,width,height", "-of", "csv=p=0", output},
@@ -762,11 +751,11 @@ void TestPicturePreparation::toolOutcomes()
     QFETCH(QString, body);
     QFETCH(bool, succeeds);
     AppSettings::instance().imageToolPath = makeFakeTool(QStringLiteral("fake-convert"), body);
-    SetImageToolTimeout(1500);
+    setImageToolTimeout(1500);
     PicturePreparation preparation;
-    QCOMPARE(preparation.ResizePicture(nullptr, path("square.gif"), preparation.resizedPath()), succeeds);
+    QCOMPARE(preparation.resizePicture(nullptr, path("square.gif"), preparation.resizedPath()), succeeds);
     QCOMPARE(m_messages->messages.size(), succeeds ? 0 : 1);
-    QCOMPARE(IsNonEmptyFile(preparation.resizedPath()), succeeds);
+    QCOMPARE(isNonEmptyFile(preparation.resizedPath()), succeeds);
 }
 
 void TestPicturePreparation::fontNameWithBlankIsOneArgument()
@@ -775,10 +764,10 @@ void TestPicturePreparation::fontNameWithBlankIsOneArgument()
     AppSettings::instance().imageToolPath = makeFakeTool(
         QStringLiteral("recording-convert"),
         QStringLiteral("printf '%s\\0' \"$@\" > '%1'\ncp '%2' \"$out\"").arg(argsFile, path("small.bmp")));
-    TextSettings text = caption(QStringLiteral("Two\nlines"));
+    CaptionSettings text = caption(QStringLiteral("Two\nlines"));
     text.fontName = QStringLiteral("DejaVu Sans Bold");
     PicturePreparation preparation;
-    QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, QString(), &text));
+    QVERIFY(preparation.setSourcePicture(nullptr, QString(), &text));
 
     QFile file(argsFile);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -798,9 +787,9 @@ void TestPicturePreparation::unusableTempFolder()
     {
         PicturePreparation preparation;
         QString folder;
-        QVERIFY(GetTempFolder(folder));
+        QVERIFY(getTempFolder(folder));
         QVERIFY(QDir(folder).removeRecursively());
-        QVERIFY(!preparation.SetSourcePicture(nullptr, nullptr, path("square.gif"), nullptr));
+        QVERIFY(!preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
         QCOMPARE(m_messages->messages.size(), 1);
         QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
     }
@@ -815,38 +804,38 @@ void TestPicturePreparation::unusableTempFolder()
         PicturePreparation preparation;
         QVERIFY(preparation.resizedPath().isEmpty());
         m_messages->messages.clear();
-        QVERIFY(!preparation.SetSourcePicture(nullptr, nullptr, path("square.gif"), nullptr));
+        QVERIFY(!preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
         QCOMPARE(m_messages->messages.last().text, tempImageMessage(QString()));
 
         m_messages->messages.clear();
-        QVERIFY(!CreateBlankCanvases(nullptr));
+        QVERIFY(!createBlankCanvases(nullptr));
         QVERIFY(m_messages->messages.last().text.startsWith(
             QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   ")));
         QVERIFY(m_messages->messages.last().text.endsWith(QStringLiteral("\n\nPossibly an invalid Temp directory?")));
     }
-    DeleteBlankCanvases();
+    deleteBlankCanvases();
     if (oldTmp.isNull())
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", oldTmp);
     m_messages->messages.clear();
-    QVERIFY(CreateBlankCanvases(nullptr));
+    QVERIFY(createBlankCanvases(nullptr));
 }
 
 void TestPicturePreparation::temporaryFilesRemoved()
 {
     QString folder;
-    QVERIFY(GetTempFolder(folder));
+    QVERIFY(getTempFolder(folder));
     {
         PicturePreparation preparation;
-        TextSettings text = caption(QStringLiteral("Bye"));
-        QVERIFY(preparation.SetSourcePicture(nullptr, nullptr, path("portrait.jpg"), &text));
+        CaptionSettings text = caption(QStringLiteral("Bye"));
+        QVERIFY(preparation.setSourcePicture(nullptr, path("portrait.jpg"), &text));
         QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files).size(), 6);
     }
-    DeleteBlankCanvases();
+    deleteBlankCanvases();
     QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList());
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-    QVERIFY(CreateBlankCanvases(nullptr));
+    QVERIFY(createBlankCanvases(nullptr));
 }
 
 QTEST_MAIN(TestPicturePreparation)

@@ -1,4 +1,4 @@
-#include "textoverlay/TextSettings.h"
+#include "model/CaptionSettings.h"
 
 #include <QtTest>
 
@@ -17,7 +17,7 @@ private slots:
 
 void TestTextSettings::defaults()
 {
-    const TextSettings s;
+    const CaptionSettings s;
     QCOMPARE(s.textOn, 0);
     QCOMPARE(s.fontName, QStringLiteral("Arial-Black"));
     QCOMPARE(s.pointSize, 40);
@@ -33,7 +33,7 @@ void TestTextSettings::defaults()
     QCOMPARE(s.shadowYOffset, 3);
     QVERIFY(!s.isTextDrawn());
     QVERIFY(s.isShadowDrawn());
-    QCOMPARE(CheckTextSettings(s), TextSettingsProblem::None);
+    QCOMPARE(checkCaptionSettings(s), CaptionProblem::None);
 }
 
 void TestTextSettings::equalityIgnoresOnlyTextOn_data()
@@ -52,8 +52,8 @@ void TestTextSettings::equalityIgnoresOnlyTextOn()
 {
     QFETCH(int, field);
     QFETCH(bool, equal);
-    TextSettings a;
-    TextSettings b;
+    CaptionSettings a;
+    CaptionSettings b;
     switch (field) {
     case 0: b.textOn = 1; break;
     case 1: b.fontName = QStringLiteral("arial-Black"); break;
@@ -100,25 +100,25 @@ void TestTextSettings::confirmationRules()
     QFETCH(int, dx);
     QFETCH(int, dy);
     QFETCH(QString, message);
-    TextSettings s;
+    CaptionSettings s;
     s.text = text;
     s.shadowOn = shadowOn;
     s.shadowXOffset = dx;
     s.shadowYOffset = dy;
-    const TextSettingsProblem problem = CheckTextSettings(s);
-    QCOMPARE(TextSettingsProblemMessage(problem), message);
-    QCOMPARE(problem == TextSettingsProblem::None, message.isEmpty());
+    const CaptionProblem problem = checkCaptionSettings(s);
+    QCOMPARE(captionProblemMessage(problem), message);
+    QCOMPARE(problem == CaptionProblem::None, message.isEmpty());
     // Checking never trims what is stored.
     QCOMPARE(s.text, text);
 }
 
 void TestTextSettings::placementLabels()
 {
-    QCOMPARE(PlacementLabel(0), QStringLiteral("Top Left"));
-    QCOMPARE(PlacementLabel(4), QStringLiteral("Middle Center"));
-    QCOMPARE(PlacementLabel(8), QStringLiteral("Bottom Right"));
-    QVERIFY(PlacementLabel(9).isEmpty());
-    QVERIFY(PlacementLabel(-1).isEmpty());
+    QCOMPARE(placementLabel(0), QStringLiteral("Top Left"));
+    QCOMPARE(placementLabel(4), QStringLiteral("Middle Center"));
+    QCOMPARE(placementLabel(8), QStringLiteral("Bottom Right"));
+    QVERIFY(placementLabel(9).isEmpty());
+    QVERIFY(placementLabel(-1).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTextSettings)

@@ -1,8 +1,8 @@
 // Renders every face of every skinned button, the frame pieces assembled around a sample
 // picture area, and the icon into one PNG, so the artwork can be looked at in one place.
 // Usage: skin_contact_sheet <output.png> [device pixel ratio]
-#include "controls/CBitmapButtonExs.h"
-#include "controls/SkinArtwork.h"
+#include "widgets/SkinArtwork.h"
+#include "widgets/SkinButton.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
     const int sheetWidth = labelWidth + 4 * column + 20;
     int sheetHeight = 40;
     for (const QString &name : names)
-        sheetHeight += SkinArtwork::ButtonFace(name + QLatin1Char('U')).height() + 14;
+        sheetHeight += SkinArtwork::buttonFace(name + QLatin1Char('U')).height() + 14;
     const int frameTop = sheetHeight + 10;
     sheetHeight = frameTop + 260;
 
@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
         int rowHeight = 0;
         painter.drawText(10, y + 14, name);
         for (int i = 0; i < 4; ++i) {
-            const QPixmap face = SkinArtwork::ButtonFace(name + suffixes.at(i), ratio);
+            const QPixmap face = SkinArtwork::buttonFace(name + suffixes.at(i), ratio);
             if (face.isNull()) {
                 painter.drawText(labelWidth + i * column, y + 14, QStringLiteral("(missing)"));
                 continue;
@@ -68,8 +68,8 @@ int main(int argc, char *argv[])
 
     // The frame pieces around a 300x160 picture area, the way the main window lays them out,
     // with the band and title above.
-    const QPixmap band = SkinArtwork::SkinBitmap(1500, ratio);
-    const QPixmap title = SkinArtwork::SkinBitmap(1501, ratio);
+    const QPixmap band = SkinArtwork::skinBitmap(1500, ratio);
+    const QPixmap title = SkinArtwork::skinBitmap(1501, ratio);
     const QRect strip(10, frameTop, 600, 250);
     painter.fillRect(strip, QColor(1, 75, 140));
     painter.drawPixmap(QRectF(strip.left(), strip.top(), strip.width(), 63), band,
@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
     const QRect box(strip.left() + 150, strip.top() + 85, 300, 110);
     painter.fillRect(box, Qt::black);
     auto piece = [&](int id, int x, int y, int w, int h) {
-        const QPixmap pixmap = SkinArtwork::SkinBitmap(id, ratio);
+        const QPixmap pixmap = SkinArtwork::skinBitmap(id, ratio);
         painter.drawPixmap(QRectF(x, y, w, h), pixmap, QRectF(0, 0, w * ratio, h * ratio));
     };
     piece(1502, box.left() - 23, box.top() - 11, 23, 11);
@@ -90,7 +90,7 @@ int main(int argc, char *argv[])
     piece(1508, box.left(), box.bottom() + 1, box.width(), 42);
     piece(1509, box.left() - 23, box.top(), 23, box.height());
 
-    const QIcon icon = SkinArtwork::AppIcon();
+    const QIcon icon = SkinArtwork::appIcon();
     int x = 640;
     for (int size : {16, 32, 48, 128}) {
         painter.drawPixmap(x, frameTop + 20, icon.pixmap(QSize(size, size), ratio));

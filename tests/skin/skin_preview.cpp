@@ -1,11 +1,12 @@
 // Shows the main window's template laid out with the skin (band, title, picture frame and
 // the sixteen picture buttons), with no program behaviour behind it: a way to look at the
 // artwork in place. Usage: skin_preview [screenshot.png]  (with a file: grab and quit)
-#include "controls/AnchorGroup.h"
-#include "controls/CBitmapButtonExs.h"
-#include "controls/DialogFontState.h"
-#include "controls/DialogTemplate.h"
-#include "controls/SkinArtwork.h"
+#include "widgets/AnchorGroup.h"
+#include "widgets/DialogFont.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/SkinArtwork.h"
+#include "widgets/SkinButton.h"
+#include "widgets/TemplateControls.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -22,39 +23,39 @@ public:
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     {
         setWindowTitle(QStringLiteral("Velmora"));
-        setWindowIcon(SkinArtwork::AppIcon());
-        CreateDialogControls(this, 101);
-        ApplyDialogFont(this, 101, 96.0, m_font);
+        setWindowIcon(SkinArtwork::appIcon());
+        createDialogControls(this, 101);
+        applyDialogFont(this, 101, 96.0, m_font);
         for (int id : {1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109, 1110, 1112, 1113,
                        1114, 1116, 1117, 1118})
-            CBitmapButtonExs::AttachAndLoad(id, this);
-        QWidget *picture = DialogControl(this, 1111);
+            SkinButton::attachAndLoad(id, this);
+        QWidget *picture = dialogControl(this, 1111);
         picture->setAutoFillBackground(true);
         QPalette black = picture->palette();
         black.setColor(QPalette::Window, Qt::black);
         picture->setPalette(black);
         for (int id = 1105; id <= 1110; ++id)
-            m_steps.AddControl(DialogControl(this, id), 1.0f, 1.0f);
+            m_steps.addControl(dialogControl(this, id), 1.0f, 1.0f);
         for (int id : {1101, 1102, 1103, 1104})
-            m_frame.AddControl(DialogControl(this, id), 1.0f, 1.0f);
+            m_frame.addControl(dialogControl(this, id), 1.0f, 1.0f);
         for (int id : {1117, 1118})
-            m_corner.AddControl(DialogControl(this, id), 1.0f, 1.0f);
+            m_corner.addControl(dialogControl(this, id), 1.0f, 1.0f);
         m_initial = size();
         for (int id = 1500; id <= 1509; ++id)
-            m_skin[id - 1500] = SkinArtwork::SkinBitmap(id, devicePixelRatioF());
+            m_skin[id - 1500] = SkinArtwork::skinBitmap(id, devicePixelRatioF());
     }
 
 protected:
     void resizeEvent(QResizeEvent *) override
     {
         const int w = width(), h = height();
-        m_frame.MoveBy(w - m_initial.width(), 0);
-        QWidget *create = DialogControl(this, 1116);
+        m_frame.moveBy(w - m_initial.width(), 0);
+        QWidget *create = dialogControl(this, 1116);
         create->move(w / 2 - create->width() / 2 - 3, h - create->height() - 15);
-        QWidget *saveAs = DialogControl(this, 1114);
+        QWidget *saveAs = dialogControl(this, 1114);
         saveAs->move(20, create->y() - 48);
         const QRect s = saveAs->geometry();
-        QWidget *edit = DialogControl(this, 1115);
+        QWidget *edit = dialogControl(this, 1115);
         edit->setGeometry(s.x() + s.width() + 10, s.y() + 6, w - (s.x() + s.width()) - 40,
                           edit->height());
         const QRect area(QPoint(34, 37 + 75 + 47), QPoint(w - 34 - 1, s.y() - 57 - 1));
@@ -68,15 +69,15 @@ protected:
             boxW = area.width();
             boxH = int(boxW / videoAspect + 0.5);
         }
-        QWidget *picture = DialogControl(this, 1111);
+        QWidget *picture = dialogControl(this, 1111);
         picture->setGeometry(area.left() + area.width() / 2 - boxW / 2,
                              area.top() + area.height() / 2 - boxH / 2, boxW, boxH);
         for (int id : {1112, 1113}) {
-            QWidget *button = DialogControl(this, id);
+            QWidget *button = dialogControl(this, id);
             button->move(w / 2 - button->width() / 2 - 2, picture->y() + picture->height());
         }
-        m_steps.MoveBy((w - m_initial.width()) / 2, picture->y() - 134);
-        m_corner.MoveBy(w - m_initial.width(), h - m_initial.height());
+        m_steps.moveBy((w - m_initial.width()) / 2, picture->y() - 134);
+        m_corner.moveBy(w - m_initial.width(), h - m_initial.height());
     }
 
     void paintEvent(QPaintEvent *) override
@@ -85,7 +86,7 @@ protected:
         painter.fillRect(rect(), QColor(1, 75, 140));
         painter.drawTiledPixmap(QRect(0, 0, width(), 63), m_skin[0]);
         painter.drawPixmap(width() / 2 - 88, 37, m_skin[1]);
-        const QRect b = DialogControl(this, 1111)->geometry();
+        const QRect b = dialogControl(this, 1111)->geometry();
         const int right = b.x() + b.width(), bottom = b.y() + b.height();
         auto piece = [&](int id, const QRect &target) {
             const QPixmap &pixmap = m_skin[id - 1500];

@@ -1,8 +1,8 @@
-#include "controls/CCheckSK.h"
-#include "controls/CCustomColorButton.h"
-#include "controls/CCustomComboBox.h"
-#include "controls/CScrollEdit.h"
-#include "textoverlay/VLEditNegative.h"
+#include "widgets/CaptionTextEdit.h"
+#include "widgets/ColorButton.h"
+#include "widgets/FontComboBox.h"
+#include "widgets/PlacementLamp.h"
+#include "widgets/RangedNumberEdit.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -57,8 +57,8 @@ private slots:
     void checkToggles();
     void checkPaintsLamp();
     void checkHover();
-    void colourSwatch();
-    void colourPicker();
+    void colorSwatch();
+    void colorPicker();
     void comboWidth_data();
     void comboWidth();
     void comboPopupWidens();
@@ -89,7 +89,7 @@ void TestCustomControls::parseValue()
 {
     QFETCH(QString, text);
     QFETCH(int, value);
-    QCOMPARE(VLEditNegative::ParseValue(text), value);
+    QCOMPARE(RangedNumberEdit::parseValue(text), value);
 }
 
 void TestCustomControls::numericEdit_data()
@@ -142,7 +142,7 @@ void TestCustomControls::numericEdit()
     QFETCH(int, beeps);
 
     Window window;
-    auto *edit = new VLEditNegative(minimum, maximum, &window.dialog);
+    auto *edit = new RangedNumberEdit(minimum, maximum, &window.dialog);
     edit->setGeometry(10, 10, 100, 24);
     edit->setText(start);
     QVERIFY(window.show());
@@ -151,7 +151,7 @@ void TestCustomControls::numericEdit()
     edit->end(false);
     if (selectFirst)
         edit->selectAll();
-    QSignalSpy refused(edit, &VLEditNegative::textRefused);
+    QSignalSpy refused(edit, &RangedNumberEdit::textRefused);
 
     QTest::keyClicks(edit, typed);
     if (key)
@@ -163,14 +163,14 @@ void TestCustomControls::numericEdit()
     QCOMPARE(edit->text(), text);
     QCOMPARE(refused.count(), beeps);
     QCOMPARE(!text.isEmpty() && edit->selectedText() == text, allSelected);
-    QCOMPARE(edit->value(), VLEditNegative::ParseValue(text));
+    QCOMPARE(edit->value(), RangedNumberEdit::parseValue(text));
 }
 
 void TestCustomControls::programTextIsChecked()
 {
-    VLEditNegative edit(1, 400);
+    RangedNumberEdit edit(1, 400);
     edit.setText(QStringLiteral("48"));
-    QSignalSpy refused(&edit, &VLEditNegative::textRefused);
+    QSignalSpy refused(&edit, &RangedNumberEdit::textRefused);
     edit.setText(QStringLiteral("500"));
     QCOMPARE(edit.text(), QStringLiteral("48"));
     QCOMPARE(refused.count(), 1);
@@ -181,16 +181,16 @@ void TestCustomControls::programTextIsChecked()
 void TestCustomControls::keyReleaseForEveryKey()
 {
     Window window;
-    auto *edit = new VLEditNegative(1, 400, &window.dialog);
+    auto *edit = new RangedNumberEdit(1, 400, &window.dialog);
     edit->setProperty("controlId", 1901);
     edit->setText(QStringLiteral("400"));
-    auto *text = new CScrollEdit(&window.dialog);
+    auto *text = new CaptionTextEdit(&window.dialog);
     text->setProperty("controlId", 1903);
     text->setGeometry(10, 50, 200, 80);
     QVERIFY(window.show());
 
     edit->setFocus();
-    QSignalSpy released(edit, &VLEdit::keyReleased);
+    QSignalSpy released(edit, &SelectAllLineEdit::keyReleased);
     // A refused letter, an arrow that changes nothing, a caret move: each is reported once.
     for (Qt::Key key : {Qt::Key_A, Qt::Key_Up, Qt::Key_Left, Qt::Key_Down})
         QTest::keyClick(edit, key);
@@ -200,7 +200,7 @@ void TestCustomControls::keyReleaseForEveryKey()
     QCOMPARE(edit->text(), QStringLiteral("399"));
 
     text->setFocus();
-    QSignalSpy textReleased(text, &CScrollEdit::keyReleased);
+    QSignalSpy textReleased(text, &CaptionTextEdit::keyReleased);
     QTest::keyClicks(text, QStringLiteral("ab"));
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(textReleased.count(), 3);
@@ -211,7 +211,7 @@ void TestCustomControls::keyReleaseForEveryKey()
 void TestCustomControls::firstClickSelectsAll()
 {
     Window window;
-    auto *edit = new VLEdit(&window.dialog);
+    auto *edit = new SelectAllLineEdit(&window.dialog);
     edit->setGeometry(10, 10, 150, 24);
     edit->setText(QStringLiteral("12345"));
     QVERIFY(window.show());
@@ -234,11 +234,11 @@ void TestCustomControls::firstClickSelectsAll()
 void TestCustomControls::checkToggles()
 {
     Window window;
-    auto *box = new CCheckSK(QString(), &window.dialog);
+    auto *box = new PlacementLamp(QString(), &window.dialog);
     box->setProperty("controlId", 1907);
     box->setGeometry(10, 10, 21, 20);
     QVERIFY(window.show());
-    QSignalSpy changed(box, &CCheckSK::checkChanged);
+    QSignalSpy changed(box, &PlacementLamp::checkChanged);
 
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(box->isOn());
@@ -249,33 +249,33 @@ void TestCustomControls::checkToggles()
     QCOMPARE(changed.at(1), QList<QVariant>({1907, 0}));
 
     // Set by the owner: no report.
-    box->SetCheck(2);
-    QCOMPARE(box->GetCheck(), 1);
-    box->SetCheck(3);
-    QCOMPARE(box->GetCheck(), 0);
+    box->setOn(true);
+    QVERIFY(box->isOn());
+    box->setOn(false);
+    QVERIFY(!box->isOn());
     QCOMPARE(changed.count(), 2);
 
-    box->AddToolTip(QStringLiteral("Top Center"));
+    box->addToolTip(QStringLiteral("Top Center"));
     QCOMPARE(box->toolTip(), QStringLiteral("Top Center"));
     QCOMPARE(box->accessibleName(), QStringLiteral("Top Center"));
 }
 
 void TestCustomControls::checkPaintsLamp()
 {
-    QCOMPARE(CCheckSK::LampRect(QSize(21, 20), false), QRect(3, 2, 15, 15));
-    QCOMPARE(CCheckSK::LampRect(QSize(100, 30), true), QRect(82, 6, 15, 15));
+    QCOMPARE(PlacementLamp::lampRect(QSize(21, 20), false), QRect(3, 2, 15, 15));
+    QCOMPARE(PlacementLamp::lampRect(QSize(100, 30), true), QRect(82, 6, 15, 15));
 
-    CCheckSK box;
+    PlacementLamp box;
     box.resize(21, 20);
-    const QPoint centre = CCheckSK::LampRect(box.size(), false).center();
-    QCOMPARE(PixelAt(&box, centre), CCheckSK::OffColour);
+    const QPoint centre = PlacementLamp::lampRect(box.size(), false).center();
+    QCOMPARE(PixelAt(&box, centre), PlacementLamp::OffColor);
     box.setOn(true);
-    QCOMPARE(PixelAt(&box, centre), CCheckSK::OnColour);
+    QCOMPARE(PixelAt(&box, centre), PlacementLamp::OnColor);
     box.setEnabled(false);
     QCOMPARE(PixelAt(&box, centre), box.palette().color(QPalette::Dark));
 
-    // Text beside the lamp; disabled text is drawn engraved in two colours.
-    CCheckSK labelled(QStringLiteral("WWWW"));
+    // Text beside the lamp; disabled text is drawn engraved in two colors.
+    PlacementLamp labelled(QStringLiteral("WWWW"));
     labelled.resize(90, 24);
     labelled.setEnabled(false);
     const QImage image = labelled.grab().toImage();
@@ -296,7 +296,7 @@ void TestCustomControls::checkPaintsLamp()
 void TestCustomControls::checkHover()
 {
     Window window;
-    auto *box = new CCheckSK(QString(), &window.dialog);
+    auto *box = new PlacementLamp(QString(), &window.dialog);
     box->setGeometry(10, 10, 21, 20);
     QVERIFY(window.show());
     const QPoint beside(box->width() - 2, box->height() / 2);
@@ -320,9 +320,9 @@ void TestCustomControls::checkHover()
     QTest::mouseRelease(window.other, Qt::LeftButton, {}, QPoint(5, 5));
 }
 
-void TestCustomControls::colourSwatch()
+void TestCustomControls::colorSwatch()
 {
-    CCustomColorButton button;
+    ColorButton button;
     button.resize(27, 23);
     button.setColorRef(0x00336699); // red 0x99, green 0x66, blue 0x33
     QCOMPARE(button.color(), QColor(0x99, 0x66, 0x33));
@@ -331,25 +331,25 @@ void TestCustomControls::colourSwatch()
     for (QPoint at : {QPoint(0, 0), QPoint(26, 22), QPoint(13, 11), QPoint(26, 0)})
         QCOMPARE(image.pixelColor(at), QColor(0x99, 0x66, 0x33));
 
-    // The picker's custom colours start white for every button of the run.
+    // The picker's custom colors start white for every button of the run.
     for (int i = 0; i < QColorDialog::customCount(); ++i)
         QCOMPARE(QColorDialog::customColor(i), QColor(Qt::white));
 }
 
-void TestCustomControls::colourPicker()
+void TestCustomControls::colorPicker()
 {
     Window window;
-    auto *button = new CCustomColorButton(&window.dialog);
+    auto *button = new ColorButton(&window.dialog);
     button->setGeometry(10, 10, 27, 23);
     button->setColor(Qt::red);
     QVERIFY(window.show());
-    QSignalSpy changed(button, &CCustomColorButton::colorChanged);
+    QSignalSpy changed(button, &ColorButton::colorChanged);
 
-    auto answer = [](const QColor &colour, bool accept) {
-        QTimer::singleShot(0, [colour, accept] {
+    auto answer = [](const QColor &color, bool accept) {
+        QTimer::singleShot(0, [color, accept] {
             auto *picker = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
             QVERIFY(picker);
-            picker->setCurrentColor(colour);
+            picker->setCurrentColor(color);
             accept ? picker->accept() : picker->reject();
         });
     };
@@ -365,12 +365,12 @@ void TestCustomControls::colourPicker()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(PixelAt(button, QPoint(3, 3)), QColor(10, 200, 30));
 
-    // Confirming the colour that is already set is still a choice.
+    // Confirming the color that is already set is still a choice.
     answer(QColor(10, 200, 30), true);
     button->click();
     QCOMPARE(changed.count(), 2);
 
-    // The custom colours are one set for the whole program.
+    // The custom colors are one set for the whole program.
     QColorDialog::setCustomColor(3, QColor(1, 2, 3));
     QTimer::singleShot(0, [] {
         auto *picker = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
@@ -378,7 +378,7 @@ void TestCustomControls::colourPicker()
         QCOMPARE(QColorDialog::customColor(3), QColor(1, 2, 3));
         picker->reject();
     });
-    CCustomColorButton other(&window.dialog);
+    ColorButton other(&window.dialog);
     other.click();
     QColorDialog::setCustomColor(3, Qt::white);
 }
@@ -399,13 +399,13 @@ void TestCustomControls::comboWidth()
     QFETCH(int, scrollBar);
     QFETCH(int, zero);
     QFETCH(int, listWidth);
-    QCOMPARE(CCustomComboBox::DropDownWidth(widths, scrollBar, zero), listWidth);
+    QCOMPARE(FontComboBox::dropDownWidth(widths, scrollBar, zero), listWidth);
 }
 
 void TestCustomControls::comboPopupWidens()
 {
     Window window;
-    auto *combo = new CCustomComboBox(&window.dialog);
+    auto *combo = new FontComboBox(&window.dialog);
     combo->setGeometry(10, 10, 80, 24);
     const QString longName = QStringLiteral("Some-Very-Long-Font-Name-Bold-Oblique-Condensed");
     combo->addItems({QStringLiteral("Arial"), longName, QStringLiteral("Sans")});
@@ -444,7 +444,7 @@ void TestCustomControls::scrollNeeds()
     QFETCH(int, height);
     QFETCH(bool, horizontal);
     QFETCH(bool, vertical);
-    const auto needs = CScrollEdit::NeedScrollBars(
+    const auto needs = CaptionTextEdit::needScrollBars(
         text, [lineWidth](const QString &line) { return int(line.size()) * lineWidth; }, 13,
         width, height);
     QCOMPARE(needs.horizontal, horizontal);
@@ -454,7 +454,7 @@ void TestCustomControls::scrollNeeds()
 void TestCustomControls::scrollEditBars()
 {
     Window window;
-    auto *edit = new CScrollEdit(&window.dialog);
+    auto *edit = new CaptionTextEdit(&window.dialog);
     edit->setGeometry(10, 10, 190, 70);
     QVERIFY(window.show());
     auto horizontalVisible = [edit] { return edit->horizontalScrollBar()->isVisible(); };

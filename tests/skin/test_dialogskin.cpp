@@ -1,6 +1,7 @@
-#include "controls/AnchorGroup.h"
-#include "controls/DialogFontState.h"
-#include "controls/DialogTemplate.h"
+#include "widgets/AnchorGroup.h"
+#include "widgets/DialogFont.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/TemplateControls.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -51,8 +52,8 @@ void TestDialogSkin::dialogUnits()
     QFETCH(int, baseX);
     QFETCH(int, baseY);
     QFETCH(QRect, pixels);
-    QCOMPARE(DialogUnitsToPixels(units, DialogBaseUnits{baseX, baseY}), pixels);
-    QCOMPARE(DialogUnitsToPixels(units.size(), DialogBaseUnits{baseX, baseY}), pixels.size());
+    QCOMPARE(dialogUnitsToPixels(units, DialogBaseUnits{baseX, baseY}), pixels);
+    QCOMPARE(dialogUnitsToPixels(units.size(), DialogBaseUnits{baseX, baseY}), pixels.size());
 }
 
 void TestDialogSkin::templateFont()
@@ -60,12 +61,12 @@ void TestDialogSkin::templateFont()
     // The layout must not follow the screen's font scaling: 8 points are 11 pixels at the
     // fixed 96 dpi, whatever the application font or screen says.
     QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 15));
-    const QFont mainFont = DialogTemplateFont(*DialogTemplate::get(101), 96.0);
+    const QFont mainFont = dialogTemplateFont(*DialogTemplate::get(101), 96.0);
     QCOMPARE(mainFont.pixelSize(), 11);
     QCOMPARE(mainFont.weight(), QFont::Normal); // the main template says weight 0
     QVERIFY(!mainFont.italic());
-    QCOMPARE(DialogTemplateFont(*DialogTemplate::get(204), 96.0).pixelSize(), 11);
-    QCOMPARE(DialogTemplateFont(*DialogTemplate::get(204), 120.0).pixelSize(), 13);
+    QCOMPARE(dialogTemplateFont(*DialogTemplate::get(204), 96.0).pixelSize(), 11);
+    QCOMPARE(dialogTemplateFont(*DialogTemplate::get(204), 120.0).pixelSize(), 13);
     QApplication::setFont(QFont());
 }
 
@@ -130,9 +131,9 @@ void TestDialogSkin::layoutFollowsTemplate()
 {
     QFETCH(int, id);
     QDialog dialog;
-    QVERIFY(CreateDialogControls(&dialog, id));
+    QVERIFY(createDialogControls(&dialog, id));
     DialogFontState state;
-    QVERIFY(ApplyDialogFont(&dialog, id, 96.0, state));
+    QVERIFY(applyDialogFont(&dialog, id, 96.0, state));
     QVERIFY(state.isApplied());
 
     const DialogTemplate *dialogTemplate = DialogTemplate::get(id);
@@ -175,18 +176,18 @@ void TestDialogSkin::applyTwiceRestoresFirst()
     QFont original(QStringLiteral("DejaVu Serif"));
     original.setPixelSize(20);
     dialog.setFont(original);
-    QVERIFY(CreateDialogControls(&dialog, 207));
+    QVERIFY(createDialogControls(&dialog, 207));
 
     DialogFontState state;
-    QVERIFY(ApplyDialogFont(&dialog, 207, 96.0, state));
-    QVERIFY(ApplyDialogFont(&dialog, 207, 144.0, state));
+    QVERIFY(applyDialogFont(&dialog, 207, 96.0, state));
+    QVERIFY(applyDialogFont(&dialog, 207, 144.0, state));
     // The second application must not take the first one's font as the one to give back.
     QCOMPARE(state.previousFont, original);
     QCOMPARE(dialog.font().pixelSize(), 16);
-    QWidget *upload = DialogControl(&dialog, 2100);
+    QWidget *upload = dialogControl(&dialog, 2100);
     QCOMPARE(upload->font().pixelSize(), 16);
 
-    RestoreDialogFont(state);
+    restoreDialogFont(state);
     QVERIFY(!state.isApplied());
     QCOMPARE(dialog.font(), original);
     QCOMPARE(upload->font(), original);
@@ -199,30 +200,30 @@ void TestDialogSkin::restoreUnappliedDoesNothing()
     original.setPixelSize(17);
     dialog.setFont(original);
     DialogFontState state;
-    RestoreDialogFont(state);
+    restoreDialogFont(state);
     QCOMPARE(dialog.font(), original);
 
     // A state whose dialog is gone counts as not applied.
     auto gone = std::make_unique<QDialog>();
-    QVERIFY(ApplyDialogFont(gone.get(), 206, 96.0, state));
+    QVERIFY(applyDialogFont(gone.get(), 206, 96.0, state));
     gone.reset();
     QVERIFY(!state.isApplied());
-    RestoreDialogFont(state);
+    restoreDialogFont(state);
 }
 
 void TestDialogSkin::layoutStopsAtMissingControl()
 {
     QDialog dialog;
-    QVERIFY(CreateDialogControls(&dialog, 206));
+    QVERIFY(createDialogControls(&dialog, 206));
     const QRect untouched(1, 2, 3, 4);
-    DialogControl(&dialog, 2004)->setGeometry(untouched);
-    delete DialogControl(&dialog, 2002);
+    dialogControl(&dialog, 2004)->setGeometry(untouched);
+    delete dialogControl(&dialog, 2002);
     DialogFontState state;
-    QVERIFY(ApplyDialogFont(&dialog, 206, 96.0, state));
+    QVERIFY(applyDialogFont(&dialog, 206, 96.0, state));
     // 2004 comes after the missing 2002 in the template: the pass ends before it.
-    QCOMPARE(DialogControl(&dialog, 2004)->geometry(), untouched);
-    QVERIFY(DialogControl(&dialog, 2000)->geometry() != untouched);
-    QCOMPARE(DialogControl(&dialog, 2000)->font(), state.font);
+    QCOMPARE(dialogControl(&dialog, 2004)->geometry(), untouched);
+    QVERIFY(dialogControl(&dialog, 2000)->geometry() != untouched);
+    QCOMPARE(dialogControl(&dialog, 2000)->font(), state.font);
 }
 
 void TestDialogSkin::factorySuppliesClass()
@@ -234,13 +235,13 @@ void TestDialogSkin::factorySuppliesClass()
         button->setObjectName(QStringLiteral("custom"));
         return button;
     });
-    QVERIFY(CreateDialogControls(&dialog, 206, factories));
-    auto *custom = DialogControlAs<QPushButton>(&dialog, 2004);
+    QVERIFY(createDialogControls(&dialog, 206, factories));
+    auto *custom = dialogControlAs<QPushButton>(&dialog, 2004);
     QVERIFY(custom);
     QCOMPARE(custom->objectName(), QStringLiteral("custom"));
     QCOMPARE(custom->text(), QStringLiteral("0 %"));
-    QVERIFY(DialogControlAs<QLabel>(&dialog, 2001));
-    QVERIFY(!CreateDialogControls(&dialog, 4711));
+    QVERIFY(dialogControlAs<QLabel>(&dialog, 2001));
+    QVERIFY(!createDialogControls(&dialog, 4711));
 }
 
 void TestDialogSkin::anchorGroupMoves()
@@ -251,17 +252,17 @@ void TestDialogSkin::anchorGroupMoves()
     a.setGeometry(10, 20, 30, 40);
     b.setGeometry(100, 5, 7, 8);
     AnchorGroup group;
-    QVERIFY(group.AddControl(&a, 1.0f, 1.0f));
-    QVERIFY(group.AddControl(&b, 0.5f, -1.0f));
+    QVERIFY(group.addControl(&a, 1.0f, 1.0f));
+    QVERIFY(group.addControl(&b, 0.5f, -1.0f));
 
-    group.MoveBy(150, 0);
+    group.moveBy(150, 0);
     QCOMPARE(a.geometry(), QRect(160, 20, 30, 40));
     QCOMPARE(b.pos(), QPoint(175, 5));
-    group.MoveBy(0, 0);
+    group.moveBy(0, 0);
     QCOMPARE(a.geometry(), QRect(10, 20, 30, 40));
     QCOMPARE(b.pos(), QPoint(100, 5));
     // Products are truncated toward zero: 0.5 x -3 = -1.5 moves by -1.
-    group.MoveBy(-3, 9);
+    group.moveBy(-3, 9);
     QCOMPARE(a.pos(), QPoint(7, 29));
     QCOMPARE(b.pos(), QPoint(99, -4));
     QCOMPARE(b.size(), QSize(7, 8));
@@ -272,9 +273,9 @@ void TestDialogSkin::anchorGroupLimit()
     QWidget parent;
     AnchorGroup group;
     for (int i = 0; i < AnchorGroup::MaxControls; ++i)
-        QVERIFY(group.AddControl(new QWidget(&parent), 1.0f, 1.0f));
-    QVERIFY(!group.AddControl(new QWidget(&parent), 1.0f, 1.0f));
-    QVERIFY(!group.AddControl(nullptr, 1.0f, 1.0f));
+        QVERIFY(group.addControl(new QWidget(&parent), 1.0f, 1.0f));
+    QVERIFY(!group.addControl(new QWidget(&parent), 1.0f, 1.0f));
+    QVERIFY(!group.addControl(nullptr, 1.0f, 1.0f));
     QCOMPARE(group.count(), AnchorGroup::MaxControls);
 }
 

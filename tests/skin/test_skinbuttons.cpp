@@ -1,9 +1,10 @@
-#include "controls/CBitmapButtonExs.h"
-#include "controls/CCreateToolTips.h"
-#include "controls/DialogFontState.h"
-#include "controls/DialogTemplate.h"
-#include "controls/SkinArtwork.h"
-#include "controls/ToolTipTable.h"
+#include "widgets/DialogFont.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/DialogToolTips.h"
+#include "widgets/SkinArtwork.h"
+#include "widgets/SkinButton.h"
+#include "widgets/TemplateControls.h"
+#include "widgets/ToolTipTable.h"
 
 #include <QDialog>
 #include <QHelpEvent>
@@ -11,22 +12,22 @@
 #include <QToolTip>
 #include <QtTest>
 
-using Face = CBitmapButtonExs::Face;
-Q_DECLARE_METATYPE(CBitmapButtonExs::Face)
+using Face = SkinButton::Face;
+Q_DECLARE_METATYPE(SkinButton::Face)
 
 namespace {
 
-// The main window's template laid out the way its initialisation does it.
+// The main window's template laid out the way its initialization does it.
 struct MainTemplate
 {
     QDialog dialog;
     DialogFontState fontState;
     MainTemplate()
     {
-        CreateDialogControls(&dialog, 101);
-        ApplyDialogFont(&dialog, 101, 96.0, fontState);
+        createDialogControls(&dialog, 101);
+        applyDialogFont(&dialog, 101, 96.0, fontState);
     }
-    CBitmapButtonExs *button(int id) { return DialogControlAs<CBitmapButtonExs>(&dialog, id); }
+    SkinButton *button(int id) { return dialogControlAs<SkinButton>(&dialog, id); }
 };
 
 QImage Pixels(const QPixmap &pixmap)
@@ -85,10 +86,10 @@ void TestSkinButtons::facesLoad()
     QFETCH(QString, name);
     QFETCH(QSize, size);
     MainTemplate main;
-    CBitmapButtonExs *button = main.button(id);
+    SkinButton *button = main.button(id);
     QVERIFY(button);
     const QPoint before = button->pos();
-    QVERIFY(CBitmapButtonExs::AttachAndLoad(id, &main.dialog));
+    QVERIFY(SkinButton::attachAndLoad(id, &main.dialog));
     QCOMPARE(button->text(), name);
     QCOMPARE(button->size(), size);
     QCOMPARE(button->pos(), before);
@@ -108,7 +109,7 @@ void TestSkinButtons::facesLoad()
             QVERIFY(faces.at(i) != faces.at(j));
 
     // At device pixel ratio 2 the faces are drawn from the vectors at twice the pixels.
-    const QPixmap sharp = SkinArtwork::ButtonFace(name + QLatin1Char('U'), 2.0);
+    const QPixmap sharp = SkinArtwork::buttonFace(name + QLatin1Char('U'), 2.0);
     QCOMPARE(sharp.size(), size * 2);
     QCOMPARE(sharp.deviceIndependentSize().toSize(), size);
 }
@@ -142,10 +143,10 @@ void TestSkinButtons::chooseFace()
     QFETCH(bool, hasFocus);
     QFETCH(bool, hasDisabled);
     QFETCH(Face, face);
-    QCOMPARE(CBitmapButtonExs::ChooseFace(pressed, focused, disabled, true, hasDown, hasFocus,
+    QCOMPARE(SkinButton::chooseFace(pressed, focused, disabled, true, hasDown, hasFocus,
                                           hasDisabled),
              face);
-    QCOMPARE(CBitmapButtonExs::ChooseFace(pressed, focused, disabled, false, false, false, false),
+    QCOMPARE(SkinButton::chooseFace(pressed, focused, disabled, false, false, false, false),
              Face::None);
 }
 
@@ -153,11 +154,11 @@ void TestSkinButtons::paintsFaceOfState()
 {
     MainTemplate main;
     for (int id : {1110, 1112, 1114})
-        QVERIFY(CBitmapButtonExs::AttachAndLoad(id, &main.dialog));
+        QVERIFY(SkinButton::attachAndLoad(id, &main.dialog));
     main.dialog.show();
     QApplication::setActiveWindow(&main.dialog);
     QVERIFY(QTest::qWaitForWindowActive(&main.dialog));
-    CBitmapButtonExs *button = main.button(1112);
+    SkinButton *button = main.button(1112);
     auto shows = [button](Face face) { return Pixels(button->grab()) == Pixels(button->face(face)); };
 
     main.button(1114)->setFocus();
@@ -179,10 +180,10 @@ void TestSkinButtons::paintsFaceOfState()
 void TestSkinButtons::releaseOutsideDoesNotClick()
 {
     MainTemplate main;
-    QVERIFY(CBitmapButtonExs::AttachAndLoad(1114, &main.dialog));
+    QVERIFY(SkinButton::attachAndLoad(1114, &main.dialog));
     main.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
-    CBitmapButtonExs *button = main.button(1114);
+    SkinButton *button = main.button(1114);
     QSignalSpy clicks(button, &QAbstractButton::clicked);
 
     const QPoint inside = button->rect().center();
@@ -203,17 +204,17 @@ void TestSkinButtons::releaseOutsideDoesNotClick()
 void TestSkinButtons::missingFaces()
 {
     QDialog dialog;
-    auto *button = new CBitmapButtonExs(QStringLiteral("BITMAP_NOSUCH"), &dialog);
+    auto *button = new SkinButton(QStringLiteral("BITMAP_NOSUCH"), &dialog);
     button->setProperty("controlId", 4000);
     button->setGeometry(5, 6, 17, 16);
-    QVERIFY(!CBitmapButtonExs::AttachAndLoad(4000, &dialog));
+    QVERIFY(!SkinButton::attachAndLoad(4000, &dialog));
     QCOMPARE(button->geometry(), QRect(5, 6, 17, 16));
     QCOMPARE(button->currentFace(), Face::None);
     // A control of another class or an unknown id is not attached.
     auto *edit = new QLineEdit(&dialog);
     edit->setProperty("controlId", 4001);
-    QVERIFY(!CBitmapButtonExs::AttachAndLoad(4001, &dialog));
-    QVERIFY(!CBitmapButtonExs::AttachAndLoad(4002, &dialog));
+    QVERIFY(!SkinButton::attachAndLoad(4001, &dialog));
+    QVERIFY(!SkinButton::attachAndLoad(4002, &dialog));
 }
 
 void TestSkinButtons::frameAndIcon()
@@ -223,17 +224,17 @@ void TestSkinButtons::frameAndIcon()
         {1504, {23, 42}}, {1505, {23, 42}}, {1506, {1600, 11}}, {1507, {23, 1200}},
         {1508, {1600, 42}}, {1509, {23, 1200}}};
     for (const auto &[id, size] : pieces) {
-        const QPixmap piece = SkinArtwork::SkinBitmap(id);
+        const QPixmap piece = SkinArtwork::skinBitmap(id);
         QCOMPARE(piece.size(), size);
         QVERIFY(!piece.hasAlphaChannel());
-        QCOMPARE(SkinArtwork::SkinBitmap(id, 2.0).size(), size * 2);
+        QCOMPARE(SkinArtwork::skinBitmap(id, 2.0).size(), size * 2);
     }
-    QVERIFY(SkinArtwork::SkinBitmap(1599).isNull());
+    QVERIFY(SkinArtwork::skinBitmap(1599).isNull());
     // The band is tiled across wide windows: every column must be the same.
-    const QImage band = Pixels(SkinArtwork::SkinBitmap(1500));
+    const QImage band = Pixels(SkinArtwork::skinBitmap(1500));
     QCOMPARE(band.copy(0, 0, 1, 63), band.copy(1234, 0, 1, 63));
 
-    const QIcon icon = SkinArtwork::AppIcon();
+    const QIcon icon = SkinArtwork::appIcon();
     QVERIFY(!icon.isNull());
     QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
     QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
@@ -254,23 +255,23 @@ void TestSkinButtons::tipCounts()
     QFETCH(int, id);
     QFETCH(int, count);
     QDialog dialog;
-    QVERIFY(CreateDialogControls(&dialog, id));
-    CCreateToolTips tips;
+    QVERIFY(createDialogControls(&dialog, id));
+    DialogToolTips tips;
     QCOMPARE(tips.rowCount(), 33);
-    QCOMPARE(tips.CreateTips(id, &dialog), count);
+    QCOMPARE(tips.createTips(id, &dialog), count);
     int attached = 0;
-    for (const ToolTipRow &row : ToolTipTable()) {
+    for (const ToolTipRow &row : toolTipTable()) {
         if (row.dialogId != id)
             continue;
-        QWidget *control = DialogControl(&dialog, row.controlId);
+        QWidget *control = dialogControl(&dialog, row.controlId);
         QVERIFY2(control, qPrintable(QString::number(row.controlId)));
         QCOMPARE(control->toolTip(), row.text);
         ++attached;
     }
     QCOMPARE(attached, count);
     if (id == 101) {
-        QVERIFY(DialogControl(&dialog, 1116)->toolTip().isEmpty());
-        const QStringList lines = DialogControl(&dialog, 1112)->toolTip().split(QLatin1Char('\n'));
+        QVERIFY(dialogControl(&dialog, 1116)->toolTip().isEmpty());
+        const QStringList lines = dialogControl(&dialog, 1112)->toolTip().split(QLatin1Char('\n'));
         QCOMPARE(lines, QStringList({QStringLiteral("Play/Preview the currently chosen Audio File"),
                                      QString(), QStringLiteral("Right-click for more options...")}));
     }
@@ -279,31 +280,31 @@ void TestSkinButtons::tipCounts()
 void TestSkinButtons::updateTip()
 {
     QDialog dialog;
-    QVERIFY(CreateDialogControls(&dialog, 101));
+    QVERIFY(createDialogControls(&dialog, 101));
     {
-        CCreateToolTips tips;
-        tips.CreateTips(101, &dialog);
-        tips.UpdateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, 1105);
-        QCOMPARE(DialogControl(&dialog, 1105)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
+        DialogToolTips tips;
+        tips.createTips(101, &dialog);
+        tips.updateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, 1105);
+        QCOMPARE(dialogControl(&dialog, 1105)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
         QCOMPARE(tips.tipText(1105), QStringLiteral("Clear /tmp/a b.jpg"));
-        QCOMPARE(DialogControl(&dialog, 1107)->toolTip(),
+        QCOMPARE(dialogControl(&dialog, 1107)->toolTip(),
                  QStringLiteral("Click here to clear the current Audio File"));
         // The create button has no tooltip, so it gets none.
-        tips.UpdateTip(QStringLiteral("x"), &dialog, 1116);
-        QVERIFY(DialogControl(&dialog, 1116)->toolTip().isEmpty());
+        tips.updateTip(QStringLiteral("x"), &dialog, 1116);
+        QVERIFY(dialogControl(&dialog, 1116)->toolTip().isEmpty());
     }
     // The set's tooltips go with it.
-    QVERIFY(DialogControl(&dialog, 1105)->toolTip().isEmpty());
+    QVERIFY(dialogControl(&dialog, 1105)->toolTip().isEmpty());
 }
 
 void TestSkinButtons::noTipWhenDisabled()
 {
     MainTemplate main;
-    CCreateToolTips tips;
-    tips.CreateTips(101, &main.dialog);
+    DialogToolTips tips;
+    tips.createTips(101, &main.dialog);
     main.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
-    QWidget *play = DialogControl(&main.dialog, 1112);
+    QWidget *play = dialogControl(&main.dialog, 1112);
     auto hover = [](QWidget *control) {
         const QPoint at = control->rect().center();
         QHelpEvent help(QEvent::ToolTip, at, control->mapToGlobal(at));

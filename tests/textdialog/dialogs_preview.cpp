@@ -1,12 +1,12 @@
 // Shows the text dialog beside a window that draws its caption with the real image tool, or the
 // options dialog, for looking at them on a real X server. Usage: dialogs_preview text|options
 // [seconds]  (quits after that many seconds; default 4)
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "common/TestSupport.h"
-#include "options/CVLDefaultFileLocationsDlg.h"
-#include "pipeline/FontList.h"
-#include "pipeline/PicturePreparation.h"
-#include "textoverlay/CVelmoraTextDlg.h"
+#include "dialogs/CaptionDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "media/FontList.h"
+#include "model/PicturePreparation.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,7 +16,7 @@
 
 namespace {
 
-class PreviewWindow : public QWidget, public TextPreviewTarget
+class PreviewWindow : public QWidget, public CaptionPreviewTarget
 {
 public:
     PreviewWindow()
@@ -26,16 +26,16 @@ public:
         layout->addWidget(&m_picture);
     }
 
-    int TextPreview(TextPreviewSource *dialog) override
+    int previewCaption(CaptionPreviewSource *dialog) override
     {
         if (m_busy)
             return 0;
         m_busy = true;
-        dialog->ReadControls(dialog->workingSettings());
+        dialog->readControls(dialog->workingSettings());
         m_preparation.setState(PicturePreparation::Plain);
-        if (m_preparation.RenderText(this, dialog->workingSettings()))
+        if (m_preparation.renderText(this, dialog->workingSettings()))
             m_preparation.setState(PicturePreparation::WithText);
-        m_picture.setPixmap(QPixmap(m_preparation.CurrentPicturePath()));
+        m_picture.setPixmap(QPixmap(m_preparation.currentPicturePath()));
         m_busy = false;
         return 1;
     }
@@ -55,22 +55,22 @@ int main(int argc, char *argv[])
     const int seconds = argc > 2 ? atoi(argv[2]) : 4;
 
     TestSupport::ConfigSandbox config;
-    if (!QueryFontList() || !CreateBlankCanvases(nullptr))
+    if (!queryFontList() || !createBlankCanvases(nullptr))
         return 1;
 
     PreviewWindow window;
     window.setGeometry(20, 60, 680, 400);
     int x = -1, y = -1;
-    TextSettings settings;
+    CaptionSettings settings;
     settings.text = QStringLiteral("Sunset over\nthe harbour");
     settings.placement = 7;
     settings.textColor = 0x40D0FF; // warm yellow
     std::unique_ptr<QDialog> dialog;
     if (which == QLatin1String("options")) {
-        dialog = std::make_unique<CVLDefaultFileLocationsDlg>(nullptr);
+        dialog = std::make_unique<OptionsDialog>(nullptr);
     } else {
         window.show();
-        dialog = std::make_unique<CVelmoraTextDlg>(&x, &y, &settings, &window);
+        dialog = std::make_unique<CaptionDialog>(&x, &y, &settings, &window);
     }
     dialog->show();
     QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);

@@ -1,16 +1,16 @@
-#include "app/AppSettings.h"
-#include "app/MessageBox.h"
+#include "base/AppSettings.h"
+#include "base/MessageBox.h"
 #include "common/TestSupport.h"
-#include "controls/CCheckSK.h"
-#include "controls/CCustomColorButton.h"
-#include "controls/CCustomComboBox.h"
-#include "controls/CScrollEdit.h"
-#include "controls/DialogTemplate.h"
-#include "pipeline/FontList.h"
-#include "pipeline/PicturePreparation.h"
-#include "textoverlay/CVelmoraTextDlg.h"
-#include "textoverlay/TextDialogRules.h"
-#include "textoverlay/VLEditNegative.h"
+#include "dialogs/CaptionDialog.h"
+#include "dialogs/CaptionDialogRules.h"
+#include "media/FontList.h"
+#include "model/PicturePreparation.h"
+#include "widgets/CaptionTextEdit.h"
+#include "widgets/ColorButton.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/FontComboBox.h"
+#include "widgets/PlacementLamp.h"
+#include "widgets/RangedNumberEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,18 +40,18 @@ QByteArray fileHash(const QString &path)
 
 // Does for the dialog what the main window does: reads the controls into the dialog's working
 // record and draws it with the real image tool, refusing a second report while one is drawn.
-class PreviewOwner : public QWidget, public TextPreviewTarget
+class PreviewOwner : public QWidget, public CaptionPreviewTarget
 {
 public:
-    int TextPreview(TextPreviewSource *dialog) override
+    int previewCaption(CaptionPreviewSource *dialog) override
     {
         ++reports;
         if (busy)
             return 0;
         busy = true;
-        dialog->ReadControls(dialog->workingSettings());
+        dialog->readControls(dialog->workingSettings());
         preparation.setState(PicturePreparation::Plain);
-        if (preparation.RenderText(this, dialog->workingSettings()))
+        if (preparation.renderText(this, dialog->workingSettings()))
             preparation.setState(PicturePreparation::WithText);
         drawn.append(dialog->workingSettings());
         busy = false;
@@ -61,7 +61,7 @@ public:
     QByteArray renderedHash() const { return fileHash(preparation.withTextPath()); }
 
     PicturePreparation preparation;
-    QList<TextSettings> drawn;
+    QList<CaptionSettings> drawn;
     int reports = 0;
     bool busy = false;
 };
@@ -97,15 +97,15 @@ private:
     // Opens the dialog over the owner and waits for its first drawing.
     void openDialog();
     template<class T>
-    T *control(int id) const { return DialogControlAs<T>(m_dialog.get(), id); }
+    T *control(int id) const { return dialogControlAs<T>(m_dialog.get(), id); }
     // Waits until every report made so far has been drawn and the timer found nothing new.
     void settle();
 
     std::unique_ptr<ConfigSandbox> m_config;
     std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<PreviewOwner> m_owner;
-    std::unique_ptr<CVelmoraTextDlg> m_dialog;
-    TextSettings m_settings;
+    std::unique_ptr<CaptionDialog> m_dialog;
+    CaptionSettings m_settings;
     int m_x = -1;
     int m_y = -1;
 };
@@ -113,10 +113,10 @@ private:
 void TestTextDialog::initTestCase()
 {
     m_config = std::make_unique<ConfigSandbox>();
-    QVERIFY(QueryFontList());
-    QVERIFY(FontNameList().contains(QStringLiteral("DejaVu-Sans-Bold")));
-    QVERIFY(!FontNameList().contains(QStringLiteral("Arial-Black")));
-    QVERIFY(CreateBlankCanvases(nullptr));
+    QVERIFY(queryFontList());
+    QVERIFY(fontNameList().contains(QStringLiteral("DejaVu-Sans-Bold")));
+    QVERIFY(!fontNameList().contains(QStringLiteral("Arial-Black")));
+    QVERIFY(createBlankCanvases(nullptr));
 }
 
 void TestTextDialog::init()
@@ -125,7 +125,7 @@ void TestTextDialog::init()
     m_owner = std::make_unique<PreviewOwner>();
     m_owner->setGeometry(20, 40, 300, 200);
     m_owner->show();
-    m_settings = TextSettings();
+    m_settings = CaptionSettings();
     m_settings.fontName = QStringLiteral("DejaVu-Sans");
     m_x = m_y = -1;
 }
@@ -139,7 +139,7 @@ void TestTextDialog::cleanup()
 
 void TestTextDialog::openDialog()
 {
-    m_dialog = std::make_unique<CVelmoraTextDlg>(&m_x, &m_y, &m_settings, m_owner.get());
+    m_dialog = std::make_unique<CaptionDialog>(&m_x, &m_y, &m_settings, m_owner.get());
     const int drawn = m_owner->drawn.size();
     m_dialog->show();
     QApplication::setActiveWindow(m_dialog.get());
@@ -151,8 +151,8 @@ void TestTextDialog::openDialog()
 void TestTextDialog::settle()
 {
     const auto drawnAsShown = [this] {
-        TextSettings controls;
-        m_dialog->ReadControls(controls);
+        CaptionSettings controls;
+        m_dialog->readControls(controls);
         return !m_owner->busy && m_dialog->workingSettings() == controls;
     };
     QTRY_VERIFY(drawnAsShown());
@@ -183,7 +183,7 @@ void TestTextDialog::firstPosition()
     QFETCH(QRect, dialog);
     QFETCH(QRect, owner);
     QFETCH(QPoint, expected);
-    QCOMPARE(TextDialogRules::FirstPosition(dialog, owner, QRect(0, 0, 1600, 1000)), expected);
+    QCOMPARE(CaptionDialogRules::firstPosition(dialog, owner, QRect(0, 0, 1600, 1000)), expected);
 }
 
 void TestTextDialog::fontSelection_data()
@@ -213,7 +213,7 @@ void TestTextDialog::fontSelection()
     QFETCH(QStringList, fonts);
     QFETCH(QString, name);
     QFETCH(int, expected);
-    QCOMPARE(TextDialogRules::FontIndexFor(fonts, name), expected);
+    QCOMPARE(CaptionDialogRules::fontIndexFor(fonts, name), expected);
 }
 
 void TestTextDialog::opening()
@@ -232,24 +232,24 @@ void TestTextDialog::opening()
 
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Pictune Text"));
     QCOMPARE(m_dialog->property("allowsMainWindowDrops"), QVariant(true));
-    QCOMPARE(control<CCustomComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans"));
-    QCOMPARE(control<CCustomComboBox>(1900)->count(), FontNameList().size());
-    QCOMPARE(control<VLEditNegative>(1901)->text(), QStringLiteral("72"));
-    QCOMPARE(control<CCustomColorButton>(1902)->color(), QColor(Qt::red));
-    QCOMPARE(control<CScrollEdit>(1903)->toPlainText(), QStringLiteral("two\nlines"));
-    QCOMPARE(control<VLEditNegative>(1904)->text(), QStringLiteral("-12"));
-    QCOMPARE(control<VLEditNegative>(1905)->text(), QStringLiteral("7"));
+    QCOMPARE(control<FontComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans"));
+    QCOMPARE(control<FontComboBox>(1900)->count(), fontNameList().size());
+    QCOMPARE(control<RangedNumberEdit>(1901)->text(), QStringLiteral("72"));
+    QCOMPARE(control<ColorButton>(1902)->color(), QColor(Qt::red));
+    QCOMPARE(control<CaptionTextEdit>(1903)->toPlainText(), QStringLiteral("two\nlines"));
+    QCOMPARE(control<RangedNumberEdit>(1904)->text(), QStringLiteral("-12"));
+    QCOMPARE(control<RangedNumberEdit>(1905)->text(), QStringLiteral("7"));
     for (int i = 0; i < 9; ++i) {
-        QCOMPARE(control<CCheckSK>(1906 + i)->isOn(), i == 8);
-        QCOMPARE(control<CCheckSK>(1906 + i)->toolTip(), PlacementLabel(i));
+        QCOMPARE(control<PlacementLamp>(1906 + i)->isOn(), i == 8);
+        QCOMPARE(control<PlacementLamp>(1906 + i)->toolTip(), placementLabel(i));
     }
     QVERIFY(!control<QCheckBox>(1915)->isChecked());
     for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
-        QVERIFY2(!DialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
-    QCOMPARE(control<CCustomColorButton>(1916)->color(), QColor(Qt::blue));
-    QCOMPARE(control<VLEditNegative>(1918)->text(), QStringLiteral("0"));
-    QCOMPARE(control<CCustomColorButton>(1902)->accessibleName(), QStringLiteral("Text Color"));
-    QCOMPARE(control<CCustomColorButton>(1916)->accessibleName(), QStringLiteral("Shadow Color"));
+        QVERIFY2(!dialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
+    QCOMPARE(control<ColorButton>(1916)->color(), QColor(Qt::blue));
+    QCOMPARE(control<RangedNumberEdit>(1918)->text(), QStringLiteral("0"));
+    QCOMPARE(control<ColorButton>(1902)->accessibleName(), QStringLiteral("Text Color"));
+    QCOMPARE(control<ColorButton>(1916)->accessibleName(), QStringLiteral("Shadow Color"));
 
     // The first drawing is the record as shown (every field but the on flag).
     QVERIFY(m_owner->drawn.first() == m_settings);
@@ -261,7 +261,7 @@ void TestTextDialog::missingFontFallsBack()
 {
     m_settings.fontName = QStringLiteral("Arial-Black");
     openDialog();
-    QCOMPARE(control<CCustomComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
+    QCOMPARE(control<FontComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
     QCOMPARE(m_owner->drawn.first().fontName, QStringLiteral("DejaVu-Sans-Bold"));
     QCOMPARE(m_owner->preparation.state(), int(PicturePreparation::WithText));
     // The record keeps its font until OK.
@@ -271,7 +271,7 @@ void TestTextDialog::missingFontFallsBack()
 void TestTextDialog::typingUpdatesPreview()
 {
     openDialog();
-    auto *edit = control<CScrollEdit>(1903);
+    auto *edit = control<CaptionTextEdit>(1903);
     edit->setFocus();
     edit->selectAll();
     const QByteArray before = m_owner->renderedHash();
@@ -294,17 +294,17 @@ void TestTextDialog::typingUpdatesPreview()
     // A word finished with the text edit losing the focus: the record drawn last matches, and
     // its picture is the one a fresh drawing of those settings gives.
     QTest::keyClicks(edit, QStringLiteral("there"));
-    control<VLEditNegative>(1901)->setFocus();
+    control<RangedNumberEdit>(1901)->setFocus();
     settle();
     QCOMPARE(m_owner->drawn.last().text, QStringLiteral("Hi there"));
     QVERIFY(m_owner->renderedHash() != hi);
     PicturePreparation fresh;
-    QVERIFY(fresh.RenderText(nullptr, m_owner->drawn.last()));
+    QVERIFY(fresh.renderText(nullptr, m_owner->drawn.last()));
     QCOMPARE(fileHash(fresh.withTextPath()), m_owner->renderedHash());
 
     // A number typed while a drawing is under way: the busy owner drops the report, the timer
     // repeats it afterwards.
-    auto *size = control<VLEditNegative>(1901);
+    auto *size = control<RangedNumberEdit>(1901);
     size->selectAll();
     m_owner->busy = true;
     QTest::keyClicks(size, QStringLiteral("55"));
@@ -316,19 +316,19 @@ void TestTextDialog::typingUpdatesPreview()
 void TestTextDialog::placementClicks()
 {
     openDialog();
-    auto *middle = control<CCheckSK>(1910);
+    auto *middle = control<PlacementLamp>(1910);
     QVERIFY(middle->isOn());
     QTest::mouseClick(middle, Qt::LeftButton);
     QVERIFY(middle->isOn());
-    QTest::qWait(3 * CVelmoraTextDlg::CheckIntervalMs);
+    QTest::qWait(3 * CaptionDialog::CheckIntervalMs);
     QCOMPARE(m_owner->reports, 1);
 
     const int reports = m_owner->reports;
-    QTest::mouseClick(control<CCheckSK>(1906), Qt::LeftButton);
+    QTest::mouseClick(control<PlacementLamp>(1906), Qt::LeftButton);
     QCOMPARE(m_owner->reports, reports + 1);
     QCOMPARE(m_owner->drawn.last().placement, 0);
     for (int i = 0; i < 9; ++i)
-        QCOMPARE(control<CCheckSK>(1906 + i)->isOn(), i == 0);
+        QCOMPARE(control<PlacementLamp>(1906 + i)->isOn(), i == 0);
 }
 
 void TestTextDialog::clearingShadowReportsAtOnce()
@@ -340,13 +340,13 @@ void TestTextDialog::clearingShadowReportsAtOnce()
     QCOMPARE(m_owner->reports, 2);
     QCOMPARE(m_owner->drawn.last().shadowOn, 0);
     for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
-        QVERIFY2(!DialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY2(!dialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
 
     QTest::mouseClick(shadow, Qt::LeftButton);
     QCOMPARE(m_owner->reports, 3);
     QCOMPARE(m_owner->drawn.last().shadowOn, 1);
     for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
-        QVERIFY(DialogControl(m_dialog.get(), id)->isEnabled());
+        QVERIFY(dialogControl(m_dialog.get(), id)->isEnabled());
 }
 
 void TestTextDialog::okRefusals_data()
@@ -377,11 +377,11 @@ void TestTextDialog::okRefusals()
     QFETCH(QString, message);
 
     m_settings.shadowOn = shadowOn ? 1 : 0;
-    const TextSettings before = m_settings;
+    const CaptionSettings before = m_settings;
     openDialog();
-    control<CScrollEdit>(1903)->setPlainText(text);
-    control<VLEditNegative>(1917)->setText(shadowX);
-    control<VLEditNegative>(1918)->setText(shadowY);
+    control<CaptionTextEdit>(1903)->setPlainText(text);
+    control<RangedNumberEdit>(1917)->setText(shadowX);
+    control<RangedNumberEdit>(1918)->setText(shadowY);
     control<QPushButton>(1)->setFocus();
     QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton);
 
@@ -391,11 +391,11 @@ void TestTextDialog::okRefusals()
     QCOMPARE(m_messages->messages.first().boxType, unsigned(MB_OK));
     QVERIFY(m_dialog->isVisible());
     QVERIFY(m_dialog->isCheckTimerActive());
-    QTRY_VERIFY(DialogControl(m_dialog.get(), focusId)->hasFocus());
+    QTRY_VERIFY(dialogControl(m_dialog.get(), focusId)->hasFocus());
     if (focusId == 1903) {
-        QCOMPARE(control<CScrollEdit>(1903)->textCursor().selectedText().size(), text.size());
+        QCOMPARE(control<CaptionTextEdit>(1903)->textCursor().selectedText().size(), text.size());
     } else if (focusId == 1917) {
-        QCOMPARE(control<VLEditNegative>(1917)->selectedText(), shadowX);
+        QCOMPARE(control<RangedNumberEdit>(1917)->selectedText(), shadowX);
     }
     QVERIFY(m_settings == before);
 }
@@ -403,20 +403,20 @@ void TestTextDialog::okRefusals()
 void TestTextDialog::okStoresControls()
 {
     openDialog();
-    control<CScrollEdit>(1903)->setPlainText(QStringLiteral("  Hello\nworld  "));
-    control<VLEditNegative>(1901)->setText(QStringLiteral("12"));
-    control<VLEditNegative>(1904)->setText(QStringLiteral("-400"));
-    control<VLEditNegative>(1918)->setText(QStringLiteral("-"));
-    control<CCustomComboBox>(1900)->setCurrentText(QStringLiteral("DejaVu-Serif"));
-    control<CCustomColorButton>(1902)->setColorRef(0x123456);
-    QTest::mouseClick(control<CCheckSK>(1914), Qt::LeftButton);
+    control<CaptionTextEdit>(1903)->setPlainText(QStringLiteral("  Hello\nworld  "));
+    control<RangedNumberEdit>(1901)->setText(QStringLiteral("12"));
+    control<RangedNumberEdit>(1904)->setText(QStringLiteral("-400"));
+    control<RangedNumberEdit>(1918)->setText(QStringLiteral("-"));
+    control<FontComboBox>(1900)->setCurrentText(QStringLiteral("DejaVu-Serif"));
+    control<ColorButton>(1902)->setColorRef(0x123456);
+    QTest::mouseClick(control<PlacementLamp>(1914), Qt::LeftButton);
     QTest::mouseClick(control<QCheckBox>(1915), Qt::LeftButton);
 
-    TextSettings shown;
-    m_dialog->ReadControls(shown);
+    CaptionSettings shown;
+    m_dialog->readControls(shown);
     QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton);
     QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultOk));
+    QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
     QVERIFY(!m_dialog->isCheckTimerActive());
     QVERIFY(m_messages->messages.isEmpty());
 
@@ -435,26 +435,26 @@ void TestTextDialog::okStoresControls()
 void TestTextDialog::cancelKeepsSettings()
 {
     m_settings.textOn = 1;
-    const TextSettings before = m_settings;
+    const CaptionSettings before = m_settings;
     openDialog();
-    auto *edit = control<CScrollEdit>(1903);
+    auto *edit = control<CaptionTextEdit>(1903);
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("more"));
-    QTest::mouseClick(control<CCheckSK>(1906), Qt::LeftButton);
+    QTest::mouseClick(control<PlacementLamp>(1906), Qt::LeftButton);
     QTest::mouseClick(control<QCheckBox>(1915), Qt::LeftButton);
     settle();
     QVERIFY(m_owner->drawn.size() >= 3);
 
     QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton);
-    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultCancel));
+    QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultCancel));
     QVERIFY(!m_dialog->isCheckTimerActive());
     QVERIFY(m_settings == before);
     QCOMPARE(m_settings.textOn, 1);
 
     // Nothing is drawn after the dialog ended, even for changes the timer had not seen.
     const int reports = m_owner->reports;
-    control<VLEditNegative>(1901)->setText(QStringLiteral("9"));
-    QTest::qWait(3 * CVelmoraTextDlg::CheckIntervalMs);
+    control<RangedNumberEdit>(1901)->setText(QStringLiteral("9"));
+    QTest::qWait(3 * CaptionDialog::CheckIntervalMs);
     QCOMPARE(m_owner->reports, reports);
 }
 
@@ -462,12 +462,12 @@ void TestTextDialog::keys()
 {
     openDialog();
     // Escape neither cancels nor closes.
-    QTest::keyClick(control<VLEditNegative>(1904), Qt::Key_Escape);
+    QTest::keyClick(control<RangedNumberEdit>(1904), Qt::Key_Escape);
     QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     QVERIFY(m_dialog->isVisible());
 
     // Enter in the text edit makes a new line.
-    auto *edit = control<CScrollEdit>(1903);
+    auto *edit = control<CaptionTextEdit>(1903);
     edit->setFocus();
     edit->moveCursor(QTextCursor::End);
     QTest::keyClick(edit, Qt::Key_Return);
@@ -477,13 +477,13 @@ void TestTextDialog::keys()
     // The close box is Cancel.
     m_dialog->close();
     QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultCancel));
+    QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultCancel));
 
     // Elsewhere Enter is OK.
     openDialog();
-    QTest::keyClick(control<VLEditNegative>(1904), Qt::Key_Return);
+    QTest::keyClick(control<RangedNumberEdit>(1904), Qt::Key_Return);
     QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(m_dialog->result(), int(CVelmoraTextDlg::ResultOk));
+    QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
 }
 
 void TestTextDialog::positionBesideOwnerThenRemembered_data()
@@ -508,7 +508,7 @@ void TestTextDialog::positionBesideOwnerThenRemembered()
     const QRect screen = m_owner->screen()->geometry();
     const QRect ownerFrame = m_owner->frameGeometry();
     const QRect dialogFrame = m_dialog->frameGeometry();
-    const QPoint expected = TextDialogRules::FirstPosition(dialogFrame, ownerFrame, screen);
+    const QPoint expected = CaptionDialogRules::firstPosition(dialogFrame, ownerFrame, screen);
     QCOMPARE(m_dialog->pos(), expected);
     QCOMPARE(QPoint(m_x, m_y), expected);
     QVERIFY(qAbs(dialogFrame.center().y() - ownerFrame.center().y()) <= 1);

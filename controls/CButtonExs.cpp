@@ -1,6 +1,0 @@
-#include "controls/CButtonExs.h"
-
-CButtonExs::CButtonExs(const QString &text, QWidget *parent)
-    : QPushButton(text, parent)
-{
-}

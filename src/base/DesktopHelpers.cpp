@@ -1,0 +1,31 @@
+#include "base/DesktopHelpers.h"
+
+#include "base/MessageBox.h"
+#include "base/Paths.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+
+QString browseForFolder(QWidget *owner, const QString &title, const QString &initialFolder)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(
+        owner, title, initialFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (chosen.isNull())
+        return {};
+    QString path = chosen;
+    if (!isDriveRoot(path) && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    if (path.isEmpty() || !isDirectory(path)) {
+        showMessage(owner, MessageCaption, MB_ICONEXCLAMATION,
+                    QStringLiteral("The chosen path can not be used to store computer files.  Please pick a directory that is on a physical hard drive."));
+        return {};
+    }
+    return path;
+}
+
+void copyTextToClipboard(const QString &text)
+{
+    if (QClipboard *clipboard = QGuiApplication::clipboard())
+        clipboard->setText(text, QClipboard::Clipboard);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The run's private temporary folder (mode 0700, removed at exit). False after a message when the
+// system's temporary folder is unusable.
+bool getTempFolder(QString &out);
+// "<temp>/<prefix>YYYY-MM-DD_hh-mm-ss_mmm.bmp"; false with out empty when there is no temp folder.
+bool makeTempFileName(const QString &prefix, QString &out);
+
+bool isNonEmptyFile(const QString &path);
+// Size of an existing regular file (a symlink counts as its target), else 0.
+qint64 regularFileSize(const QString &path);
+// True for an existing folder; one trailing "/" is ignored.
+bool isDirectory(const QString &path);
+// The file-system root "/" is this platform's only drive root.
+bool isDriveRoot(const QString &text);
+// True when the path is absolute ("/..."): tools only ever get absolute paths.
+bool isAbsolutePath(const QString &path);

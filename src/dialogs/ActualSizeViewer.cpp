@@ -1,0 +1,134 @@
+#include "dialogs/ActualSizeViewer.h"
+
+#include "base/MessageBox.h"
+#include "media/PictureFile.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+QPoint placeCenteredInWorkArea(const QRect &ownerFrame, const QSize &frameSize, const QRect &workArea)
+{
+    QRect frame(QPoint(0, 0), frameSize);
+    frame.moveCenter(ownerFrame.center());
+    int x = frame.x();
+    int y = frame.y();
+    if (x + frame.width() > workArea.x() + workArea.width())
+        x = workArea.x() + workArea.width() - frame.width();
+    if (x < workArea.x())
+        x = workArea.x();
+    if (y + frame.height() > workArea.y() + workArea.height())
+        y = workArea.y() + workArea.height() - frame.height();
+    if (y < workArea.y())
+        y = workArea.y();
+    return QPoint(x, y);
+}
+
+ActualSizeViewer::ActualSizeViewer(const QString &picturePath, QWidget *parent)
+    : QDialog(parent ? parent : QApplication::activeWindow(),
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_picturePath(picturePath)
+{
+    // The caption stays the window's name: it tells how to close the viewer.
+    setAccessibleDescription(QStringLiteral("Picture at actual size"));
+}
+
+bool ActualSizeViewer::initialize()
+{
+    setWindowTitle(QStringLiteral("%1 View Actual Size - Press Esc to Close").arg(MessageCaption));
+    m_picture = loadPictureFile(m_picturePath);
+    if (m_picture.isNull()) {
+        showMessage(this, MessageCaption, MB_OK, QStringLiteral("Unable to load the Picture for Viewing."));
+        return false;
+    }
+    // One picture pixel per screen pixel, also on a scaled screen.
+    const qreal ratio = devicePixelRatioF();
+    m_picture.setDevicePixelRatio(ratio);
+    const QSize clientSize = (QSizeF(m_picture.size()) / ratio).toSize();
+    setFixedSize(clientSize);
+
+    // The frame is not known before the window is shown: the owner's frame is the best guess.
+    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QMargins frameMargins;
+    QScreen *screen = nullptr;
+    QRect ownerFrame;
+    if (owner) {
+        const QRect client = owner->geometry();
+        ownerFrame = owner->frameGeometry();
+        frameMargins = QMargins(client.left() - ownerFrame.left(), client.top() - ownerFrame.top(),
+                                ownerFrame.right() - client.right(), ownerFrame.bottom() - client.bottom());
+        screen = owner->screen();
+    } else {
+        screen = QGuiApplication::screenAt(QCursor::pos());
+    }
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    if (ownerFrame.isNull())
+        ownerFrame = workArea;
+    const QSize frameSize = clientSize.grownBy(frameMargins);
+    move(placeCenteredInWorkArea(ownerFrame, frameSize, workArea));
+    return true;
+}
+
+int ActualSizeViewer::exec()
+{
+    if (!initialize())
+        return 0;
+    return QDialog::exec();
+}
+
+void ActualSizeViewer::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), m_picture);
+}
+
+void ActualSizeViewer::keyPressEvent(QKeyEvent *event)
+{
+    // A dialog without buttons would ignore Return.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ActualSizeViewer::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_grabOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        // Qt keeps the mouse grabbed for this window until the button comes up, also when it
+        // comes up outside the window.
+        m_dragging = true;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void ActualSizeViewer::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging) {
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+            // Wayland ignores programmatic moves of top-level windows: hand the drag over.
+            m_dragging = false;
+            if (windowHandle())
+                windowHandle()->startSystemMove();
+        } else {
+            move(event->globalPosition().toPoint() - m_grabOffset);
+        }
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void ActualSizeViewer::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QDialog::mouseReleaseEvent(event);
+}

@@ -1,0 +1,389 @@
+#include "dialogs/CaptionDialog.h"
+
+#include "base/MessageBox.h"
+#include "dialogs/CaptionDialogRules.h"
+#include "media/FontList.h"
+#include "widgets/CaptionTextEdit.h"
+#include "widgets/ColorButton.h"
+#include "widgets/DialogTemplate.h"
+#include "widgets/DialogToolTips.h"
+#include "widgets/FontComboBox.h"
+#include "widgets/PlacementLamp.h"
+#include "widgets/RangedNumberEdit.h"
+#include "widgets/TemplateControls.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QSignalBlocker>
+
+namespace {
+
+// Wayland compositors place windows themselves and ignore positions asked for by programs.
+bool windowSystemPlacesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace
+
+CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
+                                 QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , m_positionX(positionX)
+    , m_positionY(positionY)
+    , m_settings(settings)
+    , m_toolTips(std::make_unique<DialogToolTips>())
+{
+    setProperty("allowsMainWindowDrops", true);
+    createControls();
+    applyDialogFont(this, TemplateId, 96.0, m_fontState);
+    setFixedSize(size());
+
+    for (int i = 0; i < 9; ++i)
+        m_placements[i]->addToolTip(placementLabel(i));
+    m_toolTips->createTips(TemplateId, this);
+
+    fillControls();
+
+    connect(m_fontBox, &QComboBox::activated, this, [this] { reportIfChanged(IDC_FONT); });
+    for (RangedNumberEdit *edit : {m_pointSize, m_xPos, m_yPos, m_shadowX, m_shadowY})
+        connect(edit, &SelectAllLineEdit::keyReleased, this, &CaptionDialog::reportIfChanged);
+    connect(m_text, &CaptionTextEdit::keyReleased, this, &CaptionDialog::reportIfChanged);
+    for (ColorButton *button : {m_textColor, m_shadowColor})
+        connect(button, &ColorButton::colorChanged, this, &CaptionDialog::onColorChanged);
+    for (PlacementLamp *box : m_placements)
+        connect(box, &PlacementLamp::checkChanged, this, &CaptionDialog::onPlacementClicked);
+    connect(m_shadow, &QCheckBox::clicked, this, &CaptionDialog::onShadowClicked);
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             m_fontBox, m_pointSize, m_text, m_xPos, m_yPos, m_shadowX, m_shadowY})
+        control->installEventFilter(this);
+
+    connect(dialogControlAs<QAbstractButton>(this, ResultOk), &QAbstractButton::clicked, this,
+            &CaptionDialog::accept);
+    connect(dialogControlAs<QAbstractButton>(this, ResultCancel), &QAbstractButton::clicked,
+            this, &CaptionDialog::reject);
+
+    m_checkTimer.setInterval(CheckIntervalMs);
+    connect(&m_checkTimer, &QTimer::timeout, this, &CaptionDialog::onCheckTimer);
+}
+
+CaptionDialog::~CaptionDialog()
+{
+    restoreDialogFont(m_fontState);
+}
+
+void CaptionDialog::createControls()
+{
+    const auto numberEdit = [](int minimum, int maximum) -> ControlFactory {
+        return [minimum, maximum](const DialogControlTemplate &, QWidget *parent) {
+            return new RangedNumberEdit(minimum, maximum, parent);
+        };
+    };
+    const auto colorButton = [](const DialogControlTemplate &, QWidget *parent) -> QWidget * {
+        return new ColorButton(parent);
+    };
+    ControlFactories factories;
+    factories.insert(IDC_FONT, [](const DialogControlTemplate &, QWidget *parent) {
+        return new FontComboBox(parent);
+    });
+    factories.insert(IDC_POINT_SIZE, numberEdit(1, 400));
+    factories.insert(IDC_TEXT_COLOR, colorButton);
+    factories.insert(IDC_TEXT, [](const DialogControlTemplate &, QWidget *parent) {
+        return new CaptionTextEdit(parent);
+    });
+    factories.insert(IDC_X_POS, numberEdit(-400, 400));
+    factories.insert(IDC_Y_POS, numberEdit(-400, 400));
+    for (int id = IDC_PLACEMENT_FIRST; id <= IDC_PLACEMENT_LAST; ++id) {
+        factories.insert(id, [](const DialogControlTemplate &, QWidget *parent) {
+            return new PlacementLamp(QString(), parent);
+        });
+    }
+    factories.insert(IDC_SHADOW_COLOR, colorButton);
+    factories.insert(IDC_SHADOW_X, numberEdit(-200, 200));
+    factories.insert(IDC_SHADOW_Y, numberEdit(-200, 200));
+    createDialogControls(this, TemplateId, factories);
+
+    m_fontBox = dialogControlAs<FontComboBox>(this, IDC_FONT);
+    m_pointSize = dialogControlAs<RangedNumberEdit>(this, IDC_POINT_SIZE);
+    m_textColor = dialogControlAs<ColorButton>(this, IDC_TEXT_COLOR);
+    m_text = dialogControlAs<CaptionTextEdit>(this, IDC_TEXT);
+    m_xPos = dialogControlAs<RangedNumberEdit>(this, IDC_X_POS);
+    m_yPos = dialogControlAs<RangedNumberEdit>(this, IDC_Y_POS);
+    for (int i = 0; i < 9; ++i)
+        m_placements[i] = dialogControlAs<PlacementLamp>(this, IDC_PLACEMENT_FIRST + i);
+    m_shadow = dialogControlAs<QCheckBox>(this, IDC_SHADOW);
+    m_shadowColor = dialogControlAs<ColorButton>(this, IDC_SHADOW_COLOR);
+    m_shadowX = dialogControlAs<RangedNumberEdit>(this, IDC_SHADOW_X);
+    m_shadowY = dialogControlAs<RangedNumberEdit>(this, IDC_SHADOW_Y);
+
+    // The template's line break ends the intro's first line; nothing else may wrap it.
+    for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(false);
+    }
+
+    m_fontBox->setAccessibleName(QStringLiteral("Font"));
+    m_pointSize->setAccessibleName(QStringLiteral("Point Size"));
+    m_textColor->setAccessibleName(QStringLiteral("Text Color"));
+    m_text->setAccessibleName(QStringLiteral("Text"));
+    m_xPos->setAccessibleName(QStringLiteral("X Position"));
+    m_yPos->setAccessibleName(QStringLiteral("Y Position"));
+    m_shadowColor->setAccessibleName(QStringLiteral("Shadow Color"));
+    m_shadowX->setAccessibleName(QStringLiteral("Shadow X Offset"));
+    m_shadowY->setAccessibleName(QStringLiteral("Shadow Y Offset"));
+}
+
+void CaptionDialog::fillControls()
+{
+    const CaptionSettings &settings = *m_settings;
+
+    {
+        const QSignalBlocker blocker(m_fontBox);
+        QStringList fonts = fontNameList();
+        // Without a font list the caption's own font is the only choice, never an empty name.
+        if (fonts.isEmpty() && !settings.fontName.isEmpty())
+            fonts.append(settings.fontName);
+        m_fontBox->clear();
+        m_fontBox->addItems(fonts);
+        m_fontBox->setCurrentIndex(CaptionDialogRules::fontIndexFor(fonts, settings.fontName));
+    }
+
+    // The numeric edits keep their own range check running while they are filled.
+    m_pointSize->setText(QString::number(settings.pointSize));
+    {
+        const QSignalBlocker blocker(m_textColor);
+        m_textColor->setColorRef(settings.textColor);
+    }
+    {
+        const QSignalBlocker blocker(m_text);
+        m_text->updateScrollBars(settings.text);
+        m_text->setPlainText(settings.text);
+    }
+    m_xPos->setText(QString::number(settings.xPosition));
+    m_yPos->setText(QString::number(settings.yPosition));
+    selectPlacement(settings.placement);
+    {
+        const QSignalBlocker blocker(m_shadow);
+        m_shadow->setChecked(settings.shadowOn == 1);
+    }
+    applyShadowState(settings.shadowOn == 1);
+    {
+        const QSignalBlocker blocker(m_shadowColor);
+        m_shadowColor->setColorRef(settings.shadowColor);
+    }
+    m_shadowX->setText(QString::number(settings.shadowXOffset));
+    m_shadowY->setText(QString::number(settings.shadowYOffset));
+}
+
+void CaptionDialog::readControls(CaptionSettings &settings) const
+{
+    settings.fontName = m_fontBox->currentText();
+    settings.pointSize = RangedNumberEdit::parseValue(m_pointSize->text());
+    settings.textColor = m_textColor->colorRef();
+    settings.text = m_text->toPlainText();
+    settings.xPosition = RangedNumberEdit::parseValue(m_xPos->text());
+    settings.yPosition = RangedNumberEdit::parseValue(m_yPos->text());
+    settings.placement = 0;
+    for (int i = 0; i < 9; ++i) {
+        if (m_placements[i]->isOn()) {
+            settings.placement = i;
+            break;
+        }
+    }
+    settings.shadowOn = m_shadow->isChecked() ? 1 : 0;
+    settings.shadowColor = m_shadowColor->colorRef();
+    settings.shadowXOffset = RangedNumberEdit::parseValue(m_shadowX->text());
+    settings.shadowYOffset = RangedNumberEdit::parseValue(m_shadowY->text());
+}
+
+void CaptionDialog::selectPlacement(int placement)
+{
+    if (static_cast<unsigned>(placement) > 8)
+        return;
+    for (int i = 0; i < 9; ++i) {
+        const QSignalBlocker blocker(m_placements[i]);
+        m_placements[i]->setOn(i == placement);
+    }
+}
+
+void CaptionDialog::applyShadowState(bool on)
+{
+    for (int id : {IDC_SHADOW_COLOR, IDC_SHADOW_X, IDC_SHADOW_Y, IDC_SHADOW_COLOR_LABEL,
+                   IDC_SHADOW_X_LABEL, IDC_SHADOW_Y_LABEL}) {
+        if (QWidget *control = dialogControl(this, id))
+            control->setEnabled(on);
+    }
+    m_shadowColor->update();
+}
+
+void CaptionDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_opened)
+        return;
+    m_opened = true;
+    placeDialog();
+    // The first drawing waits for the image tool; run it once the window is on screen.
+    QMetaObject::invokeMethod(this, [this] {
+        if (m_ended)
+            return;
+        sendCaptionPreview();
+        if (!m_ended)
+            m_checkTimer.start();
+    }, Qt::QueuedConnection);
+}
+
+void CaptionDialog::placeDialog()
+{
+    if (!windowSystemPlacesWindows() || !m_positionX || !m_positionY)
+        return;
+    if (*m_positionX == -1 || *m_positionY == -1) {
+        const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (!owner)
+            return;
+        const QScreen *screen = owner->screen();
+        const QRect desktop = screen ? screen->geometry() : QRect();
+        const QPoint first = CaptionDialogRules::firstPosition(frameGeometry(),
+                                                            owner->frameGeometry(), desktop);
+        *m_positionX = first.x();
+        *m_positionY = first.y();
+    }
+    move(*m_positionX, *m_positionY);
+}
+
+void CaptionDialog::sendCaptionPreview()
+{
+    if (m_ended)
+        return;
+    if (auto *target = dynamic_cast<CaptionPreviewTarget *>(parentWidget()))
+        target->previewCaption(this);
+}
+
+void CaptionDialog::reportIfChanged(int controlId)
+{
+    const CaptionSettings &working = m_workingSettings;
+    bool changed = false;
+    switch (controlId) {
+    case IDC_FONT:
+        changed = m_fontBox->currentText() != working.fontName;
+        break;
+    case IDC_POINT_SIZE:
+        changed = m_pointSize->value() != working.pointSize;
+        break;
+    case IDC_X_POS:
+        changed = m_xPos->value() != working.xPosition;
+        break;
+    case IDC_Y_POS:
+        changed = m_yPos->value() != working.yPosition;
+        break;
+    case IDC_SHADOW_X:
+        changed = m_shadowX->value() != working.shadowXOffset;
+        break;
+    case IDC_SHADOW_Y:
+        changed = m_shadowY->value() != working.shadowYOffset;
+        break;
+    case IDC_TEXT: {
+        // Blanks typed at either end are left to the timer, so a word is drawn once it is whole.
+        const QString trimmed = m_text->toPlainText().trimmed();
+        changed = !trimmed.isEmpty() && trimmed != working.text;
+        break;
+    }
+    default:
+        return;
+    }
+    if (changed)
+        sendCaptionPreview();
+}
+
+void CaptionDialog::onCheckTimer()
+{
+    CaptionSettings current;
+    readControls(current);
+    if (current != m_workingSettings)
+        sendCaptionPreview();
+}
+
+void CaptionDialog::onPlacementClicked(int controlId, int state)
+{
+    Q_UNUSED(state);
+    // A click on the box that is already on turned it off: it goes back on.
+    selectPlacement(controlId - IDC_PLACEMENT_FIRST);
+    if (controlId != m_workingSettings.placement + IDC_PLACEMENT_FIRST)
+        sendCaptionPreview();
+}
+
+void CaptionDialog::onColorChanged()
+{
+    if (m_textColor->colorRef() != m_workingSettings.textColor
+        || m_shadowColor->colorRef() != m_workingSettings.shadowColor)
+        sendCaptionPreview();
+}
+
+void CaptionDialog::onShadowClicked(bool checked)
+{
+    applyShadowState(checked);
+    sendCaptionPreview();
+}
+
+void CaptionDialog::accept()
+{
+    CaptionSettings confirmed;
+    readControls(confirmed);
+    const CaptionProblem problem = checkCaptionSettings(confirmed);
+    if (problem != CaptionProblem::None) {
+        showMessage(this, MessageCaption, MB_OK, captionProblemMessage(problem));
+        if (problem == CaptionProblem::NoText) {
+            m_text->setFocus();
+            m_text->selectAll();
+            m_text->ensureCursorVisible();
+        } else if (m_shadowX->isEnabled()) {
+            m_shadowX->setFocus();
+            m_shadowX->selectAll();
+        } else {
+            // With the shadow off its offsets cannot take the focus: lead the user to the box
+            // that makes them editable.
+            m_shadow->setFocus();
+        }
+        return;
+    }
+    readControls(*m_settings);
+    done(ResultOk);
+}
+
+void CaptionDialog::reject()
+{
+    done(ResultCancel);
+}
+
+void CaptionDialog::done(int result)
+{
+    m_checkTimer.stop();
+    m_ended = true;
+    if (m_opened && windowSystemPlacesWindows() && m_positionX && m_positionY) {
+        *m_positionX = pos().x();
+        *m_positionY = pos().y();
+    }
+    QDialog::done(result);
+}
+
+void CaptionDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CaptionDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (auto *control = qobject_cast<QWidget *>(watched))
+            reportIfChanged(::controlIdOf(control));
+    }
+    return QDialog::eventFilter(watched, event);
+}

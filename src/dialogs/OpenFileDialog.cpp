@@ -1,0 +1,59 @@
+#include "dialogs/OpenFileDialog.h"
+
+#include "base/AppSettings.h"
+#include "dialogs/FileDialogLabels.h"
+#include "dialogs/FilePreviewReceiver.h"
+#include "media/OpenableFiles.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+
+OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, FileKind kind,
+                               const QString &initialFolder)
+    : QFileDialog(owner, titleFor(kind), initialFolder)
+    , m_receiver(receiver)
+{
+    // Qt's own dialog: it can hold the check box and reports every selection change.
+    setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    setFileMode(QFileDialog::ExistingFile);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setNameFilters(buildOpenFilter(kind));
+    labelFileDialogLists(this);
+
+    m_autoPlay = new QCheckBox(QStringLiteral("Automatically play the selected Audio File"), this);
+    m_autoPlay->setProperty("controlId", 1700);
+    m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
+    if (auto *grid = qobject_cast<QGridLayout *>(layout()))
+        grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
+
+    connect(this, &QFileDialog::currentChanged, this, &OpenFileDialog::selectionChanged);
+    connect(m_autoPlay, &QCheckBox::clicked, this, &OpenFileDialog::autoPlayClicked);
+}
+
+QString OpenFileDialog::titleFor(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Picture:
+        return QStringLiteral("Select Picture File...");
+    case FileKind::Audio:
+        return QStringLiteral("Select Audio File...");
+    default:
+        return QStringLiteral("Select File...");
+    }
+}
+
+void OpenFileDialog::selectionChanged(const QString &path)
+{
+    if (m_receiver->previewKind() != 0)
+        m_receiver->endPreview();
+    if (QFileInfo(path).isFile() && isOpenableFile(path))
+        m_receiver->previewFile(path);
+}
+
+void OpenFileDialog::autoPlayClicked(bool checked)
+{
+    if (!checked && m_receiver->previewKind() == 2)
+        m_receiver->endPreview();
+    AppSettings::instance().autoPlayOnOpen = checked;
+}

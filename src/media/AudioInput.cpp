@@ -1,0 +1,385 @@
+#include "AudioInput.h"
+
+#include "media/AudioError.h"
+
+#include <QFile>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/mem.h>
+}
+
+#include <cerrno>
+#include <cstring>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The containers of the program's audio extensions: ADTS AAC, AIFF, WMA, FLAC, MP4/M4A,
+// MPEG audio layers I to III, Ogg, WAV. Playlists, concat lists and images stay out.
+const char FormatWhitelist[] = "aac,aiff,asf,flac,mov,mp4,m4a,mp3,ogg,wav";
+
+constexpr int IoBufferSize = 64 * 1024;
+// Packets read at the start, looking for one that decodes, before a file counts as not audio.
+constexpr int MaxPacketsBeforeFirstFrame = 256;
+
+int readFile(void *opaque, uint8_t *buffer, int size)
+{
+    const int fd = *static_cast<int *>(opaque);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size_t(size));
+        if (n > 0)
+            return int(n);
+        if (n == 0)
+            return AVERROR_EOF;
+        if (errno != EINTR)
+            return AVERROR(errno);
+    }
+}
+
+int64_t seekFile(void *opaque, int64_t offset, int whence)
+{
+    const int fd = *static_cast<int *>(opaque);
+    if (whence & AVSEEK_SIZE) {
+        struct stat st;
+        return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
+    }
+    const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : int64_t(at);
+}
+
+// No demuxer gets to open another file or URL behind our back.
+int refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *, int, AVDictionary **)
+{
+    return AVERROR(EPERM);
+}
+
+// What the info frame at the start of an MPEG audio file states (Xing/Info tag with the
+// encoder's extension): frames, stream bytes, the samples the encoder added at both ends.
+struct MpegInfoTag
+{
+    int64_t frames = 0;
+    int64_t bytes = 0;
+    int64_t tagPos = 0;
+    int samplesPerFrame = 0;
+    int delay = 0;
+    int padding = 0;
+    bool gapless = false;
+};
+
+uint32_t be32(const uint8_t *p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+bool readMpegInfoTag(int fd, MpegInfoTag &tag)
+{
+    uint8_t buffer[16384];
+    off_t at = 0;
+    ssize_t n = ::pread(fd, buffer, 10, 0);
+    // Skip an ID3v2 tag: its size is four 7-bit bytes.
+    if (n == 10 && std::memcmp(buffer, "ID3", 3) == 0) {
+        at = 10 + ((buffer[6] & 0x7f) << 21 | (buffer[7] & 0x7f) << 14 | (buffer[8] & 0x7f) << 7
+                   | (buffer[9] & 0x7f));
+        if (buffer[5] & 0x10)
+            at += 10;
+    }
+    n = ::pread(fd, buffer, sizeof buffer, at);
+    if (n < 4)
+        return false;
+    const uint8_t *h = buffer;
+    // The info frame is the first frame: layer III with a valid header.
+    if (h[0] != 0xff || (h[1] & 0xe0) != 0xe0 || (h[1] & 0x06) != 0x02 || (h[2] & 0xf0) == 0xf0
+        || (h[2] & 0x0c) == 0x0c)
+        return false;
+    const bool mpeg1 = (h[1] & 0x18) == 0x18;
+    const bool mono = (h[3] & 0xc0) == 0xc0;
+    const int offset = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    if (n < offset + 8 + 12 + 100 + 4 + 24)
+        return false;
+    const uint8_t *x = h + offset;
+    if (std::memcmp(x, "Xing", 4) != 0 && std::memcmp(x, "Info", 4) != 0)
+        return false;
+    const uint32_t flags = be32(x + 4);
+    const uint8_t *p = x + 8;
+    if (!(flags & 1) || !(flags & 2))
+        return false;
+    tag.frames = be32(p);
+    tag.bytes = be32(p + 4);
+    p += 8;
+    if (flags & 4)
+        p += 100;
+    if (flags & 8)
+        p += 4;
+    tag.tagPos = at;
+    tag.samplesPerFrame = mpeg1 ? 1152 : 576;
+    // The encoder's extension: a 9-byte name, then at byte 21 delay and padding in 12 bits each.
+    if (std::memcmp(p, "LAME", 4) == 0 || std::memcmp(p, "Lavc", 4) == 0
+        || std::memcmp(p, "Lavf", 4) == 0) {
+        tag.delay = p[21] << 4 | p[22] >> 4;
+        tag.padding = (p[22] & 0x0f) << 8 | p[23];
+        tag.gapless = true;
+    }
+    return tag.frames > 0 && tag.bytes > 0;
+}
+
+} // namespace
+
+// Timestamps met while reading, in the stream's time base.
+struct AudioInput::Span
+{
+    int64_t packetEnd = AV_NOPTS_VALUE;
+    int64_t frameEnd = AV_NOPTS_VALUE;
+    int64_t firstPacket = AV_NOPTS_VALUE;
+    int packets = 0;
+    int frames = 0;
+
+    void addPacket(const AVPacket *packet)
+    {
+        int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (at == AV_NOPTS_VALUE)
+            at = packetEnd == AV_NOPTS_VALUE ? 0 : packetEnd;
+        if (firstPacket == AV_NOPTS_VALUE)
+            firstPacket = at;
+        const int64_t end = at + std::max<int64_t>(packet->duration, 0);
+        if (packetEnd == AV_NOPTS_VALUE || end > packetEnd)
+            packetEnd = end;
+        ++packets;
+    }
+
+    // Decoded frames come after the decoder dropped its delay and padding: their end is the
+    // end a listener hears.
+    void addFrame(const AVFrame *frame, AVRational tb)
+    {
+        int64_t at = frame->best_effort_timestamp;
+        if (at == AV_NOPTS_VALUE)
+            at = frameEnd == AV_NOPTS_VALUE ? 0 : frameEnd;
+        const int64_t end = at + av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, tb);
+        if (frameEnd == AV_NOPTS_VALUE || end > frameEnd)
+            frameEnd = end;
+        ++frames;
+    }
+};
+
+AudioInput::~AudioInput()
+{
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_format);
+    if (m_io) {
+        av_freep(&m_io->buffer);
+        avio_context_free(&m_io);
+    }
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+AVStream *AudioInput::stream() const
+{
+    return m_format && m_streamIndex >= 0 ? m_format->streams[m_streamIndex] : nullptr;
+}
+
+int AudioInput::open(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty())
+        return AudioErrorFileOpen;
+    // O_NONBLOCK: a FIFO must not hang the open; it is refused by the type test below.
+    m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (m_fd < 0)
+        return AudioErrorFileOpen;
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+        return AudioErrorFileOpen;
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+
+    auto *buffer = static_cast<unsigned char *>(av_malloc(IoBufferSize));
+    if (!buffer)
+        return AudioErrorMemory;
+    m_io = avio_alloc_context(buffer, IoBufferSize, 0, &m_fd, readFile, nullptr, seekFile);
+    if (!m_io) {
+        av_free(buffer);
+        return AudioErrorMemory;
+    }
+    m_format = avformat_alloc_context();
+    if (!m_format)
+        return AudioErrorMemory;
+    m_format->pb = m_io;
+    m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    m_format->io_open = refuseNestedOpen;
+
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", FormatWhitelist, 0);
+    const int opened = avformat_open_input(&m_format, name.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) // avformat_open_input frees the context on failure
+        return AudioErrorFileFormat;
+
+    if (avformat_find_stream_info(m_format, nullptr) < 0)
+        return AudioErrorFileFormat;
+    const AVCodec *decoder = nullptr;
+    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    if (m_streamIndex < 0 || !decoder)
+        return m_streamIndex == AVERROR_DECODER_NOT_FOUND ? AudioErrorCodec : AudioErrorFileFormat;
+    for (unsigned i = 0; i < m_format->nb_streams; ++i)
+        m_format->streams[i]->discard = int(i) == m_streamIndex ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+
+    const AVCodecParameters *parameters = stream()->codecpar;
+    if (parameters->sample_rate <= 0 || parameters->ch_layout.nb_channels <= 0)
+        return AudioErrorFileFormat;
+    m_codec = avcodec_alloc_context3(decoder);
+    if (!m_codec)
+        return AudioErrorMemory;
+    if (avcodec_parameters_to_context(m_codec, parameters) < 0)
+        return AudioErrorCodec;
+    m_codec->pkt_timebase = stream()->time_base;
+    if (avcodec_open2(m_codec, decoder, nullptr) < 0)
+        return AudioErrorCodec;
+    return AudioOk;
+}
+
+bool AudioInput::readPacket(AVPacket *packet)
+{
+    while (av_read_frame(m_format, packet) >= 0) {
+        if (packet->stream_index == m_streamIndex)
+            return true;
+        av_packet_unref(packet);
+    }
+    return false;
+}
+
+bool AudioInput::rewind()
+{
+    AVStream *st = stream();
+    const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+    bool ok = avformat_seek_file(m_format, m_streamIndex, INT64_MIN, start, start, 0) >= 0;
+    if (!ok)
+        ok = av_seek_frame(m_format, m_streamIndex, 0, AVSEEK_FLAG_BYTE) >= 0;
+    avcodec_flush_buffers(m_codec);
+    return ok;
+}
+
+bool AudioInput::decodePacket(const AVPacket *packet, AVFrame *frame, Span &span)
+{
+    if (avcodec_send_packet(m_codec, packet) < 0)
+        return false;
+    bool any = false;
+    while (avcodec_receive_frame(m_codec, frame) >= 0) {
+        if (frame->nb_samples > 0 && frame->sample_rate > 0) {
+            span.addFrame(frame, stream()->time_base);
+            any = true;
+        }
+        av_frame_unref(frame);
+    }
+    return any;
+}
+
+bool AudioInput::decodeToEnd(AVPacket *packet, AVFrame *frame, Span &span)
+{
+    while (readPacket(packet)) {
+        span.addPacket(packet);
+        decodePacket(packet, frame, span);
+        av_packet_unref(packet);
+    }
+    // Codecs with a delay give their last frames only when drained.
+    decodePacket(nullptr, frame, span);
+    return span.frames > 0;
+}
+
+int64_t AudioInput::measureFrames(int rate)
+{
+    AVStream *st = stream();
+    const AVRational tb = st->time_base;
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    const auto done = [&](int64_t result) {
+        av_packet_free(&packet);
+        av_frame_free(&frame);
+        return result;
+    };
+    if (!packet || !frame)
+        return done(-1);
+
+    // Something must decode at the start, or the file is no audio we can play.
+    Span head;
+    while (head.frames == 0 && head.packets < MaxPacketsBeforeFirstFrame && readPacket(packet)) {
+        head.addPacket(packet);
+        decodePacket(packet, frame, head);
+        av_packet_unref(packet);
+    }
+    if (head.frames == 0)
+        return done(-1);
+    const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : head.firstPacket;
+
+    // Where the header states the length, only the last seconds are decoded: those packets carry
+    // their own timestamps, so a header that claims more than the file holds (a truncated
+    // download) shows. A length estimated from the bit rate is no length: every packet is read.
+    int64_t claimedEnd = AV_NOPTS_VALUE;
+    if (m_format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+            claimedEnd = start + st->duration;
+        else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+            claimedEnd = start + av_rescale_q(m_format->duration, AV_TIME_BASE_Q, tb);
+    }
+    // MPEG audio: the info frame states frames and bytes exactly, and seeking near the end
+    // would need an index built from the whole file. When every stated byte is there, the
+    // stated length holds.
+    MpegInfoTag tag;
+    if (std::strcmp(m_format->iformat->name, "mp3") == 0 && readMpegInfoTag(m_fd, tag)) {
+        struct stat info;
+        const int64_t present = ::fstat(m_fd, &info) == 0 ? int64_t(info.st_size) - tag.tagPos : 0;
+        if (present >= tag.bytes) {
+            int64_t samples = tag.frames * tag.samplesPerFrame;
+            // What the decoder drops: the encoder's delay and padding, or its own delay.
+            samples -= tag.gapless ? tag.delay + tag.padding : 529;
+            const int sampleRate = st->codecpar->sample_rate;
+            return done(samples > 0 ? av_rescale(samples, rate, sampleRate) : -1);
+        }
+        claimedEnd = AV_NOPTS_VALUE;
+    }
+
+    int64_t end = AV_NOPTS_VALUE;
+    if (claimedEnd == AV_NOPTS_VALUE) {
+        Span all = head;
+        while (readPacket(packet)) {
+            all.addPacket(packet);
+            av_packet_unref(packet);
+        }
+        end = all.packetEnd;
+    } else {
+        const int64_t tailStart = claimedEnd - av_rescale_q(2, AVRational{1, 1}, tb);
+        if (tailStart <= head.packetEnd) {
+            Span all = head;
+            decodeToEnd(packet, frame, all);
+            end = all.frameEnd;
+        } else {
+            avcodec_flush_buffers(m_codec);
+            Span tail;
+            if (avformat_seek_file(m_format, m_streamIndex, INT64_MIN, tailStart, tailStart, 0) >= 0
+                && decodeToEnd(packet, frame, tail) && tail.firstPacket > head.packetEnd) {
+                end = tail.frameEnd;
+            } else {
+                // The end is not where the header puts it (or the seek went back to the start):
+                // read every packet from the beginning.
+                if (!rewind())
+                    return done(-1);
+                Span all;
+                while (readPacket(packet)) {
+                    all.addPacket(packet);
+                    av_packet_unref(packet);
+                }
+                end = all.packetEnd;
+            }
+        }
+    }
+    if (end == AV_NOPTS_VALUE || end <= start)
+        return done(-1);
+    const double seconds = double(end - start) * av_q2d(tb);
+    return done(int64_t(std::llround(seconds * rate)));
+}

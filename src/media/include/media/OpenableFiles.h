@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// True when the file has a picture extension and really loads as a picture.
+bool isOpenablePicture(const QString &path);
+// True when the file has an audio extension and its length can be measured.
+bool isOpenableAudio(const QString &path);
+bool isOpenableFile(const QString &path);

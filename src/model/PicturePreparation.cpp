@@ -1,0 +1,249 @@
+#include "model/PicturePreparation.h"
+
+#include "base/AppSettings.h"
+#include "base/MessageBox.h"
+#include "base/Paths.h"
+#include "media/PictureFile.h"
+#include "model/CaptionSettings.h"
+#include "model/PlacementTable.h"
+#include "tools/ToolArguments.h"
+#include "tools/ToolRunner.h"
+
+#include <QFile>
+
+namespace {
+
+int &imageToolTimeoutMs()
+{
+    // A 128-megapixel picture takes the tool well under a minute; past this it hangs.
+    static int ms = 120000;
+    return ms;
+}
+
+void removeFile(const QString &path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+// One run of the image tool into output. The old output goes first, so a failed run can never
+// leave an earlier picture that passes for its result; a failed run's partial output goes too.
+bool runImageTool(const QStringList &arguments, const QString &output)
+{
+    if (output.isEmpty())
+        return false;
+    removeFile(output);
+    ToolRun run(AppSettings::instance().imageToolPath, arguments);
+    run.setUserInput(ToolRun::UserInput::Deferred);
+    run.setTimeout(imageToolTimeoutMs());
+    const ToolResult result = run.exec();
+    if (imageToolRunFailed(result, isNonEmptyFile(output))) {
+        removeFile(output);
+        return false;
+    }
+    return true;
+}
+
+void showTempImageFailure(QWidget *owner, const QString &path)
+{
+    showMessage(owner, MessageCaption, MB_OK,
+                QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
+                               "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
+                    .arg(path));
+}
+
+QString tempName(const QString &prefix)
+{
+    QString path;
+    makeTempFileName(prefix, path);
+    return path;
+}
+
+} // namespace
+
+PicturePreparation::PicturePreparation()
+    : m_resizedPath(tempName(QStringLiteral("VL_Copy_Resized_")))
+    , m_withTextPath(tempName(QStringLiteral("VL_Copy_WithText_")))
+{
+}
+
+PicturePreparation::~PicturePreparation()
+{
+    removeFile(m_resizedPath);
+    removeFile(m_withTextPath);
+}
+
+bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
+                                          const CaptionSettings *textSettings)
+{
+    m_sourcePath = path;
+    m_state = Plain;
+    // Neither copy belongs to this request yet.
+    removeFile(m_withTextPath);
+    removeFile(m_resizedPath);
+
+    if (!m_sourcePath.isEmpty() && !resizePicture(owner, m_sourcePath, m_resizedPath))
+        return false;
+    if (textSettings && textSettings->isTextDrawn()) {
+        if (!renderText(owner, *textSettings))
+            return false;
+        m_state = WithText;
+    }
+    return true;
+}
+
+QString PicturePreparation::currentPicturePath() const
+{
+    switch (m_state) {
+    case Plain:
+        return m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
+                                      : m_resizedPath;
+    case WithText:
+        return m_withTextPath;
+    default:
+        return {};
+    }
+}
+
+bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &textSettings)
+{
+    const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
+                                                 : m_resizedPath;
+    const Placement *placement = PlacementTable::find(textSettings.placement);
+    bool ok = false;
+    if (placement && isNonEmptyFile(input)) {
+        ok = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), textSettings,
+                                           *placement, imageToolOutput(m_withTextPath)),
+                          m_withTextPath);
+    } else {
+        removeFile(m_withTextPath);
+    }
+    if (!ok)
+        showTempImageFailure(owner, m_withTextPath);
+    return ok;
+}
+
+bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, const QString &destination)
+{
+    const TargetSize &size = TargetSizeTable::instance().current();
+    removeFile(destination);
+    // Checked before the tool sees it: only a regular file whose content is one of the program's
+    // formats, of a size the tool accepts, and named by an absolute path.
+    PictureFileInfo info;
+    bool ok = false;
+    if (isAbsolutePath(source) && readPictureInfo(source, info)) {
+        ok = runImageTool(letterboxArguments(imageToolInput(info.format, source), size.width, size.height,
+                                             AppSettings::instance().backgroundColor,
+                                             imageToolOutput(destination)),
+                          destination);
+    }
+    if (!ok)
+        showTempImageFailure(owner, destination);
+    return ok;
+}
+
+bool createBlankCanvases(QWidget *owner)
+{
+    TargetSizeTable &table = TargetSizeTable::instance();
+    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
+        TargetSize &row = table.row(i);
+        row.blankCanvasPath = tempName(QStringLiteral("VL_Blank_%1_").arg(i));
+        if (!runImageTool(blankCanvasArguments(row.width, row.height,
+                                               AppSettings::instance().backgroundColor,
+                                               imageToolOutput(row.blankCanvasPath)),
+                          row.blankCanvasPath)) {
+            showMessage(owner, MessageCaption, MB_OK,
+                        QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
+                                       "Possibly an invalid Temp directory?")
+                            .arg(row.blankCanvasPath));
+            return false;
+        }
+    }
+    return true;
+}
+
+void deleteBlankCanvases()
+{
+    TargetSizeTable &table = TargetSizeTable::instance();
+    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
+        removeFile(table.row(i).blankCanvasPath);
+        table.row(i).blankCanvasPath.clear();
+    }
+}
+
+void setImageToolTimeout(int milliseconds)
+{
+    imageToolTimeoutMs() = milliseconds;
+}
+
+int imageToolTimeout()
+{
+    return imageToolTimeoutMs();
+}
+
+QString imageToolOutput(const QString &absolutePath)
+{
+    return QStringLiteral("bmp:") + imageToolFileName(absolutePath);
+}
+
+QString escapeCaptionText(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
+    escaped.replace(QLatin1Char('\r'), QStringLiteral("\\n"));
+    escaped.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    if (escaped.startsWith(QLatin1Char('@')))
+        escaped.prepend(QLatin1Char('\\'));
+    return escaped;
+}
+
+quint32 platformColorToRgb(quint32 bgr)
+{
+    return ((bgr & 0xFFu) << 16) | (bgr & 0xFF00u) | ((bgr >> 16) & 0xFFu);
+}
+
+QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
+                               const QString &output)
+{
+    return toolArguments(
+        R"("%1" -scale %2x%3 -thumbnail %2x%3 -background %4 -gravity center -extent %2x%3 -alpha off "%5")",
+        {input, QString::number(width), QString::number(height), hexColor(background), output});
+}
+
+QStringList captionArguments(const QString &input, const CaptionSettings &settings,
+                             const Placement &placement, const QString &output)
+{
+    const QString text = escapeCaptionText(settings.text);
+    const int sx = placement.xSign;
+    const int sy = placement.ySign;
+    QStringList arguments = toolArguments(R"("%1" -font %2 -pointsize %3 -gravity %4)",
+                                          {input, settings.fontName,
+                                           QString::number(settings.pointSize), placement.gravity});
+    // The shadow first, so the text is drawn over it.
+    if (settings.isShadowDrawn()) {
+        arguments += toolArguments(
+            R"(-fill %1 -annotate %2%3 "%4")",
+            {hexColor(platformColorToRgb(settings.shadowColor)),
+             signedNumber(sx * (settings.xPosition + settings.shadowXOffset)),
+             signedNumber(sy * (settings.yPosition + settings.shadowYOffset)), text});
+    }
+    arguments += toolArguments(R"(-fill %1 -annotate %2%3 "%4" -alpha off "%5")",
+                               {hexColor(platformColorToRgb(settings.textColor)),
+                                signedNumber(sx * settings.xPosition),
+                                signedNumber(sy * settings.yPosition), text, output});
+    return arguments;
+}
+
+QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output)
+{
+    return toolArguments(R"(-size %1x%2 "canvas:%3" -alpha off "%4")",
+                         {QString::number(width), QString::number(height), hexColor(background), output});
+}
+
+bool imageToolRunFailed(const ToolResult &result, bool outputWritten)
+{
+    return result.status != ToolResult::Status::Finished || result.exitCode != 0 || !outputWritten
+        || result.output.contains(QLatin1String("@ error/"));
+}

@@ -1,0 +1,199 @@
+#include "model/VideoBuild.h"
+
+#include "tools/ToolArguments.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+const QString WebMTemplate = QStringLiteral(
+    R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 6 -c:v vp8 -c:a libvorbis -shortest "%5")");
+const QString MpegTemplate = QStringLiteral(
+    R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%5")");
+
+const QString NoSpaceText = QStringLiteral("No space left on device");
+
+QStringList outputLines(const QString &output)
+{
+    static const QRegularExpression lineEnd(QStringLiteral("[\r\n]"));
+    return output.split(lineEnd, Qt::SkipEmptyParts);
+}
+
+bool isStatusLine(const QString &line)
+{
+    return line.startsWith(QLatin1String("frame=")) || line.startsWith(QLatin1String("size="));
+}
+
+// Reads one number the way scanf's %f does, at most `width` characters when width > 0, always in
+// the C locale. Leading blanks are skipped and not counted.
+bool readNumber(const QString &text, int &pos, int width, double &value)
+{
+    while (pos < text.size() && (text.at(pos) == QLatin1Char(' ') || text.at(pos) == QLatin1Char('\t')))
+        ++pos;
+    const int start = pos;
+    const int limit = width > 0 ? std::min<int>(text.size(), start + width) : text.size();
+    int end = start;
+    if (end < limit && (text.at(end) == QLatin1Char('+') || text.at(end) == QLatin1Char('-')))
+        ++end;
+    bool digits = false;
+    bool point = false;
+    while (end < limit) {
+        const QChar c = text.at(end);
+        if (c.isDigit() && c.unicode() < 128) {
+            digits = true;
+        } else if (c == QLatin1Char('.') && !point) {
+            point = true;
+        } else {
+            break;
+        }
+        ++end;
+    }
+    if (!digits)
+        return false;
+    bool ok = false;
+    value = QLocale::c().toDouble(QStringView(text).mid(start, end - start), &ok);
+    pos = end;
+    return ok;
+}
+
+} // namespace
+
+QString outputExtension(const QString &outputPath)
+{
+    const int dot = outputPath.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : outputPath.mid(dot + 1).toLower();
+}
+
+QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
+                             int height, const QString &outputPath)
+{
+    const bool webm = outputExtension(outputPath) == QLatin1String("webm");
+    return toolArguments(webm ? WebMTemplate : MpegTemplate,
+                         {picturePath, audioPath, QString::number(width), QString::number(height),
+                          outputPath});
+}
+
+double parseEncoderTime(const QString &line)
+{
+    if (!isStatusLine(line))
+        return 0;
+    const QLatin1String key(" time=");
+    const int at = line.indexOf(key);
+    if (at < 0)
+        return 0;
+    int pos = at + key.size();
+    double hours = 0;
+    double minutes = 0;
+    double seconds = 0;
+    if (readNumber(line, pos, 2, hours) && pos < line.size() && line.at(pos++) == QLatin1Char(':')
+        && readNumber(line, pos, 2, minutes) && pos < line.size()
+        && line.at(pos++) == QLatin1Char(':')) {
+        readNumber(line, pos, 0, seconds);
+    }
+    return minutes * 60 + hours * 3600 + seconds;
+}
+
+int progressRange(double audioDuration)
+{
+    const double hundredths = audioDuration * 100;
+    if (!(hundredths >= 1))
+        return 1;
+    if (hundredths >= double(INT_MAX))
+        return INT_MAX;
+    return int(hundredths);
+}
+
+int progressPosition(double seconds, int range)
+{
+    const double hundredths = seconds * 100;
+    if (!(hundredths > 0))
+        return 0;
+    if (hundredths >= double(range))
+        return range;
+    return int(hundredths);
+}
+
+int progressPercent(double seconds, double audioDuration)
+{
+    if (!(audioDuration > 0) || !(seconds > 0))
+        return 0;
+    const double percent = seconds / audioDuration * 100 + 0.5;
+    if (percent >= 100)
+        return 100;
+    return int(percent);
+}
+
+bool reportsOutputPermissionDenied(const QString &output, const QString &outputPath)
+{
+    if (outputPath.isEmpty())
+        return false;
+    const QString refusal = outputPath + QLatin1String(": Permission denied");
+    const QStringList lines = outputLines(output);
+    for (const QString &line : lines) {
+        if (line.endsWith(refusal))
+            return true;
+    }
+    return false;
+}
+
+QString encoderErrorLine(const QString &output)
+{
+    const QStringList lines = outputLines(output);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (!it->at(0).isSpace() && it->endsWith(NoSpaceText))
+            return it->trimmed();
+    }
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const QString &line = *it;
+        // Indented lines are the echoed header and tags, never the encoder's own complaint.
+        if (line.trimmed().isEmpty() || line.at(0).isSpace() || isStatusLine(line))
+            continue;
+        if (line.startsWith(QLatin1String("video:")) || line == QLatin1String("Conversion failed!"))
+            continue;
+        return line.trimmed();
+    }
+    return {};
+}
+
+BuildVerdict judgeEncoderRun(const ToolResult &run, const QString &outputPath, bool outputWritten)
+{
+    using Status = ToolResult::Status;
+    if (reportsOutputPermissionDenied(run.output, outputPath))
+        return {BuildOutcome::PermissionDenied, {}};
+    if (run.status == Status::Canceled)
+        return {BuildOutcome::Canceled, {}};
+
+    const auto reported = [](const QString &line) {
+        return QStringLiteral("The encoder reported:\n\n   %1").arg(line);
+    };
+    switch (run.status) {
+    case Status::FailedToStart:
+        return {BuildOutcome::Failed,
+                run.errorString.isEmpty()
+                    ? QStringLiteral("The encoder could not be started.")
+                    : QStringLiteral("The encoder could not be started:\n\n   %1").arg(run.errorString)};
+    case Status::Crashed:
+    case Status::TimedOut:
+        return {BuildOutcome::Failed, QStringLiteral("The encoder stopped unexpectedly.")};
+    case Status::Finished:
+    case Status::Canceled:
+        break;
+    }
+
+    const QString errorLine = encoderErrorLine(run.output);
+    if (errorLine.endsWith(NoSpaceText) || run.exitCode != 0) {
+        return {BuildOutcome::Failed,
+                errorLine.isEmpty()
+                    ? QStringLiteral("The encoder ended with error status %1.").arg(run.exitCode)
+                    : reported(errorLine)};
+    }
+    if (!outputWritten) {
+        return {BuildOutcome::Failed,
+                errorLine.isEmpty() ? QStringLiteral("The encoder wrote no video.") : reported(errorLine)};
+    }
+    return {BuildOutcome::Done, {}};
+}

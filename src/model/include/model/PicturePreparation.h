@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+struct Placement;
+struct CaptionSettings;
+struct ToolResult;
+
+// The picture the preview and the video use: the user's picture scaled and letterboxed to the
+// target size by the image tool, optionally with the caption drawn on a copy of it. Without a
+// picture, the blank canvas of the target size takes its place. Every result is an opaque 24-bit
+// bitmap in the run's temporary folder.
+class PicturePreparation
+{
+public:
+    enum State {
+        Plain = 1,      // the resized copy (or the blank canvas) is current
+        WithText = 2,   // the copy with the caption is current
+    };
+
+    // Names the two temporary copies; nothing is written yet.
+    PicturePreparation();
+    // Deletes both copies.
+    ~PicturePreparation();
+    PicturePreparation(const PicturePreparation &) = delete;
+    PicturePreparation &operator=(const PicturePreparation &) = delete;
+
+    // Takes a new source picture (empty: none) or redoes the current one for a new target size,
+    // and draws the caption when textSettings is given and on. On failure the message has been
+    // shown and the copy that failed no longer exists, so nothing older than this request can be
+    // taken for its result.
+    bool setSourcePicture(QWidget *owner, const QString &path, const CaptionSettings *textSettings);
+    // State Plain: the resized copy, or without a source the blank canvas of the current size;
+    // state WithText: the copy with the caption.
+    QString currentPicturePath() const;
+    // Draws the caption onto the plain picture into the copy with text. Callers set the state to
+    // Plain first and to WithText on success.
+    bool renderText(QWidget *owner, const CaptionSettings &textSettings);
+    // Scales and letterboxes source to the current target size into destination.
+    bool resizePicture(QWidget *owner, const QString &source, const QString &destination);
+
+    const QString &sourcePath() const { return m_sourcePath; }
+    const QString &resizedPath() const { return m_resizedPath; }
+    const QString &withTextPath() const { return m_withTextPath; }
+    int state() const { return m_state; }
+    void setState(int state) { m_state = state; }
+
+private:
+    QString m_sourcePath;
+    QString m_resizedPath;
+    QString m_withTextPath;
+    int m_state = Plain;
+};
+
+// Paints one canvas of the background color per target size into the temporary folder and
+// records the paths in TargetSizeTable. Stops at the first failure, after its message.
+bool createBlankCanvases(QWidget *owner);
+// Deletes every canvas made and forgets the paths.
+void deleteBlankCanvases();
+
+// Longest the image tool may take for one picture before the run counts as failed.
+void setImageToolTimeout(int milliseconds);
+int imageToolTimeout();
+
+// --- The decisions above as pure functions ---
+
+// "bmp:/abs/path": every picture the program writes is a bitmap.
+QString imageToolOutput(const QString &absolutePath);
+// The caption as the image tool's text: backslash doubled, line breaks as \n, % as \%, and a
+// leading @ (which would make the tool read a file) as \@.
+QString escapeCaptionText(const QString &text);
+// 0x00BBGGRR (the caption's colors) to 0xRRGGBB (the image tool's).
+quint32 platformColorToRgb(quint32 bgr);
+
+QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
+                               const QString &output);
+QStringList captionArguments(const QString &input, const CaptionSettings &settings,
+                             const Placement &placement, const QString &output);
+QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);
+
+// A run of the image tool failed: it did not start, crashed, timed out, exited non-zero, wrote no
+// output, or reported an error in ImageMagick's own form ("@ error/").
+bool imageToolRunFailed(const ToolResult &result, bool outputWritten);

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "tools/ToolRunner.h"
+
+#include <QString>
+#include <QStringList>
+
+// The decisions of one video build, kept apart from the progress dialog so that each can be
+// checked on its own.
+
+// The output's extension after its last ".", in lower case; empty when the path has no ".".
+QString outputExtension(const QString &outputPath);
+
+// The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps) for a ".webm" output in any case,
+// otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps), which is also what a path without extension gets.
+QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
+                             int height, const QString &outputPath);
+
+// Seconds of the " time=hh:mm:ss.xx" field of an encoder status line (a line that begins with
+// "frame=" or "size="); 0 for every other line. Hours and minutes are read at most two characters
+// wide, as scanf("%02f:%02f:%f") would; a field that cannot be read counts as 0 and ends the read.
+double parseEncoderTime(const QString &line);
+
+// The progress bar's range in hundredths of a second: never below 1, so the bar never turns into
+// a busy indicator, and never beyond what an int holds.
+int progressRange(double audioDuration);
+// The bar's position for encoder time t, kept within 0..range (the bar ignores values outside).
+int progressPosition(double seconds, int range);
+// The rounded percentage of t within the audio, 0..100; 0 when the duration is not positive.
+int progressPercent(double seconds, double audioDuration);
+
+// True when the encoder refused to create the output: a line "<outputPath>: Permission denied".
+// Only a whole line counts, because the encoder also echoes the input's tags.
+bool reportsOutputPermissionDenied(const QString &output, const QString &outputPath);
+
+// The line that best says why the encoder failed: its last line reporting a full disk, or else its
+// last unindented line that is neither a status line nor the closing summary; empty when none.
+QString encoderErrorLine(const QString &output);
+
+enum class BuildOutcome {
+    Done,
+    Canceled,
+    PermissionDenied,
+    Failed,
+};
+
+struct BuildVerdict
+{
+    BuildOutcome outcome = BuildOutcome::Failed;
+    // For Failed: why, in a form the user can read.
+    QString reason;
+};
+
+// Judges a finished encoder run. outputWritten tells whether a non-empty output file exists.
+// A refused output wins over a cancel, a cancel over everything else; a run that could not
+// start, crashed, ended with an error status, reported a full disk or left no output failed.
+BuildVerdict judgeEncoderRun(const ToolResult &run, const QString &outputPath, bool outputWritten);

@@ -6,13 +6,11 @@
 # (default: <build>/bench-audio-media).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VELMORA_BUILD_DIR:-$root/build}
+source "$root/scripts/lib.sh"
 media=${VELMORA_BENCH_MEDIA:-$build/bench-audio-media}
-ffmpeg=/usr/bin/ffmpeg
-[[ -x $ffmpeg ]] || ffmpeg=$(command -v ffmpeg)
+ffmpeg=$(velmora_tool ffmpeg)
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "${VELMORA_JOBS:-2}" --target bench_audio >/dev/null
+velmora_build bench_audio
 bench=$build/bench/audio/bench_audio
 
 mkdir -p "$media"

@@ -18,5 +18,6 @@ fi
 
 velmora_build bench_build
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-ffmpeg=$(command -v /usr/bin/ffmpeg || command -v ffmpeg)
-"$build/bench/build/bench_build" "$ffmpeg" /usr/bin/convert "${1:-3}"
+ffmpeg=$(velmora_tool ffmpeg)
+convert=$(velmora_tool convert)
+"$build/bench/build/bench_build" "$ffmpeg" "$convert" "${1:-3}"

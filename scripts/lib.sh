@@ -1,29 +1,62 @@
-# Shared by the scripts that build a target and show windows on a private X server.
-# Source it after setting `root`; it sets `build`.
+# shellcheck shell=bash
+# Shared by the scripts that build targets, find the tools, write an INI file or show windows on a
+# private X server. Source it after setting `root`; it sets `build`.
 build=${VELMORA_BUILD_DIR:-$root/build}
 _velmora_cleanup=()
 trap 'for c in "${_velmora_cleanup[@]}"; do eval "$c"; done' EXIT
 
-# velmora_build TARGET...: configures and builds only those targets.
+# velmora_build TARGET...: configures and builds only those targets, with the build type
+# scripts/build.sh uses, so the scripts never flip the shared build folder between types.
 velmora_build() {
-    cmake -S "$root" -B "$build" >/dev/null
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     local args=()
     for t in "$@"; do args+=(--target "$t"); done
     cmake --build "$build" -j "${VELMORA_JOBS:-2}" "${args[@]}" >/dev/null
 }
 
+# velmora_tool NAME: the full path of an external tool. /usr/bin first: some machines put
+# stand-ins earlier on PATH.
+velmora_tool() {
+    if [[ -x /usr/bin/$1 ]]; then
+        echo "/usr/bin/$1"
+    elif ! command -v "$1"; then
+        echo "$1 not found" >&2
+        return 1
+    fi
+}
+
+# velmora_write_ini FILE [KEY=VALUE...]: writes FILE (creating its folder) with the section
+# [Velmora 1] naming convert, ffmpeg and ffplay as S1, S2, S3, then the extra lines. Writes
+# nothing when a tool is missing: an INI with an empty path would outlive the fix.
+velmora_write_ini() {
+    local ini=$1 convert ffmpeg ffplay
+    shift
+    convert=$(velmora_tool convert) && ffmpeg=$(velmora_tool ffmpeg) && ffplay=$(velmora_tool ffplay) ||
+        return 1
+    mkdir -p "$(dirname "$ini")"
+    {
+        printf '[Velmora 1]\nS1=%s\nS2=%s\nS3=%s\n' "$convert" "$ffmpeg" "$ffplay"
+        if (($#)); then printf '%s\n' "$@"; fi
+    } >"$ini"
+}
+
 # velmora_xvfb DISPLAY [WIDTHxHEIGHT]: starts a private Xvfb, exports DISPLAY and waits until the
 # server takes clients; the server stops when the script ends.
 velmora_xvfb() {
-    local display=$1 size=${2:-1600x1000}
+    local display=$1 size=${2:-1600x1000} pid
     Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    _velmora_cleanup+=("kill $! 2>/dev/null || true")
+    pid=$!
+    # Waited for, so that the server is gone once the script has ended.
+    _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
     export DISPLAY=$display
     for _ in $(seq 100); do
+        # A server that quits at once usually found the display taken: xdpyinfo would answer
+        # from the other one.
+        kill -0 "$pid" 2>/dev/null || break
         xdpyinfo >/dev/null 2>&1 && return 0
         sleep 0.1
     done
-    echo "Xvfb on $display did not start" >&2
+    echo "Xvfb on $display did not start (is the display in use?)" >&2
     return 1
 }
 
@@ -33,8 +66,6 @@ velmora_sandbox_config() {
     local config
     config=$(mktemp -d)
     _velmora_cleanup+=("rm -rf '$config'")
-    mkdir -p "$config/Velmora 1"
-    printf '[Velmora 1]\nS1=/usr/bin/convert\nS2=/usr/bin/ffmpeg\nS3=/usr/bin/ffplay\nDestinationFolderPath=%s\n' \
-        "$config" > "$config/Velmora 1/Velmora1.ini"
+    velmora_write_ini "$config/Velmora 1/Velmora1.ini" "DestinationFolderPath=$config"
     export XDG_CONFIG_HOME=$config
 }

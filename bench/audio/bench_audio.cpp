@@ -133,9 +133,9 @@ int main(int argc, char **argv)
         return 2;
     }
     // No window here: a start-up message goes to the terminal.
-    setMessageHook([](QWidget *, const QString &, unsigned, const QString &text) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        return int(IDOK);
+    MessageBox::setHook([](const MessageBox::Message &message) {
+        std::fprintf(stderr, "%s\n", qPrintable(message.text));
+        return QMessageBox::Ok;
     });
     if (!startAudioEngine(nullptr))
         return 1;

@@ -14,12 +14,11 @@
 bool startAudioEngine(QWidget *mainWindow)
 {
     if ((AudioLayer::getVersion() >> 16) != AudioLayer::Version) {
-        showMessage(mainWindow, MessageCaption, MB_OK, AudioVersionMessage);
+        MessageBox::information(mainWindow, AudioVersionMessage);
         return false;
     }
     if (!AudioLayer::init()) {
-        showMessage(mainWindow, MessageCaption, MB_OK,
-                    audioStartupFailureText(AudioLayer::errorGetCode()));
+        MessageBox::information(mainWindow, audioStartupFailureText(AudioLayer::errorGetCode()));
         return false;
     }
     createAudioPlayer();

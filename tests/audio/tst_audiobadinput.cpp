@@ -52,9 +52,9 @@ void TestAudioBadInput::initTestCase()
     m_good = path("good.wav");
     QVERIFY(AudioFixtures::makeTone(m_good, 2, {"-ar", "44100", "-ac", "2", "-c:a", "pcm_s16le"}));
     // Every message box would be a message of the engine's own: count them.
-    setMessageHook([this](QWidget *, const QString &, unsigned, const QString &) {
+    MessageBox::setHook([this](const MessageBox::Message &) {
         ++m_messages;
-        return int(IDOK);
+        return QMessageBox::Ok;
     });
 }
 

@@ -167,7 +167,7 @@ void TestAudioEngine::startupFailsWithoutDriverOrDevice()
     QVERIFY(!theAudioPlayer());
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].caption, QStringLiteral("Velmora"));
-    QCOMPARE(recorder.messages[0].boxType, 0u);
+    QCOMPARE(recorder.messages[0].icon, QMessageBox::NoIcon);
     QCOMPARE(recorder.messages[0].text, audioStartupFailureText(code));
     // The failure left nothing behind: the next start works.
     startEngine();

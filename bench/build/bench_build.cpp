@@ -4,6 +4,7 @@
 #include "base/Paths.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "model/VideoBuild.h"
+#include "model/VideoBuildJob.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -62,10 +63,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString picture = dir.filePath(QStringLiteral("prepared.bmp"));
     const QString song = dir.filePath(QStringLiteral("song.mp3"));
-    AppSettings &settings = AppSettings::instance();
-    settings.encoderPath = ffmpeg;
-    settings.targetSizeIndex = 2;
-    const TargetSize size = TargetSizeTable::instance().row(settings.targetSizeIndex);
+    const TargetSize size = TargetSizeTable::instance().row(2);
     if (!run(convert, {QStringLiteral("-size"), QStringLiteral("%1x%2").arg(size.width).arg(size.height),
                        QStringLiteral("plasma:fractal"), QStringLiteral("-alpha"), QStringLiteral("off"), picture})
         || !run(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
@@ -103,8 +101,9 @@ int main(int argc, char **argv)
 
             // The dialog's time ends when it shows the finished build; the half second it then
             // leaves "100 %" on screen is a pause for the user, not work.
-            BuildProgressDialog dialog(nullptr, picture, song, seconds, output);
-            auto *bar = dialog.findChild<QProgressBar *>();
+            VideoBuildJob job({ffmpeg, picture, song, double(seconds), output, QSize(size.width, size.height)});
+            BuildProgressDialog dialog(&job);
+            auto *bar = dialog.controlAs<QProgressBar>(BuildProgressDialog::ProgressBar);
             double built = 0;
             QObject::connect(bar, &QProgressBar::valueChanged, &dialog, [&](int value) {
                 if (value == bar->maximum() && built == 0)
@@ -118,7 +117,7 @@ int main(int argc, char **argv)
             const double ownCpu = cpuSeconds(RUSAGE_SELF) - self;
             QFile::remove(output);
 
-            if (!directFine || result != BuildProgressDialog::BuildDone || built == 0) {
+            if (!directFine || result != int(BuildOutcome::Done) || built == 0) {
                 out << format << ": a build failed\n";
                 allFine = false;
                 continue;

@@ -1,8 +1,8 @@
 // Shows the build dialog mid-build and the completion dialog in both its sizes and saves a
 // screenshot of each (of the whole X screen, through ImageMagick's import) for a person to look at.
-#include "base/AppSettings.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
+#include "model/VideoBuildJob.h"
 #include "tools/DesktopLauncher.h"
 
 #include <QApplication>
@@ -49,13 +49,12 @@ int main(int argc, char **argv)
     QProcess::execute(QStringLiteral("ffmpeg"),
                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
                        QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=120"), song});
-    AppSettings::instance().encoderPath = QStringLiteral("/usr/bin/ffmpeg");
-    AppSettings::instance().targetSizeIndex = 1;
     QuietLauncher launcher;
     DesktopLauncher::setInstance(&launcher);
 
-    BuildProgressDialog build(nullptr, picture, song, 120.0, output);
-    auto *bar = build.findChild<QProgressBar *>();
+    VideoBuildJob job({QStringLiteral("/usr/bin/ffmpeg"), picture, song, 120.0, output, QSize(854, 480)});
+    BuildProgressDialog build(&job);
+    auto *bar = build.controlAs<QProgressBar>(BuildProgressDialog::ProgressBar);
     bool shot = false;
     QObject::connect(bar, &QProgressBar::valueChanged, &build, [&](int value) {
         if (!shot && value > bar->maximum() / 3) {
@@ -63,20 +62,15 @@ int main(int argc, char **argv)
             // Once the percentage below the bar has been painted too (labels paint later).
             after(150, [&] {
                 shoot(shots + QStringLiteral("/build-progress.png"));
-                build.requestCancel();
+                job.cancel();
             });
         }
     });
     build.exec();
 
-    CompletionDialog complete(nullptr, output);
+    CompletionDialog complete(output, QStringLiteral("ffplay"));
     after(600, [&] { shoot(shots + QStringLiteral("/complete-compact.png")); });
-    after(800, [&] {
-        for (QPushButton *button : complete.findChildren<QPushButton *>()) {
-            if (button->property("controlId").toInt() == CompletionDialog::IDC_OPEN_WITH_PLAYER)
-                button->click();
-        }
-    });
+    after(800, [&] { complete.controlAs<QPushButton>(CompletionDialog::OpenWithPlayerButton)->click(); });
     after(1400, [&] { shoot(shots + QStringLiteral("/complete-full.png")); });
     after(1600, [&] { complete.reject(); });
     complete.exec();

@@ -1,9 +1,8 @@
 #include "dialogs/CompletionDialog.h"
 
-#include "base/AppSettings.h"
 #include "tools/DesktopLauncher.h"
+#include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
-#include "widgets/TemplateControls.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,23 +10,22 @@
 
 namespace {
 
-constexpr int TemplateId = 207;
 constexpr int CloseResult = 2;
 
 } // namespace
 
-CompletionDialog::CompletionDialog(QWidget *parent, const QString &outputPath)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+CompletionDialog::CompletionDialog(const QString &outputPath, const QString &playerPath, QWidget *parent)
+    : TemplateDialog(DialogId::Completion, parent)
     , m_outputPath(outputPath)
+    , m_playerPath(playerPath)
 {
-    createDialogControls(this, TemplateId);
-    applyDialogFont(this, TemplateId, 96.0, m_fontState);
+    createTemplateControls();
+    applyTemplateFont();
 
-    auto *upload = dialogControlAs<QPushButton>(this, IDC_UPLOAD_NOW);
-    auto *player = dialogControlAs<QPushButton>(this, IDC_OPEN_WITH_PLAYER);
-    auto *locate = dialogControlAs<QPushButton>(this, IDC_LOCATE_FILE);
-    auto *close = dialogControlAs<QPushButton>(this, IDC_CLOSE);
+    auto *upload = controlAs<QPushButton>(UploadNowButton);
+    auto *player = controlAs<QPushButton>(OpenWithPlayerButton);
+    auto *locate = controlAs<QPushButton>(LocateFileButton);
+    auto *close = controlAs<QPushButton>(CloseButton);
     for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
         // The template breaks the intro's lines itself; nothing may wrap them again.
         label->setTextFormat(Qt::PlainText);
@@ -35,7 +33,7 @@ CompletionDialog::CompletionDialog(QWidget *parent, const QString &outputPath)
     }
 
     // Two heights from the template: all of it, or everything above the player's key help.
-    const DialogTemplate *dialogTemplate = DialogTemplate::get(TemplateId);
+    const DialogTemplate *dialogTemplate = DialogTemplate::get(int(dialogId()));
     const DialogBaseUnits base = measureDialogBaseUnits(font());
     int groupTop = dialogTemplate->size.height();
     for (const DialogControlTemplate &item : dialogTemplate->controls) {
@@ -63,11 +61,6 @@ QStringList CompletionDialog::playerArguments(const QString &outputPath)
     return {QStringLiteral("-loop"), QStringLiteral("999"), QStringLiteral("-autoexit"), outputPath};
 }
 
-CompletionDialog::~CompletionDialog()
-{
-    restoreDialogFont(m_fontState);
-}
-
 void CompletionDialog::uploadNow()
 {
     DesktopLauncher::instance().openUrl(QUrl(uploadPageUrl()));
@@ -76,8 +69,7 @@ void CompletionDialog::uploadNow()
 void CompletionDialog::openWithVideoPlayer()
 {
     setFixedHeight(m_fullHeight);
-    DesktopLauncher::instance().startDetached(AppSettings::instance().playerPath,
-                                              playerArguments(m_outputPath));
+    DesktopLauncher::instance().startDetached(m_playerPath, playerArguments(m_outputPath));
 }
 
 void CompletionDialog::locateFile()

@@ -4,33 +4,33 @@
 #include "base/MessageBox.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
+#include "model/VideoBuildJob.h"
 
 #include <QFile>
 
-int buildPictune(QWidget *owner, const PictuneBuildRequest &request)
+BuildOutcome buildPictune(QWidget *owner, const VideoBuildRequest &request, const QString &playerPath)
 {
-    BuildProgressDialog build(owner, request.picturePath, request.audioPath,
-                                        request.audioDuration, request.outputPath);
-    const int result = build.exec();
-    switch (result) {
-    case BuildProgressDialog::BuildDone: {
+    VideoBuildJob job(request);
+    BuildProgressDialog build(&job, owner);
+    const auto outcome = static_cast<BuildOutcome>(build.exec());
+    switch (outcome) {
+    case BuildOutcome::Done: {
         copyTextToClipboard(request.outputPath);
-        CompletionDialog complete(owner, request.outputPath);
+        CompletionDialog complete(request.outputPath, playerPath, owner);
         complete.exec();
         break;
     }
-    case BuildProgressDialog::BuildCanceled:
+    case BuildOutcome::Canceled:
         // A partly written video must not stay behind.
         QFile::remove(request.outputPath);
         break;
-    case BuildProgressDialog::BuildPermissionDenied:
+    case BuildOutcome::PermissionDenied:
         MessageBox::information(owner, QStringLiteral("Was not able to create the output file - permission denied."));
         break;
-    case BuildProgressDialog::BuildFailed:
-        MessageBox::warning(owner, build.failureMessage());
-        break;
-    default:
+    case BuildOutcome::Failed:
+        MessageBox::warning(owner, QStringLiteral("Was not able to create the output file:\n\n   %1\n\n%2")
+                                       .arg(request.outputPath, job.failureReason()));
         break;
     }
-    return result;
+    return outcome;
 }

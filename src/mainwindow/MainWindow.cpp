@@ -5,7 +5,6 @@
 #include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "dialogs/ActualSizeViewer.h"
-#include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/OpenFileDialog.h"
 #include "dialogs/OptionsDialog.h"
@@ -646,15 +645,18 @@ void MainWindow::createCommand()
     }
 
     stopAudio();
-    PictuneBuildRequest request;
+    const TargetSize &size = TargetSizeTable::instance().current();
+    VideoBuildRequest request;
+    request.encoderPath = AppSettings::instance().encoderPath;
     request.picturePath = m_picture.currentPicturePath();
     request.audioPath = m_audioPath;
     request.audioDuration = m_audioDuration;
     request.outputPath = path;
+    request.videoSize = QSize(size.width, size.height);
     g_buildRunning = true;
-    const int result = buildPictune(this, request);
+    const BuildOutcome outcome = buildPictune(this, request, AppSettings::instance().playerPath);
     g_buildRunning = false;
-    if (result != BuildProgressDialog::BuildCanceled)
+    if (outcome != BuildOutcome::Canceled)
         m_outputPathTyped = true;
 }
 

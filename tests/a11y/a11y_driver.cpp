@@ -242,7 +242,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("actual-size"), "ActualSizeViewer", command(MainWindow::ID_VIEW_ACTUAL_SIZE), reject},
         {QStringLiteral("build"), "BuildProgressDialog", build(true),
          [](QWidget *dialog) {
-             if (auto *cancel = dialogControlAs<QAbstractButton>(dialog, BuildProgressDialog::IDC_CANCEL))
+             if (auto *cancel = dialogControlAs<QAbstractButton>(dialog, BuildProgressDialog::CancelButton))
                  cancel->click();
          }},
         {QStringLiteral("complete"), "CompletionDialog", build(false), reject},

@@ -1,20 +1,19 @@
 // The build dialog driving the real encoder, and the encoder faults a real run cannot show.
+#include "BuildTestSupport.h"
+
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "common/TestSupport.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
 #include "dialogs/PictuneBuild.h"
-#include "widgets/DialogTemplate.h"
+#include "model/VideoBuildJob.h"
 #include "widgets/ElidedPathLabel.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,54 +21,23 @@
 
 #include <memory>
 
-#include <unistd.h>
-
 using Dlg = BuildProgressDialog;
+
+using namespace BuildTestSupport;
 
 namespace {
 
-// A process that has exited (a zombie waiting to be reaped counts) or is gone altogether.
-bool processGone(qint64 pid)
+// What the Create command hands over, from the settings as the test case left them.
+VideoBuildRequest request(const QString &picture, const QString &audio, double duration, const QString &output)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    const int close = text.lastIndexOf(')');
-    return close < 0 || close + 2 >= text.size() || text.at(close + 2) == 'Z' || text.at(close + 2) == 'X';
+    const AppSettings &settings = AppSettings::instance();
+    const TargetSize &size = TargetSizeTable::instance().row(settings.targetSizeIndex);
+    return {settings.encoderPath, picture, audio, duration, output, QSize(size.width, size.height)};
 }
 
-struct Probe
+BuildOutcome buildFromSettings(const VideoBuildRequest &request)
 {
-    QString videoCodec;
-    QString audioCodec;
-    QString frameRate;
-    int width = 0;
-    int height = 0;
-    double duration = 0;
-};
-
-Probe probe(const QString &path)
-{
-    const QString json = TestSupport::runCommand(
-        TestSupport::ffprobePath(),
-        {"-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height,r_frame_rate",
-         "-show_entries", "format=duration", "-of", "json", path});
-    const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
-    Probe result;
-    for (const QJsonValue &value : root.value("streams").toArray()) {
-        const QJsonObject stream = value.toObject();
-        if (stream.value("codec_type").toString() == "video") {
-            result.videoCodec = stream.value("codec_name").toString();
-            result.frameRate = stream.value("r_frame_rate").toString();
-            result.width = stream.value("width").toInt();
-            result.height = stream.value("height").toInt();
-        } else if (stream.value("codec_type").toString() == "audio") {
-            result.audioCodec = stream.value("codec_name").toString();
-        }
-    }
-    result.duration = root.value("format").toObject().value("duration").toString().toDouble();
-    return result;
+    return buildPictune(nullptr, request, AppSettings::instance().playerPath);
 }
 
 } // namespace
@@ -96,7 +64,6 @@ private slots:
     void followUp();
 
 private:
-    QString make(const QString &program, const QStringList &arguments);
     QString picture(int sizeIndex) const { return m_dir.filePath(QStringLiteral("prepared %1.bmp").arg(sizeIndex)); }
     QString audio(const QString &name) const { return m_dir.filePath(name); }
 
@@ -104,13 +71,6 @@ private:
     QHash<QString, double> m_durations;
     std::unique_ptr<TestSupport::ConfigSandbox> m_sandbox;
 };
-
-QString TestBuildDialog::make(const QString &program, const QStringList &arguments)
-{
-    int exitCode = -1;
-    const QString output = TestSupport::runCommand(program, arguments, &exitCode);
-    return exitCode == 0 ? QString() : output;
-}
 
 void TestBuildDialog::initTestCase()
 {
@@ -160,24 +120,25 @@ void TestBuildDialog::initialState()
 {
     AppSettings::instance().targetSizeIndex = 1;
     const QString longPath = "/home/someone/Videos/" + QString(60, 'x') + "/a rather long folder name/my clip.webm";
-    Dlg dialog(nullptr, picture(1), audio("tone 5.mp3"), 1200.0, longPath);
+    VideoBuildJob job(request(picture(1), audio("tone 5.mp3"), 1200.0, longPath));
+    Dlg dialog(&job);
 
     QCOMPARE(dialog.windowTitle(), QString("Pictune Build Progress"));
-    QCOMPARE(dialog.sizeIndex(), 1);
-    auto *path = dialogControlAs<ElidedPathLabel>(&dialog, Dlg::IDC_BUILDING_PATH);
+    QCOMPARE(job.request().videoSize, QSize(854, 480));
+    auto *path = dialog.controlAs<ElidedPathLabel>(Dlg::OutputPathLabel);
     QVERIFY(path);
     QCOMPARE(path->text(), longPath);
     // Shortened in the middle: where it lives and what it is called both stay readable.
     const QString shown = path->shownText();
     QVERIFY2(shown.startsWith("/home/") && shown.endsWith("my clip.webm") && shown.contains(QChar(0x2026)),
              qPrintable(shown));
-    QCOMPARE(dialogControlAs<QLabel>(&dialog, Dlg::IDC_VIDEO_SIZE)->text(), QString("854x480"));
-    QCOMPARE(dialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT)->text(), QString("0 %"));
-    auto *bar = dialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
+    QCOMPARE(dialog.controlAs<QLabel>(Dlg::VideoSizeLabel)->text(), QString("854x480"));
+    QCOMPARE(dialog.controlAs<QLabel>(Dlg::PercentLabel)->text(), QString("0 %"));
+    auto *bar = dialog.controlAs<QProgressBar>(Dlg::ProgressBar);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 120000);
     QCOMPARE(bar->value(), 0);
-    auto *cancel = dialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL);
+    auto *cancel = dialog.controlAs<QPushButton>(Dlg::CancelButton);
     QCOMPARE(cancel->text(), QString("Cancel"));
     // The controls keep the template's proportions: Cancel centered under the full-width bar.
     QVERIFY(bar->geometry().left() < cancel->geometry().left());
@@ -222,9 +183,10 @@ void TestBuildDialog::endToEnd()
     QFile::remove(prepared);
     QVERIFY(QFile::copy(picture(sizeIndex), prepared));
 
-    Dlg dialog(nullptr, prepared, audio(audioName), duration, output);
-    auto *bar = dialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = dialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    VideoBuildJob job(request(prepared, audio(audioName), duration, output));
+    Dlg dialog(&job);
+    auto *bar = dialog.controlAs<QProgressBar>(Dlg::ProgressBar);
+    auto *percent = dialog.controlAs<QLabel>(Dlg::PercentLabel);
     QList<int> positions;
     QStringList percents; // as shown before each move, for the failure text
     connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
@@ -238,7 +200,7 @@ void TestBuildDialog::endToEnd()
                 target.write(red.readAll());
         }
     });
-    QCOMPARE(dialog.exec(), int(Dlg::BuildDone));
+    QCOMPARE(dialog.exec(), int(BuildOutcome::Done));
 
     QCOMPARE(percent->text(), QString("100 %"));
     QCOMPARE(bar->value(), bar->maximum());
@@ -285,9 +247,10 @@ void TestBuildDialog::cancel()
     QFETCH(QString, how);
     AppSettings::instance().targetSizeIndex = 3;
     const QString output = m_dir.filePath("canceled.webm");
-    Dlg dialog(nullptr, picture(3), audio("long 20 min.flac"), 1200.0, output);
-    auto *bar = dialogControlAs<QProgressBar>(&dialog, Dlg::IDC_PROGRESS);
-    auto *percent = dialogControlAs<QLabel>(&dialog, Dlg::IDC_PERCENT);
+    VideoBuildJob job(request(picture(3), audio("long 20 min.flac"), 1200.0, output));
+    Dlg dialog(&job);
+    auto *bar = dialog.controlAs<QProgressBar>(Dlg::ProgressBar);
+    auto *percent = dialog.controlAs<QLabel>(Dlg::PercentLabel);
     QCOMPARE(bar->maximum(), 120000);
 
     qint64 pid = 0;
@@ -308,11 +271,11 @@ void TestBuildDialog::cancel()
     connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
         if (pid != 0 || value <= 0)
             return;
-        pid = dialog.encoderProcessId();
+        pid = job.encoderProcessId();
         QTimer::singleShot(0, this, [&] {
             sinceCancel.start();
             if (how == "button")
-                QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, Dlg::IDC_CANCEL), Qt::LeftButton);
+                QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::CancelButton), Qt::LeftButton);
             else if (how == "escape")
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else
@@ -322,7 +285,7 @@ void TestBuildDialog::cancel()
         });
     });
 
-    QCOMPARE(dialog.exec(), int(Dlg::BuildCanceled));
+    QCOMPARE(dialog.exec(), int(BuildOutcome::Canceled));
     const qint64 shownFor = sinceCancel.elapsed();
     QVERIFY(pid > 0);
     QVERIFY2(goneAfter >= 0 && goneAfter <= 200, qPrintable(QString::number(goneAfter)));
@@ -349,19 +312,9 @@ void TestBuildDialog::permissionDenied()
 
     if (realEncoder) {
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-        if (::geteuid() == 0) {
-            // Root writes anywhere: run the encoder without the capabilities that let it.
-            const QStringList dropCaps{"--bounding-set=-dac_override,-dac_read_search"};
-            int code = -1;
-            TestSupport::runCommand("setpriv", dropCaps + QStringList{"true"}, &code);
-            if (code != 0)
-                QSKIP("cannot drop root's file capabilities here");
-            AppSettings::instance().encoderPath = TestSupport::writeScript(
-                m_dir.filePath("encoder-without-root"),
-                QStringLiteral("#!/bin/sh\nexec setpriv %1 '%2' \"$@\"\n")
-                    .arg(dropCaps.first(), TestSupport::ffmpegPath())
-                    .toUtf8());
-        }
+        AppSettings::instance().encoderPath = encoderHeldToPermissions(m_dir.filePath("encoder-without-root"));
+        if (AppSettings::instance().encoderPath.isEmpty())
+            QSKIP("cannot drop root's file capabilities here");
     } else {
         AppSettings::instance().encoderPath = TestSupport::writeScript(
             m_dir.filePath("encoder-refusing"),
@@ -372,9 +325,9 @@ void TestBuildDialog::permissionDenied()
     }
 
     TestSupport::MessageRecorder messages;
-    const int result = buildPictune(nullptr, {picture(2), audio("tone 5.mp3"), 5.0, output});
+    const BuildOutcome result = buildFromSettings(request(picture(2), audio("tone 5.mp3"), 5.0, output));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(result, int(Dlg::BuildPermissionDenied));
+    QCOMPARE(result, BuildOutcome::PermissionDenied);
     QCOMPARE(messages.messages.size(), 1);
     QCOMPARE(messages.messages.first().caption, QString("Velmora"));
     QCOMPARE(messages.messages.first().text, QString("Was not able to create the output file - permission denied."));
@@ -446,8 +399,8 @@ void TestBuildDialog::failures()
     const QString audioName = outputName == "killed.mpg" ? "tone 65.flac" : "tone 5.mp3";
 
     TestSupport::MessageRecorder messages;
-    const int result = buildPictune(nullptr, {picturePath, audio(audioName), m_durations.value(audioName), output});
-    QCOMPARE(result, int(Dlg::BuildFailed));
+    const BuildOutcome result = buildFromSettings(request(picturePath, audio(audioName), m_durations.value(audioName), output));
+    QCOMPARE(result, BuildOutcome::Failed);
     QCOMPARE(messages.messages.size(), 1);
     const QString text = messages.messages.first().text;
     QVERIFY2(text.startsWith("Was not able to create the output file:\n\n   " + output + "\n\n"), qPrintable(text));
@@ -492,8 +445,8 @@ void TestBuildDialog::followUp()
         if (auto *build = qobject_cast<Dlg *>(modal)) {
             if (seen.isEmpty())
                 seen << "build";
-            if (cancel && build->encoderProcessId() != 0)
-                build->requestCancel();
+            if (cancel && build->job()->encoderProcessId() != 0)
+                build->job()->cancel();
         } else if (auto *complete = qobject_cast<CompletionDialog *>(modal)) {
             seen << "complete";
             QCOMPARE(complete->outputPath(), output);
@@ -504,17 +457,17 @@ void TestBuildDialog::followUp()
     driver.start();
     TestSupport::MessageRecorder messages;
     const QString audioName = cancel ? "long 20 min.flac" : "tone 5.mp3";
-    const int result = buildPictune(nullptr, {picture(3), audio(audioName), cancel ? 1200.0 : m_durations.value(audioName), output});
+    const BuildOutcome result = buildFromSettings(request(picture(3), audio(audioName), cancel ? 1200.0 : m_durations.value(audioName), output));
     driver.stop();
 
     QVERIFY(messages.messages.isEmpty());
     if (cancel) {
-        QCOMPARE(result, int(Dlg::BuildCanceled));
+        QCOMPARE(result, BuildOutcome::Canceled);
         QCOMPARE(seen, QStringList{"build"});
         QVERIFY(!QFile::exists(output));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("something else"));
     } else {
-        QCOMPARE(result, int(Dlg::BuildDone));
+        QCOMPARE(result, BuildOutcome::Done);
         QCOMPARE(seen, (QStringList{"build", "complete"}));
         QVERIFY(probe(output).duration > 4.5);
         QFile::remove(output);

@@ -1,9 +1,7 @@
 // The completion dialog and the desktop hand-offs behind its buttons.
-#include "base/AppSettings.h"
 #include "common/TestSupport.h"
 #include "dialogs/CompletionDialog.h"
 #include "tools/DesktopLauncher.h"
-#include "widgets/DialogTemplate.h"
 
 #include <QDBusConnection>
 #include <QGroupBox>
@@ -17,6 +15,8 @@
 using Dlg = CompletionDialog;
 
 namespace {
+
+const QString Player = QStringLiteral("/opt/a player/play");
 
 // Watches what would be opened instead of opening it; the file manager call is real unless faked.
 class RecordingLauncher : public DesktopLauncher
@@ -146,18 +146,18 @@ void TestCompleteDialog::cleanup()
 
 void TestCompleteDialog::layoutAndSizes()
 {
-    Dlg dialog(nullptr, "/v/my clip.webm");
+    Dlg dialog("/v/my clip.webm", Player);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Pictune Complete"));
-    const QList<QPair<int, QString>> buttons{{2100, "Upload Now"},
-                                             {2101, "Open with Video Player"},
-                                             {2102, "Locate File with File Manager"},
-                                             {2, "Close"}};
+    const QList<QPair<int, QString>> buttons{{Dlg::UploadNowButton, "Upload Now"},
+                                             {Dlg::OpenWithPlayerButton, "Open with Video Player"},
+                                             {Dlg::LocateFileButton, "Locate File with File Manager"},
+                                             {Dlg::CloseButton, "Close"}};
     for (const auto &[id, text] : buttons) {
-        QVERIFY2(dialogControlAs<QPushButton>(&dialog, id), qPrintable(text));
-        QCOMPARE(dialogControlAs<QPushButton>(&dialog, id)->text(), text);
+        QVERIFY2(dialog.controlAs<QPushButton>(id), qPrintable(text));
+        QCOMPARE(dialog.controlAs<QPushButton>(id)->text(), text);
     }
-    QVERIFY(dialogControlAs<QPushButton>(&dialog, 2100)->isDefault());
+    QVERIFY(dialog.controlAs<QPushButton>(Dlg::UploadNowButton)->isDefault());
 
     auto *intro = dialog.findChildren<QLabel *>().first();
     QCOMPARE(intro->text().split('\n'),
@@ -170,13 +170,13 @@ void TestCompleteDialog::layoutAndSizes()
     QCOMPARE(dialog.height(), dialog.compactHeight());
     QCOMPARE(group->geometry().top(), dialog.compactHeight());
     QVERIFY(dialog.fullHeight() > group->geometry().bottom());
-    QVERIFY(dialogControlAs<QPushButton>(&dialog, 2)->geometry().bottom() < dialog.compactHeight());
-    QVERIFY(dialog.width() > dialogControlAs<QPushButton>(&dialog, 2100)->geometry().right());
+    QVERIFY(dialog.controlAs<QPushButton>(Dlg::CloseButton)->geometry().bottom() < dialog.compactHeight());
+    QVERIFY(dialog.width() > dialog.controlAs<QPushButton>(Dlg::UploadNowButton)->geometry().right());
 }
 
 void TestCompleteDialog::enterUploads()
 {
-    Dlg dialog(nullptr, "/v/clip.webm");
+    Dlg dialog("/v/clip.webm", Player);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QWidget *focus = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
@@ -192,11 +192,11 @@ void TestCompleteDialog::enterUploads()
 void TestCompleteDialog::playerTwice()
 {
     const QString output = "/v/my \"odd\" clip -1.webm";
-    Dlg dialog(nullptr, output);
+    Dlg dialog(output, Player);
     dialog.show();
-    const QStringList expected{AppSettings::instance().playerPath, "-loop", "999", "-autoexit", output};
+    const QStringList expected{Player, "-loop", "999", "-autoexit", output};
     for (int click = 1; click <= 2; ++click) {
-        QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
+        QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::OpenWithPlayerButton), Qt::LeftButton);
         QCOMPARE(m_launcher.started.size(), click);
         QCOMPARE(m_launcher.started.last(), expected);
         QCOMPARE(dialog.height(), dialog.fullHeight());
@@ -217,9 +217,9 @@ void TestCompleteDialog::locate()
     QFETCH(int, answer);
     QFETCH(int, folderOpened);
     m_launcher.fileManagerAnswer = answer;
-    Dlg dialog(nullptr, "/v/my 100% clip.webm");
+    Dlg dialog("/v/my 100% clip.webm", Player);
     dialog.show();
-    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QCOMPARE(m_launcher.shown, QList<QStringList>{{"file:///v/my%20100%25%20clip.webm"}});
     QCOMPARE(m_launcher.urls.size(), folderOpened);
     if (folderOpened)
@@ -237,9 +237,9 @@ void TestCompleteDialog::fileManagerOverDBus()
                                QDBusConnection::ExportScriptableSlots));
     QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
 
-    Dlg dialog(nullptr, "/v/clip é.mpg");
+    Dlg dialog("/v/clip é.mpg", Player);
     dialog.show();
-    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QTRY_COMPARE(fileManager.calls.size(), 1);
     QCOMPARE(fileManager.calls.first(), QStringList{"file:///v/clip%20%C3%A9.mpg"});
     QTest::qWait(50);
@@ -248,7 +248,7 @@ void TestCompleteDialog::fileManagerOverDBus()
     // Gone from the bus: the folder opens instead.
     QVERIFY(bus.unregisterService("org.freedesktop.FileManager1"));
     bus.unregisterObject("/org/freedesktop/FileManager1");
-    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2102), Qt::LeftButton);
+    QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QTRY_COMPARE(m_launcher.urls.size(), 1);
     QCOMPARE(m_launcher.urls.first(), QUrl::fromLocalFile("/v"));
     QCOMPARE(fileManager.calls.size(), 1);
@@ -265,12 +265,11 @@ void TestCompleteDialog::realDetachedStart()
                              .arg(record)
                              .toUtf8())
                  .isEmpty());
-    AppSettings::instance().playerPath = player;
 
     const QString output = dir.filePath("my 'clip' $HOME.webm");
-    Dlg dialog(nullptr, output);
+    Dlg dialog(output, player);
     dialog.show();
-    QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2101), Qt::LeftButton);
+    QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::OpenWithPlayerButton), Qt::LeftButton);
     QTRY_VERIFY(QFile::exists(record));
     QFile file(record);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -288,11 +287,11 @@ void TestCompleteDialog::closing_data()
 void TestCompleteDialog::closing()
 {
     QFETCH(QString, how);
-    Dlg dialog(nullptr, "/v/clip.webm");
+    Dlg dialog("/v/clip.webm", Player);
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
     if (how == "button")
-        QTest::mouseClick(dialogControlAs<QPushButton>(&dialog, 2), Qt::LeftButton);
+        QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::CloseButton), Qt::LeftButton);
     else if (how == "escape")
         QTest::keyClick(&dialog, Qt::Key_Escape);
     else

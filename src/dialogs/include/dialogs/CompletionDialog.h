@@ -1,26 +1,26 @@
 #pragma once
 
-#include "widgets/DialogFont.h"
+#include "widgets/TemplateDialog.h"
 
-#include <QDialog>
 #include <QString>
+#include <QStringList>
 
 // Offered after a successful build: upload the new video, play it, or show it in the file manager.
 // Stays open until closed, so several of these can be done one after the other.
-class CompletionDialog : public QDialog
+class CompletionDialog : public TemplateDialog
 {
     Q_OBJECT
 
 public:
     enum Control {
-        IDC_UPLOAD_NOW = 2100,
-        IDC_OPEN_WITH_PLAYER = 2101,
-        IDC_LOCATE_FILE = 2102,
-        IDC_CLOSE = 2,
+        UploadNowButton = 2100,
+        OpenWithPlayerButton = 2101,
+        LocateFileButton = 2102,
+        CloseButton = 2,
     };
 
-    CompletionDialog(QWidget *parent, const QString &outputPath);
-    ~CompletionDialog() override;
+    // playerPath: the video player that "Open with Video Player" starts.
+    CompletionDialog(const QString &outputPath, const QString &playerPath, QWidget *parent = nullptr);
 
     QString outputPath() const { return m_outputPath; }
     // Client heights: the first hides the player's key help below the visible area.
@@ -40,7 +40,7 @@ public slots:
 
 private:
     QString m_outputPath;
+    QString m_playerPath;
     int m_compactHeight = 0;
     int m_fullHeight = 0;
-    DialogFontState m_fontState;
 };

@@ -2,11 +2,23 @@
 
 #include "tools/ToolRunner.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
-// The decisions of one video build, kept apart from the progress dialog so that each can be
+// The decisions of one video build, kept apart from the job that runs it so that each can be
 // checked on its own.
+
+// What one video build needs.
+struct VideoBuildRequest
+{
+    QString encoderPath;
+    QString picturePath;       // the prepared picture; the encoder gets a private copy of it
+    QString audioPath;
+    double audioDuration = 0;  // seconds, as measured by the audio engine
+    QString outputPath;
+    QSize videoSize;
+};
 
 // The output's extension after its last ".", in lower case; empty when the path has no ".".
 QString outputExtension(const QString &outputPath);
@@ -37,11 +49,13 @@ bool reportsOutputPermissionDenied(const QString &output, const QString &outputP
 // last unindented line that is neither a status line nor the closing summary; empty when none.
 QString encoderErrorLine(const QString &output);
 
+// How a build ended. The numbers are the build dialog's result codes.
 enum class BuildOutcome {
-    Done,
-    Canceled,
-    PermissionDenied,
-    Failed,
+    Done = 1,
+    Canceled = 2,
+    PermissionDenied = 3,
+    // The encoder could not start, failed or wrote nothing; whatever it wrote is deleted.
+    Failed = 4,
 };
 
 struct BuildVerdict

@@ -1,0 +1,184 @@
+#include "model/VideoBuildJob.h"
+
+#include "base/Paths.h"
+#include "tools/ToolRunner.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int DonePauseMs = 500;
+constexpr int CanceledPauseMs = 1000;
+
+// What a path names before and after the encoder ran: a difference means the encoder wrote it.
+struct FileStamp
+{
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    static FileStamp of(const QString &path)
+    {
+        FileStamp stamp;
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0) {
+            stamp.exists = true;
+            stamp.device = info.st_dev;
+            stamp.inode = info.st_ino;
+            stamp.size = info.st_size;
+            stamp.modified = info.st_mtim;
+        }
+        return stamp;
+    }
+
+    bool sameAs(const FileStamp &other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode
+            && size == other.size && modified.tv_sec == other.modified.tv_sec
+            && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
+} // namespace
+
+VideoBuildJob::VideoBuildJob(VideoBuildRequest request, QObject *parent)
+    : QObject(parent)
+    , m_request(std::move(request))
+    , m_progressMaximum(progressRange(m_request.audioDuration))
+    , m_pauseTimer(new QTimer(this))
+{
+    m_pauseTimer->setSingleShot(true);
+    // A coarse timer may fire early; the end state stays up for the whole pause.
+    m_pauseTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_pauseTimer, &QTimer::timeout, this, &VideoBuildJob::finish);
+}
+
+VideoBuildJob::~VideoBuildJob() = default;
+
+qint64 VideoBuildJob::encoderProcessId() const
+{
+    return m_run ? m_run->processId() : 0;
+}
+
+void VideoBuildJob::start()
+{
+    if (m_stage != Stage::Ready)
+        return;
+    m_stage = Stage::Queued;
+    QMetaObject::invokeMethod(this, &VideoBuildJob::run, Qt::QueuedConnection);
+}
+
+void VideoBuildJob::cancel()
+{
+    if (m_stage == Stage::Pausing || m_stage == Stage::Finished)
+        return;
+    m_cancelRequested = true;
+    if (m_run)
+        m_run->requestCancel();
+}
+
+bool VideoBuildJob::makePrivatePictureCopy(QString &copyPath)
+{
+    QString folder;
+    if (!getTempFolder(folder))
+        return false;
+    const QString suffix = QFileInfo(m_request.picturePath).suffix();
+    auto copy = std::make_unique<QTemporaryFile>(
+        folder + QStringLiteral("/BuildPicture_XXXXXX") + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix));
+    QFile source(m_request.picturePath);
+    if (!source.open(QIODevice::ReadOnly) || !copy->open())
+        return false;
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(1 << 20);
+        if (block.isEmpty() || copy->write(block) != block.size())
+            return false;
+    }
+    if (!copy->flush())
+        return false;
+    copy->close();
+    copyPath = copy->fileName();
+    m_pictureCopy = std::move(copy);
+    return true;
+}
+
+void VideoBuildJob::run()
+{
+    m_stage = Stage::Running;
+    // The main window may rewrite the prepared picture while the encoder still reads it.
+    QString picture;
+    if (!makePrivatePictureCopy(picture)) {
+        m_failureReason = QStringLiteral("The picture could not be copied for the encoder:\n\n   %1")
+                              .arg(m_request.picturePath);
+        end(BuildOutcome::Failed, 0);
+        return;
+    }
+
+    const QString &output = m_request.outputPath;
+    ToolRun run(m_request.encoderPath,
+                encoderArguments(picture, m_request.audioPath, m_request.videoSize.width(),
+                                 m_request.videoSize.height(), output));
+    run.setUserInput(ToolRun::UserInput::Allowed);
+    run.setLineHandler([this](const QString &line) { statusLine(line); });
+    if (m_cancelRequested)
+        run.requestCancel();
+
+    const FileStamp before = FileStamp::of(output);
+    m_run = &run;
+    const ToolResult result = run.exec();
+    m_run = nullptr;
+    m_pictureCopy.reset();
+
+    const BuildVerdict verdict = judgeEncoderRun(result, output, isNonEmptyFile(output));
+    switch (verdict.outcome) {
+    case BuildOutcome::PermissionDenied:
+        end(BuildOutcome::PermissionDenied, 0);
+        break;
+    case BuildOutcome::Canceled:
+        end(BuildOutcome::Canceled, CanceledPauseMs);
+        break;
+    case BuildOutcome::Failed:
+        m_failureReason = verdict.reason;
+        // Only what this encoder run wrote goes: a file it never touched is not ours to delete.
+        if (!FileStamp::of(output).sameAs(before))
+            QFile::remove(output);
+        end(BuildOutcome::Failed, 0);
+        break;
+    case BuildOutcome::Done:
+        emit progressChanged(m_progressMaximum, 100);
+        end(BuildOutcome::Done, DonePauseMs);
+        break;
+    }
+}
+
+void VideoBuildJob::statusLine(const QString &line)
+{
+    const double seconds = parseEncoderTime(line);
+    if (!(seconds > 0))
+        return;
+    emit progressChanged(progressPosition(seconds, m_progressMaximum),
+                         progressPercent(seconds, m_request.audioDuration));
+}
+
+void VideoBuildJob::end(BuildOutcome outcome, int pauseMs)
+{
+    m_outcome = outcome;
+    m_stage = Stage::Pausing;
+    emit encoderEnded(outcome);
+    if (pauseMs > 0)
+        m_pauseTimer->start(pauseMs);
+    else
+        finish();
+}
+
+void VideoBuildJob::finish()
+{
+    m_stage = Stage::Finished;
+    emit finished(m_outcome, m_failureReason);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "model/VideoBuild.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QTemporaryFile;
+class QTimer;
+class ToolRun;
+
+// One video build: the encoder runs on a private copy of the picture and the audio, the job
+// reports how far it has come, and it ends with an outcome once the encoder has stopped.
+// The encoder runs in a nested event loop (ToolRun::exec) inside a queued call, so windows stay
+// live and a cancel gets through; the job must not be destroyed while its encoder runs.
+class VideoBuildJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit VideoBuildJob(VideoBuildRequest request, QObject *parent = nullptr);
+    ~VideoBuildJob() override;
+
+    const VideoBuildRequest &request() const { return m_request; }
+    // The position that stands for the whole audio (see progressRange()).
+    int progressMaximum() const { return m_progressMaximum; }
+    bool isFinished() const { return m_stage == Stage::Finished; }
+    // How the build ended; meaningful once finished() was sent.
+    BuildOutcome outcome() const { return m_outcome; }
+    // For BuildOutcome::Failed: why, in a form the user can read.
+    QString failureReason() const { return m_failureReason; }
+    // The encoder's process id while it runs, else 0.
+    qint64 encoderProcessId() const;
+
+public slots:
+    // Queues the build, so it begins once the event loop runs; later calls do nothing.
+    void start();
+    // Stops the encoder, or keeps it from starting; once the encoder has ended it does nothing.
+    void cancel();
+
+signals:
+    // position is within 0..progressMaximum(), percent within 0..100.
+    void progressChanged(int position, int percent);
+    // The encoder has stopped and its run is judged: Cancel no longer means anything.
+    void encoderEnded(BuildOutcome outcome);
+    // After encoderEnded(), once the end state has been on screen long enough to be read.
+    void finished(BuildOutcome outcome, const QString &failureReason);
+
+private:
+    enum class Stage { Ready, Queued, Running, Pausing, Finished };
+
+    void run();
+    void statusLine(const QString &line);
+    bool makePrivatePictureCopy(QString &copyPath);
+    void end(BuildOutcome outcome, int pauseMs);
+    void finish();
+
+    VideoBuildRequest m_request;
+    int m_progressMaximum;
+    Stage m_stage = Stage::Ready;
+    bool m_cancelRequested = false;
+    BuildOutcome m_outcome = BuildOutcome::Failed;
+    QString m_failureReason;
+    ToolRun *m_run = nullptr;
+    std::unique_ptr<QTemporaryFile> m_pictureCopy;
+    QTimer *m_pauseTimer;
+};

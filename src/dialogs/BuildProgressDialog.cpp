@@ -1,5 +1,6 @@
 #include "dialogs/BuildProgressDialog.h"
 
+#include "model/VideoBuild.h"
 #include "model/VideoBuildJob.h"
 #include "widgets/DialogTemplate.h"
 #include "widgets/ElidedPathLabel.h"

@@ -71,13 +71,13 @@ void VideoBuildJob::start()
 {
     if (m_stage != Stage::Ready)
         return;
-    m_stage = Stage::Queued;
+    m_stage = Stage::Started;
     QMetaObject::invokeMethod(this, &VideoBuildJob::run, Qt::QueuedConnection);
 }
 
 void VideoBuildJob::cancel()
 {
-    if (m_stage == Stage::Pausing || m_stage == Stage::Finished)
+    if (m_stage == Stage::Ending || m_stage == Stage::Finished)
         return;
     m_cancelRequested = true;
     if (m_run)
@@ -110,7 +110,6 @@ bool VideoBuildJob::makePrivatePictureCopy(QString &copyPath)
 
 void VideoBuildJob::run()
 {
-    m_stage = Stage::Running;
     // The main window may rewrite the prepared picture while the encoder still reads it.
     QString picture;
     if (!makePrivatePictureCopy(picture)) {
@@ -169,7 +168,7 @@ void VideoBuildJob::statusLine(const QString &line)
 void VideoBuildJob::end(BuildOutcome outcome, int pauseMs)
 {
     m_outcome = outcome;
-    m_stage = Stage::Pausing;
+    m_stage = Stage::Ending;
     emit encoderEnded(outcome);
     if (pauseMs > 0)
         m_pauseTimer->start(pauseMs);

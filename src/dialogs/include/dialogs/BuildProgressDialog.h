@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/VideoBuild.h"
 #include "widgets/TemplateDialog.h"
 
+enum class BuildOutcome;
 class QLabel;
 class QProgressBar;
 class QPushButton;

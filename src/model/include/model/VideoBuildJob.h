@@ -49,7 +49,8 @@ signals:
     void finished(BuildOutcome outcome, const QString &failureReason);
 
 private:
-    enum class Stage { Ready, Queued, Running, Pausing, Finished };
+    // Ending: the encoder has stopped and the end state is on screen for its pause.
+    enum class Stage { Ready, Started, Ending, Finished };
 
     void run();
     void statusLine(const QString &line);

@@ -34,8 +34,7 @@ bool Application::loadSettings()
                                                   tool.identity.key, QStringLiteral("x"));
         const ToolCheck check = checkToolPath(value, tool.identity);
         if (check != ToolCheck::Ok) {
-            showMessage(nullptr, MessageCaption, MB_OK | MB_ICONHAND,
-                        toolCheckMessage(check, tool.identity, settings.iniPath));
+            MessageBox::critical(nullptr, toolCheckMessage(check, tool.identity, settings.iniPath));
             return false;
         }
         settings.*tool.field = value;

@@ -17,8 +17,7 @@ QString browseForFolder(QWidget *owner, const QString &title, const QString &ini
     if (!isDriveRoot(path) && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     if (path.isEmpty() || !isDirectory(path)) {
-        showMessage(owner, MessageCaption, MB_ICONEXCLAMATION,
-                    QStringLiteral("The chosen path can not be used to store computer files.  Please pick a directory that is on a physical hard drive."));
+        MessageBox::warning(owner, QStringLiteral("The chosen path can not be used to store computer files.  Please pick a directory that is on a physical hard drive."));
         return {};
     }
     return path;

@@ -1,59 +1,87 @@
 #include "base/MessageBox.h"
 
-#include <QMessageBox>
-#include <QPointer>
+#include <optional>
 
 namespace {
 
-MessageHook &hook()
+MessageBox::Hook &hook()
 {
-    static MessageHook h;
+    static MessageBox::Hook h;
     return h;
+}
+
+std::optional<MessageBox::Button> &nextAnswer()
+{
+    static std::optional<MessageBox::Button> answer;
+    return answer;
+}
+
+MessageBox::Message okMessage(QWidget *owner, const QString &text, QMessageBox::Icon icon)
+{
+    MessageBox::Message message;
+    message.owner = owner;
+    message.caption = MessageBox::caption();
+    message.text = text;
+    message.icon = icon;
+    return message;
 }
 
 } // namespace
 
-void setMessageHook(MessageHook h)
+void MessageBox::setHook(Hook h)
 {
     hook() = std::move(h);
 }
 
-int showMessage(QWidget *owner, const QString &caption, unsigned boxType, const QString &text)
+void MessageBox::setNextAnswer(Button button)
 {
-    if (hook())
-        return hook()(owner, caption, boxType, text);
+    nextAnswer() = button;
+}
 
-    const bool yesNo = (boxType & 0xF) == MB_YESNO;
-    QMessageBox box(owner);
-    box.setWindowTitle(caption);
-    box.setText(text);
-    switch (boxType & 0xF0) {
-    case MB_ICONHAND:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MB_ICONQUESTION:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MB_ICONEXCLAMATION:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    default:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
+void MessageBox::information(QWidget *owner, const QString &text)
+{
+    show(okMessage(owner, text, QMessageBox::NoIcon));
+}
+
+void MessageBox::warning(QWidget *owner, const QString &text)
+{
+    show(okMessage(owner, text, QMessageBox::Warning));
+}
+
+void MessageBox::critical(QWidget *owner, const QString &text)
+{
+    show(okMessage(owner, text, QMessageBox::Critical));
+}
+
+MessageBox::Button MessageBox::question(QWidget *owner, const QString &text, Button defaultButton,
+                                        const QString &caption, QMessageBox::Icon icon)
+{
+    Message message;
+    message.owner = owner;
+    message.caption = caption;
+    message.text = text;
+    message.icon = icon;
+    message.buttons = QMessageBox::Yes | QMessageBox::No;
+    message.defaultButton = defaultButton;
+    return show(message);
+}
+
+MessageBox::Button MessageBox::show(const Message &message)
+{
+    if (const std::optional<Button> answer = nextAnswer()) {
+        nextAnswer().reset();
+        return *answer;
     }
-    // The replace question (0x134) carries the question icon its flags name.
-    if (boxType == 0x134)
-        box.setIcon(QMessageBox::Question);
-    if (yesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton((boxType & MB_DEFBUTTON2) ? QMessageBox::No : QMessageBox::Yes);
+    if (hook())
+        return hook()(message);
+
+    QMessageBox box(message.owner);
+    box.setWindowTitle(message.caption);
+    box.setText(message.text);
+    box.setIcon(message.icon);
+    box.setStandardButtons(message.buttons);
+    box.setDefaultButton(message.defaultButton);
+    if (message.buttons.testFlag(QMessageBox::No))
         box.setEscapeButton(QMessageBox::No);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-    }
-    const int pressed = box.exec();
-    if (yesNo)
-        return pressed == QMessageBox::Yes ? IDYES : IDNO;
-    return IDOK;
+    return Button(box.exec());
 }

@@ -29,21 +29,18 @@ bool getTempFolder(QString &out)
     out.clear();
     QString system = QDir::tempPath();
     if (system.isEmpty()) {
-        showMessage(nullptr, MessageCaption, MB_OK,
-                    QStringLiteral("Unknown System TEMP Directory.  Sorry, can't continue."));
+        MessageBox::information(nullptr, QStringLiteral("Unknown System TEMP Directory.  Sorry, can't continue."));
         return false;
     }
     if (!isDirectory(system)) {
-        showMessage(nullptr, MessageCaption, MB_OK,
-                    QStringLiteral("The System TEMP Directory does not exist:\n\n\t%1\n\nSorry, can't continue.")
+        MessageBox::information(nullptr, QStringLiteral("The System TEMP Directory does not exist:\n\n\t%1\n\nSorry, can't continue.")
                         .arg(system));
         return false;
     }
     // A private folder per run: predictable names in a shared /tmp could be planted as symlinks.
     auto fresh = std::make_unique<QTemporaryDir>(QDir(system).filePath(QStringLiteral("velmora-XXXXXX")));
     if (!fresh->isValid()) {
-        showMessage(nullptr, MessageCaption, MB_OK,
-                    QStringLiteral("The System TEMP Directory can not be written:\n\n\t%1\n\nSorry, can't continue.")
+        MessageBox::information(nullptr, QStringLiteral("The System TEMP Directory can not be written:\n\n\t%1\n\nSorry, can't continue.")
                         .arg(system));
         return false;
     }

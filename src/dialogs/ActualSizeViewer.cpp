@@ -41,10 +41,10 @@ ActualSizeViewer::ActualSizeViewer(const QString &picturePath, QWidget *parent)
 
 bool ActualSizeViewer::initialize()
 {
-    setWindowTitle(QStringLiteral("%1 View Actual Size - Press Esc to Close").arg(MessageCaption));
+    setWindowTitle(QStringLiteral("%1 View Actual Size - Press Esc to Close").arg(MessageBox::caption()));
     m_picture = loadPictureFile(m_picturePath);
     if (m_picture.isNull()) {
-        showMessage(this, MessageCaption, MB_OK, QStringLiteral("Unable to load the Picture for Viewing."));
+        MessageBox::information(this, QStringLiteral("Unable to load the Picture for Viewing."));
         return false;
     }
     // One picture pixel per screen pixel, also on a scaled screen.

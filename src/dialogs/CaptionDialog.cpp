@@ -335,7 +335,7 @@ void CaptionDialog::accept()
     readControls(confirmed);
     const CaptionProblem problem = checkCaptionSettings(confirmed);
     if (problem != CaptionProblem::None) {
-        showMessage(this, MessageCaption, MB_OK, captionProblemMessage(problem));
+        MessageBox::information(this, captionProblemMessage(problem));
         if (problem == CaptionProblem::NoText) {
             m_text->setFocus();
             m_text->selectAll();

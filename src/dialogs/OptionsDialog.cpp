@@ -80,7 +80,7 @@ void OptionsDialog::accept()
         folders << OptionsRules::normalizeFolder(edit->text());
     const int bad = OptionsRules::firstBadFolder(folders);
     if (bad >= 0) {
-        showMessage(this, MessageCaption, MB_OK | MB_ICONEXCLAMATION, OptionsRules::notFoundMessage(bad));
+        MessageBox::warning(this, OptionsRules::notFoundMessage(bad));
         m_edits[bad]->setFocus();
         return;
     }
@@ -94,8 +94,7 @@ void OptionsDialog::accept()
         {SettingsKeys::AutoPlayOnOpen, autoPlay ? QStringLiteral("1") : QStringLiteral("0")},
     });
     if (!saved) {
-        showMessage(this, MessageCaption, MB_OK | MB_ICONEXCLAMATION,
-                    QStringLiteral("The settings could not be saved in:\n\n   %1\n\nPlease check that this file can be written, thanks.")
+        MessageBox::warning(this, QStringLiteral("The settings could not be saved in:\n\n   %1\n\nPlease check that this file can be written, thanks.")
                         .arg(settings.iniPath));
         return;
     }

@@ -24,11 +24,10 @@ int buildPictune(QWidget *owner, const PictuneBuildRequest &request)
         QFile::remove(request.outputPath);
         break;
     case BuildProgressDialog::BuildPermissionDenied:
-        showMessage(owner, MessageCaption, MB_OK,
-                    QStringLiteral("Was not able to create the output file - permission denied."));
+        MessageBox::information(owner, QStringLiteral("Was not able to create the output file - permission denied."));
         break;
     case BuildProgressDialog::BuildFailed:
-        showMessage(owner, MessageCaption, MB_ICONEXCLAMATION, build.failureMessage());
+        MessageBox::warning(owner, build.failureMessage());
         break;
     default:
         break;

@@ -160,7 +160,7 @@ bool MainWindow::initialize()
 
     const QString audioFailure = m_audio->start();
     if (!audioFailure.isEmpty()) {
-        showMessage(this, MessageCaption, MB_OK, audioFailure);
+        MessageBox::information(this, audioFailure);
         return false;
     }
 
@@ -187,8 +187,7 @@ bool MainWindow::initialize()
 
     if (!createBlankCanvases(this)) {
         deleteBlankCanvases();
-        showMessage(this, MessageCaption, MB_OK,
-                    QStringLiteral("The Blank Bitmap Files could not be created in the system Temp directory.  Sorry, can't continue."));
+        MessageBox::information(this, QStringLiteral("The Blank Bitmap Files could not be created in the system Temp directory.  Sorry, can't continue."));
         return false;
     }
     m_pictureBox->loadFromFile(TargetSizeTable::instance().current().blankCanvasPath);
@@ -204,8 +203,7 @@ int MainWindow::initChecks()
 {
     layoutControls();
     if (!queryFontList()) {
-        showMessage(nullptr, MessageCaption, MB_OK | MB_ICONHAND,
-                    QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
+        MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
                         .arg(AppSettings::instance().iniPath));
         done(0);
         return -1;
@@ -519,12 +517,12 @@ void MainWindow::runCommand(int id)
 bool MainWindow::confirmExit()
 {
     if (g_buildRunning) {
-        showMessage(this, MessageCaption, MB_OK,
-                    QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
+        MessageBox::information(this, QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
         return false;
     }
-    if (showMessage(this, MessageCaption, MB_YESNO | MB_DEFBUTTON2,
-                    QStringLiteral("Are you sure you want to exit?")) != IDYES)
+    if (MessageBox::question(this, QStringLiteral("Are you sure you want to exit?"), QMessageBox::No,
+                             MessageBox::caption(), QMessageBox::NoIcon)
+        != QMessageBox::Yes)
         return false;
     m_audio->shutdown();
     m_pictureBox->loadFromFile(QString());
@@ -624,35 +622,31 @@ void MainWindow::createCommand()
 {
     const QString path = m_outputEdit->text();
     if (m_outputPathTyped && isNonEmptyFile(path)) {
-        if (showMessage(this, QStringLiteral("Create Pictune..."), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
-                        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path))
-            != IDYES)
+        if (MessageBox::question(this, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),
+                                 QMessageBox::No, QStringLiteral("Create Pictune..."))
+            != QMessageBox::Yes)
             return;
     }
     m_outputPathTyped = false;
 
     const QString extension = pathExtension(path);
     if (extension != QLatin1String("webm") && extension != QLatin1String("mpg")) {
-        showMessage(this, MessageCaption, MB_OK,
-                    QStringLiteral("The Save As file path needs to have a \"webm\" or \"mpg\" file extension.\n\nPlease fix this, and try again, thanks."));
+        MessageBox::information(this, QStringLiteral("The Save As file path needs to have a \"webm\" or \"mpg\" file extension.\n\nPlease fix this, and try again, thanks."));
         selectOutputPath();
         return;
     }
     if (!isNonEmptyFile(m_picture.currentPicturePath())) {
-        showMessage(this, MessageCaption, MB_OK,
-                    QStringLiteral("The source Picture can not be found.\n\nPlease fix this, and try again, thanks."));
+        MessageBox::information(this, QStringLiteral("The source Picture can not be found.\n\nPlease fix this, and try again, thanks."));
         return;
     }
     // A file that measured 0 seconds cannot be built: nothing may divide by its length.
     if (!isNonEmptyFile(m_audioPath) || !(m_audioDuration > 0.0)) {
-        showMessage(this, MessageCaption, MB_OK,
-                    QStringLiteral("The source Audio File can not be found.\n\nPlease fix this, and try again, thanks."));
+        MessageBox::information(this, QStringLiteral("The source Audio File can not be found.\n\nPlease fix this, and try again, thanks."));
         return;
     }
     const QString folder = pathFolder(path);
     if (!isAbsolutePath(path) || !isDirectory(folder)) {
-        showMessage(this, MessageCaption, MB_OK,
-                    QStringLiteral("The Save As directory does not exist.\n\nPlease fix this, and try again, thanks."));
+        MessageBox::information(this, QStringLiteral("The Save As directory does not exist.\n\nPlease fix this, and try again, thanks."));
         selectOutputPath();
         return;
     }
@@ -700,7 +694,7 @@ void MainWindow::showAbout()
                              .arg(QStringLiteral(VELMORA_VERSION));
     if (m_dropTarget->isAttached())
         revokeDropTarget();
-    showMessage(this, MessageCaption, MB_OK, text);
+    MessageBox::information(this, text);
     registerDropTarget();
     m_menuOpen = false;
 }

@@ -46,8 +46,7 @@ bool runImageTool(const QStringList &arguments, const QString &output)
 
 void showTempImageFailure(QWidget *owner, const QString &path)
 {
-    showMessage(owner, MessageCaption, MB_OK,
-                QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
+    MessageBox::information(owner, QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
                                "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
                     .arg(path));
 }
@@ -152,8 +151,7 @@ bool createBlankCanvases(QWidget *owner)
                                                AppSettings::instance().backgroundColor,
                                                imageToolOutput(row.blankCanvasPath)),
                           row.blankCanvasPath)) {
-            showMessage(owner, MessageCaption, MB_OK,
-                        QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
+            MessageBox::information(owner, QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
                                        "Possibly an invalid Temp directory?")
                             .arg(row.blankCanvasPath));
             return false;

@@ -209,7 +209,7 @@ int main(int argc, char *argv[])
     MessageRecorder messages;
     messages.answerFor = [](const RecordedMessage &message) {
         std::fprintf(stderr, "message box: %s\n", qPrintable(message.text));
-        return IDOK;
+        return QMessageBox::Ok;
     };
 
     MainWindow window;

@@ -44,6 +44,8 @@ const QFile::Permissions Exec = QFile::ReadOwner | QFile::WriteOwner | QFile::Ex
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::function<MessageBox::Button()>)
+
 class TestApp : public QObject
 {
     Q_OBJECT
@@ -65,6 +67,7 @@ private slots:
     void toolArguments();
     void messageBoxTypes_data();
     void messageBoxTypes();
+    void nextAnswerSkipsTheBox();
 };
 
 // Each row writes an INI (placeholders: CONVERT, FFMPEG, FFPLAY, DIR = a scratch folder holding
@@ -136,7 +139,8 @@ void TestApp::startupToolChecks()
         const RecordedMessage &m = recorder.messages.first();
         QCOMPARE(m.text, QString(message).replace(QStringLiteral("INI"), sandbox.iniPath()));
         QCOMPARE(m.caption, QStringLiteral("Velmora"));
-        QCOMPARE(m.boxType, unsigned(MB_OK | MB_ICONHAND));
+        QCOMPARE(m.icon, QMessageBox::Critical);
+        QCOMPARE(m.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(m.owner == nullptr);
     }
 }
@@ -377,24 +381,38 @@ void TestApp::toolArguments()
 
 void TestApp::messageBoxTypes_data()
 {
-    QTest::addColumn<unsigned>("type");
+    using Show = std::function<MessageBox::Button()>;
+    QTest::addColumn<Show>("show");
+    QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("icon");
     QTest::addColumn<bool>("yesNo");
     QTest::addColumn<bool>("noIsDefault");
 
-    QTest::addRow("plain") << 0u << int(QMessageBox::NoIcon) << false << false;
-    QTest::addRow("stop") << 16u << int(QMessageBox::Critical) << false << false;
-    QTest::addRow("exclamation") << 48u << int(QMessageBox::Warning) << false << false;
-    QTest::addRow("yes/no, no default") << 260u << int(QMessageBox::NoIcon) << true << true;
-    QTest::addRow("replace question as flags") << unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
-                                               << int(QMessageBox::Question) << true << true;
-    // 308 (0x134) is only ever the replace question: it gets the question icon its flags name.
-    QTest::addRow("replace question as 308") << 308u << int(QMessageBox::Question) << true << true;
+    const QString text = QStringLiteral("a\nb");
+    auto ok = [](void (*f)(QWidget *, const QString &), const QString &t) {
+        return Show([f, t] { f(nullptr, t); return QMessageBox::Ok; });
+    };
+    QTest::addRow("information") << ok(&MessageBox::information, text) << "Velmora"
+                                 << int(QMessageBox::NoIcon) << false << false;
+    QTest::addRow("critical") << ok(&MessageBox::critical, text) << "Velmora"
+                              << int(QMessageBox::Critical) << false << false;
+    QTest::addRow("warning") << ok(&MessageBox::warning, text) << "Velmora"
+                             << int(QMessageBox::Warning) << false << false;
+    QTest::addRow("question without icon, no default")
+        << Show([text] { return MessageBox::question(nullptr, text, QMessageBox::No, MessageBox::caption(), QMessageBox::NoIcon); })
+        << "Velmora" << int(QMessageBox::NoIcon) << true << true;
+    QTest::addRow("replace question")
+        << Show([text] { return MessageBox::question(nullptr, text, QMessageBox::No, QStringLiteral("Create Pictune...")); })
+        << "Create Pictune..." << int(QMessageBox::Question) << true << true;
+    QTest::addRow("question, yes default")
+        << Show([text] { return MessageBox::question(nullptr, text, QMessageBox::Yes); })
+        << "Velmora" << int(QMessageBox::Question) << true << false;
 }
 
 void TestApp::messageBoxTypes()
 {
-    QFETCH(unsigned, type);
+    QFETCH(std::function<MessageBox::Button()>, show);
+    QFETCH(QString, caption);
     QFETCH(int, icon);
     QFETCH(bool, yesNo);
     QFETCH(bool, noIsDefault);
@@ -416,15 +434,25 @@ void TestApp::messageBoxTypes()
         // Return presses the default button.
         QTest::keyClick(box, Qt::Key_Return);
     });
-    const int result = showMessage(nullptr, "Create Pictune...", type, "a\nb");
-    QCOMPARE(seenTitle, QStringLiteral("Create Pictune..."));
+    const MessageBox::Button result = show();
+    QCOMPARE(seenTitle, caption);
     QCOMPARE(seenText, QStringLiteral("a\nb"));
     QCOMPARE(seenIcon, icon);
     buttons.sort();
     const QStringList expectedButtons = yesNo ? QStringList{"no", "yes"} : QStringList{"ok"};
     QCOMPARE(buttons, expectedButtons);
     QCOMPARE(defaultButton == "no", noIsDefault);
-    QCOMPARE(result, yesNo ? (noIsDefault ? int(IDNO) : int(IDYES)) : int(IDOK));
+    QCOMPARE(result, yesNo ? (noIsDefault ? QMessageBox::No : QMessageBox::Yes) : QMessageBox::Ok);
+}
+
+void TestApp::nextAnswerSkipsTheBox()
+{
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QCOMPARE(MessageBox::question(nullptr, QStringLiteral("shown?")), QMessageBox::Yes);
+    // Only once: the next message goes to the hook again.
+    TestSupport::MessageRecorder recorder(QMessageBox::No);
+    QCOMPARE(MessageBox::question(nullptr, QStringLiteral("asked")), QMessageBox::No);
+    QCOMPARE(recorder.messages.size(), 1);
 }
 
 QTEST_MAIN(TestApp)

@@ -65,18 +65,18 @@ void ConfigSandbox::writeIni(const QByteArray &text) const
         file.write(text);
 }
 
-MessageRecorder::MessageRecorder(int answerWith)
+MessageRecorder::MessageRecorder(MessageBox::Button answerWith)
     : answer(answerWith)
 {
-    setMessageHook([this](QWidget *owner, const QString &caption, unsigned type, const QString &text) {
-        messages.append({owner, caption, type, text});
+    MessageBox::setHook([this](const MessageBox::Message &message) {
+        messages.append(message);
         return answerFor ? answerFor(messages.last()) : answer;
     });
 }
 
 MessageRecorder::~MessageRecorder()
 {
-    setMessageHook({});
+    MessageBox::setHook({});
 }
 
 } // namespace TestSupport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/MessageBox.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,24 +40,18 @@ private:
     QTemporaryDir m_dir;
 };
 
-struct RecordedMessage
-{
-    QWidget *owner;
-    QString caption;
-    unsigned boxType;
-    QString text;
-};
+using RecordedMessage = MessageBox::Message;
 
 // Replaces the message box while it lives: records each message, answers with `answer`.
 class MessageRecorder
 {
 public:
-    explicit MessageRecorder(int answer = 1);
+    explicit MessageRecorder(MessageBox::Button answer = QMessageBox::Ok);
     ~MessageRecorder();
     QList<RecordedMessage> messages;
-    int answer;
+    MessageBox::Button answer;
     // When set, decides the answer to each message instead of `answer`.
-    std::function<int(const RecordedMessage &)> answerFor;
+    std::function<MessageBox::Button(const RecordedMessage &)> answerFor;
 };
 
 } // namespace TestSupport

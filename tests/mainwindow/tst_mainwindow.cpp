@@ -190,7 +190,7 @@ void TestMainWindow::init()
                             .arg(convertPath(), ffmpegPath(), ffplayPath(), m_out.path())
                             .toUtf8());
     AppSettings::instance().autoPlayOnOpen = false;
-    m_messages = std::make_unique<MessageRecorder>(IDOK);
+    m_messages = std::make_unique<MessageRecorder>(QMessageBox::Ok);
 }
 
 void TestMainWindow::cleanup()
@@ -256,13 +256,15 @@ void TestMainWindow::roadOfOneVideo()
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(probe(mpg, "stream=codec_name,width,height"), QStringLiteral("mpeg1video,1280,720\nmp2"));
 
-    m_messages->answer = IDYES;
+    m_messages->answer = QMessageBox::Yes;
     window->runCommand(MainWindow::IDC_CREATE);
     QCOMPARE(m_messages->messages.size(), 1);
     const RecordedMessage question = m_messages->messages.first();
     QCOMPARE(question.caption, QStringLiteral("Create Pictune..."));
     QCOMPARE(question.text, mpg + " already exists.\nDo you want to replace it?");
-    QCOMPARE(question.boxType, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    QCOMPARE(question.icon, QMessageBox::Question);
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question.defaultButton, QMessageBox::No);
     QCOMPARE(completions, 3);
 }
 
@@ -617,11 +619,13 @@ void TestMainWindow::exitQuestion()
 {
     auto window = makeWindow();
     QVERIFY(window);
-    m_messages->answer = IDNO;
+    m_messages->answer = QMessageBox::No;
     window->runCommand(MainWindow::IDC_EXIT);
     QVERIFY(window->isVisible());
     QCOMPARE(m_messages->messages.last().text, QStringLiteral("Are you sure you want to exit?"));
-    QCOMPARE(m_messages->messages.last().boxType, unsigned(MB_YESNO | MB_DEFBUTTON2));
+    QCOMPARE(m_messages->messages.last().icon, QMessageBox::NoIcon);
+    QCOMPARE(m_messages->messages.last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(m_messages->messages.last().defaultButton, QMessageBox::No);
 
     // During a build the window refuses to close.
     bool refused = false;
@@ -643,7 +647,7 @@ void TestMainWindow::exitQuestion()
              QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
     QVERIFY(!QFile::exists(m_out.path() + "/exit.webm"));   // a cancelled build leaves nothing
 
-    m_messages->answer = IDYES;
+    m_messages->answer = QMessageBox::Yes;
     window->runCommand(MainWindow::IDC_EXIT);
     QVERIFY(!window->isVisible());
 }
@@ -814,7 +818,7 @@ void TestMainWindow::saveAs()
     window->runCommand(MainWindow::IDC_CREATE);
     QVERIFY(m_messages->messages.isEmpty());
     QVERIFY(isNonEmptyFile(chosen));
-    m_messages->answer = IDNO;
+    m_messages->answer = QMessageBox::No;
     window->runCommand(MainWindow::IDC_CREATE);
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Create Pictune..."));

@@ -51,7 +51,7 @@ void TestMainWindowAudio::init()
 {
     m_sandbox = std::make_unique<ConfigSandbox>();
     AppSettings::instance().autoPlayOnOpen = false;
-    m_messages = std::make_unique<MessageRecorder>(IDOK);
+    m_messages = std::make_unique<MessageRecorder>();
 }
 
 void TestMainWindowAudio::cleanup()
@@ -88,7 +88,8 @@ void TestMainWindowAudio::startupFailureIsShownAndEndsTheWindow()
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages[0].owner, &window);
     QCOMPARE(m_messages->messages[0].caption, QStringLiteral("Velmora"));
-    QCOMPARE(m_messages->messages[0].boxType, 0u);
+    QCOMPARE(m_messages->messages[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(m_messages->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(m_messages->messages[0].text,
              QStringLiteral("Sorry, but the audio device could not be initialized.  Error was: 3 - "
                             "There is no available device driver - the device may already be in use."));
@@ -100,11 +101,11 @@ void TestMainWindowAudio::exitQuestionShutsTheAudioDown()
     QVERIFY(window);
     playSong(window.get());
 
-    m_messages->answer = IDNO;
+    m_messages->answer = QMessageBox::No;
     window->runCommand(MainWindow::IDC_EXIT);
     QCOMPARE(window->audioPreview().state(), AudioPreview::Playing);
 
-    m_messages->answer = IDYES;
+    m_messages->answer = QMessageBox::Yes;
     window->runCommand(MainWindow::IDC_EXIT);
     QCOMPARE(window->audioPreview().state(), AudioPreview::NoStream);
     QVERIFY(window->audioPreview().path().isEmpty());

@@ -237,7 +237,7 @@ void TestOptionsDialog::badFolderRefused()
     const RecordedMessage &message = m_messages->messages.first();
     QCOMPARE(message.text, QString::fromLatin1(NotFound[index]));
     QCOMPARE(message.caption, QStringLiteral("Velmora"));
-    QCOMPARE(message.boxType, unsigned(MB_OK | MB_ICONEXCLAMATION));
+    QCOMPARE(message.icon, QMessageBox::Warning);
     QCOMPARE(message.owner, m_dialog.get());
     QVERIFY(m_dialog->isVisible());
     QTRY_VERIFY(m_dialog->folderEdit(index)->hasFocus());

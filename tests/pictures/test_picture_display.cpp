@@ -434,7 +434,7 @@ void TestPictureDisplay::viewerLoadFailure()
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages.at(0).text, QStringLiteral("Unable to load the Picture for Viewing."));
     QCOMPARE(recorder.messages.at(0).caption, QStringLiteral("Velmora"));
-    QCOMPARE(recorder.messages.at(0).boxType, 0u);
+    QCOMPARE(recorder.messages.at(0).icon, QMessageBox::NoIcon);
     QCOMPARE(recorder.messages.at(0).owner, &viewer);
     QVERIFY(!viewer.isVisible());
 }

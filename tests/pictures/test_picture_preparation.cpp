@@ -641,7 +641,7 @@ void TestPicturePreparation::sourceFailures()
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
     QCOMPARE(m_messages->messages.at(0).caption, QStringLiteral("Velmora"));
-    QCOMPARE(m_messages->messages.at(0).boxType, 0u);
+    QCOMPARE(m_messages->messages.at(0).icon, QMessageBox::NoIcon);
     QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
     QVERIFY(!QFileInfo::exists(preparation.resizedPath()));
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));

@@ -388,7 +388,7 @@ void TestTextDialog::okRefusals()
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.first().text, message);
     QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Velmora"));
-    QCOMPARE(m_messages->messages.first().boxType, unsigned(MB_OK));
+    QCOMPARE(m_messages->messages.first().icon, QMessageBox::NoIcon);
     QVERIFY(m_dialog->isVisible());
     QVERIFY(m_dialog->isCheckTimerActive());
     QTRY_VERIFY(dialogControl(m_dialog.get(), focusId)->hasFocus());

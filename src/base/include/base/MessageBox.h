@@ -1,31 +1,50 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 #include <functional>
 
 class QWidget;
 
-// Box types as the program uses them: buttons, icon and default button.
-enum MessageBoxType : unsigned {
-    MB_OK = 0x0,
-    MB_YESNO = 0x4,
-    MB_ICONHAND = 0x10,         // stop
-    MB_ICONQUESTION = 0x20,
-    MB_ICONEXCLAMATION = 0x30,
-    MB_DEFBUTTON2 = 0x100,
+// Every message the program shows goes through here: a modal box captioned "Velmora" (unless
+// told otherwise) with the buttons, icon and default button of its kind. Tests replace the boxes
+// with a hook that sees each message and answers it.
+class MessageBox
+{
+public:
+    using Button = QMessageBox::StandardButton;
+
+    // One message as shown, or as the hook sees it.
+    struct Message
+    {
+        QWidget *owner = nullptr;
+        QString caption;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+        Button defaultButton = QMessageBox::Ok;
+    };
+    using Hook = std::function<Button(const Message &)>;
+
+    static QString caption() { return QStringLiteral("Velmora"); }
+
+    // A notice with OK and no icon.
+    static void information(QWidget *owner, const QString &text);
+    // A problem the user can mend: OK and the warning icon.
+    static void warning(QWidget *owner, const QString &text);
+    // A failure that stops the program: OK and the stop icon.
+    static void critical(QWidget *owner, const QString &text);
+    // Yes or No; Escape answers No. Returns the button pressed.
+    static Button question(QWidget *owner, const QString &text, Button defaultButton = QMessageBox::No,
+                           const QString &caption = MessageBox::caption(),
+                           QMessageBox::Icon icon = QMessageBox::Question);
+
+    // While set, no box is shown: the hook answers every message.
+    static void setHook(Hook hook);
+    // The next message is answered with `button` without being shown (once).
+    static void setNextAnswer(Button button);
+
+private:
+    static Button show(const Message &message);
 };
-
-// Button codes returned by showMessage.
-enum MessageBoxResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
-
-inline const QString MessageCaption = QStringLiteral("Velmora");
-
-// Shows a modal message box (owner may be null) and returns the code of the button pressed.
-// 0x134 is the replace question: Yes/No, No default, question icon.
-int showMessage(QWidget *owner, const QString &caption, unsigned boxType, const QString &text);
-
-// Tests replace the box: the hook sees every message and returns the button to press.
-using MessageHook = std::function<int(QWidget *owner, const QString &caption, unsigned boxType,
-                                      const QString &text)>;
-void setMessageHook(MessageHook hook);

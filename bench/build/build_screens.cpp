@@ -62,7 +62,7 @@ int main(int argc, char **argv)
             // Once the percentage below the bar has been painted too (labels paint later).
             after(150, [&] {
                 shoot(shots + QStringLiteral("/build-progress.png"));
-                job.cancel();
+                build.requestCancel();
             });
         }
     });

@@ -37,7 +37,7 @@ BuildProgressDialog::BuildProgressDialog(VideoBuildJob *job, QWidget *parent)
     m_progress->setValue(0);
     m_percentLabel->setText(QStringLiteral("0 %"));
 
-    connect(m_cancelButton, &QPushButton::clicked, m_job, &VideoBuildJob::cancel);
+    connect(m_cancelButton, &QPushButton::clicked, this, &BuildProgressDialog::requestCancel);
     connect(m_job, &VideoBuildJob::progressChanged, this, &BuildProgressDialog::showProgress);
     connect(m_job, &VideoBuildJob::encoderEnded, this, &BuildProgressDialog::showEncoderEnded);
     connect(m_job, &VideoBuildJob::finished, this, [this](BuildOutcome outcome) { done(int(outcome)); });
@@ -52,12 +52,17 @@ void BuildProgressDialog::showEvent(QShowEvent *event)
 void BuildProgressDialog::closeEvent(QCloseEvent *event)
 {
     event->ignore();
+    requestCancel();
+}
+
+void BuildProgressDialog::requestCancel()
+{
     m_job->cancel();
 }
 
 void BuildProgressDialog::reject()
 {
-    m_job->cancel();
+    requestCancel();
 }
 
 void BuildProgressDialog::showProgress(int position, int percent)

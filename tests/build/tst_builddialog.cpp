@@ -446,7 +446,7 @@ void TestBuildDialog::followUp()
             if (seen.isEmpty())
                 seen << "build";
             if (cancel && build->job()->encoderProcessId() != 0)
-                build->job()->cancel();
+                build->requestCancel();
         } else if (auto *complete = qobject_cast<CompletionDialog *>(modal)) {
             seen << "complete";
             QCOMPARE(complete->outputPath(), output);

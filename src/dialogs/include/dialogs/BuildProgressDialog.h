@@ -31,6 +31,8 @@ public:
     VideoBuildJob *job() const { return m_job; }
 
 public slots:
+    // The Cancel button, Escape and the close box: ask the job to stop its encoder.
+    void requestCancel();
     // Escape only asks for a cancel: the dialog ends by itself once the encoder has stopped.
     void reject() override;
 

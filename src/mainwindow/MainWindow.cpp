@@ -13,8 +13,8 @@
 #include "dialogs/SaveAsDialog.h"
 #include "mainwindow/FileDropFilter.h"
 #include "mainwindow/MainLayout.h"
-#include "media/AudioEngine.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioLength.h"
+#include "media/AudioPreview.h"
 #include "media/FontList.h"
 #include "media/OpenableFiles.h"
 #include "tools/DesktopLauncher.h"
@@ -81,6 +81,7 @@ bool MainWindow::buildRunning()
 MainWindow::MainWindow(QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_toolTips(std::make_unique<DialogToolTips>())
+    , m_audio(std::make_unique<AudioPreview>())
 {
     setWindowIcon(SkinArtwork::appIcon());
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -98,9 +99,7 @@ MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
     // Also when the window ends without the exit question (a close from outside).
-    if (m_audioStarted)
-        shutdownAudioEngine();
-    destroyAudioPlayer();
+    m_audio->shutdown();
     deleteBlankCanvases();
     restoreDialogFont(m_fontState);
 }
@@ -143,6 +142,11 @@ void MainWindow::connectControls()
     });
 }
 
+AudioPreview &MainWindow::audioPreview() const
+{
+    return *m_audio;
+}
+
 QWidget *MainWindow::control(int id) const
 {
     return dialogControl(this, id);
@@ -154,9 +158,11 @@ bool MainWindow::initialize()
     m_initialWidth = width();
     m_initialHeight = height();
 
-    if (!startAudioEngine(this))
+    const QString audioFailure = m_audio->start();
+    if (!audioFailure.isEmpty()) {
+        MessageBox::information(this, audioFailure);
         return false;
-    m_audioStarted = true;
+    }
 
     for (int id : SkinnedButtons)
         SkinButton::attachAndLoad(id, this);
@@ -258,7 +264,7 @@ void MainWindow::setAudioFile(const QString &path)
     QString tip = ClearAudioTip;
     if (!path.isEmpty()) {
         if (!AppSettings::instance().autoPlayOnOpen)
-            theAudioPlayer()->open(path);
+            m_audio->open(path);
         markStep(IDC_STEP2_CHECKED, IDC_STEP2_UNCHECKED, true);
         for (int id : {IDC_PLAY, IDC_PAUSE, IDC_CREATE})
             control(id)->setEnabled(true);
@@ -348,8 +354,8 @@ int MainWindow::endPreview()
         const bool haveAudio = !m_audioPath.isEmpty();
         control(IDC_PLAY)->setEnabled(haveAudio);
         control(IDC_PAUSE)->setEnabled(haveAudio);
-        if (haveAudio && m_audioPath != theAudioPlayer()->path())
-            theAudioPlayer()->open(m_audioPath);
+        if (haveAudio && m_audioPath != m_audio->path())
+            m_audio->open(m_audioPath);
     }
     return 1;
 }
@@ -368,7 +374,7 @@ int MainWindow::openFile(const QString &path)
             setAudioFile(path);
             if (!autoPlay)
                 pauseAudio();
-        } else if (theAudioPlayer()->open(path)) {
+        } else if (m_audio->open(path)) {
             // Auto-play is on but no preview played it (the dialog's box was ticked late): the
             // file is still the user's choice, so take it, stopped at its start.
             setAudioFile(path);
@@ -408,22 +414,22 @@ int MainWindow::previewCaption(CaptionPreviewSource *dialog)
 
 void MainWindow::playAudio(const QString &path)
 {
-    applyAudioTransport(::playAudio(path), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    m_audio->play(path).apply(control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 void MainWindow::pauseAudio()
 {
-    applyAudioTransport(::pauseAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    m_audio->pause().apply(control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 void MainWindow::restartAudio()
 {
-    applyAudioTransport(::restartAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    m_audio->restart().apply(control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 void MainWindow::stopAudio()
 {
-    applyAudioTransport(::stopAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    m_audio->stop().apply(control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
 }
 
 // ---------------------------------------------------------------- commands
@@ -518,7 +524,7 @@ bool MainWindow::confirmExit()
                              MessageBox::caption(), QMessageBox::NoIcon)
         != QMessageBox::Yes)
         return false;
-    shutdownAudioEngine();
+    m_audio->shutdown();
     m_pictureBox->loadFromFile(QString());
     return true;
 }

@@ -10,7 +10,7 @@
 #include "dialogs/SaveAsDialog.h"
 #include "mainwindow/FileDropFilter.h"
 #include "mainwindow/MainWindow.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioPreview.h"
 #include "media/FontList.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogTemplate.h"
@@ -453,21 +453,21 @@ void TestMainWindow::audioDragWithAutoPlay()
     QVERIFY(window->control(MainWindow::IDC_PAUSE)->isVisible());
 
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(theAudioPlayer()->path(), m_flac);
+    QCOMPARE(window->audioPreview().path(), m_flac);
     QCOMPARE(window->previewKind(), 2);
     sendDrag(window.get(), {m_flac}, QEvent::DragLeave);
     // The window's own file is loaded again, stopped at its start.
-    QCOMPARE(theAudioPlayer()->path(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
     QVERIFY(window->control(MainWindow::IDC_PLAY)->isVisible());
     QCOMPARE(window->audioPath(), m_song);
 
     // With auto-play off, dragging plays nothing and dropping sets the file, stopped.
     AppSettings::instance().autoPlayOnOpen = false;
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(theAudioPlayer()->path(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
     sendDrag(window.get(), {m_flac}, QEvent::Drop);
     QCOMPARE(window->audioPath(), m_flac);
-    QCOMPARE(theAudioPlayer()->path(), m_flac);
+    QCOMPARE(window->audioPreview().path(), m_flac);
     QVERIFY(window->control(MainWindow::IDC_PLAY)->isVisible());
 
     // Clearing the audio disables play, pause and Create.
@@ -525,7 +525,7 @@ void TestMainWindow::openFileDialog()
         QVERIFY(!box->isChecked());
         box->click();
         emit dialog->currentChanged(m_song);
-        played = window->playing() && theAudioPlayer()->path() == m_song;
+        played = window->playing() && window->audioPreview().path() == m_song;
         box->click();    // unchecking stops the preview
         dialog->selectFile(m_song);
         QMetaObject::invokeMethod(dialog, "accept");

@@ -15,6 +15,7 @@
 #include <array>
 #include <memory>
 
+class AudioPreview;
 class SkinButton;
 class DialogToolTips;
 class FileDropFilter;
@@ -108,6 +109,7 @@ public:
 
     // State for tests and the layout.
     QWidget *control(int id) const;
+    AudioPreview &audioPreview() const;
     PictureBox *pictureBox() const { return m_pictureBox; }
     QLineEdit *outputEdit() const { return m_outputEdit; }
     PicturePreparation &picture() { return m_picture; }
@@ -162,6 +164,8 @@ private:
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;
     std::unique_ptr<DialogToolTips> m_toolTips;
+    // Owned here, started by initialize(), shut down by the exit question or the destructor.
+    std::unique_ptr<AudioPreview> m_audio;
     FileDropFilter *m_dropTarget = nullptr;
     DialogFontState m_fontState;
     AnchorGroup m_frameGroup;
@@ -186,7 +190,6 @@ private:
     bool m_outputPathTyped = true;
     bool m_preparingPicture = false;
     bool m_initialized = false;
-    bool m_audioStarted = false;
 
     PicturePreparation m_picture;
     QString m_audioPath;

@@ -286,8 +286,8 @@ void MainWindow::textOff()
 {
     if (m_dropTarget->isAttached())
         revokeDropTarget();
-    m_textSettings.textOn = 0;
-    m_picture.setState(PicturePreparation::Plain);
+    m_textSettings.textOn = false;
+    m_picture.setState(PicturePreparation::State::Plain);
     m_pictureBox->loadFromFile(m_picture.currentPicturePath());
     markStep(IDC_STEP3_CHECKED, IDC_STEP3_UNCHECKED, false);
     registerDropTarget();
@@ -300,25 +300,25 @@ void MainWindow::openTextDialog()
     if (result == QDialog::Accepted) {
         // The last preview may not be of the confirmed settings (a change only the timer saw, a
         // dropped or failed preview): draw them before calling the step done.
-        const bool current = m_picture.state() == PicturePreparation::WithText
+        const bool current = m_picture.state() == PicturePreparation::State::WithText
             && dialog.workingSettings() == m_textSettings && isNonEmptyFile(m_picture.withTextPath());
         bool drawn = current;
         if (!current) {
-            m_picture.setState(PicturePreparation::Plain);
+            m_picture.setState(PicturePreparation::State::Plain);
             m_pictureBox->loadFromFile(QString());
             m_preparingPicture = true;
             drawn = m_picture.renderText(this, m_textSettings);
             m_preparingPicture = false;
             if (drawn)
-                m_picture.setState(PicturePreparation::WithText);
+                m_picture.setState(PicturePreparation::State::WithText);
             m_pictureBox->loadFromFile(m_picture.currentPicturePath());
         }
         if (drawn) {
-            m_textSettings.textOn = 1;
+            m_textSettings.textOn = true;
             markStep(IDC_STEP3_CHECKED, IDC_STEP3_UNCHECKED, true);
         }
     } else {
-        m_picture.setState(PicturePreparation::Plain);
+        m_picture.setState(PicturePreparation::State::Plain);
         m_pictureBox->loadFromFile(m_picture.currentPicturePath());
     }
 }
@@ -397,11 +397,11 @@ int MainWindow::previewCaption(CaptionPreviewSource *dialog)
     m_textPreviewBusy = true;
     CaptionSettings &working = dialog->workingSettings();
     dialog->readControls(working);
-    m_picture.setState(PicturePreparation::Plain);
+    m_picture.setState(PicturePreparation::State::Plain);
     m_pictureBox->loadFromFile(QString());
     m_preparingPicture = true;
     if (m_picture.renderText(this, working)) {
-        m_picture.setState(PicturePreparation::WithText);
+        m_picture.setState(PicturePreparation::State::WithText);
         m_pictureBox->loadFromFile(m_picture.currentPicturePath());
     }
     m_preparingPicture = false;

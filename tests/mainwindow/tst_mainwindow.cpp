@@ -682,12 +682,12 @@ void TestMainWindow::textOnAndOff()
     // The step-3 markers: text off shows the plain picture again and keeps the settings.
     window->textSettings().fontName = "DejaVu-Sans-Bold";
     window->textSettings().text = "Hello";
-    window->picture().setState(PicturePreparation::Plain);
+    window->picture().setState(PicturePreparation::State::Plain);
     QVERIFY(window->picture().renderText(window.get(), window->textSettings()));
-    window->picture().setState(PicturePreparation::WithText);
-    window->textSettings().textOn = 1;
+    window->picture().setState(PicturePreparation::State::WithText);
+    window->textSettings().textOn = true;
     window->runCommand(MainWindow::IDC_STEP3_CHECKED);
-    QCOMPARE(window->textSettings().textOn, 0);
+    QCOMPARE(window->textSettings().textOn, false);
     QCOMPARE(window->textSettings().text, QStringLiteral("Hello"));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(1110)->isVisible());
@@ -726,7 +726,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::IDC_TEXT);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->setFocus();
         QTest::keyClicks(text, "abc");
         QTest::qWait(600);
@@ -734,7 +734,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     });
     window->runCommand(MainWindow::IDC_STEP3_UNCHECKED);
     QVERIFY(window->textSettings() == before);
-    QCOMPARE(window->textSettings().textOn, 0);
+    QCOMPARE(window->textSettings().textOn, false);
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(MainWindow::IDC_STEP3_UNCHECKED)->isVisible());
 
@@ -746,7 +746,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
         QVERIFY(dialog);
         QTest::qWait(300);
         firstPreview = fileBytes(withText);
-        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::IDC_TEXT);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->selectAll();
         text->setFocus();
         QTest::keyClicks(text, "BIG WORDS");
@@ -757,7 +757,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     window->runCommand(MainWindow::IDC_STEP3_UNCHECKED);
     QVERIFY(!firstPreview.isEmpty());
     QVERIFY(typedPreview != firstPreview);
-    QCOMPARE(window->textSettings().textOn, 1);
+    QCOMPARE(window->textSettings().textOn, true);
     QCOMPARE(window->textSettings().text, QStringLiteral("BIG WORDS"));
     QVERIFY(window->control(MainWindow::IDC_STEP3_CHECKED)->isVisible());
     QCOMPARE(window->picture().currentPicturePath(), withText);

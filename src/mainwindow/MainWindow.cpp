@@ -1,9 +1,9 @@
 #include "mainwindow/MainWindow.h"
 
 #include "base/AppSettings.h"
-#include "base/IniFile.h"
 #include "base/MessageBox.h"
 #include "base/Paths.h"
+#include "base/Settings.h"
 #include "dialogs/ActualSizeViewer.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/OpenFileDialog.h"
@@ -179,7 +179,7 @@ bool MainWindow::initialize()
     m_pictureBox->setDrawMode(PictureBox::FitLetterbox);
     m_dropTarget->attach(this, this);
 
-    const QString folder = readFolderSetting(SettingsKeys::DestinationFolder);
+    const QString folder = AppSettings::instance().read(Settings::DestinationFolder);
     // The root folder already ends in a separator.
     m_outputEdit->setText(folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("MyPictune.webm")
                                                             : folder + QStringLiteral("/MyPictune.webm"));
@@ -541,8 +541,7 @@ void MainWindow::setTargetSize(int index)
             m_toolTips->updateTip(ClearPictureTip, this, IDC_STEP1_CHECKED);
             m_pictureBox->loadFromFile(m_picture.currentPicturePath());
         }
-        IniFile::writeString(settings.iniPath, SettingsKeys::Section, SettingsKeys::TargetVideoSize,
-                             QString::number(index));
+        settings.write(Settings::TargetVideoSize, index);
     }
     m_menuOpen = false;
 }
@@ -565,9 +564,9 @@ int MainWindow::browseForFile(FileKind kind)
     static bool firstAudioBrowse = true;
     QString folder;
     if (kind == FileKind::Picture)
-        folder = firstPictureBrowse ? readFolderSetting(SettingsKeys::PictureFile) : m_lastPictureFolder;
+        folder = firstPictureBrowse ? settings.read(Settings::PictureFolder) : m_lastPictureFolder;
     else if (kind == FileKind::Audio)
-        folder = firstAudioBrowse ? readFolderSetting(SettingsKeys::AudioFile) : m_lastAudioFolder;
+        folder = firstAudioBrowse ? settings.read(Settings::AudioFolder) : m_lastAudioFolder;
 
     const bool rememberedAutoPlay = settings.autoPlayOnOpen;
     m_previewKind = 0;

@@ -1,5 +1,8 @@
 #include "mainwindow/MainWindow.h"
 
+#include "CreateCheck.h"
+#include "DropPause.h"
+#include "PictureStep.h"
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
 #include "base/MessageBox.h"
@@ -12,84 +15,86 @@
 #include "dialogs/PictuneBuild.h"
 #include "dialogs/SaveAsDialog.h"
 #include "mainwindow/FileDropFilter.h"
-#include "mainwindow/MainLayout.h"
 #include "media/AudioEngine.h"
 #include "media/AudioPlayer.h"
 #include "media/FontList.h"
 #include "media/OpenableFiles.h"
 #include "tools/DesktopLauncher.h"
-#include "widgets/DialogTemplate.h"
 #include "widgets/DialogToolTips.h"
 #include "widgets/PictureBox.h"
 #include "widgets/SkinArtwork.h"
 #include "widgets/SkinButton.h"
-#include "widgets/TemplateControls.h"
+#include "widgets/WindowMover.h"
 
-#include <QActionGroup>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QFile>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyleHints>
-#include <QUrl>
-#include <QWindow>
 
 namespace {
-
-bool g_buildRunning = false;
 
 // The skin's background color under the bands and frame.
 const QColor SkinFill(1, 75, 140);
 // How far from the edge a press resizes the frameless window.
 constexpr int ResizeMargin = 6;
+// A double click this close to the top maximizes or restores, as on a title bar.
+constexpr int TitleBandHeight = 26;
 
-const int SkinnedButtons[] = {1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109, 1110,
-                              1112, 1113, 1114, 1116, 1117, 1118};
-
-struct WebPage
+struct ButtonCommand
 {
-    int command;
-    const char *text;
-    const char *url;
+    MainWindow::Control button;
+    void (MainWindow::*command)();
 };
 
-const WebPage WebPages[] = {
-    {MainWindow::ID_USER_GUIDE, "&User Guide", "https://velmora.app/guide"},
-    {MainWindow::ID_TRAINING_VIDEOS, "&Training Videos", "https://velmora.app/videos"},
-    {MainWindow::ID_HELP_DESK, "&Help Desk", "https://velmora.app/help"},
-    {MainWindow::ID_OTHER_PRODUCT_1, "Velmora &Slides", "https://velmora.app/slides"},
-    {MainWindow::ID_OTHER_PRODUCT_2, "Velmora &Loops", "https://velmora.app/loops"},
-    {MainWindow::ID_OTHER_PRODUCT_3, "Velmora &Covers", "https://velmora.app/covers"},
+const ButtonCommand ButtonCommands[] = {
+    {MainWindow::MinimizeButton, &MainWindow::showMinimized},
+    {MainWindow::MaximizeButton, &MainWindow::showMaximized},
+    {MainWindow::RestoreButton, &MainWindow::showNormal},
+    {MainWindow::ExitButton, &MainWindow::exitWhenConfirmed},
+    {MainWindow::Step1Done, &MainWindow::clearPicture},
+    {MainWindow::Step1Pending, &MainWindow::browsePicture},
+    {MainWindow::Step2Done, &MainWindow::clearAudio},
+    {MainWindow::Step2Pending, &MainWindow::browseAudio},
+    {MainWindow::Step3Done, &MainWindow::captionOff},
+    {MainWindow::Step3Pending, &MainWindow::openCaptionDialog},
+    {MainWindow::PlayButton, &MainWindow::resumeAudio},
+    {MainWindow::PauseButton, &MainWindow::pauseAudio},
+    {MainWindow::SaveAsButton, &MainWindow::chooseOutputPath},
+    {MainWindow::CreateButton, &MainWindow::createVideo},
+    {MainWindow::OptionsButton, &MainWindow::openOptions},
+    {MainWindow::HelpButton, &MainWindow::showHelpMenu},
 };
 
 const QString ClearPictureTip = QStringLiteral("Click here to clear the current Picture File");
 const QString ClearAudioTip = QStringLiteral("Click here to clear the current Audio File");
 
-} // namespace
-
-bool MainWindow::buildRunning()
+int logicalHeight(const QPixmap &pixmap)
 {
-    return g_buildRunning;
+    return int(pixmap.height() / pixmap.devicePixelRatio());
 }
 
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_toolTips(std::make_unique<DialogToolTips>())
+    : TemplateDialog(DialogId::MainWindow, parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_dropTarget(new FileDropFilter(this))
+    , m_menus(new MainMenus(this))
 {
+    new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     const qreal ratio = qApp->devicePixelRatio();
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < int(m_skin.size()); ++i)
         m_skin[size_t(i)] = SkinArtwork::skinBitmap(1500 + i, ratio);
-    m_dropTarget = new FileDropFilter(this);
     createControls();
+    connectControls();
     // The window has no title bar; the text shows in the task bar.
     setWindowTitle(QStringLiteral("Velmora"));
 }
@@ -102,73 +107,73 @@ MainWindow::~MainWindow()
         shutdownAudioEngine();
     destroyAudioPlayer();
     deleteBlankCanvases();
-    restoreDialogFont(m_fontState);
 }
 
 void MainWindow::createControls()
 {
     ControlFactories factories;
-    factories.insert(IDC_PICTURE, [](const DialogControlTemplate &, QWidget *parent) -> QWidget * {
+    factories.insert(PicturePreview, [](const DialogControlTemplate &, QWidget *parent) -> QWidget * {
         auto *box = new PictureBox(parent);
         // Clicks on the picture are clicks on the window's body.
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         return box;
     });
-    factories.insert(IDC_OUTPUT_PATH, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
+    factories.insert(OutputPathEdit, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
         return new QLineEdit(item.text, parent);
     });
-    factories.insert(IDC_FOCUS_SINK, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
+    factories.insert(FocusSink, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
         return new QPushButton(item.text, parent);
     });
-    createDialogControls(this, 101, factories);
-    m_pictureBox = qobject_cast<PictureBox *>(control(IDC_PICTURE));
-    m_outputEdit = qobject_cast<QLineEdit *>(control(IDC_OUTPUT_PATH));
+    createTemplateControls(factories);
+    m_pictureBox = controlAs<PictureBox>(PicturePreview);
+    m_outputEdit = controlAs<QLineEdit>(OutputPathEdit);
     // A dropped URL must never be pasted into the output path.
     m_outputEdit->setAcceptDrops(false);
     m_outputEdit->setAccessibleName(QStringLiteral("Save As path"));
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
-    connectControls();
+    m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_textSettings);
 }
 
 void MainWindow::connectControls()
 {
-    for (int id : SkinnedButtons) {
-        if (auto *button = qobject_cast<QAbstractButton *>(control(id)))
-            connect(button, &QAbstractButton::clicked, this, [this, id] { runCommand(id); });
-    }
+    for (const ButtonCommand &entry : ButtonCommands)
+        connect(controlAs<QAbstractButton>(entry.button), &QAbstractButton::clicked, this, entry.command);
     connect(m_outputEdit, &QLineEdit::textChanged, this, [this] { m_outputPathTyped = true; });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
             m_menuOpen = false;
     });
-}
 
-QWidget *MainWindow::control(int id) const
-{
-    return dialogControl(this, id);
+    using Command = MainMenus::Command;
+    for (int i = 0; i < MainMenus::SizeCount; ++i)
+        connect(m_menus->sizeAction(i), &QAction::triggered, this, [this, i] { setTargetSize(i); });
+    connect(m_menus->action(Command::ViewActualSize), &QAction::triggered, this, &MainWindow::viewActualSize);
+    connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, this, &MainWindow::restartAudio);
+    connect(m_menus->action(Command::StopPlayback), &QAction::triggered, this, &MainWindow::stopAudio);
+    for (int i = 0; i < MainMenus::WebPageCount; ++i)
+        connect(m_menus->webPageAction(i), &QAction::triggered, this, [this, i] { openWebPage(i); });
+    connect(m_menus->action(Command::About), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 bool MainWindow::initialize()
 {
-    applyDialogFont(this, 101, 96.0, m_fontState);
-    m_initialWidth = width();
-    m_initialHeight = height();
+    applyTemplateFont();
+    m_initialSize = size();
 
     if (!startAudioEngine(this))
         return false;
     m_audioStarted = true;
 
-    for (int id : SkinnedButtons)
-        SkinButton::attachAndLoad(id, this);
-
-    for (int id = IDC_MINIMIZE; id <= IDC_EXIT; ++id)
+    for (const ButtonCommand &entry : ButtonCommands)
+        SkinButton::attachAndLoad(entry.button, this);
+    for (int id = MinimizeButton; id <= ExitButton; ++id)
         m_frameGroup.addControl(control(id), 1.0f, 1.0f);
-    for (int id = IDC_STEP1_CHECKED; id <= IDC_STEP3_UNCHECKED; ++id)
+    for (int id = Step1Done; id <= Step3Pending; ++id)
         m_stepGroup.addControl(control(id), 1.0f, 1.0f);
-    m_cornerGroup.addControl(control(IDC_OPTIONS), 1.0f, 1.0f);
-    m_cornerGroup.addControl(control(IDC_HELP), 1.0f, 1.0f);
+    m_cornerGroup.addControl(control(OptionsButton), 1.0f, 1.0f);
+    m_cornerGroup.addControl(control(HelpButton), 1.0f, 1.0f);
 
-    m_toolTips->createTips(101, this);
+    attachToolTips();
 
     setAudioFile(QString());
     m_pictureBox->setDrawMode(PictureBox::FitLetterbox);
@@ -186,202 +191,231 @@ bool MainWindow::initialize()
     }
     m_pictureBox->loadFromFile(TargetSizeTable::instance().current().blankCanvasPath);
 
-    setMinimumSize(m_initialWidth, m_initialHeight);
+    setMinimumSize(m_initialSize);
     qApp->installEventFilter(this);
     m_initialized = true;
-    QMetaObject::invokeMethod(this, &MainWindow::initChecks, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MainWindow::runStartupChecks, Qt::QueuedConnection);
     return true;
 }
 
-int MainWindow::initChecks()
+void MainWindow::runStartupChecks()
 {
     layoutControls();
     if (!queryFontList()) {
         MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
-                        .arg(AppSettings::instance().iniPath));
+                                          .arg(AppSettings::instance().iniPath));
         done(0);
-        return -1;
     }
-    return 1;
 }
 
 // ---------------------------------------------------------------- steps
 
-void MainWindow::markStep(int checkedId, int uncheckedId, bool done)
+void MainWindow::markStep(Control done, Control pending, bool isDone)
 {
-    control(checkedId)->setVisible(done);
-    control(uncheckedId)->setVisible(!done);
+    control(done)->setVisible(isDone);
+    control(pending)->setVisible(!isDone);
 }
 
-bool MainWindow::prepareSourcePicture(const QString &path)
+void MainWindow::setStepTip(Control step, const QString &text)
 {
-    // Input waits while the image tool runs; drops wait too.
-    m_preparingPicture = true;
-    // The box shows nothing while the picture is redone, and only a picture that was prepared.
-    m_pictureBox->loadFromFile(QString());
-    m_pictureBox->update();
-    const bool ok = m_picture.setSourcePicture(this, path, &m_textSettings);
-    if (ok)
-        m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-    m_preparingPicture = false;
-    return ok;
+    attachToolTips().updateTip(text, this, step);
+}
+
+PicturePreparation &MainWindow::picture()
+{
+    return m_pictureStep->preparation();
 }
 
 void MainWindow::setPictureFile(const QString &path)
 {
-    const QString previous = m_picture.sourcePath();
-    bool set = !path.isEmpty();
-    if (!prepareSourcePicture(path) && set) {
-        // Never show a picture as set that is not prepared: go back to the previous one, or none.
-        set = false;
-        if (!previous.isEmpty() && previous != path && prepareSourcePicture(previous))
-            set = true;
-        else
-            prepareSourcePicture(QString());
-        m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-    }
-    QString tip = ClearPictureTip;
-    if (set) {
-        markStep(IDC_STEP1_CHECKED, IDC_STEP1_UNCHECKED, true);
-        tip = QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, m_picture.sourcePath());
-    } else {
-        markStep(IDC_STEP1_CHECKED, IDC_STEP1_UNCHECKED, false);
-        m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-    }
-    m_toolTips->updateTip(tip, this, IDC_STEP1_CHECKED);
-    m_pictureBox->update();
+    const bool set = m_pictureStep->take(path);
+    markStep(Step1Done, Step1Pending, set);
+    setStepTip(Step1Done, set ? QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, picture().sourcePath())
+                              : ClearPictureTip);
 }
 
 void MainWindow::setAudioFile(const QString &path)
 {
     m_audioPath = path;
-    QString tip = ClearAudioTip;
-    if (!path.isEmpty()) {
-        if (!AppSettings::instance().autoPlayOnOpen)
-            theAudioPlayer()->open(path);
-        markStep(IDC_STEP2_CHECKED, IDC_STEP2_UNCHECKED, true);
-        for (int id : {IDC_PLAY, IDC_PAUSE, IDC_CREATE})
-            control(id)->setEnabled(true);
-        double seconds = 0.0;
-        if (measureAudioFile(path, seconds))
-            m_audioDuration = seconds;
-        tip = QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
-                  .arg(ClearAudioTip, m_audioPath, formatDuration(m_audioDuration));
-    } else {
-        markStep(IDC_STEP2_CHECKED, IDC_STEP2_UNCHECKED, false);
-        for (int id : {IDC_PLAY, IDC_PAUSE, IDC_CREATE})
-            control(id)->setEnabled(false);
+    const bool set = !path.isEmpty();
+    if (set && !AppSettings::instance().autoPlayOnOpen)
+        theAudioPlayer()->open(path);
+    markStep(Step2Done, Step2Pending, set);
+    for (Control id : {PlayButton, PauseButton, CreateButton})
+        control(id)->setEnabled(set);
+    if (!set) {
         pauseAudio();
+        setStepTip(Step2Done, ClearAudioTip);
+        return;
     }
-    m_toolTips->updateTip(tip, this, IDC_STEP2_CHECKED);
+    double seconds = 0.0;
+    if (measureAudioFile(path, seconds))
+        m_audioDuration = seconds;
+    setStepTip(Step2Done, QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
+                              .arg(ClearAudioTip, m_audioPath, formatDuration(m_audioDuration)));
 }
 
-void MainWindow::textOff()
+void MainWindow::setTargetSize(int index)
 {
-    if (m_dropTarget->isAttached())
-        revokeDropTarget();
-    m_textSettings.textOn = 0;
-    m_picture.setState(PicturePreparation::Plain);
-    m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-    markStep(IDC_STEP3_CHECKED, IDC_STEP3_UNCHECKED, false);
-    registerDropTarget();
+    AppSettings &settings = AppSettings::instance();
+    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex != index) {
+        settings.targetSizeIndex = index;
+        if (!m_pictureStep->redo()) {
+            // The picture could not be prepared at the new size: the step goes back to none.
+            markStep(Step1Done, Step1Pending, false);
+            setStepTip(Step1Done, ClearPictureTip);
+        }
+        IniFile::writeString(settings.iniPath, SettingsKeys::Section, SettingsKeys::TargetVideoSize,
+                             QString::number(index));
+    }
+    m_menuOpen = false;
 }
 
-void MainWindow::openTextDialog()
+void MainWindow::clearPicture()
+{
+    setPictureFile(QString());
+}
+
+void MainWindow::clearAudio()
+{
+    setAudioFile(QString());
+}
+
+void MainWindow::browsePicture()
+{
+    browseForFile(FileKind::Picture);
+}
+
+void MainWindow::browseAudio()
+{
+    browseForFile(FileKind::Audio);
+}
+
+FileKind MainWindow::browseForFile(FileKind kind)
+{
+    const DropPause pause(m_dropTarget);
+    AppSettings &settings = AppSettings::instance();
+    const bool audio = kind == FileKind::Audio;
+    BrowseFolder &memory = audio ? m_audioBrowse : m_pictureBrowse;
+    const QString folder = memory.browsed
+        ? memory.folder : readFolderSetting(audio ? SettingsKeys::AudioFile : SettingsKeys::PictureFile);
+
+    // The dialog's auto-play box holds only while the dialog is open.
+    const bool rememberedAutoPlay = settings.autoPlayOnOpen;
+    m_previewKind = PreviewKind::Nothing;
+    OpenFileDialog dialog(this, this, kind, folder);
+    m_openFileDialog = &dialog;
+    const int result = dialog.exec();
+    m_openFileDialog = nullptr;
+    const QStringList chosen = dialog.selectedFiles();
+    if (result != QDialog::Accepted || chosen.isEmpty()) {
+        if (m_previewKind != PreviewKind::Nothing)
+            endPreview();
+        settings.autoPlayOnOpen = rememberedAutoPlay;
+        return FileKind::None;
+    }
+    const QString path = chosen.first();
+    openFile(path);
+    settings.autoPlayOnOpen = rememberedAutoPlay;
+    memory = {true, pathFolder(path)}; // the dialog gives absolute paths
+    if (audio)
+        stopAudio();
+    return kind;
+}
+
+void MainWindow::captionOff()
+{
+    m_textSettings.textOn = 0;
+    m_pictureStep->showPlain();
+    markStep(Step3Done, Step3Pending, false);
+}
+
+void MainWindow::openCaptionDialog()
 {
     CaptionDialog dialog(&m_textDialogX, &m_textDialogY, &m_textSettings, this);
-    const int result = dialog.exec();
-    if (result == QDialog::Accepted) {
-        // The last preview may not be of the confirmed settings (a change only the timer saw, a
-        // dropped or failed preview): draw them before calling the step done.
-        const bool current = m_picture.state() == PicturePreparation::WithText
-            && dialog.workingSettings() == m_textSettings && isNonEmptyFile(m_picture.withTextPath());
-        bool drawn = current;
-        if (!current) {
-            m_picture.setState(PicturePreparation::Plain);
-            m_pictureBox->loadFromFile(QString());
-            m_preparingPicture = true;
-            drawn = m_picture.renderText(this, m_textSettings);
-            m_preparingPicture = false;
-            if (drawn)
-                m_picture.setState(PicturePreparation::WithText);
-            m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-        }
-        if (drawn) {
-            m_textSettings.textOn = 1;
-            markStep(IDC_STEP3_CHECKED, IDC_STEP3_UNCHECKED, true);
-        }
-    } else {
-        m_picture.setState(PicturePreparation::Plain);
-        m_pictureBox->loadFromFile(m_picture.currentPicturePath());
+    if (dialog.exec() != QDialog::Accepted) {
+        m_pictureStep->showPlain();
+        return;
     }
+    // The last preview may not be of the confirmed settings (a change only the timer saw, a
+    // dropped or failed preview): draw them before calling the step done.
+    const bool current = picture().state() == PicturePreparation::WithText
+        && dialog.workingSettings() == m_textSettings && isNonEmptyFile(picture().withTextPath());
+    const bool drawn = current || m_pictureStep->drawCaption(m_textSettings);
+    if (!drawn) {
+        m_pictureStep->showCurrent();
+        return;
+    }
+    m_textSettings.textOn = 1;
+    markStep(Step3Done, Step3Pending, true);
 }
 
-// ---------------------------------------------------------------- private messages
+// ---------------------------------------------------------------- previews and drops
 
-int MainWindow::previewFile(const QString &path)
+void MainWindow::previewFile(const QString &path)
 {
-    m_previewKind = 0;
+    m_previewKind = PreviewKind::Nothing;
     if (!isNonEmptyFile(path))
-        return 1;
+        return;
     if (isOpenablePicture(path)) {
         m_pictureBox->loadFromFile(path);
-        m_previewKind = 1;
-        return 1;
+        m_previewKind = PreviewKind::Picture;
+        return;
     }
     if (isOpenableAudio(path) && AppSettings::instance().autoPlayOnOpen) {
         playAudio(path);
-        control(IDC_PLAY)->setEnabled(true);
-        control(IDC_PAUSE)->setEnabled(true);
-        m_previewKind = 2;
+        control(PlayButton)->setEnabled(true);
+        control(PauseButton)->setEnabled(true);
+        m_previewKind = PreviewKind::Audio;
     }
-    return 1;
 }
 
-int MainWindow::endPreview()
+void MainWindow::endPreview()
 {
-    if (m_previewKind == 1 || m_pictureBox->isPlaceholder()) {
-        m_pictureBox->loadFromFile(m_picture.currentPicturePath());
+    if (m_previewKind == PreviewKind::Picture || m_pictureBox->isPlaceholder()) {
+        m_pictureStep->showCurrent();
         m_pictureBox->update();
-    } else if (m_previewKind == 2 && AppSettings::instance().autoPlayOnOpen) {
+    } else if (m_previewKind == PreviewKind::Audio && AppSettings::instance().autoPlayOnOpen) {
         pauseAudio();
         const bool haveAudio = !m_audioPath.isEmpty();
-        control(IDC_PLAY)->setEnabled(haveAudio);
-        control(IDC_PAUSE)->setEnabled(haveAudio);
+        control(PlayButton)->setEnabled(haveAudio);
+        control(PauseButton)->setEnabled(haveAudio);
         if (haveAudio && m_audioPath != theAudioPlayer()->path())
             theAudioPlayer()->open(m_audioPath);
     }
-    return 1;
 }
 
-int MainWindow::openFile(const QString &path)
+void MainWindow::openFile(const QString &path)
 {
     if (!isNonEmptyFile(path))
-        return 1;
+        return;
     if (isOpenablePicture(path)) {
         setPictureFile(path);
-        return 1;
+        return;
     }
-    if (isOpenableAudio(path)) {
-        const bool autoPlay = AppSettings::instance().autoPlayOnOpen;
-        if (m_playing || !autoPlay) {
-            setAudioFile(path);
-            if (!autoPlay)
-                pauseAudio();
-        } else if (theAudioPlayer()->open(path)) {
-            // Auto-play is on but no preview played it (the dialog's box was ticked late): the
-            // file is still the user's choice, so take it, stopped at its start.
-            setAudioFile(path);
+    if (!isOpenableAudio(path))
+        return;
+    const bool autoPlay = AppSettings::instance().autoPlayOnOpen;
+    if (m_playing || !autoPlay) {
+        setAudioFile(path);
+        if (!autoPlay)
             pauseAudio();
-        }
+    } else if (theAudioPlayer()->open(path)) {
+        // Auto-play is on but no preview played it (the dialog's box was ticked late): the
+        // file is still the user's choice, so take it, stopped at its start.
+        setAudioFile(path);
+        pauseAudio();
     }
-    return 1;
 }
 
-int MainWindow::showPlaceholder()
+void MainWindow::showPlaceholder()
 {
     m_pictureBox->loadPlaceholder();
-    return 1;
+}
+
+bool MainWindow::acceptsDrops() const
+{
+    return !m_pictureStep->isPreparing();
 }
 
 int MainWindow::previewCaption(CaptionPreviewSource *dialog)
@@ -391,15 +425,7 @@ int MainWindow::previewCaption(CaptionPreviewSource *dialog)
     m_textPreviewBusy = true;
     CaptionSettings &working = dialog->workingSettings();
     dialog->readControls(working);
-    m_picture.setState(PicturePreparation::Plain);
-    m_pictureBox->loadFromFile(QString());
-    m_preparingPicture = true;
-    if (m_picture.renderText(this, working)) {
-        m_picture.setState(PicturePreparation::WithText);
-        m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-    }
-    m_preparingPicture = false;
-    m_pictureBox->update();
+    m_pictureStep->drawCaption(working);
     m_textPreviewBusy = false;
     return 1;
 }
@@ -408,191 +434,32 @@ int MainWindow::previewCaption(CaptionPreviewSource *dialog)
 
 void MainWindow::playAudio(const QString &path)
 {
-    applyAudioTransport(::playAudio(path), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    applyAudioTransport(::playAudio(path), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
+}
+
+void MainWindow::resumeAudio()
+{
+    playAudio(QString());
 }
 
 void MainWindow::pauseAudio()
 {
-    applyAudioTransport(::pauseAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    applyAudioTransport(::pauseAudio(), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
 void MainWindow::restartAudio()
 {
-    applyAudioTransport(::restartAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    applyAudioTransport(::restartAudio(), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
 void MainWindow::stopAudio()
 {
-    applyAudioTransport(::stopAudio(), control(IDC_PLAY), control(IDC_PAUSE), m_playing, m_menuOpen);
+    applyAudioTransport(::stopAudio(), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
-// ---------------------------------------------------------------- commands
+// ---------------------------------------------------------------- output and Create
 
-void MainWindow::runCommand(int id)
-{
-    switch (id) {
-    case IDC_MINIMIZE:
-        showMinimized();
-        break;
-    case IDC_MAXIMIZE:
-        showMaximized();
-        break;
-    case IDC_RESTORE:
-        showNormal();
-        break;
-    case IDC_EXIT:
-        if (confirmExit())
-            done(0);
-        break;
-    case IDC_STEP1_CHECKED:
-        setPictureFile(QString());
-        m_pictureBox->update();
-        break;
-    case IDC_STEP1_UNCHECKED:
-    case IDC_STEP2_UNCHECKED: {
-        if (m_dropTarget->isAttached())
-            revokeDropTarget();
-        browseForFile(id == IDC_STEP1_UNCHECKED ? FileKind::Picture : FileKind::Audio);
-        registerDropTarget();
-        break;
-    }
-    case IDC_STEP2_CHECKED:
-        setAudioFile(QString());
-        break;
-    case IDC_STEP3_CHECKED:
-        textOff();
-        break;
-    case IDC_STEP3_UNCHECKED:
-        openTextDialog();
-        break;
-    case IDC_PLAY:
-        playAudio(QString());
-        break;
-    case IDC_PAUSE:
-        pauseAudio();
-        break;
-    case IDC_SAVE_AS:
-        saveAsCommand();
-        break;
-    case IDC_CREATE:
-        createCommand();
-        break;
-    case IDC_OPTIONS:
-        openOptions();
-        break;
-    case IDC_HELP:
-        showMenu(1400);
-        break;
-    case ID_SIZE_720P:
-    case ID_SIZE_480P:
-    case ID_SIZE_360P:
-    case ID_SIZE_240P:
-        setTargetSize(id - ID_SIZE_720P);
-        break;
-    case ID_VIEW_ACTUAL_SIZE:
-        viewActualSize();
-        break;
-    case ID_RESTART_PLAYBACK:
-        restartAudio();
-        break;
-    case ID_STOP_PLAYBACK:
-        stopAudio();
-        break;
-    case ID_ABOUT:
-        showAbout();
-        break;
-    default:
-        if (id >= ID_USER_GUIDE && id <= ID_OTHER_PRODUCT_3)
-            openWebPage(id);
-        break;
-    }
-}
-
-bool MainWindow::confirmExit()
-{
-    if (g_buildRunning) {
-        MessageBox::information(this, QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
-        return false;
-    }
-    if (MessageBox::question(this, QStringLiteral("Are you sure you want to exit?"), QMessageBox::No,
-                             MessageBox::caption(), QMessageBox::NoIcon)
-        != QMessageBox::Yes)
-        return false;
-    shutdownAudioEngine();
-    m_pictureBox->loadFromFile(QString());
-    return true;
-}
-
-void MainWindow::setTargetSize(int index)
-{
-    AppSettings &settings = AppSettings::instance();
-    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex != index) {
-        settings.targetSizeIndex = index;
-        const QString source = m_picture.sourcePath();
-        if (!prepareSourcePicture(source) && !source.isEmpty()) {
-            // The picture could not be prepared at the new size: the step goes back to none.
-            prepareSourcePicture(QString());
-            markStep(IDC_STEP1_CHECKED, IDC_STEP1_UNCHECKED, false);
-            m_toolTips->updateTip(ClearPictureTip, this, IDC_STEP1_CHECKED);
-            m_pictureBox->loadFromFile(m_picture.currentPicturePath());
-        }
-        IniFile::writeString(settings.iniPath, SettingsKeys::Section, SettingsKeys::TargetVideoSize,
-                             QString::number(index));
-    }
-    m_menuOpen = false;
-}
-
-void MainWindow::revokeDropTarget()
-{
-    m_dropTarget->detach();
-}
-
-void MainWindow::registerDropTarget()
-{
-    if (!m_dropTarget->isAttached())
-        m_dropTarget->attach(this, this);
-}
-
-int MainWindow::browseForFile(FileKind kind)
-{
-    AppSettings &settings = AppSettings::instance();
-    static bool firstPictureBrowse = true;
-    static bool firstAudioBrowse = true;
-    QString folder;
-    if (kind == FileKind::Picture)
-        folder = firstPictureBrowse ? readFolderSetting(SettingsKeys::PictureFile) : m_lastPictureFolder;
-    else if (kind == FileKind::Audio)
-        folder = firstAudioBrowse ? readFolderSetting(SettingsKeys::AudioFile) : m_lastAudioFolder;
-
-    const bool rememberedAutoPlay = settings.autoPlayOnOpen;
-    m_previewKind = 0;
-    OpenFileDialog dialog(this, this, kind, folder);
-    m_openFileDialog = &dialog;
-    const int result = dialog.exec();
-    m_openFileDialog = nullptr;
-    const QStringList chosen = dialog.selectedFiles();
-    if (result != QDialog::Accepted || chosen.isEmpty()) {
-        if (m_previewKind != 0)
-            endPreview();
-        settings.autoPlayOnOpen = rememberedAutoPlay;
-        return 0;
-    }
-    const QString path = chosen.first();
-    openFile(path);
-    settings.autoPlayOnOpen = rememberedAutoPlay;
-    const QString chosenFolder = pathFolder(path);   // the dialog gives absolute paths
-    if (kind == FileKind::Picture) {
-        firstPictureBrowse = false;
-        m_lastPictureFolder = chosenFolder;
-    } else if (kind == FileKind::Audio) {
-        firstAudioBrowse = false;
-        m_lastAudioFolder = chosenFolder;
-        stopAudio();
-    }
-    return int(kind);
-}
-
-void MainWindow::saveAsCommand()
+void MainWindow::chooseOutputPath()
 {
     const QString text = m_outputEdit->text();
     // A text without a separator is both the initial folder and the initial name.
@@ -612,68 +479,85 @@ void MainWindow::selectOutputPath()
     m_outputEdit->selectAll();
 }
 
-void MainWindow::createCommand()
+CreateCheckInput MainWindow::createCheckInput() const
+{
+    CreateCheckInput in;
+    in.outputPath = m_outputEdit->text();
+    in.outputPathTyped = m_outputPathTyped;
+    in.outputExists = isNonEmptyFile(in.outputPath);
+    in.pictureExists = isNonEmptyFile(m_pictureStep->preparation().currentPicturePath());
+    in.audioExists = isNonEmptyFile(m_audioPath);
+    in.audioDuration = m_audioDuration;
+    in.folderExists = isDirectory(pathFolder(in.outputPath));
+    in.pathAbsolute = isAbsolutePath(in.outputPath);
+    return in;
+}
+
+void MainWindow::createVideo()
 {
     const QString path = m_outputEdit->text();
-    if (m_outputPathTyped && isNonEmptyFile(path)) {
-        if (MessageBox::question(this, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),
-                                 QMessageBox::No, QStringLiteral("Create Pictune..."))
+    if (checkCreate(createCheckInput()) == CreateCheck::AskReplace
+        && MessageBox::question(this, createCheckText(CreateCheck::AskReplace, path), QMessageBox::No,
+                                QStringLiteral("Create Pictune..."))
             != QMessageBox::Yes)
-            return;
-    }
+        return;
     m_outputPathTyped = false;
-
-    const QString extension = pathExtension(path);
-    if (extension != QLatin1String("webm") && extension != QLatin1String("mpg")) {
-        MessageBox::information(this, QStringLiteral("The Save As file path needs to have a \"webm\" or \"mpg\" file extension.\n\nPlease fix this, and try again, thanks."));
-        selectOutputPath();
-        return;
-    }
-    if (!isNonEmptyFile(m_picture.currentPicturePath())) {
-        MessageBox::information(this, QStringLiteral("The source Picture can not be found.\n\nPlease fix this, and try again, thanks."));
-        return;
-    }
-    // A file that measured 0 seconds cannot be built: nothing may divide by its length.
-    if (!isNonEmptyFile(m_audioPath) || !(m_audioDuration > 0.0)) {
-        MessageBox::information(this, QStringLiteral("The source Audio File can not be found.\n\nPlease fix this, and try again, thanks."));
-        return;
-    }
-    const QString folder = pathFolder(path);
-    if (!isAbsolutePath(path) || !isDirectory(folder)) {
-        MessageBox::information(this, QStringLiteral("The Save As directory does not exist.\n\nPlease fix this, and try again, thanks."));
-        selectOutputPath();
+    const CreateCheck check = checkCreate(createCheckInput());
+    if (check != CreateCheck::Ready) {
+        MessageBox::information(this, createCheckText(check, path));
+        if (createCheckSelectsPath(check))
+            selectOutputPath();
         return;
     }
 
     stopAudio();
     PictuneBuildRequest request;
-    request.picturePath = m_picture.currentPicturePath();
+    request.picturePath = picture().currentPicturePath();
     request.audioPath = m_audioPath;
     request.audioDuration = m_audioDuration;
     request.outputPath = path;
-    g_buildRunning = true;
+    m_buildRunning = true;
     const int result = buildPictune(this, request);
-    g_buildRunning = false;
+    m_buildRunning = false;
     if (result != BuildProgressDialog::BuildCanceled)
         m_outputPathTyped = true;
 }
 
+// ---------------------------------------------------------------- other windows
+
+void MainWindow::exitWhenConfirmed()
+{
+    if (confirmExit())
+        done(0);
+}
+
+bool MainWindow::confirmExit()
+{
+    if (m_buildRunning) {
+        MessageBox::information(this, QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
+        return false;
+    }
+    if (MessageBox::question(this, QStringLiteral("Are you sure you want to exit?"), QMessageBox::No,
+                             MessageBox::caption(), QMessageBox::NoIcon)
+        != QMessageBox::Yes)
+        return false;
+    shutdownAudioEngine();
+    m_pictureBox->loadFromFile(QString());
+    return true;
+}
+
 void MainWindow::openOptions()
 {
-    if (m_dropTarget->isAttached())
-        revokeDropTarget();
+    const DropPause pause(m_dropTarget);
     OptionsDialog dialog(this);
     dialog.exec();
-    registerDropTarget();
 }
 
 void MainWindow::viewActualSize()
 {
-    if (m_dropTarget->isAttached())
-        revokeDropTarget();
-    ActualSizeViewer viewer(m_picture.currentPicturePath(), this);
+    const DropPause pause(m_dropTarget);
+    ActualSizeViewer viewer(picture().currentPicturePath(), this);
     viewer.exec();
-    registerDropTarget();
     m_menuOpen = false;
 }
 
@@ -686,75 +570,28 @@ void MainWindow::showAbout()
         "It drives ImageMagick and FFmpeg, which are the work of their own authors\n"
         "and come under their own licences.")
                              .arg(QStringLiteral(VELMORA_VERSION));
-    if (m_dropTarget->isAttached())
-        revokeDropTarget();
+    const DropPause pause(m_dropTarget);
     MessageBox::information(this, text);
-    registerDropTarget();
     m_menuOpen = false;
 }
 
-void MainWindow::openWebPage(int command)
+void MainWindow::openWebPage(int index)
 {
-    for (const WebPage &page : WebPages) {
-        if (page.command == command)
-            DesktopLauncher::instance().openUrl(QUrl(QString::fromLatin1(page.url)));
-    }
+    DesktopLauncher::instance().openUrl(MainMenus::webPage(index));
     m_menuOpen = false;
 }
 
-// ---------------------------------------------------------------- menus
-
-QMenu *MainWindow::createMenu(int menuId)
+void MainWindow::showHelpMenu()
 {
-    auto *menu = new QMenu(this);
-    // The click that closes a menu must not reach the window as well.
-    menu->setAttribute(Qt::WA_NoMouseReplay);
-    auto add = [this](QMenu *m, int id, const QString &text) {
-        QAction *action = m->addAction(text);
-        action->setData(id);
-        return action;
-    };
-    switch (menuId) {
-    case 1200: {
-        QMenu *sizes = menu->addMenu(QStringLiteral("Target Video Size"));
-        sizes->setAttribute(Qt::WA_NoMouseReplay);
-        const char *texts[] = {"&720p (1280x720)", "&480p (854x480)", "&360p (640x360)", "&240p (426x240)"};
-        for (int i = 0; i < 4; ++i) {
-            QAction *a = add(sizes, ID_SIZE_720P + i, QString::fromLatin1(texts[i]));
-            a->setCheckable(true);
-            a->setChecked(i == AppSettings::instance().targetSizeIndex);
-        }
-        add(menu, ID_VIEW_ACTUAL_SIZE, QStringLiteral("View Actual Size..."));
-        break;
-    }
-    case 1300:
-        add(menu, ID_RESTART_PLAYBACK, QStringLiteral("&Restart Playback"));
-        add(menu, ID_STOP_PLAYBACK, QStringLiteral("&Stop"));
-        break;
-    case 1400:
-        for (int i = 0; i < 3; ++i)
-            add(menu, WebPages[i].command, QString::fromLatin1(WebPages[i].text));
-        menu->addSeparator();
-        for (int i = 3; i < 6; ++i)
-            add(menu, WebPages[i].command, QString::fromLatin1(WebPages[i].text));
-        menu->addSeparator();
-        add(menu, ID_ABOUT, QStringLiteral("&About Velmora..."));
-        break;
-    default:
-        break;
-    }
-    return menu;
+    showMenu(MainMenus::Popup::Help);
 }
 
-void MainWindow::showMenu(int menuId)
+void MainWindow::showMenu(MainMenus::Popup popup)
 {
-    std::unique_ptr<QMenu> menu(createMenu(menuId));
-    QAction *chosen = menu->exec(QCursor::pos());
-    const int id = chosen ? chosen->data().toInt() : 0;
-    menu.reset();
+    const std::unique_ptr<QMenu> menu(m_menus->createMenu(popup, this));
+    // The flag swallows the click after a menu closed without a choice; a command clears it.
     m_menuOpen = true;
-    if (id != 0)
-        runCommand(id);
+    menu->exec(QCursor::pos());
 }
 
 // ---------------------------------------------------------------- frame
@@ -765,162 +602,82 @@ void MainWindow::layoutControls()
         return;
     MainLayoutInput in;
     in.client = size();
-    in.initial = QSize(m_initialWidth, m_initialHeight);
-    in.createButton = control(IDC_CREATE)->size();
-    in.saveAsButton = control(IDC_SAVE_AS)->size();
+    in.initial = m_initialSize;
+    in.createButton = control(CreateButton)->size();
+    in.saveAsButton = control(SaveAsButton)->size();
     in.editHeight = m_outputEdit->height();
-    in.titleHeight = m_skin[1].isNull() ? 37 : int(m_skin[1].height() / m_skin[1].devicePixelRatio());
-    in.stepMarkerHeight = control(IDC_STEP1_CHECKED)->height();
-    in.playButtonWidth = control(IDC_PLAY)->width();
+    in.bandHeight = logicalHeight(m_skin[0]);
+    in.titleHeight = m_skin[1].isNull() ? 37 : logicalHeight(m_skin[1]);
+    in.stepMarkerHeight = control(Step1Done)->height();
+    in.playButtonWidth = control(PlayButton)->width();
     const TargetSize &target = TargetSizeTable::instance().current();
     in.video = QSize(target.width, target.height);
 
-    const MainLayoutResult r = computeMainLayout(in);
-    m_frameGroup.moveBy(r.frameGroupOffset.x(), r.frameGroupOffset.y());
-    control(IDC_CREATE)->move(r.createButton);
-    control(IDC_SAVE_AS)->move(r.saveAsButton);
-    m_outputEdit->setGeometry(r.edit);
-    m_pictureBox->setGeometry(r.pictureBox);
-    control(IDC_PLAY)->move(r.playButton);
-    control(IDC_PAUSE)->move(r.playButton);
-    m_stepGroup.moveBy(r.stepGroupOffset.x(), r.stepGroupOffset.y());
-    m_cornerGroup.moveBy(r.cornerGroupOffset.x(), r.cornerGroupOffset.y());
+    m_layout = computeMainLayout(in);
+    m_frameGroup.moveBy(m_layout.frameGroupOffset.x(), m_layout.frameGroupOffset.y());
+    control(CreateButton)->move(m_layout.createButton);
+    control(SaveAsButton)->move(m_layout.saveAsButton);
+    m_outputEdit->setGeometry(m_layout.edit);
+    m_pictureBox->setGeometry(m_layout.pictureBox);
+    control(PlayButton)->move(m_layout.playButton);
+    control(PauseButton)->move(m_layout.playButton);
+    m_stepGroup.moveBy(m_layout.stepGroupOffset.x(), m_layout.stepGroupOffset.y());
+    m_cornerGroup.moveBy(m_layout.cornerGroupOffset.x(), m_layout.cornerGroupOffset.y());
     update();
 }
 
 void MainWindow::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    const int w = width();
-    p.fillRect(rect(), SkinFill);
-    auto logical = [](const QPixmap &pm) { return QSizeF(pm.size()) / pm.devicePixelRatio(); };
-
-    const QPixmap &band = m_skin[0];
-    if (!band.isNull())
-        p.drawTiledPixmap(QRect(0, 0, w, int(logical(band).height())), band);
-    const QPixmap &title = m_skin[1];
-    if (!title.isNull())
-        p.drawPixmap(QPointF(w / 2 - 176 / 2, 37), title);
-
-    const QRect b = m_pictureBox->geometry();
-    const int left = b.x();
-    const int top = b.y();
-    const int right = b.x() + b.width();
-    const int bottom = b.y() + b.height();
-    auto piece = [&](int index, int x, int y, int pw, int ph) {
-        const QPixmap &pm = m_skin[size_t(index)];
-        if (pm.isNull() || pw <= 0 || ph <= 0)
-            return;
-        p.drawTiledPixmap(QRect(x, y, pw, ph), pm);
-    };
-    piece(2, left - 23, top - 11, 23, 11);
-    piece(3, right, top - 11, 23, 11);
-    piece(4, right, bottom, 23, 42);
-    piece(5, left - 23, bottom, 23, 42);
-    piece(6, left, top - 11, b.width(), 11);
-    piece(7, right, top, 23, b.height());
-    piece(8, left, bottom, b.width(), 42);
-    piece(9, left - 23, top, 23, b.height());
+    QPainter painter(this);
+    painter.fillRect(rect(), SkinFill);
+    if (!m_skin[0].isNull())
+        painter.drawTiledPixmap(m_layout.band, m_skin[0]);
+    if (!m_skin[1].isNull())
+        painter.drawPixmap(QPointF(m_layout.title), m_skin[1]);
+    for (size_t i = 0; i < m_layout.frame.size(); ++i) {
+        const QPixmap &piece = m_skin[i + 2];
+        if (!piece.isNull() && !m_layout.frame[i].isEmpty())
+            painter.drawTiledPixmap(m_layout.frame[i], piece);
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
-    QDialog::resizeEvent(event);
+    TemplateDialog::resizeEvent(event);
     layoutControls();
 }
 
 void MainWindow::changeEvent(QEvent *event)
 {
-    QDialog::changeEvent(event);
+    TemplateDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && m_initialized) {
         const bool maximized = isMaximized();
-        control(IDC_RESTORE)->setVisible(maximized);
-        control(IDC_MAXIMIZE)->setVisible(!maximized);
+        control(RestoreButton)->setVisible(maximized);
+        control(MaximizeButton)->setVisible(!maximized);
         layoutControls();
     }
 }
 
-Qt::Edges MainWindow::edgesAt(const QPoint &pos) const
-{
-    if (isMaximized())
-        return {};
-    Qt::Edges edges;
-    if (pos.x() < ResizeMargin)
-        edges |= Qt::LeftEdge;
-    if (pos.x() >= width() - ResizeMargin)
-        edges |= Qt::RightEdge;
-    if (pos.y() < ResizeMargin)
-        edges |= Qt::TopEdge;
-    if (pos.y() >= height() - ResizeMargin)
-        edges |= Qt::BottomEdge;
-    return edges;
-}
-
 void MainWindow::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
-        const Qt::Edges edges = edgesAt(event->position().toPoint());
-        if (edges && windowHandle() && windowHandle()->startSystemResize(edges))
-            return;
-        m_grabOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        m_pressPos = event->globalPosition().toPoint();
-        m_dragging = true;
-        event->accept();
-        return;
-    }
+    // The left button moves and resizes the window (m_mover).
     if (event->button() == Qt::RightButton) {
-        showMenu(1200);
+        showMenu(MainMenus::Popup::TargetSize);
         event->accept();
         return;
     }
-    QDialog::mousePressEvent(event);
-}
-
-void MainWindow::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!m_dragging) {
-        const Qt::Edges edges = edgesAt(event->position().toPoint());
-        if ((edges & (Qt::LeftEdge | Qt::RightEdge)) && (edges & (Qt::TopEdge | Qt::BottomEdge)))
-            setCursor((edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
-                          ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor);
-        else if (edges & (Qt::LeftEdge | Qt::RightEdge))
-            setCursor(Qt::SizeHorCursor);
-        else if (edges)
-            setCursor(Qt::SizeVerCursor);
-        else
-            unsetCursor();
-        QDialog::mouseMoveEvent(event);
-        return;
-    }
-    const QPoint global = event->globalPosition().toPoint();
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        // Wayland ignores programmatic moves: hand the drag to the compositor once it is one.
-        if ((global - m_pressPos).manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()
-            && windowHandle()) {
-            m_dragging = false;
-            windowHandle()->startSystemMove();
-        }
-        return;
-    }
-    move(global - m_grabOffset);
-}
-
-void MainWindow::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
-    QDialog::mouseReleaseEvent(event);
+    TemplateDialog::mousePressEvent(event);
 }
 
 void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && event->position().y() < 26) {
-        if (control(IDC_MAXIMIZE)->isVisible())
-            runCommand(IDC_MAXIMIZE);
+    if (event->button() == Qt::LeftButton && event->position().y() < TitleBandHeight) {
+        if (control(MaximizeButton)->isVisible())
+            showMaximized();
         else
-            runCommand(IDC_RESTORE);
+            showNormal();
     }
-    QDialog::mouseDoubleClickEvent(event);
+    TemplateDialog::mouseDoubleClickEvent(event);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
@@ -930,33 +687,33 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QDialog::keyPressEvent(event);
+    TemplateDialog::keyPressEvent(event);
 }
 
 void MainWindow::reject()
 {
     // A close request from outside (the task bar) ends the window, but never during a build.
-    if (g_buildRunning)
+    if (m_buildRunning)
         return;
-    QDialog::reject();
+    TemplateDialog::reject();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (g_buildRunning) {
+    if (m_buildRunning) {
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
+    TemplateDialog::closeEvent(event);
 }
 
 void MainWindow::focusFollowsMouse(QWidget *widget)
 {
     const int id = widget == this ? 0 : ::controlIdOf(widget);
-    if (id >= IDC_MINIMIZE && id <= IDC_HELP && id != IDC_PICTURE) {
+    if (id >= MinimizeButton && id <= HelpButton && id != PicturePreview) {
         m_lastHoverId = id;
         widget->setFocus(Qt::MouseFocusReason);
-    } else if (m_lastHoverId != IDC_OUTPUT_PATH) {
+    } else if (m_lastHoverId != OutputPathEdit) {
         // The hidden focus-sink button cannot take the focus in Qt: the window itself does.
         setFocus(Qt::MouseFocusReason);
     }
@@ -966,7 +723,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
-        return QDialog::eventFilter(watched, event);
+        return TemplateDialog::eventFilter(watched, event);
 
     switch (event->type()) {
     case QEvent::ShortcutOverride:
@@ -978,6 +735,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             event->accept();
             return true;
         }
+        // The digits 1 to 4 above the letters choose the target size, also in the path.
         if (k >= Qt::Key_1 && k <= Qt::Key_4 && !(key->modifiers() & Qt::KeypadModifier)) {
             if (event->type() == QEvent::KeyPress)
                 setTargetSize(k - Qt::Key_1);
@@ -988,16 +746,15 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
         if (m_menuOpen) {
             m_menuOpen = false;
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton) {
-            const int id = ::controlIdOf(widget);
-            if (id == IDC_PLAY || id == IDC_PAUSE)
-                showMenu(1300);
-        }
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const int id = ::controlIdOf(widget);
+        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton
+            && (id == PlayButton || id == PauseButton))
+            showMenu(MainMenus::Popup::Playback);
         break;
     }
     case QEvent::Enter:
@@ -1006,5 +763,5 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    return QDialog::eventFilter(watched, event);
+    return TemplateDialog::eventFilter(watched, event);
 }

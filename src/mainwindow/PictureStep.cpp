@@ -1,0 +1,74 @@
+#include "PictureStep.h"
+
+#include "widgets/PictureBox.h"
+
+PictureStep::PictureStep(QWidget *owner, PictureBox *box, const CaptionSettings *captions)
+    : m_owner(owner)
+    , m_box(box)
+    , m_captions(captions)
+{
+}
+
+bool PictureStep::prepare(const QString &path)
+{
+    m_preparing = true;
+    // The box shows nothing while the picture is redone, and only a picture that was prepared.
+    m_box->loadFromFile(QString());
+    m_box->update();
+    const bool ok = m_preparation.setSourcePicture(m_owner, path, m_captions);
+    if (ok)
+        m_box->loadFromFile(m_preparation.currentPicturePath());
+    m_preparing = false;
+    return ok;
+}
+
+bool PictureStep::take(const QString &path)
+{
+    const QString previous = m_preparation.sourcePath();
+    bool set = !path.isEmpty();
+    if (!prepare(path) && set) {
+        set = !previous.isEmpty() && previous != path && prepare(previous);
+        if (!set)
+            prepare(QString());
+    }
+    if (!set)
+        showCurrent();
+    m_box->update();
+    return set;
+}
+
+bool PictureStep::redo()
+{
+    const QString source = m_preparation.sourcePath();
+    if (prepare(source) || source.isEmpty())
+        return true;
+    prepare(QString());
+    showCurrent();
+    return false;
+}
+
+bool PictureStep::drawCaption(const CaptionSettings &settings)
+{
+    m_preparation.setState(PicturePreparation::Plain);
+    m_box->loadFromFile(QString());
+    m_preparing = true;
+    const bool drawn = m_preparation.renderText(m_owner, settings);
+    m_preparing = false;
+    if (drawn) {
+        m_preparation.setState(PicturePreparation::WithText);
+        m_box->loadFromFile(m_preparation.currentPicturePath());
+    }
+    m_box->update();
+    return drawn;
+}
+
+void PictureStep::showPlain()
+{
+    m_preparation.setState(PicturePreparation::Plain);
+    showCurrent();
+}
+
+void PictureStep::showCurrent()
+{
+    m_box->loadFromFile(m_preparation.currentPicturePath());
+}

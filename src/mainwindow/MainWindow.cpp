@@ -1,7 +1,8 @@
 #include "mainwindow/MainWindow.h"
 
-#include "CreateCheck.h"
 #include "DropPause.h"
+#include "MainInputFilter.h"
+#include "OutputPath.h"
 #include "PictureStep.h"
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
@@ -13,7 +14,6 @@
 #include "dialogs/OpenFileDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/PictuneBuild.h"
-#include "dialogs/SaveAsDialog.h"
 #include "mainwindow/FileDropFilter.h"
 #include "media/AudioEngine.h"
 #include "media/AudioPlayer.h"
@@ -132,13 +132,13 @@ void MainWindow::createControls()
     m_outputEdit->setAccessibleName(QStringLiteral("Save As path"));
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_textSettings);
+    m_output = new OutputPath(m_outputEdit, this);
 }
 
 void MainWindow::connectControls()
 {
     for (const ButtonCommand &entry : ButtonCommands)
         connect(controlAs<QAbstractButton>(entry.button), &QAbstractButton::clicked, this, entry.command);
-    connect(m_outputEdit, &QLineEdit::textChanged, this, [this] { m_outputPathTyped = true; });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
             m_menuOpen = false;
@@ -179,10 +179,7 @@ bool MainWindow::initialize()
     m_pictureBox->setDrawMode(PictureBox::FitLetterbox);
     m_dropTarget->attach(this, this);
 
-    const QString folder = readFolderSetting(SettingsKeys::DestinationFolder);
-    // The root folder already ends in a separator.
-    m_outputEdit->setText(folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("MyPictune.webm")
-                                                            : folder + QStringLiteral("/MyPictune.webm"));
+    m_output->setDefault(readFolderSetting(SettingsKeys::DestinationFolder));
 
     if (!createBlankCanvases(this)) {
         deleteBlankCanvases();
@@ -193,6 +190,13 @@ bool MainWindow::initialize()
 
     setMinimumSize(m_initialSize);
     qApp->installEventFilter(this);
+    QList<QWidget *> hoverFocus;
+    for (int id = MinimizeButton; id <= HelpButton; ++id) {
+        if (id != PicturePreview)
+            hoverFocus << control(id);
+    }
+    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit);
+    connect(input, &MainInputFilter::targetSizeChosen, this, &MainWindow::setTargetSize);
     m_initialized = true;
     QMetaObject::invokeMethod(this, &MainWindow::runStartupChecks, Qt::QueuedConnection);
     return true;
@@ -224,6 +228,11 @@ void MainWindow::setStepTip(Control step, const QString &text)
 PicturePreparation &MainWindow::picture()
 {
     return m_pictureStep->preparation();
+}
+
+bool MainWindow::outputPathTyped() const
+{
+    return m_output->isTyped();
 }
 
 void MainWindow::setPictureFile(const QString &path)
@@ -461,66 +470,24 @@ void MainWindow::stopAudio()
 
 void MainWindow::chooseOutputPath()
 {
-    const QString text = m_outputEdit->text();
-    // A text without a separator is both the initial folder and the initial name.
-    QString folder = pathFolder(text);
-    if (folder.isEmpty())
-        folder = text;
-    SaveAsDialog dialog(this, folder, pathBareName(text), pathExtension(text));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    m_outputEdit->setText(dialog.selectedFiles().first());
-    m_outputPathTyped = false;
-}
-
-void MainWindow::selectOutputPath()
-{
-    m_outputEdit->setFocus();
-    m_outputEdit->selectAll();
-}
-
-CreateCheckInput MainWindow::createCheckInput() const
-{
-    CreateCheckInput in;
-    in.outputPath = m_outputEdit->text();
-    in.outputPathTyped = m_outputPathTyped;
-    in.outputExists = isNonEmptyFile(in.outputPath);
-    in.pictureExists = isNonEmptyFile(m_pictureStep->preparation().currentPicturePath());
-    in.audioExists = isNonEmptyFile(m_audioPath);
-    in.audioDuration = m_audioDuration;
-    in.folderExists = isDirectory(pathFolder(in.outputPath));
-    in.pathAbsolute = isAbsolutePath(in.outputPath);
-    return in;
+    m_output->choose();
 }
 
 void MainWindow::createVideo()
 {
-    const QString path = m_outputEdit->text();
-    if (checkCreate(createCheckInput()) == CreateCheck::AskReplace
-        && MessageBox::question(this, createCheckText(CreateCheck::AskReplace, path), QMessageBox::No,
-                                QStringLiteral("Create Pictune..."))
-            != QMessageBox::Yes)
+    const QString picturePath = picture().currentPicturePath();
+    if (!m_output->confirmBuild(picturePath, m_audioPath, m_audioDuration))
         return;
-    m_outputPathTyped = false;
-    const CreateCheck check = checkCreate(createCheckInput());
-    if (check != CreateCheck::Ready) {
-        MessageBox::information(this, createCheckText(check, path));
-        if (createCheckSelectsPath(check))
-            selectOutputPath();
-        return;
-    }
-
     stopAudio();
     PictuneBuildRequest request;
-    request.picturePath = picture().currentPicturePath();
+    request.picturePath = picturePath;
     request.audioPath = m_audioPath;
     request.audioDuration = m_audioDuration;
-    request.outputPath = path;
+    request.outputPath = m_output->path();
     m_buildRunning = true;
     const int result = buildPictune(this, request);
     m_buildRunning = false;
-    if (result != BuildProgressDialog::BuildCanceled)
-        m_outputPathTyped = true;
+    m_output->buildEnded(result == BuildProgressDialog::BuildCanceled);
 }
 
 // ---------------------------------------------------------------- other windows
@@ -707,61 +674,23 @@ void MainWindow::closeEvent(QCloseEvent *event)
     TemplateDialog::closeEvent(event);
 }
 
-void MainWindow::focusFollowsMouse(QWidget *widget)
-{
-    const int id = widget == this ? 0 : ::controlIdOf(widget);
-    if (id >= MinimizeButton && id <= HelpButton && id != PicturePreview) {
-        m_lastHoverId = id;
-        widget->setFocus(Qt::MouseFocusReason);
-    } else if (m_lastHoverId != OutputPathEdit) {
-        // The hidden focus-sink button cannot take the focus in Qt: the window itself does.
-        setFocus(Qt::MouseFocusReason);
-    }
-}
-
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return TemplateDialog::eventFilter(watched, event);
 
-    switch (event->type()) {
-    case QEvent::ShortcutOverride:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const int k = key->key();
-        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
-            event->accept();
-            return true;
-        }
-        // The digits 1 to 4 above the letters choose the target size, also in the path.
-        if (k >= Qt::Key_1 && k <= Qt::Key_4 && !(key->modifiers() & Qt::KeypadModifier)) {
-            if (event->type() == QEvent::KeyPress)
-                setTargetSize(k - Qt::Key_1);
-            event->accept();
-            return true;
-        }
-        break;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return TemplateDialog::eventFilter(watched, event);
+    // The click after a menu closed without a choice only closes what is left of it.
+    if (m_menuOpen) {
+        m_menuOpen = false;
+        return true;
     }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease: {
-        if (m_menuOpen) {
-            m_menuOpen = false;
-            return true;
-        }
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        const int id = ::controlIdOf(widget);
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton
-            && (id == PlayButton || id == PauseButton))
-            showMenu(MainMenus::Popup::Playback);
-        break;
-    }
-    case QEvent::Enter:
-        focusFollowsMouse(widget);
-        break;
-    default:
-        break;
-    }
+    const int id = ::controlIdOf(widget);
+    if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton
+        && (id == PlayButton || id == PauseButton))
+        showMenu(MainMenus::Popup::Playback);
     return TemplateDialog::eventFilter(watched, event);
 }

@@ -20,8 +20,8 @@ class PictureBox;
 class PicturePreparation;
 class PictureStep;
 class QLineEdit;
+class OutputPath;
 class QMenu;
-struct CreateCheckInput;
 
 // The main window: three steps (picture, audio, optional caption), the preview, the output path
 // and Create, inside a frameless skinned window.
@@ -112,7 +112,7 @@ public:
     const QString &audioPath() const { return m_audioPath; }
     double audioDuration() const { return m_audioDuration; }
     bool playing() const { return m_playing; }
-    bool outputPathTyped() const { return m_outputPathTyped; }
+    bool outputPathTyped() const;
     bool menuOpen() const { return m_menuOpen; }
     bool buildRunning() const { return m_buildRunning; }
     FileDropFilter *dropTarget() const { return m_dropTarget; }
@@ -149,14 +149,12 @@ private:
     void showMenu(MainMenus::Popup popup);
     void markStep(Control done, Control pending, bool isDone);
     void setStepTip(Control step, const QString &text);
-    void focusFollowsMouse(QWidget *widget);
-    void selectOutputPath();
-    CreateCheckInput createCheckInput() const;
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;
     FileDropFilter *m_dropTarget = nullptr;
     MainMenus *m_menus = nullptr;
+    OutputPath *m_output = nullptr;
     std::unique_ptr<PictureStep> m_pictureStep;
     AnchorGroup m_frameGroup;
     AnchorGroup m_stepGroup;
@@ -169,10 +167,8 @@ private:
     bool m_menuOpen = false;
     bool m_buildRunning = false;
     bool m_textPreviewBusy = false;
-    bool m_outputPathTyped = true;
     int m_textDialogX = -1;
     int m_textDialogY = -1;
-    int m_lastHoverId = 0;
     PreviewKind m_previewKind = PreviewKind::Nothing;
     BrowseFolder m_pictureBrowse;
     BrowseFolder m_audioBrowse;

@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "DropPause.h"
+#include "MainFrame.h"
 #include "MainInputFilter.h"
 #include "OutputPath.h"
 #include "PictureStep.h"
@@ -39,8 +40,6 @@
 
 namespace {
 
-// The skin's background color under the bands and frame.
-const QColor SkinFill(1, 75, 140);
 // How far from the edge a press resizes the frameless window.
 constexpr int ResizeMargin = 6;
 // A double click this close to the top maximizes or restores, as on a title bar.
@@ -74,25 +73,18 @@ const ButtonCommand ButtonCommands[] = {
 const QString ClearPictureTip = QStringLiteral("Click here to clear the current Picture File");
 const QString ClearAudioTip = QStringLiteral("Click here to clear the current Audio File");
 
-int logicalHeight(const QPixmap &pixmap)
-{
-    return int(pixmap.height() / pixmap.devicePixelRatio());
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : TemplateDialog(DialogId::MainWindow, parent, Qt::Window | Qt::FramelessWindowHint)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
+    , m_frame(std::make_unique<MainFrame>(qApp->devicePixelRatio()))
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    const qreal ratio = qApp->devicePixelRatio();
-    for (int i = 0; i < int(m_skin.size()); ++i)
-        m_skin[size_t(i)] = SkinArtwork::skinBitmap(1500 + i, ratio);
     createControls();
     connectControls();
     // The window has no title bar; the text shows in the task bar.
@@ -166,12 +158,8 @@ bool MainWindow::initialize()
 
     for (const ButtonCommand &entry : ButtonCommands)
         SkinButton::attachAndLoad(entry.button, this);
-    for (int id = MinimizeButton; id <= ExitButton; ++id)
-        m_frameGroup.addControl(control(id), 1.0f, 1.0f);
-    for (int id = Step1Done; id <= Step3Pending; ++id)
-        m_stepGroup.addControl(control(id), 1.0f, 1.0f);
-    m_cornerGroup.addControl(control(OptionsButton), 1.0f, 1.0f);
-    m_cornerGroup.addControl(control(HelpButton), 1.0f, 1.0f);
+    m_frame->anchor(controls(MinimizeButton, ExitButton), controls(Step1Done, Step3Pending),
+                    controls(OptionsButton, HelpButton));
 
     attachToolTips();
 
@@ -190,11 +178,8 @@ bool MainWindow::initialize()
 
     setMinimumSize(m_initialSize);
     qApp->installEventFilter(this);
-    QList<QWidget *> hoverFocus;
-    for (int id = MinimizeButton; id <= HelpButton; ++id) {
-        if (id != PicturePreview)
-            hoverFocus << control(id);
-    }
+    QList<QWidget *> hoverFocus = controls(MinimizeButton, HelpButton);
+    hoverFocus.removeOne(m_pictureBox);
     auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit);
     connect(input, &MainInputFilter::targetSizeChosen, this, &MainWindow::setTargetSize);
     m_initialized = true;
@@ -213,6 +198,14 @@ void MainWindow::runStartupChecks()
 }
 
 // ---------------------------------------------------------------- steps
+
+QList<QWidget *> MainWindow::controls(Control first, Control last) const
+{
+    QList<QWidget *> range;
+    for (int id = first; id <= last; ++id)
+        range << control(id);
+    return range;
+}
 
 void MainWindow::markStep(Control done, Control pending, bool isDone)
 {
@@ -573,39 +566,25 @@ void MainWindow::layoutControls()
     in.createButton = control(CreateButton)->size();
     in.saveAsButton = control(SaveAsButton)->size();
     in.editHeight = m_outputEdit->height();
-    in.bandHeight = logicalHeight(m_skin[0]);
-    in.titleHeight = m_skin[1].isNull() ? 37 : logicalHeight(m_skin[1]);
     in.stepMarkerHeight = control(Step1Done)->height();
     in.playButtonWidth = control(PlayButton)->width();
     const TargetSize &target = TargetSizeTable::instance().current();
     in.video = QSize(target.width, target.height);
 
-    m_layout = computeMainLayout(in);
-    m_frameGroup.moveBy(m_layout.frameGroupOffset.x(), m_layout.frameGroupOffset.y());
-    control(CreateButton)->move(m_layout.createButton);
-    control(SaveAsButton)->move(m_layout.saveAsButton);
-    m_outputEdit->setGeometry(m_layout.edit);
-    m_pictureBox->setGeometry(m_layout.pictureBox);
-    control(PlayButton)->move(m_layout.playButton);
-    control(PauseButton)->move(m_layout.playButton);
-    m_stepGroup.moveBy(m_layout.stepGroupOffset.x(), m_layout.stepGroupOffset.y());
-    m_cornerGroup.moveBy(m_layout.cornerGroupOffset.x(), m_layout.cornerGroupOffset.y());
+    const MainLayoutResult &layout = m_frame->layOut(in);
+    control(CreateButton)->move(layout.createButton);
+    control(SaveAsButton)->move(layout.saveAsButton);
+    m_outputEdit->setGeometry(layout.edit);
+    m_pictureBox->setGeometry(layout.pictureBox);
+    control(PlayButton)->move(layout.playButton);
+    control(PauseButton)->move(layout.playButton);
     update();
 }
 
 void MainWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), SkinFill);
-    if (!m_skin[0].isNull())
-        painter.drawTiledPixmap(m_layout.band, m_skin[0]);
-    if (!m_skin[1].isNull())
-        painter.drawPixmap(QPointF(m_layout.title), m_skin[1]);
-    for (size_t i = 0; i < m_layout.frame.size(); ++i) {
-        const QPixmap &piece = m_skin[i + 2];
-        if (!piece.isNull() && !m_layout.frame[i].isEmpty())
-            painter.drawTiledPixmap(m_layout.frame[i], piece);
-    }
+    m_frame->paint(painter, rect());
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

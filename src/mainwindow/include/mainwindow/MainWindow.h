@@ -2,20 +2,18 @@
 
 #include "dialogs/CaptionPreview.h"
 #include "dialogs/FilePreviewReceiver.h"
-#include "mainwindow/MainLayout.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
 #include "model/CaptionSettings.h"
-#include "widgets/AnchorGroup.h"
 #include "widgets/TemplateDialog.h"
 
-#include <QPixmap>
+#include <QList>
 #include <QPointer>
 
-#include <array>
 #include <memory>
 
 class FileDropFilter;
+class MainFrame;
 class PictureBox;
 class PicturePreparation;
 class PictureStep;
@@ -147,6 +145,7 @@ private:
     void runStartupChecks();
     void layoutControls();
     void showMenu(MainMenus::Popup popup);
+    QList<QWidget *> controls(Control first, Control last) const;
     void markStep(Control done, Control pending, bool isDone);
     void setStepTip(Control step, const QString &text);
 
@@ -156,11 +155,7 @@ private:
     MainMenus *m_menus = nullptr;
     OutputPath *m_output = nullptr;
     std::unique_ptr<PictureStep> m_pictureStep;
-    AnchorGroup m_frameGroup;
-    AnchorGroup m_stepGroup;
-    AnchorGroup m_cornerGroup;
-    std::array<QPixmap, 10> m_skin; // band, title and the picture frame's eight pieces
-    MainLayoutResult m_layout;
+    std::unique_ptr<MainFrame> m_frame;
     QSize m_initialSize;
 
     bool m_initialized = false;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Audio engine benchmark: MeasureAudioFile on 60-minute files (WAV, FLAC, M4A, LAME MP3 with its
-# length header, VBR MP3 without one), the delay from PlayAudio to the first samples at the
+# Audio engine benchmark: measureAudioFile on 60-minute files (WAV, FLAC, M4A, LAME MP3 with its
+# length header, VBR MP3 without one), the delay from AudioPreview::play to the first samples at the
 # device, processor use and peak memory while playing the 60-minute MP3.
 # The hour-long files are made once with ffmpeg and kept in $VELMORA_BENCH_MEDIA
 # (default: <build>/bench-audio-media).
@@ -47,7 +47,7 @@ done
 
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-disk}
 export SDL_DISKAUDIOFILE=${SDL_DISKAUDIOFILE:-/dev/null}
-echo "== MeasureAudioFile (warm cache; 7 runs)"
+echo "== measureAudioFile (warm cache; 7 runs)"
 "$bench" measure "${files[@]}" 2>/dev/null
 echo "== playing $(basename "${files[5]}") (SDL driver: $SDL_AUDIODRIVER)"
 "$bench" play "${files[5]}" "${VELMORA_BENCH_PLAY_SECONDS:-20}" 2>/dev/null

@@ -1,10 +1,8 @@
-// Figures of the audio engine: measuring long files, the delay from playAudio to the first samples
+// Figures of the audio preview: measuring long files, the delay from play() to the first samples
 // at the device, processor time and memory while playing. Run by scripts/bench-audio.sh.
 
-#include "base/MessageBox.h"
-#include "media/AudioEngine.h"
-#include "media/AudioLayer.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioLength.h"
+#include "media/AudioPreview.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -73,48 +71,46 @@ int measure(const QStringList &files)
 }
 
 // Waits for the first samples the device takes from the stream. A benchmark may poll.
-double untilFirstSamples(Clock::time_point start)
+double untilFirstSamples(const AudioPreview &preview, Clock::time_point start)
 {
-    const AudioLayer::Handle stream = theAudioPlayer()->stream();
-    while (AudioLayer::channelGetPosition(stream) == 0 && msSince(start) < 2000)
+    while (preview.position() == 0 && msSince(start) < 2000)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     return msSince(start);
 }
 
-int play(const QString &file, double seconds)
+int play(AudioPreview &preview, const QString &file, double seconds)
 {
     const long idleKb = statusKb("VmRSS:");
     std::vector<double> opened, resumed;
     for (int i = 0; i < 9; ++i) {
         auto start = Clock::now();
-        if (playAudio(file).playing != AudioTransport::SetPlaying) {
+        if (preview.play(file).playing != AudioTransport::SetPlaying) {
             std::printf("%s: does not play\n", qPrintable(file));
             return 1;
         }
-        opened.push_back(untilFirstSamples(start));
+        opened.push_back(untilFirstSamples(preview, start));
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        pauseAudio();
-        stopAudio();
+        preview.pause();
+        preview.stop();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         start = Clock::now();
-        playAudio(QString());
-        resumed.push_back(untilFirstSamples(start));
+        preview.play(QString());
+        resumed.push_back(untilFirstSamples(preview, start));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        stopAudio();
+        preview.stop();
     }
-    std::printf("PlayAudio(file) to first samples: median %.1f ms, worst %.1f ms\n", median(opened),
+    std::printf("play(file) to first samples: median %.1f ms, worst %.1f ms\n", median(opened),
                 *std::max_element(opened.begin(), opened.end()));
-    std::printf("PlayAudio() of the open stream to first samples: median %.1f ms, worst %.1f ms\n",
+    std::printf("play() of the open stream to first samples: median %.1f ms, worst %.1f ms\n",
                 median(resumed), *std::max_element(resumed.begin(), resumed.end()));
 
-    playAudio(file);
+    preview.play(file);
     const double cpuStart = cpuSeconds();
     const auto start = Clock::now();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const double cpu = cpuSeconds() - cpuStart;
     const double wall = msSince(start) / 1000;
-    const double played = AudioLayer::channelBytes2Seconds(
-        theAudioPlayer()->stream(), AudioLayer::channelGetPosition(theAudioPlayer()->stream()));
+    const double played = preview.position();
     std::printf("playing %.1f s (%.1f s reached the device): processor %.2f %% of one core\n", wall,
                 played, 100 * cpu / wall);
     std::printf("memory: idle %ld kB, peak %ld kB, peak above idle %.1f MB\n", idleKb,
@@ -132,16 +128,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: bench_audio measure FILE... | bench_audio play FILE SECONDS\n");
         return 2;
     }
-    // No window here: a start-up message goes to the terminal.
-    MessageBox::setHook([](const MessageBox::Message &message) {
-        std::fprintf(stderr, "%s\n", qPrintable(message.text));
-        return QMessageBox::Ok;
-    });
-    if (!startAudioEngine(nullptr))
+    // Measuring needs no device.
+    if (args[0] == "measure")
+        return measure(args.mid(1));
+    AudioPreview preview;
+    // No window here: a start-up failure goes to the terminal.
+    const QString failure = preview.start();
+    if (!failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
         return 1;
-    const int result = args[0] == "measure" ? measure(args.mid(1))
-                                            : play(args[1], args.value(2, "20").toDouble());
-    destroyAudioPlayer();
-    shutdownAudioEngine();
-    return result;
+    }
+    return play(preview, args[1], args.value(2, "20").toDouble());
 }

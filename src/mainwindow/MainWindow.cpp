@@ -16,8 +16,8 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/PictuneBuild.h"
 #include "mainwindow/FileDropFilter.h"
-#include "media/AudioEngine.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioLength.h"
+#include "media/AudioPreview.h"
 #include "media/FontList.h"
 #include "media/OpenableFiles.h"
 #include "tools/DesktopLauncher.h"
@@ -80,6 +80,7 @@ MainWindow::MainWindow(QWidget *parent)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
     , m_frame(std::make_unique<MainFrame>(qApp->devicePixelRatio()))
+    , m_audio(std::make_unique<AudioPreview>())
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
@@ -95,9 +96,7 @@ MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
     // Also when the window ends without the exit question (a close from outside).
-    if (m_audioStarted)
-        shutdownAudioEngine();
-    destroyAudioPlayer();
+    m_audio->shutdown();
     deleteBlankCanvases();
 }
 
@@ -152,9 +151,11 @@ bool MainWindow::initialize()
     applyTemplateFont();
     m_initialSize = size();
 
-    if (!startAudioEngine(this))
+    const QString audioFailure = m_audio->start();
+    if (!audioFailure.isEmpty()) {
+        MessageBox::information(this, audioFailure);
         return false;
-    m_audioStarted = true;
+    }
 
     for (const ButtonCommand &entry : ButtonCommands)
         SkinButton::attachAndLoad(entry.button, this);
@@ -223,6 +224,11 @@ PicturePreparation &MainWindow::picture()
     return m_pictureStep->preparation();
 }
 
+AudioPreview &MainWindow::audioPreview() const
+{
+    return *m_audio;
+}
+
 bool MainWindow::outputPathTyped() const
 {
     return m_output->isTyped();
@@ -241,7 +247,7 @@ void MainWindow::setAudioFile(const QString &path)
     m_audioPath = path;
     const bool set = !path.isEmpty();
     if (set && !AppSettings::instance().autoPlayOnOpen)
-        theAudioPlayer()->open(path);
+        m_audio->open(path);
     markStep(Step2Done, Step2Pending, set);
     for (Control id : {PlayButton, PauseButton, CreateButton})
         control(id)->setEnabled(set);
@@ -382,8 +388,8 @@ void MainWindow::endPreview()
         const bool haveAudio = !m_audioPath.isEmpty();
         control(PlayButton)->setEnabled(haveAudio);
         control(PauseButton)->setEnabled(haveAudio);
-        if (haveAudio && m_audioPath != theAudioPlayer()->path())
-            theAudioPlayer()->open(m_audioPath);
+        if (haveAudio && m_audioPath != m_audio->path())
+            m_audio->open(m_audioPath);
     }
 }
 
@@ -402,7 +408,7 @@ void MainWindow::openFile(const QString &path)
         setAudioFile(path);
         if (!autoPlay)
             pauseAudio();
-    } else if (theAudioPlayer()->open(path)) {
+    } else if (m_audio->open(path)) {
         // Auto-play is on but no preview played it (the dialog's box was ticked late): the
         // file is still the user's choice, so take it, stopped at its start.
         setAudioFile(path);
@@ -436,7 +442,7 @@ int MainWindow::previewCaption(CaptionPreviewSource *dialog)
 
 void MainWindow::playAudio(const QString &path)
 {
-    applyAudioTransport(::playAudio(path), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
+    m_audio->play(path).apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
 void MainWindow::resumeAudio()
@@ -446,17 +452,17 @@ void MainWindow::resumeAudio()
 
 void MainWindow::pauseAudio()
 {
-    applyAudioTransport(::pauseAudio(), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
+    m_audio->pause().apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
 void MainWindow::restartAudio()
 {
-    applyAudioTransport(::restartAudio(), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
+    m_audio->restart().apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
 void MainWindow::stopAudio()
 {
-    applyAudioTransport(::stopAudio(), control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
+    m_audio->stop().apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
 }
 
 // ---------------------------------------------------------------- output and Create
@@ -501,7 +507,7 @@ bool MainWindow::confirmExit()
                              MessageBox::caption(), QMessageBox::NoIcon)
         != QMessageBox::Yes)
         return false;
-    shutdownAudioEngine();
+    m_audio->shutdown();
     m_pictureBox->loadFromFile(QString());
     return true;
 }

@@ -7,6 +7,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 }
 
@@ -184,6 +185,8 @@ AVStream *AudioInput::stream() const
 
 int AudioInput::open(const QString &path)
 {
+    // The program reads no file through the libraries' own logging: keep the terminal quiet.
+    [[maybe_unused]] static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty())
         return AudioErrorFileOpen;

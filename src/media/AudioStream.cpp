@@ -43,7 +43,6 @@ int AudioStream::open(const QString &path)
     m_packet = av_packet_alloc();
     if (!m_frame || !m_packet)
         return AudioErrorMemory;
-    m_path = path;
     return AudioOk;
 }
 
@@ -114,11 +113,6 @@ size_t AudioStream::render(float *out, size_t frames)
     // Load the end mark first: once it is seen, everything decoded is already in the buffer.
     const bool drained = m_drained.load(std::memory_order_acquire);
     const size_t count = m_ring.read(out, frames);
-    const float volume = m_volume.load(std::memory_order_relaxed);
-    if (volume != 1.0f) {
-        for (size_t i = 0; i < count * Channels; ++i)
-            out[i] *= volume;
-    }
     m_position.fetch_add(count, std::memory_order_relaxed);
     if (drained && m_ring.available() == 0)
         setState(Ended);

@@ -44,7 +44,6 @@ public:
     void setState(State state);
     // Frames handed to the device since the start.
     uint64_t position() const { return m_position.load(std::memory_order_relaxed); }
-    void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
 
     // Back to the first frame: decoder stopped between two steps, buffer emptied under the
     // device lock, file sought to its start, decoder flushed, resampler reset.
@@ -65,7 +64,6 @@ private:
     bool convert(const AVFrame *frame);
     void flushPending();
 
-    QString m_path;
     AudioInput m_input;
     SwrContext *m_swr = nullptr;
     int m_swrFormat = -1;
@@ -90,5 +88,4 @@ private:
     std::atomic<int> m_state{Stopped};
     std::atomic<bool> m_drained{false};
     std::atomic<uint64_t> m_position{0};
-    std::atomic<float> m_volume{1.0f};
 };

@@ -1,7 +1,7 @@
 #include "media/OpenableFiles.h"
 
 #include "base/Paths.h"
-#include "media/AudioEngine.h"
+#include "media/AudioLength.h"
 #include "media/OpenableExtensions.h"
 #include "media/PictureFile.h"
 

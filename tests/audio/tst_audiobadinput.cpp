@@ -1,9 +1,7 @@
 #include "AudioFixtures.h"
 
-#include "base/MessageBox.h"
-#include "media/AudioEngine.h"
-#include "media/AudioLayer.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioLength.h"
+#include "media/AudioPreview.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +11,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <future>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,7 +42,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_good;
-    int m_messages = 0;
+    std::unique_ptr<AudioPreview> m_preview;
 };
 
 void TestAudioBadInput::initTestCase()
@@ -51,24 +50,17 @@ void TestAudioBadInput::initTestCase()
     QVERIFY(m_dir.isValid());
     m_good = path("good.wav");
     QVERIFY(AudioFixtures::makeTone(m_good, 2, {"-ar", "44100", "-ac", "2", "-c:a", "pcm_s16le"}));
-    // Every message box would be a message of the engine's own: count them.
-    MessageBox::setHook([this](const MessageBox::Message &) {
-        ++m_messages;
-        return QMessageBox::Ok;
-    });
 }
 
 void TestAudioBadInput::init()
 {
-    m_messages = 0;
-    QVERIFY(startAudioEngine(nullptr));
+    m_preview = std::make_unique<AudioPreview>();
+    QCOMPARE(m_preview->start(), QString());
 }
 
 void TestAudioBadInput::cleanup()
 {
-    QCOMPARE(m_messages, 0);
-    destroyAudioPlayer();
-    shutdownAudioEngine();
+    m_preview.reset();
 }
 
 bool TestAudioBadInput::write(const QString &name, const QByteArray &bytes) const
@@ -135,9 +127,9 @@ void TestAudioBadInput::refused()
     double duration = 42;
     QVERIFY(!measureAudioFile(file, duration));
     QCOMPARE(duration, 42.0);
-    QVERIFY(!theAudioPlayer()->open(file));
-    QCOMPARE(theAudioPlayer()->stream(), 0u);
-    const AudioTransport played = playAudio(file);
+    QVERIFY(!m_preview->open(file));
+    QCOMPARE(m_preview->state(), AudioPreview::NoStream);
+    const AudioTransport played = m_preview->play(file);
     QCOMPARE(played.playing, AudioTransport::ClearPlaying);
     QCOMPARE(played.buttons, AudioTransport::KeepButtons);
 }
@@ -146,9 +138,9 @@ void TestAudioBadInput::fifoDoesNotBlock()
 {
     const QString fifo = path("pipe.wav");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    auto attempt = std::async(std::launch::async, [fifo] {
+    auto attempt = std::async(std::launch::async, [this, fifo] {
         double duration = 0;
-        return measureAudioFile(fifo, duration) || theAudioPlayer()->open(fifo);
+        return measureAudioFile(fifo, duration) || m_preview->open(fifo);
     });
     if (attempt.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         // Free the blocked reader so the test can end, then fail.
@@ -198,9 +190,8 @@ void TestAudioBadInput::truncatedFileMeasuresWhatIsThere()
     QVERIFY2(qAbs(duration - expected) <= 0.05,
              qPrintable(QStringLiteral("measured %1 s, decoded %2 s").arg(duration).arg(expected)));
     // It plays to its real end, without a gap or a hang where the header promised more.
-    QCOMPARE(playAudio(cut).playing, AudioTransport::SetPlaying);
-    QTRY_COMPARE_WITH_TIMEOUT(AudioLayer::channelIsActive(theAudioPlayer()->stream()),
-                              AudioLayer::Ended, 15000);
+    QCOMPARE(m_preview->play(cut).playing, AudioTransport::SetPlaying);
+    QTRY_COMPARE_WITH_TIMEOUT(m_preview->state(), AudioPreview::Ended, 15000);
 }
 
 void TestAudioBadInput::fileVanishesBetweenMeasuringAndPlaying()
@@ -210,18 +201,17 @@ void TestAudioBadInput::fileVanishesBetweenMeasuringAndPlaying()
     double duration = 0;
     QVERIFY(measureAudioFile(file, duration));
     QVERIFY(QFile::remove(file));
-    const AudioTransport played = playAudio(file);
+    const AudioTransport played = m_preview->play(file);
     QCOMPARE(played.playing, AudioTransport::ClearPlaying);
     QCOMPARE(played.buttons, AudioTransport::KeepButtons);
-    QVERIFY(theAudioPlayer()->path().isEmpty());
+    QVERIFY(m_preview->path().isEmpty());
 
     // Deleted while it plays: the open file goes on to its end.
     QVERIFY(QFile::copy(m_good, file));
-    QCOMPARE(playAudio(file).playing, AudioTransport::SetPlaying);
+    QCOMPARE(m_preview->play(file).playing, AudioTransport::SetPlaying);
     QVERIFY(QFile::remove(file));
-    const AudioLayer::Handle stream = theAudioPlayer()->stream();
-    QVERIFY(qAbs(AudioLayer::channelBytes2Seconds(stream, AudioLayer::channelGetLength(stream)) - 2.0) < 0.05);
-    QTRY_COMPARE_WITH_TIMEOUT(AudioLayer::channelIsActive(stream), AudioLayer::Ended, 10000);
+    QVERIFY(qAbs(m_preview->length() - 2.0) < 0.05);
+    QTRY_COMPARE_WITH_TIMEOUT(m_preview->state(), AudioPreview::Ended, 10000);
 }
 
 void TestAudioBadInput::oddNamesOpen_data()
@@ -243,8 +233,8 @@ void TestAudioBadInput::oddNamesOpen()
     double duration = 0;
     QVERIFY(measureAudioFile(file, duration));
     QVERIFY(qAbs(duration - 2.0) < 0.05);
-    QCOMPARE(playAudio(file).playing, AudioTransport::SetPlaying);
-    QCOMPARE(theAudioPlayer()->path(), file);
+    QCOMPARE(m_preview->play(file).playing, AudioTransport::SetPlaying);
+    QCOMPARE(m_preview->path(), file);
 }
 
 QTEST_GUILESS_MAIN(TestAudioBadInput)

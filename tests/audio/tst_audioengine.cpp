@@ -1,14 +1,15 @@
 #include "AudioFixtures.h"
-#include "common/TestSupport.h"
 
-#include "media/AudioEngine.h"
-#include "media/AudioLayer.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioError.h"
+#include "media/AudioLength.h"
+#include "media/AudioPreview.h"
 
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 // Start-up, measuring, opening every audio extension and the window's commands, on SDL's dummy
 // output driver.
@@ -18,6 +19,7 @@ class TestAudioEngine : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void cleanup();
 
     void formatDuration_data();
@@ -39,12 +41,15 @@ private slots:
     void commandsDriveTheButtons();
     void failedOpenClearsStreamAndPath();
     void shutdownIsSafeTwiceAndBeforeDestruction();
+    void previewsAreIndependent();
 
 private:
     QString fixture(const QString &name) const { return m_dir.filePath(name); }
-    void startEngine();
+    void startPreview();
 
     QTemporaryDir m_dir;
+    // Made fresh for each test; destroying it is the destructor's shutdown.
+    std::unique_ptr<AudioPreview> m_preview;
 };
 
 void TestAudioEngine::initTestCase()
@@ -52,18 +57,20 @@ void TestAudioEngine::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-void TestAudioEngine::cleanup()
+void TestAudioEngine::init()
 {
-    destroyAudioPlayer();
-    shutdownAudioEngine();
+    m_preview = std::make_unique<AudioPreview>();
 }
 
-void TestAudioEngine::startEngine()
+void TestAudioEngine::cleanup()
 {
-    TestSupport::MessageRecorder recorder;
-    QVERIFY(startAudioEngine(nullptr));
-    QVERIFY(recorder.messages.isEmpty());
-    QVERIFY(theAudioPlayer());
+    m_preview.reset();
+}
+
+void TestAudioEngine::startPreview()
+{
+    QCOMPARE(m_preview->start(), QString());
+    QCOMPARE(AudioPreview::lastError(), int(AudioOk));
 }
 
 void TestAudioEngine::formatDuration_data()
@@ -108,7 +115,7 @@ void TestAudioEngine::startupFailureText()
 {
     QFETCH(int, code);
     QFETCH(QString, detail);
-    QCOMPARE(audioStartupFailureText(code),
+    QCOMPARE(AudioPreview::startupFailureText(code),
              "Sorry, but the audio device could not be initialized.  Error was: " + detail);
 }
 
@@ -125,15 +132,16 @@ void TestAudioEngine::versionNeedsTheBuiltMajors()
 {
     QFETCH(int, changed);
     QFETCH(bool, accepted);
-    const AudioLayer::LibraryMajors built{59, 59, 4, 57, 2};
-    AudioLayer::LibraryMajors runtime = built;
-    int *fields[] = {&runtime.avformat, &runtime.avcodec, &runtime.swresample, &runtime.avutil,
-                     &runtime.sdl};
+    const AudioPreview::LibraryMajors built{59, 59, 4, 57, 2};
+    AudioPreview::LibraryMajors loaded = built;
+    int *fields[] = {&loaded.avformat, &loaded.avcodec, &loaded.swresample, &loaded.avutil,
+                     &loaded.sdl};
     if (changed >= 0)
         *fields[changed] += 1;
-    QCOMPARE(AudioLayer::composeVersion(runtime, built) >> 16 == AudioLayer::Version, accepted);
+    QCOMPARE(AudioPreview::librariesMatch(loaded, built), accepted);
     // The libraries this test runs with are the ones it was built with.
-    QCOMPARE(AudioLayer::getVersion() >> 16, AudioLayer::Version);
+    QVERIFY(AudioPreview::librariesMatch(AudioPreview::loadedLibraries(),
+                                         AudioPreview::builtLibraries()));
 }
 
 void TestAudioEngine::startupFailsWithoutDriverOrDevice_data()
@@ -158,26 +166,28 @@ void TestAudioEngine::startupFailsWithoutDriverOrDevice()
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(fixture("blocker/out.raw")));
     }
-    TestSupport::MessageRecorder recorder;
-    const bool started = startAudioEngine(nullptr);
+    const QString failure = m_preview->start();
     qputenv("SDL_AUDIODRIVER", oldDriver);
     qunsetenv("SDL_DISKAUDIOFILE");
-    QVERIFY(!started);
-    QCOMPARE(AudioLayer::errorGetCode(), code);
-    QVERIFY(!theAudioPlayer());
-    QCOMPARE(recorder.messages.size(), 1);
-    QCOMPARE(recorder.messages[0].caption, QStringLiteral("Velmora"));
-    QCOMPARE(recorder.messages[0].icon, QMessageBox::NoIcon);
-    QCOMPARE(recorder.messages[0].text, audioStartupFailureText(code));
+    QCOMPARE(failure, AudioPreview::startupFailureText(code));
+    QCOMPARE(AudioPreview::lastError(), code);
+    // Without a device nothing opens.
+    QVERIFY(!m_preview->open(fixture("any.wav")));
+    QCOMPARE(AudioPreview::lastError(), int(AudioErrorInit));
     // The failure left nothing behind: the next start works.
-    startEngine();
+    startPreview();
 }
 
 void TestAudioEngine::secondInitIsRefused()
 {
-    startEngine();
-    QVERIFY(!AudioLayer::init());
-    QCOMPARE(AudioLayer::errorGetCode(), 14);
+    const QString path = fixture("second-start.wav");
+    QVERIFY(AudioFixtures::makeTone(path, 1, {"-c:a", "pcm_s16le"}));
+    startPreview();
+    QCOMPARE(m_preview->start(), AudioPreview::startupFailureText(14));
+    QCOMPARE(AudioPreview::lastError(), 14);
+    // The device of the first start is still there.
+    QCOMPARE(m_preview->play(path).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(m_preview->position() > 0);
 }
 
 void TestAudioEngine::measuresAndPlaysEveryExtension_data()
@@ -225,8 +235,7 @@ void TestAudioEngine::measuresAndPlaysEveryExtension()
     const double expected = AudioFixtures::decodedLength(path);
     QVERIFY2(expected > 0, qPrintable(name));
 
-    startEngine();
-    TestSupport::MessageRecorder recorder;
+    // Measuring needs no device.
     double duration = -1;
     QVERIFY(measureAudioFile(path, duration));
     QVERIFY2(qAbs(duration - expected) <= 0.050,
@@ -239,19 +248,18 @@ void TestAudioEngine::measuresAndPlaysEveryExtension()
     QVERIFY(measureAudioFile(upper, upperDuration));
     QCOMPARE(upperDuration, duration);
 
-    const AudioTransport played = playAudio(upper);
+    startPreview();
+    const AudioTransport played = m_preview->play(upper);
     QCOMPARE(played.buttons, AudioTransport::ShowPauseButton);
     QCOMPARE(played.playing, AudioTransport::SetPlaying);
-    QCOMPARE(theAudioPlayer()->path(), upper);
-    const AudioLayer::Handle stream = theAudioPlayer()->stream();
-    QTRY_VERIFY(AudioLayer::channelGetPosition(stream) > 0);
-    QVERIFY(recorder.messages.isEmpty());
+    QCOMPARE(m_preview->path(), upper);
+    QTRY_VERIFY(m_preview->position() > 0);
     QFile::remove(upper);
 }
 
 void TestAudioEngine::cdTrackIsNotOpenable()
 {
-    startEngine();
+    startPreview();
     // A CD track entry is a tiny descriptor file, not audio.
     QFile cda(fixture("Track01.cda"));
     QVERIFY(cda.open(QIODevice::WriteOnly));
@@ -260,7 +268,7 @@ void TestAudioEngine::cdTrackIsNotOpenable()
     double duration = 7;
     QVERIFY(!measureAudioFile(cda.fileName(), duration));
     QCOMPARE(duration, 7.0);
-    QVERIFY(!theAudioPlayer()->open(cda.fileName()));
+    QVERIFY(!m_preview->open(cda.fileName()));
 }
 
 void TestAudioEngine::measuringLeavesPlaybackAlone()
@@ -269,40 +277,48 @@ void TestAudioEngine::measuringLeavesPlaybackAlone()
     const QString other = fixture("other.flac");
     QVERIFY(AudioFixtures::makeTone(playing, 5, {"-c:a", "pcm_s16le"}));
     QVERIFY(AudioFixtures::makeTone(other, 1, {"-c:a", "flac"}));
-    startEngine();
-    QCOMPARE(playAudio(playing).playing, AudioTransport::SetPlaying);
-    const AudioLayer::Handle stream = theAudioPlayer()->stream();
-    QTRY_VERIFY(AudioLayer::channelGetPosition(stream) > 0);
+    startPreview();
+    QCOMPARE(m_preview->play(playing).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(m_preview->position() > 0);
     double duration = 0;
     QVERIFY(measureAudioFile(other, duration));
+    const double playingAt = m_preview->position();
     QVERIFY(measureAudioFile(playing, duration));
-    QCOMPARE(theAudioPlayer()->stream(), stream);
-    QCOMPARE(AudioLayer::channelIsActive(stream), AudioLayer::Playing);
+    QCOMPARE(m_preview->path(), playing);
+    QCOMPARE(m_preview->state(), AudioPreview::Playing);
+    QVERIFY(m_preview->position() >= playingAt);
     // The playing stream measures itself without losing its place.
-    const uint64_t before = AudioLayer::channelGetPosition(stream);
-    QVERIFY(qAbs(AudioLayer::channelBytes2Seconds(stream, AudioLayer::channelGetLength(stream)) - 5.0) < 0.05);
-    QVERIFY(AudioLayer::channelGetPosition(stream) >= before);
+    const double before = m_preview->position();
+    QVERIFY(qAbs(m_preview->length() - 5.0) < 0.05);
+    QVERIFY(m_preview->position() >= before);
 }
 
 void TestAudioEngine::commandsWithoutStream()
 {
-    startEngine();
     AudioTransport pause;
     pause.buttons = AudioTransport::ShowPlayButton;
-    QCOMPARE(pauseAudio(), pause);
-    QCOMPARE(restartAudio(), AudioTransport());
-    QCOMPARE(stopAudio(), AudioTransport());
     AudioTransport noPlay;
     noPlay.playing = AudioTransport::ClearPlaying;
-    QCOMPARE(playAudio(QString()), noPlay);
-    QCOMPARE(playAudio(fixture("missing.mp3")), noPlay);
+    // Before start and after it, the same answers.
+    for (bool started : {false, true}) {
+        if (started)
+            startPreview();
+        QCOMPARE(m_preview->pause(), pause);
+        QCOMPARE(m_preview->restart(), AudioTransport());
+        QCOMPARE(m_preview->stop(), AudioTransport());
+        QCOMPARE(m_preview->play(QString()), noPlay);
+        QCOMPARE(m_preview->play(fixture("missing.mp3")), noPlay);
+        QCOMPARE(AudioPreview::lastError(), int(started ? AudioErrorFileOpen : AudioErrorInit));
+        QCOMPARE(m_preview->state(), AudioPreview::NoStream);
+        QCOMPARE(m_preview->length(), -1.0);
+    }
 }
 
 void TestAudioEngine::commandsDriveTheButtons()
 {
     const QString path = fixture("buttons.ogg");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "libvorbis"}));
-    startEngine();
+    startPreview();
     QWidget window;
     auto *play = new QPushButton(&window);
     auto *pause = new QPushButton(&window);
@@ -311,27 +327,28 @@ void TestAudioEngine::commandsDriveTheButtons()
     bool playing = false;
     bool menuOpen = true;
 
-    applyAudioTransport(playAudio(path), play, pause, playing, menuOpen);
+    m_preview->play(path).apply(play, pause, playing, menuOpen);
     QVERIFY(playing);
     QVERIFY(!play->isVisible() && pause->isVisible());
     QVERIFY(menuOpen);
 
-    applyAudioTransport(pauseAudio(), play, pause, playing, menuOpen);
+    m_preview->pause().apply(play, pause, playing, menuOpen);
     QVERIFY(play->isVisible() && !pause->isVisible());
     QVERIFY(playing); // the flag stays: it tells the window a file was started
 
-    applyAudioTransport(restartAudio(), play, pause, playing, menuOpen);
+    m_preview->restart().apply(play, pause, playing, menuOpen);
     QVERIFY(!play->isVisible() && pause->isVisible());
     QVERIFY(!menuOpen);
 
     menuOpen = true;
-    applyAudioTransport(stopAudio(), play, pause, playing, menuOpen);
+    m_preview->stop().apply(play, pause, playing, menuOpen);
     QVERIFY(play->isVisible() && !pause->isVisible());
     QVERIFY(!menuOpen);
-    QCOMPARE(AudioLayer::channelGetPosition(theAudioPlayer()->stream()), uint64_t(0));
+    QCOMPARE(m_preview->position(), 0.0);
+    QCOMPARE(m_preview->state(), AudioPreview::Stopped);
 
     // A failed open clears the flag and leaves the buttons as they were.
-    applyAudioTransport(playAudio(fixture("missing.ogg")), play, pause, playing, menuOpen);
+    m_preview->play(fixture("missing.ogg")).apply(play, pause, playing, menuOpen);
     QVERIFY(!playing);
     QVERIFY(play->isVisible() && !pause->isVisible());
 }
@@ -340,37 +357,72 @@ void TestAudioEngine::failedOpenClearsStreamAndPath()
 {
     const QString good = fixture("good.wav");
     QVERIFY(AudioFixtures::makeTone(good, 1, {"-c:a", "pcm_s16le"}));
-    startEngine();
-    AudioPlayer *player = theAudioPlayer();
-    QVERIFY(player->open(good));
-    const AudioLayer::Handle first = player->stream();
-    QVERIFY(first);
-    QCOMPARE(AudioLayer::channelIsActive(first), AudioLayer::Stopped);
-    QVERIFY(!player->open(fixture("missing.wav")));
-    QCOMPARE(player->stream(), 0u);
-    QVERIFY(player->path().isEmpty());
-    // The old stream is gone, not just forgotten.
-    QCOMPARE(AudioLayer::channelIsActive(first), AudioLayer::NotActive);
-    QCOMPARE(AudioLayer::errorGetCode(), int(AudioErrorHandle));
-    QCOMPARE(playAudio(QString()).playing, AudioTransport::ClearPlaying);
+    startPreview();
+    QVERIFY(m_preview->open(good));
+    QCOMPARE(m_preview->path(), good);
+    QCOMPARE(m_preview->state(), AudioPreview::Stopped);
+    QVERIFY(!m_preview->open(fixture("missing.wav")));
+    QCOMPARE(AudioPreview::lastError(), int(AudioErrorFileOpen));
+    // The old stream is gone, not just forgotten: nothing is left to play.
+    QCOMPARE(m_preview->state(), AudioPreview::NoStream);
+    QVERIFY(m_preview->path().isEmpty());
+    QCOMPARE(m_preview->play(QString()).playing, AudioTransport::ClearPlaying);
 }
 
 void TestAudioEngine::shutdownIsSafeTwiceAndBeforeDestruction()
 {
     const QString path = fixture("shutdown.flac");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "flac"}));
-    startEngine();
-    QCOMPARE(playAudio(path).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(AudioLayer::channelGetPosition(theAudioPlayer()->stream()) > 0);
-    shutdownAudioEngine();
-    shutdownAudioEngine();
+    startPreview();
+    QCOMPARE(m_preview->play(path).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(m_preview->position() > 0);
+    m_preview->shutdown();
+    m_preview->shutdown();
+    QCOMPARE(m_preview->state(), AudioPreview::NoStream);
+    QVERIFY(m_preview->path().isEmpty());
     // The window's commands after shutdown fail quietly.
-    QCOMPARE(playAudio(QString()).playing, AudioTransport::ClearPlaying);
+    QCOMPARE(m_preview->play(QString()).playing, AudioTransport::ClearPlaying);
+    QCOMPARE(m_preview->play(path).playing, AudioTransport::ClearPlaying);
+    // Measuring never needed the device.
     double duration = 0;
-    QVERIFY(!measureAudioFile(path, duration));
-    destroyAudioPlayer();
-    QVERIFY(!theAudioPlayer());
-    destroyAudioPlayer();
+    QVERIFY(measureAudioFile(path, duration));
+    // The destructor (in cleanup) follows a shutdown safely; a preview destroyed while it plays
+    // stops and joins its decoder itself.
+    {
+        AudioPreview playingPreview;
+        QCOMPARE(playingPreview.start(), QString());
+        QCOMPARE(playingPreview.play(path).playing, AudioTransport::SetPlaying);
+        QTRY_VERIFY(playingPreview.position() > 0);
+    }
+    // What shutdown closed opens again.
+    startPreview();
+    QCOMPARE(m_preview->play(path).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(m_preview->position() > 0);
+}
+
+void TestAudioEngine::previewsAreIndependent()
+{
+    const QString first = fixture("first.wav");
+    const QString second = fixture("second.ogg");
+    QVERIFY(AudioFixtures::makeTone(first, 4, {"-c:a", "pcm_s16le"}));
+    QVERIFY(AudioFixtures::makeTone(second, 1, {"-c:a", "libvorbis"}));
+    startPreview();
+    QCOMPARE(m_preview->play(first).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(m_preview->position() > 0);
+    {
+        AudioPreview other;
+        // Whether a second device opens is the driver's business (the dummy one has only one).
+        const bool started = other.start().isEmpty();
+        QCOMPARE(other.open(second), started);
+        QCOMPARE(other.stop().buttons, started ? AudioTransport::ShowPlayButton
+                                               : AudioTransport::KeepButtons);
+        QCOMPARE(m_preview->path(), first);
+        other.shutdown();
+    }
+    // The other preview's start, commands and end touched nothing of this one.
+    QCOMPARE(m_preview->state(), AudioPreview::Playing);
+    const double before = m_preview->position();
+    QTRY_VERIFY(m_preview->position() > before);
 }
 
 QTEST_MAIN(TestAudioEngine)

@@ -1,14 +1,12 @@
 #include "AudioFixtures.h"
-#include "common/TestSupport.h"
 
-#include "media/AudioEngine.h"
-#include "media/AudioLayer.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioPreview.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
 #include <vector>
 
 // Real playback: SDL's disk driver writes what reaches the device (float stereo at 44100 Hz) to a
@@ -33,12 +31,9 @@ private:
     // windows are left out.
     std::vector<double> heard(qint64 from = 0) const;
     qint64 written() const { return QFileInfo(m_deviceFile).size(); }
-    double seconds(AudioLayer::Handle stream) const
-    {
-        return AudioLayer::channelBytes2Seconds(stream, AudioLayer::channelGetPosition(stream));
-    }
-    AudioLayer::Handle stream() const { return theAudioPlayer()->stream(); }
+    double seconds() const { return m_preview->position(); }
 
+    std::unique_ptr<AudioPreview> m_preview;
     QTemporaryDir m_dir;
     QString m_deviceFile;
     // 0.6 s at 440 Hz, then 1 s at 880 Hz: where playback stands shows in what is heard.
@@ -82,15 +77,13 @@ void TestAudioPlayback::init()
 {
     m_deviceFile = m_dir.filePath(QStringLiteral("device-%1.raw").arg(QTest::currentTestFunction()));
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_deviceFile));
-    TestSupport::MessageRecorder recorder;
-    QVERIFY(startAudioEngine(nullptr));
-    QVERIFY(recorder.messages.isEmpty());
+    m_preview = std::make_unique<AudioPreview>();
+    QCOMPARE(m_preview->start(), QString());
 }
 
 void TestAudioPlayback::cleanup()
 {
-    destroyAudioPlayer();
-    shutdownAudioEngine();
+    m_preview.reset();
 }
 
 std::vector<double> TestAudioPlayback::heard(qint64 from) const
@@ -121,9 +114,9 @@ void TestAudioPlayback::playsTheToneOfTheFile()
 {
     const QString path = m_dir.filePath("tone 440.ogg");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-ac", "2", "-c:a", "libvorbis"}));
-    QCOMPARE(playAudio(path).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(seconds(stream()) >= 0.5);
-    pauseAudio();
+    QCOMPARE(m_preview->play(path).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(seconds() >= 0.5);
+    m_preview->pause();
     const std::vector<double> frequencies = heard();
     QVERIFY(frequencies.size() >= 20);
     // Windows at a tone's start or end cross zero less often; the body is 440 Hz.
@@ -135,20 +128,20 @@ void TestAudioPlayback::playsTheToneOfTheFile()
 
 void TestAudioPlayback::pauseSilencesAndPlayResumesWhereItStood()
 {
-    QCOMPARE(playAudio(m_twoTones).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(seconds(stream()) >= 0.3);
-    QCOMPARE(pauseAudio().buttons, AudioTransport::ShowPlayButton);
-    QCOMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Paused);
-    const double pausedAt = seconds(stream());
+    QCOMPARE(m_preview->play(m_twoTones).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(seconds() >= 0.3);
+    QCOMPARE(m_preview->pause().buttons, AudioTransport::ShowPlayButton);
+    QCOMPARE(m_preview->state(), AudioPreview::Paused);
+    const double pausedAt = seconds();
     const qint64 pausedBytes = written();
     QTest::qWait(300);
-    QCOMPARE(seconds(stream()), pausedAt);
+    QCOMPARE(seconds(), pausedAt);
     // What the device got while paused is silence (a period or two already queued aside).
     QVERIFY(written() > pausedBytes + 4 * Window * FrameBytes);
     QVERIFY(heard(pausedBytes + 2 * Window * FrameBytes).empty());
 
-    QCOMPARE(playAudio(QString()).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(AudioLayer::channelIsActive(stream()) == AudioLayer::Ended);
+    QCOMPARE(m_preview->play(QString()).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(m_preview->state() == AudioPreview::Ended);
     // Resumed, not restarted: the 440 Hz part was heard once, 0.6 s in all.
     const std::vector<double> all = heard();
     const double at440 = countNear(all, 440) * double(Window) / 44100;
@@ -159,26 +152,26 @@ void TestAudioPlayback::pauseSilencesAndPlayResumesWhereItStood()
 
 void TestAudioPlayback::restartAndStopReturnToTheStart()
 {
-    QCOMPARE(playAudio(m_twoTones).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(seconds(stream()) >= 0.8);
+    QCOMPARE(m_preview->play(m_twoTones).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(seconds() >= 0.8);
     QVERIFY(near(heard(written() - 2 * Window * FrameBytes).back(), 880));
 
     qint64 before = written();
-    QCOMPARE(restartAudio().buttons, AudioTransport::ShowPauseButton);
+    QCOMPARE(m_preview->restart().buttons, AudioTransport::ShowPauseButton);
     QTRY_VERIFY(written() > before + 8 * Window * FrameBytes);
     std::vector<double> after = heard(before + 2 * Window * FrameBytes);
     QVERIFY(!after.empty());
     QVERIFY2(near(after.front(), 440), qPrintable(QString::number(after.front())));
 
-    QTRY_VERIFY(seconds(stream()) >= 0.8);
-    QCOMPARE(stopAudio().buttons, AudioTransport::ShowPlayButton);
-    QCOMPARE(AudioLayer::channelGetPosition(stream()), uint64_t(0));
-    QCOMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Stopped);
+    QTRY_VERIFY(seconds() >= 0.8);
+    QCOMPARE(m_preview->stop().buttons, AudioTransport::ShowPlayButton);
+    QCOMPARE(m_preview->position(), 0.0);
+    QCOMPARE(m_preview->state(), AudioPreview::Stopped);
     before = written();
     QTest::qWait(200);
-    QCOMPARE(AudioLayer::channelGetPosition(stream()), uint64_t(0));
-    QCOMPARE(playAudio(QString()).playing, AudioTransport::SetPlaying);
-    QTRY_VERIFY(seconds(stream()) >= 0.2);
+    QCOMPARE(m_preview->position(), 0.0);
+    QCOMPARE(m_preview->play(QString()).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(seconds() >= 0.2);
     after = heard(before + 2 * Window * FrameBytes);
     QVERIFY(!after.empty());
     QVERIFY2(near(after.front(), 440), qPrintable(QString::number(after.front())));
@@ -188,16 +181,13 @@ void TestAudioPlayback::secondFileReplacesTheFirst()
 {
     const QString second = m_dir.filePath("second.flac");
     QVERIFY(AudioFixtures::makeTone(second, 2, {"-ac", "1", "-ar", "48000", "-c:a", "flac"}, 1320));
-    QCOMPARE(playAudio(m_twoTones).playing, AudioTransport::SetPlaying);
-    const AudioLayer::Handle first = stream();
-    QTRY_VERIFY(seconds(first) >= 0.2);
+    QCOMPARE(m_preview->play(m_twoTones).playing, AudioTransport::SetPlaying);
+    QTRY_VERIFY(seconds() >= 0.2);
 
     const qint64 before = written();
-    QCOMPARE(playAudio(second).playing, AudioTransport::SetPlaying);
-    QCOMPARE(AudioLayer::channelIsActive(first), AudioLayer::NotActive);
-    QVERIFY(stream() != first);
-    QCOMPARE(theAudioPlayer()->path(), second);
-    QTRY_VERIFY(seconds(stream()) >= 0.4);
+    QCOMPARE(m_preview->play(second).playing, AudioTransport::SetPlaying);
+    QCOMPARE(m_preview->path(), second);
+    QTRY_VERIFY(seconds() >= 0.4);
     const std::vector<double> after = heard(before + 2 * Window * FrameBytes);
     QVERIFY(after.size() >= 10);
     QCOMPARE(countNear(after, 1320), int(after.size()));
@@ -207,15 +197,15 @@ void TestAudioPlayback::playAfterTheEndStartsOver()
 {
     const QString path = m_dir.filePath("short.mp3");
     QVERIFY(AudioFixtures::makeTone(path, 0.3, {"-c:a", "libmp3lame"}));
-    QCOMPARE(playAudio(path).playing, AudioTransport::SetPlaying);
-    QTRY_COMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Ended);
-    const double first = seconds(stream());
+    QCOMPARE(m_preview->play(path).playing, AudioTransport::SetPlaying);
+    QTRY_COMPARE(m_preview->state(), AudioPreview::Ended);
+    const double first = seconds();
     QVERIFY(qAbs(first - 0.3) < 0.05);
 
     const qint64 before = written();
-    QCOMPARE(playAudio(QString()).playing, AudioTransport::SetPlaying);
-    QTRY_COMPARE(AudioLayer::channelIsActive(stream()), AudioLayer::Ended);
-    QCOMPARE(seconds(stream()), first);
+    QCOMPARE(m_preview->play(QString()).playing, AudioTransport::SetPlaying);
+    QTRY_COMPARE(m_preview->state(), AudioPreview::Ended);
+    QCOMPARE(seconds(), first);
     const std::vector<double> again = heard(before);
     QVERIFY(countNear(again, 440) >= 10);
 }

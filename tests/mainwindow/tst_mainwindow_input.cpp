@@ -4,7 +4,7 @@
 #include "base/IniFile.h"
 #include "mainwindow/FileDropFilter.h"
 #include "mainwindow/MainWindow.h"
-#include "media/AudioPlayer.h"
+#include "media/AudioPreview.h"
 #include "model/PicturePreparation.h"
 #include "widgets/PictureBox.h"
 
@@ -124,21 +124,21 @@ void TestMainWindowInput::audioDragWithAutoPlay()
     QVERIFY(window->control(MainWindow::PauseButton)->isVisible());
 
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(theAudioPlayer()->path(), m_flac);
+    QCOMPARE(window->audioPreview().path(), m_flac);
     QCOMPARE(window->previewKind(), PreviewKind::Audio);
     sendDrag(window.get(), {m_flac}, QEvent::DragLeave);
     // The window's own file is loaded again, stopped at its start.
-    QCOMPARE(theAudioPlayer()->path(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
     QCOMPARE(window->audioPath(), m_song);
 
     // With auto-play off, dragging plays nothing and dropping sets the file, stopped.
     AppSettings::instance().autoPlayOnOpen = false;
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(theAudioPlayer()->path(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
     sendDrag(window.get(), {m_flac}, QEvent::Drop);
     QCOMPARE(window->audioPath(), m_flac);
-    QCOMPARE(theAudioPlayer()->path(), m_flac);
+    QCOMPARE(window->audioPreview().path(), m_flac);
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
 
     // Clearing the audio disables play, pause and Create.
@@ -196,7 +196,7 @@ void TestMainWindowInput::openFileDialog()
         QVERIFY(!box->isChecked());
         box->click();
         emit dialog->currentChanged(m_song);
-        played = window->playing() && theAudioPlayer()->path() == m_song;
+        played = window->playing() && window->audioPreview().path() == m_song;
         box->click();    // unchecking stops the preview
         dialog->selectFile(m_song);
         QMetaObject::invokeMethod(dialog, "accept");

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class AudioPreview;
 class FileDropFilter;
 class MainFrame;
 class PictureBox;
@@ -103,6 +104,7 @@ public:
     int previewCaption(CaptionPreviewSource *dialog) override;
 
     // State for tests and the layout.
+    AudioPreview &audioPreview() const;
     PictureBox *pictureBox() const { return m_pictureBox; }
     QLineEdit *outputEdit() const { return m_outputEdit; }
     PicturePreparation &picture();
@@ -170,7 +172,8 @@ private:
     CaptionSettings m_textSettings;
     QPointer<QDialog> m_openFileDialog;
 
-    bool m_audioStarted = false;
+    // Started by initialize(), shut down by the exit question or the destructor.
+    std::unique_ptr<AudioPreview> m_audio;
     bool m_playing = false;
     QString m_audioPath;
     double m_audioDuration = 0.0;

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// Receives each line of a tool's output while the tool runs (WM_TOOL_LINE).
+// Receives each line of a tool's output while the tool runs.
 using ToolLineHandler = std::function<void(const QString &line)>;
 
 // Gathers a tool's output and hands it on line by line: a line ends at CR or LF, so every redraw

@@ -15,6 +15,7 @@
 #include "dialogs/OpenFileDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/PictuneBuild.h"
+#include "mainwindow/AudioStep.h"
 #include "mainwindow/FileDropFilter.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
@@ -62,8 +63,6 @@ const ButtonCommand ButtonCommands[] = {
     {MainWindow::Step2Pending, &MainWindow::browseAudio},
     {MainWindow::Step3Done, &MainWindow::captionOff},
     {MainWindow::Step3Pending, &MainWindow::openCaptionDialog},
-    {MainWindow::PlayButton, &MainWindow::resumeAudio},
-    {MainWindow::PauseButton, &MainWindow::pauseAudio},
     {MainWindow::SaveAsButton, &MainWindow::chooseOutputPath},
     {MainWindow::CreateButton, &MainWindow::createVideo},
     {MainWindow::OptionsButton, &MainWindow::openOptions},
@@ -80,7 +79,6 @@ MainWindow::MainWindow(QWidget *parent)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
     , m_frame(std::make_unique<MainFrame>(qApp->devicePixelRatio()))
-    , m_audio(std::make_unique<AudioPreview>())
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
@@ -124,6 +122,7 @@ void MainWindow::createControls()
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_textSettings);
     m_output = new OutputPath(m_outputEdit, this);
+    m_audio = new AudioStep(control(PlayButton), control(PauseButton), m_menuOpen, this);
 }
 
 void MainWindow::connectControls()
@@ -139,8 +138,10 @@ void MainWindow::connectControls()
     for (int i = 0; i < MainMenus::SizeCount; ++i)
         connect(m_menus->sizeAction(i), &QAction::triggered, this, [this, i] { setTargetSize(i); });
     connect(m_menus->action(Command::ViewActualSize), &QAction::triggered, this, &MainWindow::viewActualSize);
-    connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, this, &MainWindow::restartAudio);
-    connect(m_menus->action(Command::StopPlayback), &QAction::triggered, this, &MainWindow::stopAudio);
+    connect(controlAs<QAbstractButton>(PlayButton), &QAbstractButton::clicked, m_audio, &AudioStep::resume);
+    connect(controlAs<QAbstractButton>(PauseButton), &QAbstractButton::clicked, m_audio, &AudioStep::pause);
+    connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
+    connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
     for (int i = 0; i < MainMenus::WebPageCount; ++i)
         connect(m_menus->webPageAction(i), &QAction::triggered, this, [this, i] { openWebPage(i); });
     connect(m_menus->action(Command::About), &QAction::triggered, this, &MainWindow::showAbout);
@@ -159,6 +160,8 @@ bool MainWindow::initialize()
 
     for (const ButtonCommand &entry : ButtonCommands)
         SkinButton::attachAndLoad(entry.button, this);
+    SkinButton::attachAndLoad(PlayButton, this);
+    SkinButton::attachAndLoad(PauseButton, this);
     m_frame->anchor(controls(MinimizeButton, ExitButton), controls(Step1Done, Step3Pending),
                     controls(OptionsButton, HelpButton));
 
@@ -224,11 +227,6 @@ PicturePreparation &MainWindow::picture()
     return m_pictureStep->preparation();
 }
 
-AudioPreview &MainWindow::audioPreview() const
-{
-    return *m_audio;
-}
-
 bool MainWindow::outputPathTyped() const
 {
     return m_output->isTyped();
@@ -244,23 +242,16 @@ void MainWindow::setPictureFile(const QString &path)
 
 void MainWindow::setAudioFile(const QString &path)
 {
-    m_audioPath = path;
+    m_audio->take(path);
     const bool set = !path.isEmpty();
-    if (set && !AppSettings::instance().autoPlayOnOpen)
-        m_audio->open(path);
     markStep(Step2Done, Step2Pending, set);
     for (Control id : {PlayButton, PauseButton, CreateButton})
         control(id)->setEnabled(set);
-    if (!set) {
-        pauseAudio();
-        setStepTip(Step2Done, ClearAudioTip);
-        return;
-    }
-    double seconds = 0.0;
-    if (measureAudioFile(path, seconds))
-        m_audioDuration = seconds;
-    setStepTip(Step2Done, QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
-                              .arg(ClearAudioTip, m_audioPath, formatDuration(m_audioDuration)));
+    if (!set)
+        m_audio->pause();
+    setStepTip(Step2Done, set ? QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
+                                    .arg(ClearAudioTip, path, formatDuration(m_audio->duration()))
+                              : ClearAudioTip);
 }
 
 void MainWindow::setTargetSize(int index)
@@ -327,7 +318,7 @@ FileKind MainWindow::browseForFile(FileKind kind)
     settings.autoPlayOnOpen = rememberedAutoPlay;
     memory = {true, pathFolder(path)}; // the dialog gives absolute paths
     if (audio)
-        stopAudio();
+        m_audio->stop();
     return kind;
 }
 
@@ -371,9 +362,7 @@ void MainWindow::previewFile(const QString &path)
         return;
     }
     if (isOpenableAudio(path) && AppSettings::instance().autoPlayOnOpen) {
-        playAudio(path);
-        control(PlayButton)->setEnabled(true);
-        control(PauseButton)->setEnabled(true);
+        m_audio->preview(path);
         m_previewKind = PreviewKind::Audio;
     }
 }
@@ -384,12 +373,7 @@ void MainWindow::endPreview()
         m_pictureStep->showCurrent();
         m_pictureBox->update();
     } else if (m_previewKind == PreviewKind::Audio && AppSettings::instance().autoPlayOnOpen) {
-        pauseAudio();
-        const bool haveAudio = !m_audioPath.isEmpty();
-        control(PlayButton)->setEnabled(haveAudio);
-        control(PauseButton)->setEnabled(haveAudio);
-        if (haveAudio && m_audioPath != m_audio->path())
-            m_audio->open(m_audioPath);
+        m_audio->endPreview();
     }
 }
 
@@ -404,15 +388,15 @@ void MainWindow::openFile(const QString &path)
     if (!isOpenableAudio(path))
         return;
     const bool autoPlay = AppSettings::instance().autoPlayOnOpen;
-    if (m_playing || !autoPlay) {
+    if (m_audio->isPlaying() || !autoPlay) {
         setAudioFile(path);
         if (!autoPlay)
-            pauseAudio();
-    } else if (m_audio->open(path)) {
+            m_audio->pause();
+    } else if (m_audio->player().open(path)) {
         // Auto-play is on but no preview played it (the dialog's box was ticked late): the
         // file is still the user's choice, so take it, stopped at its start.
         setAudioFile(path);
-        pauseAudio();
+        m_audio->pause();
     }
 }
 
@@ -438,33 +422,6 @@ int MainWindow::previewCaption(CaptionPreviewSource *dialog)
     return 1;
 }
 
-// ---------------------------------------------------------------- audio
-
-void MainWindow::playAudio(const QString &path)
-{
-    m_audio->play(path).apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
-}
-
-void MainWindow::resumeAudio()
-{
-    playAudio(QString());
-}
-
-void MainWindow::pauseAudio()
-{
-    m_audio->pause().apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
-}
-
-void MainWindow::restartAudio()
-{
-    m_audio->restart().apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
-}
-
-void MainWindow::stopAudio()
-{
-    m_audio->stop().apply(control(PlayButton), control(PauseButton), m_playing, m_menuOpen);
-}
-
 // ---------------------------------------------------------------- output and Create
 
 void MainWindow::chooseOutputPath()
@@ -475,13 +432,13 @@ void MainWindow::chooseOutputPath()
 void MainWindow::createVideo()
 {
     const QString picturePath = picture().currentPicturePath();
-    if (!m_output->confirmBuild(picturePath, m_audioPath, m_audioDuration))
+    if (!m_output->confirmBuild(picturePath, m_audio->path(), m_audio->duration()))
         return;
-    stopAudio();
+    m_audio->stop();
     PictuneBuildRequest request;
     request.picturePath = picturePath;
-    request.audioPath = m_audioPath;
-    request.audioDuration = m_audioDuration;
+    request.audioPath = m_audio->path();
+    request.audioDuration = m_audio->duration();
     request.outputPath = m_output->path();
     m_buildRunning = true;
     const int result = buildPictune(this, request);

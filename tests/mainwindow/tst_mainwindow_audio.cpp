@@ -71,7 +71,7 @@ std::unique_ptr<MainWindow> TestMainWindowAudio::makeWindow()
 void TestMainWindowAudio::playSong(MainWindow *window)
 {
     window->setAudioFile(m_song);
-    window->resumeAudio();
+    window->audio().resume();
     QVERIFY(window->playing());
     QCOMPARE(window->audioPreview().state(), AudioPreview::Playing);
     QTRY_VERIFY(window->audioPreview().position() > 0);
@@ -114,7 +114,7 @@ void TestMainWindowAudio::exitQuestionShutsTheAudioDown()
     QVERIFY(next);
     playSong(next.get());
     // Play after the shutdown does nothing; the window's end shuts down a second time, safely.
-    window->resumeAudio();
+    window->audio().resume();
     QVERIFY(!window->playing());
     window.reset();
     QCOMPARE(next->audioPreview().state(), AudioPreview::Playing);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/CaptionPreview.h"
+#include "mainwindow/AudioStep.h"
 #include "dialogs/FilePreviewReceiver.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
@@ -85,13 +86,6 @@ public:
     void showAbout();
     void openWebPage(int index);
 
-    // Plays `path`, or with an empty path the song held, from where it stands.
-    void playAudio(const QString &path);
-    void resumeAudio();
-    void pauseAudio();
-    void restartAudio();
-    void stopAudio();
-
     // FilePreviewReceiver
     void previewFile(const QString &path) override;
     void endPreview() override;
@@ -104,14 +98,15 @@ public:
     int previewCaption(CaptionPreviewSource *dialog) override;
 
     // State for tests and the layout.
-    AudioPreview &audioPreview() const;
+    AudioStep &audio() const { return *m_audio; }
+    AudioPreview &audioPreview() const { return m_audio->player(); }
     PictureBox *pictureBox() const { return m_pictureBox; }
     QLineEdit *outputEdit() const { return m_outputEdit; }
     PicturePreparation &picture();
     CaptionSettings &textSettings() { return m_textSettings; }
-    const QString &audioPath() const { return m_audioPath; }
-    double audioDuration() const { return m_audioDuration; }
-    bool playing() const { return m_playing; }
+    const QString &audioPath() const { return m_audio->path(); }
+    double audioDuration() const { return m_audio->duration(); }
+    bool playing() const { return m_audio->isPlaying(); }
     bool outputPathTyped() const;
     bool menuOpen() const { return m_menuOpen; }
     bool buildRunning() const { return m_buildRunning; }
@@ -156,6 +151,8 @@ private:
     FileDropFilter *m_dropTarget = nullptr;
     MainMenus *m_menus = nullptr;
     OutputPath *m_output = nullptr;
+    // Started by initialize(), shut down by the exit question or the destructor.
+    AudioStep *m_audio = nullptr;
     std::unique_ptr<PictureStep> m_pictureStep;
     std::unique_ptr<MainFrame> m_frame;
     QSize m_initialSize;
@@ -171,10 +168,4 @@ private:
     BrowseFolder m_audioBrowse;
     CaptionSettings m_textSettings;
     QPointer<QDialog> m_openFileDialog;
-
-    // Started by initialize(), shut down by the exit question or the destructor.
-    std::unique_ptr<AudioPreview> m_audio;
-    bool m_playing = false;
-    QString m_audioPath;
-    double m_audioDuration = 0.0;
 };

@@ -73,6 +73,16 @@ QUrl MainMenus::webPage(int index)
     return QUrl(QString::fromLatin1(WebPages[index]));
 }
 
+QString MainMenus::aboutText()
+{
+    return QStringLiteral("Velmora - Version %1\n\n"
+                          "Copyright (C) 2026 the Velmora developers.\n"
+                          "Velmora is provided as is, without warranty of any kind.\n"
+                          "It drives ImageMagick and FFmpeg, which are the work of their own authors\n"
+                          "and come under their own licences.")
+        .arg(QStringLiteral(VELMORA_VERSION));
+}
+
 QMenu *MainMenus::createMenu(Popup popup, QWidget *parent) const
 {
     QMenu *menu = newPopup(new QMenu(parent));

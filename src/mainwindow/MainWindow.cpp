@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "DropPause.h"
+#include "FileBrowser.h"
 #include "MainFrame.h"
 #include "MainInputFilter.h"
 #include "OutputPath.h"
@@ -12,7 +13,6 @@
 #include "dialogs/ActualSizeViewer.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CaptionDialog.h"
-#include "dialogs/OpenFileDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/PictuneBuild.h"
 #include "mainwindow/AudioStep.h"
@@ -37,7 +37,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 
 namespace {
 
@@ -107,12 +106,6 @@ void MainWindow::createControls()
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         return box;
     });
-    factories.insert(OutputPathEdit, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
-        return new QLineEdit(item.text, parent);
-    });
-    factories.insert(FocusSink, [](const DialogControlTemplate &item, QWidget *parent) -> QWidget * {
-        return new QPushButton(item.text, parent);
-    });
     createTemplateControls(factories);
     m_pictureBox = controlAs<PictureBox>(PicturePreview);
     m_outputEdit = controlAs<QLineEdit>(OutputPathEdit);
@@ -122,6 +115,7 @@ void MainWindow::createControls()
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_textSettings);
     m_output = new OutputPath(m_outputEdit, this);
+    m_browser = std::make_unique<FileBrowser>(this, this);
     m_audio = new AudioStep(control(PlayButton), control(PauseButton), m_menuOpen, this);
 }
 
@@ -158,10 +152,9 @@ bool MainWindow::initialize()
         return false;
     }
 
-    for (const ButtonCommand &entry : ButtonCommands)
-        SkinButton::attachAndLoad(entry.button, this);
-    SkinButton::attachAndLoad(PlayButton, this);
-    SkinButton::attachAndLoad(PauseButton, this);
+    // The picture and the path in this range wear no skin: attachAndLoad passes them by.
+    for (int id = MinimizeButton; id <= HelpButton; ++id)
+        SkinButton::attachAndLoad(id, this);
     m_frame->anchor(controls(MinimizeButton, ExitButton), controls(Step1Done, Step3Pending),
                     controls(OptionsButton, HelpButton));
 
@@ -293,33 +286,26 @@ void MainWindow::browseAudio()
 FileKind MainWindow::browseForFile(FileKind kind)
 {
     const DropPause pause(m_dropTarget);
+    // The dialog's auto-play box holds until its choice has been taken.
     AppSettings &settings = AppSettings::instance();
-    const bool audio = kind == FileKind::Audio;
-    BrowseFolder &memory = audio ? m_audioBrowse : m_pictureBrowse;
-    const QString folder = memory.browsed
-        ? memory.folder : readFolderSetting(audio ? SettingsKeys::AudioFile : SettingsKeys::PictureFile);
-
-    // The dialog's auto-play box holds only while the dialog is open.
     const bool rememberedAutoPlay = settings.autoPlayOnOpen;
     m_previewKind = PreviewKind::Nothing;
-    OpenFileDialog dialog(this, this, kind, folder);
-    m_openFileDialog = &dialog;
-    const int result = dialog.exec();
-    m_openFileDialog = nullptr;
-    const QStringList chosen = dialog.selectedFiles();
-    if (result != QDialog::Accepted || chosen.isEmpty()) {
-        if (m_previewKind != PreviewKind::Nothing)
-            endPreview();
-        settings.autoPlayOnOpen = rememberedAutoPlay;
-        return FileKind::None;
-    }
-    const QString path = chosen.first();
-    openFile(path);
+    const QString path = m_browser->choose(kind);
+    if (!path.isEmpty())
+        openFile(path);
+    else if (m_previewKind != PreviewKind::Nothing)
+        endPreview();
     settings.autoPlayOnOpen = rememberedAutoPlay;
-    memory = {true, pathFolder(path)}; // the dialog gives absolute paths
-    if (audio)
+    if (path.isEmpty())
+        return FileKind::None;
+    if (kind == FileKind::Audio)
         m_audio->stop();
     return kind;
+}
+
+QDialog *MainWindow::openFileDialog() const
+{
+    return m_browser->dialog();
 }
 
 void MainWindow::captionOff()
@@ -412,14 +398,7 @@ bool MainWindow::acceptsDrops() const
 
 int MainWindow::previewCaption(CaptionPreviewSource *dialog)
 {
-    if (m_textPreviewBusy)
-        return 0;
-    m_textPreviewBusy = true;
-    CaptionSettings &working = dialog->workingSettings();
-    dialog->readControls(working);
-    m_pictureStep->drawCaption(working);
-    m_textPreviewBusy = false;
-    return 1;
+    return m_pictureStep->previewCaption(dialog) ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- output and Create
@@ -435,11 +414,7 @@ void MainWindow::createVideo()
     if (!m_output->confirmBuild(picturePath, m_audio->path(), m_audio->duration()))
         return;
     m_audio->stop();
-    PictuneBuildRequest request;
-    request.picturePath = picturePath;
-    request.audioPath = m_audio->path();
-    request.audioDuration = m_audio->duration();
-    request.outputPath = m_output->path();
+    const PictuneBuildRequest request{picturePath, m_audio->path(), m_audio->duration(), m_output->path()};
     m_buildRunning = true;
     const int result = buildPictune(this, request);
     m_buildRunning = false;
@@ -450,23 +425,17 @@ void MainWindow::createVideo()
 
 void MainWindow::exitWhenConfirmed()
 {
-    if (confirmExit())
-        done(0);
-}
-
-bool MainWindow::confirmExit()
-{
     if (m_buildRunning) {
         MessageBox::information(this, QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
-        return false;
+        return;
     }
     if (MessageBox::question(this, QStringLiteral("Are you sure you want to exit?"), QMessageBox::No,
                              MessageBox::caption(), QMessageBox::NoIcon)
         != QMessageBox::Yes)
-        return false;
+        return;
     m_audio->shutdown();
     m_pictureBox->loadFromFile(QString());
-    return true;
+    done(0);
 }
 
 void MainWindow::openOptions()
@@ -486,15 +455,8 @@ void MainWindow::viewActualSize()
 
 void MainWindow::showAbout()
 {
-    const QString text = QStringLiteral(
-        "Velmora - Version %1\n\n"
-        "Copyright (C) 2026 the Velmora developers.\n"
-        "Velmora is provided as is, without warranty of any kind.\n"
-        "It drives ImageMagick and FFmpeg, which are the work of their own authors\n"
-        "and come under their own licences.")
-                             .arg(QStringLiteral(VELMORA_VERSION));
     const DropPause pause(m_dropTarget);
-    MessageBox::information(this, text);
+    MessageBox::information(this, MainMenus::aboutText());
     m_menuOpen = false;
 }
 
@@ -569,7 +531,7 @@ void MainWindow::changeEvent(QEvent *event)
 
 void MainWindow::mousePressEvent(QMouseEvent *event)
 {
-    // The left button moves and resizes the window (m_mover).
+    // The window mover takes the left button.
     if (event->button() == Qt::RightButton) {
         showMenu(MainMenus::Popup::TargetSize);
         event->accept();
@@ -619,11 +581,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != this)
-        return TemplateDialog::eventFilter(watched, event);
-
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+    if (!widget || widget->window() != this || (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease))
         return TemplateDialog::eventFilter(watched, event);
     // The click after a menu closed without a choice only closes what is left of it.
     if (m_menuOpen) {

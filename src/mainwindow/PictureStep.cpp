@@ -1,5 +1,7 @@
 #include "PictureStep.h"
 
+#include "dialogs/CaptionPreview.h"
+#include "model/CaptionSettings.h"
 #include "widgets/PictureBox.h"
 
 PictureStep::PictureStep(QWidget *owner, PictureBox *box, const CaptionSettings *captions)
@@ -60,6 +62,18 @@ bool PictureStep::drawCaption(const CaptionSettings &settings)
     }
     m_box->update();
     return drawn;
+}
+
+bool PictureStep::previewCaption(CaptionPreviewSource *dialog)
+{
+    if (m_captionPreviewBusy)
+        return false;
+    m_captionPreviewBusy = true;
+    CaptionSettings &working = dialog->workingSettings();
+    dialog->readControls(working);
+    drawCaption(working);
+    m_captionPreviewBusy = false;
+    return true;
 }
 
 void PictureStep::showPlain()

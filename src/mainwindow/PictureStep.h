@@ -2,6 +2,7 @@
 
 #include "model/PicturePreparation.h"
 
+class CaptionPreviewSource;
 class PictureBox;
 class QWidget;
 struct CaptionSettings;
@@ -21,6 +22,8 @@ public:
     bool redo();
     // Draws a caption onto the plain picture and shows it; on failure the box stays empty.
     bool drawCaption(const CaptionSettings &settings);
+    // Draws the caption dialog's current settings; false while an earlier preview is drawn.
+    bool previewCaption(CaptionPreviewSource *dialog);
     // Goes back to the picture without caption.
     void showPlain();
     void showCurrent();
@@ -37,4 +40,5 @@ private:
     const CaptionSettings *m_captions;
     PicturePreparation m_preparation;
     bool m_preparing = false;
+    bool m_captionPreviewBusy = false;
 };

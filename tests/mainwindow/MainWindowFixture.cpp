@@ -93,6 +93,7 @@ void MainWindowFixture::setUpTest()
                             .toUtf8());
     AppSettings::instance().autoPlayOnOpen = false;
     m_messages = std::make_unique<MessageRecorder>(QMessageBox::Ok);
+    m_launcher.urls.clear();
 }
 
 void MainWindowFixture::tearDownTest()

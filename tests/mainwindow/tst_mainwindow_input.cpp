@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
 #include "mainwindow/FileDropFilter.h"
+#include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindow.h"
 #include "media/AudioPreview.h"
 #include "model/PicturePreparation.h"
@@ -11,11 +12,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QEnterEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 
 using namespace TestSupport;
@@ -39,6 +43,10 @@ private slots:
     void menuJustClosedSwallowsOneClick();
     void sameSizeWritesNothing();
     void widerWindow();
+    void menus();
+    void dropsPausedWhileModal();
+    void mouseMovesAndResizes();
+    void focusFollowsMouse();
 };
 
 void TestMainWindowInput::dragAndDrop_data()
@@ -309,6 +317,135 @@ void TestMainWindowInput::widerWindow()
     // Never smaller than at start.
     window->resize(100, 100);
     QCOMPARE(window->size(), window->initialSize());
+}
+
+namespace {
+
+QStringList menuTexts(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+} // namespace
+
+void TestMainWindowInput::menus()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    using Popup = MainMenus::Popup;
+    const std::unique_ptr<QMenu> size(window->menus()->createMenu(Popup::TargetSize, window.get()));
+    QCOMPARE(menuTexts(size.get()), (QStringList{"Target Video Size", "View Actual Size..."}));
+    QMenu *sizes = size->actions().first()->menu();
+    QCOMPARE(menuTexts(sizes), (QStringList{"&720p (1280x720)", "&480p (854x480)", "&360p (640x360)", "&240p (426x240)"}));
+    QVERIFY(size->testAttribute(Qt::WA_NoMouseReplay));
+    QVERIFY(sizes->testAttribute(Qt::WA_NoMouseReplay));
+    const std::unique_ptr<QMenu> playback(window->menus()->createMenu(Popup::Playback, window.get()));
+    QCOMPARE(menuTexts(playback.get()), (QStringList{"&Restart Playback", "&Stop"}));
+    const std::unique_ptr<QMenu> help(window->menus()->createMenu(Popup::Help, window.get()));
+    QCOMPARE(menuTexts(help.get()), (QStringList{"&User Guide", "&Training Videos", "&Help Desk", "-", "Velmora &Slides",
+                                                 "Velmora &Loops", "Velmora &Covers", "-", "&About Velmora..."}));
+
+    // The commands reach the window: a size is taken and checked next time, a page opens,
+    // About shows with drops paused.
+    sizes->actions().at(0)->trigger();
+    QCOMPARE(AppSettings::instance().targetSizeIndex, 0);
+    const std::unique_ptr<QMenu> again(window->menus()->createMenu(Popup::TargetSize, window.get()));
+    const QList<QAction *> checked = again->actions().first()->menu()->actions();
+    QVERIFY(checked.at(0)->isChecked());
+    QVERIFY(!checked.at(2)->isChecked());
+    help->actions().at(4)->trigger();
+    QCOMPARE(m_launcher.urls, (QList<QUrl>{QUrl("https://velmora.app/slides")}));
+    bool pausedInAbout = false;
+    m_messages->answerFor = [&](const RecordedMessage &) {
+        pausedInAbout = !window->dropTarget()->isAttached();
+        return QMessageBox::Ok;
+    };
+    help->actions().last()->trigger();
+    QVERIFY(m_messages->messages.last().text.startsWith("Velmora - Version "));
+    QVERIFY(pausedInAbout);
+    QVERIFY(window->dropTarget()->isAttached());
+}
+
+void TestMainWindowInput::dropsPausedWhileModal()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    QStringList pausedIn;
+    ModalAnswerer answerer([&](QWidget *modal) {
+        if (modal == window.get())
+            return false;
+        if (!window->dropTarget()->isAttached())
+            pausedIn << modal->metaObject()->className();
+        qobject_cast<QDialog *>(modal)->reject();
+        return true;
+    });
+    window->openOptions();
+    window->menus()->action(MainMenus::Command::ViewActualSize)->trigger();
+    window->browseForFile(FileKind::Picture);
+    QCOMPARE(pausedIn, (QStringList{"OptionsDialog", "ActualSizeViewer", "OpenFileDialog"}));
+    QVERIFY(window->dropTarget()->isAttached());
+
+    // A window that took no drops before takes none after.
+    window->dropTarget()->detach();
+    window->openOptions();
+    QVERIFY(!window->dropTarget()->isAttached());
+}
+
+void TestMainWindowInput::mouseMovesAndResizes()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto send = [&window](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, window->mapFromGlobal(QPointF(global)), QPointF(global),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &event);
+    };
+    const QPoint origin = window->mapToGlobal(QPoint(0, 0));
+    const QSize size = window->size();
+
+    // Near an edge the cursor shows the resize; on the body it is the window's own.
+    send(QEvent::MouseMove, origin + QPoint(2, size.height() / 2), Qt::NoButton);
+    QCOMPARE(window->cursor().shape(), Qt::SizeHorCursor);
+    send(QEvent::MouseMove, origin + QPoint(size.width() - 1, size.height() - 1), Qt::NoButton);
+    QCOMPARE(window->cursor().shape(), Qt::SizeFDiagCursor);
+    send(QEvent::MouseMove, origin + QPoint(100, 30), Qt::NoButton);
+    QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+
+    // Dragging the body moves the window; the point grabbed stays under the cursor.
+    const QPoint start = window->pos();
+    const QPoint grab = origin + QPoint(100, 30);
+    send(QEvent::MouseButtonPress, grab, Qt::LeftButton);
+    send(QEvent::MouseMove, grab + QPoint(70, 45), Qt::LeftButton);
+    QCOMPARE(window->pos(), start + QPoint(70, 45));
+    send(QEvent::MouseButtonRelease, grab + QPoint(70, 45), Qt::NoButton);
+    send(QEvent::MouseMove, grab + QPoint(200, 200), Qt::NoButton);
+    QCOMPARE(window->pos(), start + QPoint(70, 45));
+}
+
+void TestMainWindowInput::focusFollowsMouse()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    auto enter = [](QWidget *widget) {
+        QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(widget, &event);
+    };
+    QWidget *options = window->control(MainWindow::OptionsButton);
+    enter(options);
+    QCOMPARE(window->focusWidget(), options);
+    enter(window.get());
+    QCOMPARE(window->focusWidget(), window.get());
+    // Once the mouse was over the path, the body leaves the focus there for typing.
+    enter(window->outputEdit());
+    QCOMPARE(window->focusWidget(), window->outputEdit());
+    enter(window.get());
+    QCOMPARE(window->focusWidget(), window->outputEdit());
+    enter(options);
+    QCOMPARE(window->focusWidget(), options);
 }
 
 QTEST_MAIN(TestMainWindowInput)

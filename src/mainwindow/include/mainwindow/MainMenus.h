@@ -46,6 +46,8 @@ public:
     // The web-page command `index` (0 for the user guide) and the page it opens.
     QAction *webPageAction(int index) const;
     static QUrl webPage(int index);
+    // What About shows.
+    static QString aboutText();
 
     // A new menu owned by the caller; the target sizes show which one is current.
     QMenu *createMenu(Popup popup, QWidget *parent) const;

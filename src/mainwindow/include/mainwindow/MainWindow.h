@@ -9,11 +9,11 @@
 #include "widgets/TemplateDialog.h"
 
 #include <QList>
-#include <QPointer>
 
 #include <memory>
 
 class AudioPreview;
+class FileBrowser;
 class FileDropFilter;
 class MainFrame;
 class PictureBox;
@@ -79,7 +79,6 @@ public:
     void createVideo();
     void openOptions();
     void showHelpMenu();
-    bool confirmExit();
 
     // What the menus do.
     void viewActualSize();
@@ -115,7 +114,7 @@ public:
     QSize initialSize() const { return m_initialSize; }
     QPoint textDialogPosition() const { return {m_textDialogX, m_textDialogY}; }
     // The open-file dialog while it runs (tests drive it), else null.
-    QDialog *openFileDialog() const { return m_openFileDialog; }
+    QDialog *openFileDialog() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -129,13 +128,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // The last folder an open-file dialog took a file from; the settings name the first.
-    struct BrowseFolder
-    {
-        bool browsed = false;
-        QString folder;
-    };
-
     void createControls();
     void connectControls();
     void connectMenus();
@@ -154,18 +146,15 @@ private:
     // Started by initialize(), shut down by the exit question or the destructor.
     AudioStep *m_audio = nullptr;
     std::unique_ptr<PictureStep> m_pictureStep;
+    std::unique_ptr<FileBrowser> m_browser;
     std::unique_ptr<MainFrame> m_frame;
     QSize m_initialSize;
 
     bool m_initialized = false;
     bool m_menuOpen = false;
     bool m_buildRunning = false;
-    bool m_textPreviewBusy = false;
     int m_textDialogX = -1;
     int m_textDialogY = -1;
     PreviewKind m_previewKind = PreviewKind::Nothing;
-    BrowseFolder m_pictureBrowse;
-    BrowseFolder m_audioBrowse;
     CaptionSettings m_textSettings;
-    QPointer<QDialog> m_openFileDialog;
 };

@@ -5,12 +5,9 @@
 #include "media/FontList.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
-#include "widgets/DialogTemplate.h"
-#include "widgets/DialogToolTips.h"
 #include "widgets/FontComboBox.h"
 #include "widgets/PlacementLamp.h"
 #include "widgets/RangedNumberEdit.h"
-#include "widgets/TemplateControls.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -30,26 +27,22 @@ bool windowSystemPlacesWindows()
 } // namespace
 
 CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
-                                 QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                             QWidget *owner)
+    : TemplateDialog(DialogId::Caption, owner)
     , m_positionX(positionX)
     , m_positionY(positionY)
     , m_settings(settings)
-    , m_toolTips(std::make_unique<DialogToolTips>())
 {
     setProperty("allowsMainWindowDrops", true);
     createControls();
-    applyDialogFont(this, TemplateId, 96.0, m_fontState);
-    setFixedSize(size());
 
     for (int i = 0; i < 9; ++i)
         m_placements[i]->addToolTip(placementLabel(i));
-    m_toolTips->createTips(TemplateId, this);
+    attachToolTips();
 
     fillControls();
 
-    connect(m_fontBox, &QComboBox::activated, this, [this] { reportIfChanged(IDC_FONT); });
+    connect(m_fontBox, &QComboBox::activated, this, [this] { reportIfChanged(FontCombo); });
     for (RangedNumberEdit *edit : {m_pointSize, m_xPos, m_yPos, m_shadowX, m_shadowY})
         connect(edit, &SelectAllLineEdit::keyReleased, this, &CaptionDialog::reportIfChanged);
     connect(m_text, &CaptionTextEdit::keyReleased, this, &CaptionDialog::reportIfChanged);
@@ -62,18 +55,13 @@ CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *se
              m_fontBox, m_pointSize, m_text, m_xPos, m_yPos, m_shadowX, m_shadowY})
         control->installEventFilter(this);
 
-    connect(dialogControlAs<QAbstractButton>(this, ResultOk), &QAbstractButton::clicked, this,
+    connect(controlAs<QAbstractButton>(OkButton), &QAbstractButton::clicked, this,
             &CaptionDialog::accept);
-    connect(dialogControlAs<QAbstractButton>(this, ResultCancel), &QAbstractButton::clicked,
-            this, &CaptionDialog::reject);
+    connect(controlAs<QAbstractButton>(CancelButton), &QAbstractButton::clicked, this,
+            &CaptionDialog::reject);
 
     m_checkTimer.setInterval(CheckIntervalMs);
     connect(&m_checkTimer, &QTimer::timeout, this, &CaptionDialog::onCheckTimer);
-}
-
-CaptionDialog::~CaptionDialog()
-{
-    restoreDialogFont(m_fontState);
 }
 
 void CaptionDialog::createControls()
@@ -87,38 +75,38 @@ void CaptionDialog::createControls()
         return new ColorButton(parent);
     };
     ControlFactories factories;
-    factories.insert(IDC_FONT, [](const DialogControlTemplate &, QWidget *parent) {
+    factories.insert(FontCombo, [](const DialogControlTemplate &, QWidget *parent) {
         return new FontComboBox(parent);
     });
-    factories.insert(IDC_POINT_SIZE, numberEdit(1, 400));
-    factories.insert(IDC_TEXT_COLOR, colorButton);
-    factories.insert(IDC_TEXT, [](const DialogControlTemplate &, QWidget *parent) {
+    factories.insert(PointSizeEdit, numberEdit(1, 400));
+    factories.insert(TextColorButton, colorButton);
+    factories.insert(TextField, [](const DialogControlTemplate &, QWidget *parent) {
         return new CaptionTextEdit(parent);
     });
-    factories.insert(IDC_X_POS, numberEdit(-400, 400));
-    factories.insert(IDC_Y_POS, numberEdit(-400, 400));
-    for (int id = IDC_PLACEMENT_FIRST; id <= IDC_PLACEMENT_LAST; ++id) {
+    factories.insert(XPositionEdit, numberEdit(-400, 400));
+    factories.insert(YPositionEdit, numberEdit(-400, 400));
+    for (int id = FirstPlacementLamp; id <= LastPlacementLamp; ++id) {
         factories.insert(id, [](const DialogControlTemplate &, QWidget *parent) {
             return new PlacementLamp(QString(), parent);
         });
     }
-    factories.insert(IDC_SHADOW_COLOR, colorButton);
-    factories.insert(IDC_SHADOW_X, numberEdit(-200, 200));
-    factories.insert(IDC_SHADOW_Y, numberEdit(-200, 200));
-    createDialogControls(this, TemplateId, factories);
+    factories.insert(ShadowColorButton, colorButton);
+    factories.insert(ShadowXEdit, numberEdit(-200, 200));
+    factories.insert(ShadowYEdit, numberEdit(-200, 200));
+    buildFixedLayout(factories);
 
-    m_fontBox = dialogControlAs<FontComboBox>(this, IDC_FONT);
-    m_pointSize = dialogControlAs<RangedNumberEdit>(this, IDC_POINT_SIZE);
-    m_textColor = dialogControlAs<ColorButton>(this, IDC_TEXT_COLOR);
-    m_text = dialogControlAs<CaptionTextEdit>(this, IDC_TEXT);
-    m_xPos = dialogControlAs<RangedNumberEdit>(this, IDC_X_POS);
-    m_yPos = dialogControlAs<RangedNumberEdit>(this, IDC_Y_POS);
+    m_fontBox = controlAs<FontComboBox>(FontCombo);
+    m_pointSize = controlAs<RangedNumberEdit>(PointSizeEdit);
+    m_textColor = controlAs<ColorButton>(TextColorButton);
+    m_text = controlAs<CaptionTextEdit>(TextField);
+    m_xPos = controlAs<RangedNumberEdit>(XPositionEdit);
+    m_yPos = controlAs<RangedNumberEdit>(YPositionEdit);
     for (int i = 0; i < 9; ++i)
-        m_placements[i] = dialogControlAs<PlacementLamp>(this, IDC_PLACEMENT_FIRST + i);
-    m_shadow = dialogControlAs<QCheckBox>(this, IDC_SHADOW);
-    m_shadowColor = dialogControlAs<ColorButton>(this, IDC_SHADOW_COLOR);
-    m_shadowX = dialogControlAs<RangedNumberEdit>(this, IDC_SHADOW_X);
-    m_shadowY = dialogControlAs<RangedNumberEdit>(this, IDC_SHADOW_Y);
+        m_placements[i] = controlAs<PlacementLamp>(FirstPlacementLamp + i);
+    m_shadow = controlAs<QCheckBox>(ShadowCheckBox);
+    m_shadowColor = controlAs<ColorButton>(ShadowColorButton);
+    m_shadowX = controlAs<RangedNumberEdit>(ShadowXEdit);
+    m_shadowY = controlAs<RangedNumberEdit>(ShadowYEdit);
 
     // The template's line break ends the intro's first line; nothing else may wrap it.
     for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
@@ -156,7 +144,7 @@ void CaptionDialog::fillControls()
     m_pointSize->setText(QString::number(settings.pointSize));
     {
         const QSignalBlocker blocker(m_textColor);
-        m_textColor->setColorRef(settings.textColor);
+        m_textColor->setColor(QColor(settings.textColor));
     }
     {
         const QSignalBlocker blocker(m_text);
@@ -168,12 +156,12 @@ void CaptionDialog::fillControls()
     selectPlacement(settings.placement);
     {
         const QSignalBlocker blocker(m_shadow);
-        m_shadow->setChecked(settings.shadowOn == 1);
+        m_shadow->setChecked(settings.shadowOn);
     }
-    applyShadowState(settings.shadowOn == 1);
+    applyShadowState(settings.shadowOn);
     {
         const QSignalBlocker blocker(m_shadowColor);
-        m_shadowColor->setColorRef(settings.shadowColor);
+        m_shadowColor->setColor(QColor(settings.shadowColor));
     }
     m_shadowX->setText(QString::number(settings.shadowXOffset));
     m_shadowY->setText(QString::number(settings.shadowYOffset));
@@ -183,7 +171,7 @@ void CaptionDialog::readControls(CaptionSettings &settings) const
 {
     settings.fontName = m_fontBox->currentText();
     settings.pointSize = RangedNumberEdit::parseValue(m_pointSize->text());
-    settings.textColor = m_textColor->colorRef();
+    settings.textColor = m_textColor->color().rgb();
     settings.text = m_text->toPlainText();
     settings.xPosition = RangedNumberEdit::parseValue(m_xPos->text());
     settings.yPosition = RangedNumberEdit::parseValue(m_yPos->text());
@@ -194,8 +182,8 @@ void CaptionDialog::readControls(CaptionSettings &settings) const
             break;
         }
     }
-    settings.shadowOn = m_shadow->isChecked() ? 1 : 0;
-    settings.shadowColor = m_shadowColor->colorRef();
+    settings.shadowOn = m_shadow->isChecked();
+    settings.shadowColor = m_shadowColor->color().rgb();
     settings.shadowXOffset = RangedNumberEdit::parseValue(m_shadowX->text());
     settings.shadowYOffset = RangedNumberEdit::parseValue(m_shadowY->text());
 }
@@ -212,17 +200,17 @@ void CaptionDialog::selectPlacement(int placement)
 
 void CaptionDialog::applyShadowState(bool on)
 {
-    for (int id : {IDC_SHADOW_COLOR, IDC_SHADOW_X, IDC_SHADOW_Y, IDC_SHADOW_COLOR_LABEL,
-                   IDC_SHADOW_X_LABEL, IDC_SHADOW_Y_LABEL}) {
-        if (QWidget *control = dialogControl(this, id))
-            control->setEnabled(on);
+    for (int id : {ShadowColorButton, ShadowXEdit, ShadowYEdit, ShadowColorLabel,
+                   ShadowXLabel, ShadowYLabel}) {
+        if (QWidget *widget = control(id))
+            widget->setEnabled(on);
     }
     m_shadowColor->update();
 }
 
 void CaptionDialog::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    TemplateDialog::showEvent(event);
     if (m_opened)
         return;
     m_opened = true;
@@ -268,25 +256,25 @@ void CaptionDialog::reportIfChanged(int controlId)
     const CaptionSettings &working = m_workingSettings;
     bool changed = false;
     switch (controlId) {
-    case IDC_FONT:
+    case FontCombo:
         changed = m_fontBox->currentText() != working.fontName;
         break;
-    case IDC_POINT_SIZE:
+    case PointSizeEdit:
         changed = m_pointSize->value() != working.pointSize;
         break;
-    case IDC_X_POS:
+    case XPositionEdit:
         changed = m_xPos->value() != working.xPosition;
         break;
-    case IDC_Y_POS:
+    case YPositionEdit:
         changed = m_yPos->value() != working.yPosition;
         break;
-    case IDC_SHADOW_X:
+    case ShadowXEdit:
         changed = m_shadowX->value() != working.shadowXOffset;
         break;
-    case IDC_SHADOW_Y:
+    case ShadowYEdit:
         changed = m_shadowY->value() != working.shadowYOffset;
         break;
-    case IDC_TEXT: {
+    case TextField: {
         // Blanks typed at either end are left to the timer, so a word is drawn once it is whole.
         const QString trimmed = m_text->toPlainText().trimmed();
         changed = !trimmed.isEmpty() && trimmed != working.text;
@@ -307,19 +295,18 @@ void CaptionDialog::onCheckTimer()
         sendCaptionPreview();
 }
 
-void CaptionDialog::onPlacementClicked(int controlId, int state)
+void CaptionDialog::onPlacementClicked(int controlId)
 {
-    Q_UNUSED(state);
     // A click on the box that is already on turned it off: it goes back on.
-    selectPlacement(controlId - IDC_PLACEMENT_FIRST);
-    if (controlId != m_workingSettings.placement + IDC_PLACEMENT_FIRST)
+    selectPlacement(controlId - FirstPlacementLamp);
+    if (controlId != m_workingSettings.placement + FirstPlacementLamp)
         sendCaptionPreview();
 }
 
 void CaptionDialog::onColorChanged()
 {
-    if (m_textColor->colorRef() != m_workingSettings.textColor
-        || m_shadowColor->colorRef() != m_workingSettings.shadowColor)
+    if (m_textColor->color().rgb() != m_workingSettings.textColor
+        || m_shadowColor->color().rgb() != m_workingSettings.shadowColor)
         sendCaptionPreview();
 }
 
@@ -367,7 +354,7 @@ void CaptionDialog::done(int result)
         *m_positionX = pos().x();
         *m_positionY = pos().y();
     }
-    QDialog::done(result);
+    TemplateDialog::done(result);
 }
 
 void CaptionDialog::keyPressEvent(QKeyEvent *event)
@@ -376,7 +363,7 @@ void CaptionDialog::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QDialog::keyPressEvent(event);
+    TemplateDialog::keyPressEvent(event);
 }
 
 bool CaptionDialog::eventFilter(QObject *watched, QEvent *event)
@@ -385,5 +372,5 @@ bool CaptionDialog::eventFilter(QObject *watched, QEvent *event)
         if (auto *control = qobject_cast<QWidget *>(watched))
             reportIfChanged(::controlIdOf(control));
     }
-    return QDialog::eventFilter(watched, event);
+    return TemplateDialog::eventFilter(watched, event);
 }

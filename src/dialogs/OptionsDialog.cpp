@@ -5,9 +5,6 @@
 #include "base/IniFile.h"
 #include "base/MessageBox.h"
 #include "dialogs/OptionsRules.h"
-#include "widgets/DialogTemplate.h"
-#include "widgets/DialogToolTips.h"
-#include "widgets/TemplateControls.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -31,34 +28,25 @@ const char *const FolderNames[] = {
 } // namespace
 
 OptionsDialog::OptionsDialog(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_toolTips(std::make_unique<DialogToolTips>())
+    : TemplateDialog(DialogId::Options, owner)
 {
-    createDialogControls(this, 202);
-    applyDialogFont(this, 202, 96.0, m_fontState);
-    setFixedSize(size());
+    buildFixedLayout();
 
     const QString keys[] = {SettingsKeys::PictureFile, SettingsKeys::AudioFile, SettingsKeys::DestinationFolder};
     for (int i = 0; i < 3; ++i) {
-        m_edits[i] = dialogControlAs<QLineEdit>(this, IDC_PICTURE_FOLDER + 2 * i);
+        m_edits[i] = controlAs<QLineEdit>(PictureFolderEdit + 2 * i);
         m_edits[i]->setText(readFolderSetting(keys[i]));
         m_edits[i]->setAccessibleName(QString::fromLatin1(FolderNames[i]));
-        auto *button = dialogControlAs<QPushButton>(this, IDC_PICTURE_BROWSE + 2 * i);
+        auto *button = controlAs<QPushButton>(PictureBrowseButton + 2 * i);
         button->setAccessibleName(QStringLiteral("Browse for the %1").arg(QString::fromLatin1(FolderNames[i])));
         connect(button, &QPushButton::clicked, this, [this, i] { browse(i); });
     }
-    m_autoPlay = dialogControlAs<QCheckBox>(this, IDC_AUTO_PLAY);
+    m_autoPlay = controlAs<QCheckBox>(AutoPlayCheckBox);
     m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
-    m_toolTips->createTips(202, this);
+    attachToolTips();
 
-    connect(dialogControlAs<QPushButton>(this, 1), &QPushButton::clicked, this, &OptionsDialog::accept);
-    connect(dialogControlAs<QPushButton>(this, 2), &QPushButton::clicked, this, &OptionsDialog::reject);
-}
-
-OptionsDialog::~OptionsDialog()
-{
-    restoreDialogFont(m_fontState);
+    connect(controlAs<QPushButton>(OkButton), &QPushButton::clicked, this, &OptionsDialog::accept);
+    connect(controlAs<QPushButton>(CancelButton), &QPushButton::clicked, this, &OptionsDialog::reject);
 }
 
 QLineEdit *OptionsDialog::folderEdit(int index) const
@@ -99,5 +87,5 @@ void OptionsDialog::accept()
         return;
     }
     settings.autoPlayOnOpen = autoPlay;
-    QDialog::accept();
+    TemplateDialog::accept();
 }

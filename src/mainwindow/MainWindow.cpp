@@ -310,7 +310,7 @@ QDialog *MainWindow::openFileDialog() const
 
 void MainWindow::captionOff()
 {
-    m_textSettings.textOn = 0;
+    m_textSettings.textOn = false;
     m_pictureStep->showPlain();
     markStep(Step3Done, Step3Pending, false);
 }
@@ -324,14 +324,14 @@ void MainWindow::openCaptionDialog()
     }
     // The last preview may not be of the confirmed settings (a change only the timer saw, a
     // dropped or failed preview): draw them before calling the step done.
-    const bool current = picture().state() == PicturePreparation::WithText
+    const bool current = picture().state() == PicturePreparation::State::WithText
         && dialog.workingSettings() == m_textSettings && isNonEmptyFile(picture().withTextPath());
     const bool drawn = current || m_pictureStep->drawCaption(m_textSettings);
     if (!drawn) {
         m_pictureStep->showCurrent();
         return;
     }
-    m_textSettings.textOn = 1;
+    m_textSettings.textOn = true;
     markStep(Step3Done, Step3Pending, true);
 }
 

@@ -51,13 +51,13 @@ bool PictureStep::redo()
 
 bool PictureStep::drawCaption(const CaptionSettings &settings)
 {
-    m_preparation.setState(PicturePreparation::Plain);
+    m_preparation.setState(PicturePreparation::State::Plain);
     m_box->loadFromFile(QString());
     m_preparing = true;
     const bool drawn = m_preparation.renderText(m_owner, settings);
     m_preparing = false;
     if (drawn) {
-        m_preparation.setState(PicturePreparation::WithText);
+        m_preparation.setState(PicturePreparation::State::WithText);
         m_box->loadFromFile(m_preparation.currentPicturePath());
     }
     m_box->update();
@@ -78,7 +78,7 @@ bool PictureStep::previewCaption(CaptionPreviewSource *dialog)
 
 void PictureStep::showPlain()
 {
-    m_preparation.setState(PicturePreparation::Plain);
+    m_preparation.setState(PicturePreparation::State::Plain);
     showCurrent();
 }
 

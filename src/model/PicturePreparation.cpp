@@ -76,32 +76,27 @@ bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
                                           const CaptionSettings *textSettings)
 {
     m_sourcePath = path;
-    m_state = Plain;
+    m_state = State::Plain;
     // Neither copy belongs to this request yet.
     removeFile(m_withTextPath);
     removeFile(m_resizedPath);
 
     if (!m_sourcePath.isEmpty() && !resizePicture(owner, m_sourcePath, m_resizedPath))
         return false;
-    if (textSettings && textSettings->isTextDrawn()) {
+    if (textSettings && textSettings->textOn) {
         if (!renderText(owner, *textSettings))
             return false;
-        m_state = WithText;
+        m_state = State::WithText;
     }
     return true;
 }
 
 QString PicturePreparation::currentPicturePath() const
 {
-    switch (m_state) {
-    case Plain:
-        return m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
-                                      : m_resizedPath;
-    case WithText:
+    if (m_state == State::WithText)
         return m_withTextPath;
-    default:
-        return {};
-    }
+    return m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
+                                  : m_resizedPath;
 }
 
 bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &textSettings)
@@ -197,11 +192,6 @@ QString escapeCaptionText(const QString &text)
     return escaped;
 }
 
-quint32 platformColorToRgb(quint32 bgr)
-{
-    return ((bgr & 0xFFu) << 16) | (bgr & 0xFF00u) | ((bgr >> 16) & 0xFFu);
-}
-
 QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
                                const QString &output)
 {
@@ -220,15 +210,15 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
                                           {input, settings.fontName,
                                            QString::number(settings.pointSize), placement.gravity});
     // The shadow first, so the text is drawn over it.
-    if (settings.isShadowDrawn()) {
+    if (settings.shadowOn) {
         arguments += toolArguments(
             R"(-fill %1 -annotate %2%3 "%4")",
-            {hexColor(platformColorToRgb(settings.shadowColor)),
+            {hexColor(settings.shadowColor),
              signedNumber(sx * (settings.xPosition + settings.shadowXOffset)),
              signedNumber(sy * (settings.yPosition + settings.shadowYOffset)), text});
     }
     arguments += toolArguments(R"(-fill %1 -annotate %2%3 "%4" -alpha off "%5")",
-                               {hexColor(platformColorToRgb(settings.textColor)),
+                               {hexColor(settings.textColor),
                                 signedNumber(sx * settings.xPosition),
                                 signedNumber(sy * settings.yPosition), text, output});
     return arguments;

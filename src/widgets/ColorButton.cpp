@@ -27,17 +27,6 @@ void ColorButton::setColor(const QColor &color)
     update();
 }
 
-quint32 ColorButton::colorRef() const
-{
-    return static_cast<quint32>(m_color.red()) | (static_cast<quint32>(m_color.green()) << 8)
-        | (static_cast<quint32>(m_color.blue()) << 16);
-}
-
-void ColorButton::setColorRef(quint32 bgr)
-{
-    setColor(QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
-}
-
 void ColorButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -71,7 +71,7 @@ PlacementLamp::PlacementLamp(const QString &text, QWidget *parent)
     setMouseTracking(true);
     connect(this, &QAbstractButton::clicked, this, [this] {
         setOn(!m_isOn);
-        emit checkChanged(property("controlId").toInt(), m_isOn ? 1 : 0);
+        emit checkChanged(property("controlId").toInt(), m_isOn);
     });
 }
 

@@ -90,8 +90,8 @@ bool createDialogControls(QWidget *dialog, int templateId, const ControlFactorie
             control->setVisible(false);
         if (item.hasStyle(QStringLiteral("WS_DISABLED")))
             control->setEnabled(false);
-        // As on the template's home platform, the text just before an edit or a list names it
-        // for assistive technology (a combo box's own name is its value here).
+        // The text just before an edit or a list names it for assistive technology (a combo
+        // box's own name is its value here).
         if (previousLabel && (item.kind == QLatin1String("Edit") || item.kind == QLatin1String("ComboBox")))
             previousLabel->setBuddy(control);
         previousLabel = item.kind == QLatin1String("Static") ? qobject_cast<QLabel *>(control) : nullptr;

@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     window.textSettings().fontName = QStringLiteral("DejaVu-Sans-Bold");
     window.textSettings().text = QStringLiteral("Midnight Drive\nThe Velmora Band");
     window.textSettings().pointSize = 44;
-    window.textSettings().textOn = 1;
+    window.textSettings().textOn = true;
     window.openFile(picture);
     shoot(QStringLiteral("main-window-picture-and-caption"));
 

@@ -266,12 +266,12 @@ void TestMainWindow::textOnAndOff()
     // The step-3 markers: text off shows the plain picture again and keeps the settings.
     window->textSettings().fontName = "DejaVu-Sans-Bold";
     window->textSettings().text = "Hello";
-    window->picture().setState(PicturePreparation::Plain);
+    window->picture().setState(PicturePreparation::State::Plain);
     QVERIFY(window->picture().renderText(window.get(), window->textSettings()));
-    window->picture().setState(PicturePreparation::WithText);
-    window->textSettings().textOn = 1;
+    window->picture().setState(PicturePreparation::State::WithText);
+    window->textSettings().textOn = true;
     window->captionOff();
-    QCOMPARE(window->textSettings().textOn, 0);
+    QCOMPARE(window->textSettings().textOn, false);
     QCOMPARE(window->textSettings().text, QStringLiteral("Hello"));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(MainWindow::Step3Pending)->isVisible());
@@ -310,7 +310,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::IDC_TEXT);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->setFocus();
         QTest::keyClicks(text, "abc");
         QTest::qWait(600);
@@ -318,7 +318,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     });
     window->openCaptionDialog();
     QVERIFY(window->textSettings() == before);
-    QCOMPARE(window->textSettings().textOn, 0);
+    QCOMPARE(window->textSettings().textOn, false);
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(MainWindow::Step3Pending)->isVisible());
 
@@ -330,7 +330,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
         QVERIFY(dialog);
         QTest::qWait(300);
         firstPreview = fileBytes(withText);
-        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::IDC_TEXT);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->selectAll();
         text->setFocus();
         QTest::keyClicks(text, "BIG WORDS");
@@ -341,7 +341,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     window->openCaptionDialog();
     QVERIFY(!firstPreview.isEmpty());
     QVERIFY(typedPreview != firstPreview);
-    QCOMPARE(window->textSettings().textOn, 1);
+    QCOMPARE(window->textSettings().textOn, true);
     QCOMPARE(window->textSettings().text, QStringLiteral("BIG WORDS"));
     QVERIFY(window->control(MainWindow::Step3Done)->isVisible());
     QCOMPARE(window->picture().currentPicturePath(), withText);

@@ -4,7 +4,6 @@
 #include "common/TestSupport.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/OptionsRules.h"
-#include "widgets/DialogTemplate.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,7 +123,7 @@ void TestOptionsDialog::setFolders(const QString &picture, const QString &audio,
 
 void TestOptionsDialog::clickOk()
 {
-    QTest::mouseClick(dialogControlAs<QPushButton>(m_dialog.get(), 1), Qt::LeftButton);
+    QTest::mouseClick(m_dialog->controlAs<QPushButton>(OptionsDialog::OkButton), Qt::LeftButton);
 }
 
 void TestOptionsDialog::opening()
@@ -138,9 +137,9 @@ void TestOptionsDialog::opening()
     QCOMPARE(dialog->folderEdit(1)->text(), defaultFolderFor(SettingsKeys::AudioFile));
     QCOMPARE(dialog->folderEdit(2)->text(), defaultFolderFor(SettingsKeys::DestinationFolder));
     QVERIFY(!dialog->autoPlayBox()->isChecked());
-    QCOMPARE(dialogControl(dialog, 1801)->toolTip(),
+    QCOMPARE(dialog->control(OptionsDialog::PictureBrowseButton)->toolTip(),
              QStringLiteral("Browse and choose a new Default for where Velmora looks for Pictures"));
-    QVERIFY(!dialogControl(dialog, 1805)->accessibleName().isEmpty());
+    QVERIFY(!dialog->control(OptionsDialog::DestinationBrowseButton)->accessibleName().isEmpty());
 }
 
 void TestOptionsDialog::okSavesFolders_data()
@@ -299,13 +298,13 @@ void TestOptionsDialog::cancelAfterBrowseWritesNothing()
         QMetaObject::invokeMethod(dialog, "accept");
     });
     picker.start();
-    QTest::mouseClick(dialogControlAs<QPushButton>(m_dialog.get(), 1803), Qt::LeftButton);
+    QTest::mouseClick(m_dialog->controlAs<QPushButton>(OptionsDialog::AudioBrowseButton), Qt::LeftButton);
     QVERIFY(browsed);
     QCOMPARE(m_dialog->folderEdit(1)->text(), m_videos);
     QVERIFY(m_messages->messages.isEmpty());
 
     m_dialog->autoPlayBox()->setChecked(false);
-    QTest::mouseClick(dialogControlAs<QPushButton>(m_dialog.get(), 2), Qt::LeftButton);
+    QTest::mouseClick(m_dialog->controlAs<QPushButton>(OptionsDialog::CancelButton), Qt::LeftButton);
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
     QCOMPARE(readFile(m_config->iniPath()), before);

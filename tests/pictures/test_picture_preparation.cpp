@@ -3,7 +3,6 @@
 #include "common/TestSupport.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
-#include "model/PlacementTable.h"
 #include "tools/ToolArguments.h"
 #include "tools/ToolRunner.h"
 #include "widgets/PictureBox.h"
@@ -84,10 +83,10 @@ int inkBands(const QImage &image)
 CaptionSettings caption(const QString &text)
 {
     CaptionSettings s;
-    s.textOn = 1;
+    s.textOn = true;
     s.fontName = CaptionFont;
     s.text = text;
-    s.shadowOn = 0;
+    s.shadowOn = false;
     return s;
 }
 
@@ -101,17 +100,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-
-    // Arguments and escaping
-    void escapeCaption_data();
-    void escapeCaption();
-    void colorConversion();
-    void placementTable();
-    void captionArguments_data();
-    void captionArguments();
-    void letterboxAndCanvasArguments();
-    void runFailureRule_data();
-    void runFailureRule();
 
     // With the real image tool
     void letterbox_data();
@@ -199,151 +187,10 @@ QString TestPicturePreparation::makeFakeTool(const QString &name, const QString 
 QImage TestPicturePreparation::renderCaption(const CaptionSettings &settings)
 {
     PicturePreparation preparation;
-    preparation.setState(PicturePreparation::Plain);
+    preparation.setState(PicturePreparation::State::Plain);
     if (!preparation.renderText(nullptr, settings))
         return {};
     return QImage(preparation.withTextPath()).convertToFormat(QImage::Format_RGB32);
-}
-
-void TestPicturePreparation::escapeCaption_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("escaped");
-    QTest::addRow("plain") << "Hello" << "Hello";
-    QTest::addRow("backslash doubled") << R"(a\b)" << R"(a\\b)";
-    QTest::addRow("line feed") << "one\ntwo" << R"(one\ntwo)";
-    QTest::addRow("CR LF") << "one\r\ntwo" << R"(one\ntwo)";
-    QTest::addRow("typed backslash n stays text") << R"(a\nb)" << R"(a\\nb)";
-    QTest::addRow("percent") << "50% %w" << R"(50\% \%w)";
-    QTest::addRow("double quote unchanged") << R"(say "hi")" << R"(say "hi")";
-    QTest::addRow("leading @") << "@/etc/passwd" << R"(\@/etc/passwd)";
-    QTest::addRow("@ elsewhere") << "mail@home" << "mail@home";
-    QTest::addRow("all together") << "\"a\\b\"\n100%" << R"("a\\b"\n100\%)";
-}
-
-void TestPicturePreparation::escapeCaption()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, escaped);
-    QCOMPARE(escapeCaptionText(text), escaped);
-}
-
-void TestPicturePreparation::colorConversion()
-{
-    QCOMPARE(hexColor(platformColorToRgb(255)), QStringLiteral("#ff0000"));
-    QCOMPARE(platformColorToRgb(0x123456), 0x563412u);
-    QCOMPARE(platformColorToRgb(0xFF808080), 0x808080u);
-}
-
-void TestPicturePreparation::placementTable()
-{
-    QCOMPARE(PlacementTable::find(0)->gravity, QStringLiteral("NorthWest"));
-    QCOMPARE(PlacementTable::find(4)->gravity, QStringLiteral("Center"));
-    const Placement *bottomRight = PlacementTable::find(8);
-    QCOMPARE(bottomRight->gravity, QStringLiteral("SouthEast"));
-    QCOMPARE(bottomRight->xSign, -1);
-    QCOMPARE(bottomRight->ySign, -1);
-    QCOMPARE(PlacementTable::find(2)->xSign, -1);
-    QCOMPARE(PlacementTable::find(2)->ySign, 1);
-    QCOMPARE(PlacementTable::find(6)->xSign, 1);
-    QCOMPARE(PlacementTable::find(6)->ySign, -1);
-    QVERIFY(!PlacementTable::find(9));
-    QVERIFY(!PlacementTable::find(-1));
-}
-
-void TestPicturePreparation::captionArguments_data()
-{
-    QTest::addColumn<CaptionSettings>("settings");
-    QTest::addColumn<QStringList>("arguments");
-
-    CaptionSettings s;
-    s.fontName = "DejaVu-Sans-Bold";
-    s.pointSize = 36;
-    s.textColor = 0x0000FF;
-    s.shadowColor = 0x336699;
-    s.text = "Hi";
-    s.placement = 8;
-    s.xPosition = 10;
-    s.yPosition = 20;
-    s.shadowXOffset = 2;
-    s.shadowYOffset = 2;
-    QTest::addRow("placement 8, shadow first") << s << QStringList{
-        "in", "-font", "DejaVu-Sans-Bold", "-pointsize", "36", "-gravity", "SouthEast",
-        "-fill", "#996633", "-annotate", "-12-22", "Hi",
-        "-fill", "#ff0000", "-annotate", "-10-20", "Hi", "-alpha", "off", "out"};
-
-    s.placement = 4;
-    s.xPosition = -5;
-    s.yPosition = 0;
-    s.shadowOn = 2;
-    QTest::addRow("centre, shadow flag not exactly 1") << s << QStringList{
-        "in", "-font", "DejaVu-Sans-Bold", "-pointsize", "36", "-gravity", "Center",
-        "-fill", "#ff0000", "-annotate", "-5+0", "Hi", "-alpha", "off", "out"};
-
-    s.fontName = "Some Font Name";
-    s.text = "-x \"q\"\n%";
-    s.shadowOn = 0;
-    s.placement = 0;
-    QTest::addRow("blanks, quotes and a leading dash stay inside their arguments") << s << QStringList{
-        "in", "-font", "Some Font Name", "-pointsize", "36", "-gravity", "NorthWest",
-        "-fill", "#ff0000", "-annotate", "-5+0", R"(-x "q"\n\%)", "-alpha", "off", "out"};
-}
-
-void TestPicturePreparation::captionArguments()
-{
-    QFETCH(CaptionSettings, settings);
-    QFETCH(QStringList, arguments);
-    QCOMPARE(::captionArguments("in", settings, *PlacementTable::find(settings.placement), "out"), arguments);
-}
-
-void TestPicturePreparation::letterboxAndCanvasArguments()
-{
-    QCOMPARE(letterboxArguments("jpeg:/p/a b.jpg[0]", 854, 480, 0x102030, "bmp:/t/VL.bmp"),
-             QStringList({"jpeg:/p/a b.jpg[0]", "-scale", "854x480", "-thumbnail", "854x480",
-                          "-background", "#102030", "-gravity", "center", "-extent", "854x480",
-                          "-alpha", "off", "bmp:/t/VL.bmp"}));
-    QCOMPARE(blankCanvasArguments(426, 240, 0xABCDEF, "bmp:/t/VL.bmp"),
-             QStringList({"-size", "426x240", "canvas:#abcdef", "-alpha", "off", "bmp:/t/VL.bmp"}));
-    QCOMPARE(imageToolOutput("/t/100%d/x.bmp"), QStringLiteral("bmp:/t/100%%d/x.bmp"));
-}
-
-void TestPicturePreparation::runFailureRule_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<bool>("written");
-    QTest::addColumn<bool>("failed");
-    using S = ToolResult::Status;
-    QTest::addRow("clean") << int(S::Finished) << 0 << QString() << true << false;
-    QTest::addRow("error in the tool's form")
-        << int(S::Finished) << 0
-        << "convert: no decode delegate for this image format `' @ error/constitute.c/ReadImage/575."
-        << true << true;
-    QTest::addRow("warning quoting a path named errors")
-        << int(S::Finished) << 0
-        << "convert: Corrupt JPEG data `/home/u/errors/a.jpg' @ warning/jpeg.c/JPEGWarningHandler/403."
-        << true << false;
-    QTest::addRow("capital Error only") << int(S::Finished) << 0 << "Error" << true << false;
-    QTest::addRow("exit 1") << int(S::Finished) << 1 << QString() << true << true;
-    QTest::addRow("no output file") << int(S::Finished) << 0 << QString() << false << true;
-    QTest::addRow("crashed") << int(S::Crashed) << 0 << QString() << true << true;
-    QTest::addRow("timed out") << int(S::TimedOut) << 0 << QString() << true << true;
-    QTest::addRow("did not start") << int(S::FailedToStart) << -1 << QString() << false << true;
-}
-
-void TestPicturePreparation::runFailureRule()
-{
-    QFETCH(int, status);
-    QFETCH(int, exitCode);
-    QFETCH(QString, output);
-    QFETCH(bool, written);
-    QFETCH(bool, failed);
-    ToolResult result;
-    result.status = ToolResult::Status(status);
-    result.exitCode = exitCode;
-    result.output = output;
-    QCOMPARE(imageToolRunFailed(result, written), failed);
 }
 
 void TestPicturePreparation::letterbox_data()
@@ -485,7 +332,7 @@ void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
     // Text on without a picture: drawn on the canvas of the current size.
     CaptionSettings text = caption(QStringLiteral("Blank"));
     QVERIFY(preparation.setSourcePicture(nullptr, QString(), &text));
-    QCOMPARE(preparation.state(), int(PicturePreparation::WithText));
+    QCOMPARE(preparation.state(), PicturePreparation::State::WithText);
     QCOMPARE(preparation.currentPicturePath(), preparation.withTextPath());
     QCOMPARE(bmpBitCount(preparation.withTextPath()), 24);
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(1280, 720));
@@ -497,9 +344,6 @@ void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
     QVERIFY(preparation.setSourcePicture(nullptr, preparation.sourcePath(), nullptr));
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(426, 240));
     QVERIFY(m_messages->messages.isEmpty());
-
-    preparation.setState(7);
-    QVERIFY(preparation.currentPicturePath().isEmpty());
 }
 
 void TestPicturePreparation::captionRendersCharacters_data()
@@ -542,21 +386,21 @@ void TestPicturePreparation::placementAndShadowPixels()
     CaptionSettings base = caption(QStringLiteral("XY"));
     base.pointSize = 60;
     base.placement = 8;
-    base.textColor = 0xFFFFFF;
+    base.textColor = qRgb(255, 255, 255);
 
     CaptionSettings atCorner = base;
     CaptionSettings moved = base;
     moved.xPosition = 10;
     moved.yPosition = 20;
     CaptionSettings withShadow = moved;
-    withShadow.shadowOn = 1;
-    withShadow.shadowColor = 0x0000FF; // red in platform order
+    withShadow.shadowOn = true;
+    withShadow.shadowColor = qRgb(255, 0, 0);
     withShadow.shadowXOffset = 2;
     withShadow.shadowYOffset = 2;
     CaptionSettings shadowAlone = base;
     shadowAlone.xPosition = 12;
     shadowAlone.yPosition = 22;
-    shadowAlone.textColor = 0x0000FF;
+    shadowAlone.textColor = qRgb(255, 0, 0);
 
     const QImage corner = renderCaption(atCorner);
     const QImage text = renderCaption(moved);
@@ -642,7 +486,7 @@ void TestPicturePreparation::sourceFailures()
     QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
     QCOMPARE(m_messages->messages.at(0).caption, QStringLiteral("Velmora"));
     QCOMPARE(m_messages->messages.at(0).icon, QMessageBox::NoIcon);
-    QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
+    QCOMPARE(preparation.state(), PicturePreparation::State::Plain);
     QVERIFY(!QFileInfo::exists(preparation.resizedPath()));
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
     QVERIFY(!isNonEmptyFile(preparation.currentPicturePath()));
@@ -668,7 +512,7 @@ void TestPicturePreparation::failedPreparationLeavesNoStalePicture()
     QVERIFY(!preparation.setSourcePicture(nullptr, path("landscape.png"), &text));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.withTextPath()));
-    QCOMPARE(preparation.state(), int(PicturePreparation::Plain));
+    QCOMPARE(preparation.state(), PicturePreparation::State::Plain);
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
     QCOMPARE(QImage(preparation.currentPicturePath()).pixel(320, 180), qRgb(0xe0, 0xc0, 0x20));
 }

@@ -18,21 +18,19 @@ private slots:
 void TestTextSettings::defaults()
 {
     const CaptionSettings s;
-    QCOMPARE(s.textOn, 0);
+    QCOMPARE(s.textOn, false);
     QCOMPARE(s.fontName, QStringLiteral("Arial-Black"));
     QCOMPARE(s.pointSize, 40);
-    QCOMPARE(s.textColor, 0xFFFFFFu);
+    QCOMPARE(s.textColor, qRgb(255, 255, 255));
     QCOMPARE(s.text.split(QLatin1Char('\n')),
              QStringList({"Please type", "your text", "here, thanks"}));
     QCOMPARE(s.xPosition, 0);
     QCOMPARE(s.yPosition, 0);
     QCOMPARE(s.placement, 4);
-    QCOMPARE(s.shadowOn, 1);
-    QCOMPARE(s.shadowColor, 0x808080u);
+    QCOMPARE(s.shadowOn, true);
+    QCOMPARE(s.shadowColor, qRgb(128, 128, 128));
     QCOMPARE(s.shadowXOffset, 3);
     QCOMPARE(s.shadowYOffset, 3);
-    QVERIFY(!s.isTextDrawn());
-    QVERIFY(s.isShadowDrawn());
     QCOMPARE(checkCaptionSettings(s), CaptionProblem::None);
 }
 
@@ -55,16 +53,16 @@ void TestTextSettings::equalityIgnoresOnlyTextOn()
     CaptionSettings a;
     CaptionSettings b;
     switch (field) {
-    case 0: b.textOn = 1; break;
+    case 0: b.textOn = true; break;
     case 1: b.fontName = QStringLiteral("arial-Black"); break;
     case 2: b.pointSize = 41; break;
-    case 3: b.textColor = 0xFFFFFE; break;
+    case 3: b.textColor = qRgb(255, 255, 254); break;
     case 4: b.text += QLatin1Char(' '); break;
     case 5: b.xPosition = -1; break;
     case 6: b.yPosition = 1; break;
     case 7: b.placement = 8; break;
-    case 8: b.shadowOn = 0; break;
-    case 9: b.shadowColor = 0; break;
+    case 8: b.shadowOn = false; break;
+    case 9: b.shadowColor = qRgb(0, 0, 0); break;
     case 10: b.shadowXOffset = 0; break;
     case 11: b.shadowYOffset = -3; break;
     }
@@ -75,7 +73,7 @@ void TestTextSettings::equalityIgnoresOnlyTextOn()
 void TestTextSettings::confirmationRules_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("shadowOn");
+    QTest::addColumn<bool>("shadowOn");
     QTest::addColumn<int>("dx");
     QTest::addColumn<int>("dy");
     QTest::addColumn<QString>("message");
@@ -83,20 +81,20 @@ void TestTextSettings::confirmationRules_data()
     const QString noText = QStringLiteral("Please supply some text, thanks.");
     const QString zeroShadow = QStringLiteral(
         "The Shadow offset needs to be something other than 0, so it can be seen, thanks.");
-    QTest::addRow("only blanks and line breaks") << QStringLiteral("  \n\t \r\n ") << 1 << 3 << 3 << noText;
-    QTest::addRow("empty") << QString() << 1 << 3 << 3 << noText;
-    QTest::addRow("no text is checked before the shadow") << QStringLiteral(" ") << 1 << 0 << 0 << noText;
-    QTest::addRow("blanks around a word") << QStringLiteral("  word  ") << 1 << 3 << 3 << QString();
-    QTest::addRow("shadow 0,0") << QStringLiteral("x") << 1 << 0 << 0 << zeroShadow;
-    QTest::addRow("shadow 0,0 with the shadow off") << QStringLiteral("x") << 0 << 0 << 0 << zeroShadow;
-    QTest::addRow("shadow 0,1") << QStringLiteral("x") << 1 << 0 << 1 << QString();
-    QTest::addRow("shadow -1,0") << QStringLiteral("x") << 0 << -1 << 0 << QString();
+    QTest::addRow("only blanks and line breaks") << QStringLiteral("  \n\t \r\n ") << true << 3 << 3 << noText;
+    QTest::addRow("empty") << QString() << true << 3 << 3 << noText;
+    QTest::addRow("no text is checked before the shadow") << QStringLiteral(" ") << true << 0 << 0 << noText;
+    QTest::addRow("blanks around a word") << QStringLiteral("  word  ") << true << 3 << 3 << QString();
+    QTest::addRow("shadow 0,0") << QStringLiteral("x") << true << 0 << 0 << zeroShadow;
+    QTest::addRow("shadow 0,0 with the shadow off") << QStringLiteral("x") << false << 0 << 0 << zeroShadow;
+    QTest::addRow("shadow 0,1") << QStringLiteral("x") << true << 0 << 1 << QString();
+    QTest::addRow("shadow -1,0") << QStringLiteral("x") << false << -1 << 0 << QString();
 }
 
 void TestTextSettings::confirmationRules()
 {
     QFETCH(QString, text);
-    QFETCH(int, shadowOn);
+    QFETCH(bool, shadowOn);
     QFETCH(int, dx);
     QFETCH(int, dy);
     QFETCH(QString, message);

@@ -1,3 +1,4 @@
+#include "dialogs/CaptionDialog.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
 #include "widgets/FontComboBox.h"
@@ -182,10 +183,10 @@ void TestCustomControls::keyReleaseForEveryKey()
 {
     Window window;
     auto *edit = new RangedNumberEdit(1, 400, &window.dialog);
-    edit->setProperty("controlId", 1901);
+    edit->setProperty("controlId", int(CaptionDialog::PointSizeEdit));
     edit->setText(QStringLiteral("400"));
     auto *text = new CaptionTextEdit(&window.dialog);
-    text->setProperty("controlId", 1903);
+    text->setProperty("controlId", int(CaptionDialog::TextField));
     text->setGeometry(10, 50, 200, 80);
     QVERIFY(window.show());
 
@@ -196,7 +197,7 @@ void TestCustomControls::keyReleaseForEveryKey()
         QTest::keyClick(edit, key);
     QCOMPARE(released.count(), 4);
     for (const QList<QVariant> &arguments : released)
-        QCOMPARE(arguments.at(0).toInt(), 1901);
+        QCOMPARE(arguments.at(0).toInt(), int(CaptionDialog::PointSizeEdit));
     QCOMPARE(edit->text(), QStringLiteral("399"));
 
     text->setFocus();
@@ -204,7 +205,7 @@ void TestCustomControls::keyReleaseForEveryKey()
     QTest::keyClicks(text, QStringLiteral("ab"));
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(textReleased.count(), 3);
-    QCOMPARE(textReleased.at(0).at(0).toInt(), 1903);
+    QCOMPARE(textReleased.at(0).at(0).toInt(), int(CaptionDialog::TextField));
     QCOMPARE(text->toPlainText(), QStringLiteral("ab\n"));
 }
 
@@ -235,7 +236,8 @@ void TestCustomControls::checkToggles()
 {
     Window window;
     auto *box = new PlacementLamp(QString(), &window.dialog);
-    box->setProperty("controlId", 1907);
+    const int topCenter = CaptionDialog::FirstPlacementLamp + 1;
+    box->setProperty("controlId", topCenter);
     box->setGeometry(10, 10, 21, 20);
     QVERIFY(window.show());
     QSignalSpy changed(box, &PlacementLamp::checkChanged);
@@ -245,8 +247,8 @@ void TestCustomControls::checkToggles()
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(!box->isOn());
     QCOMPARE(changed.count(), 2);
-    QCOMPARE(changed.at(0), QList<QVariant>({1907, 1}));
-    QCOMPARE(changed.at(1), QList<QVariant>({1907, 0}));
+    QCOMPARE(changed.at(0), QList<QVariant>({topCenter, true}));
+    QCOMPARE(changed.at(1), QList<QVariant>({topCenter, false}));
 
     // Set by the owner: no report.
     box->setOn(true);
@@ -324,9 +326,7 @@ void TestCustomControls::colorSwatch()
 {
     ColorButton button;
     button.resize(27, 23);
-    button.setColorRef(0x00336699); // red 0x99, green 0x66, blue 0x33
-    QCOMPARE(button.color(), QColor(0x99, 0x66, 0x33));
-    QCOMPARE(button.colorRef(), 0x00336699u);
+    button.setColor(QColor(0x99, 0x66, 0x33));
     const QImage image = button.grab().toImage();
     for (QPoint at : {QPoint(0, 0), QPoint(26, 22), QPoint(13, 11), QPoint(26, 0)})
         QCOMPARE(image.pixelColor(at), QColor(0x99, 0x66, 0x33));

@@ -2,6 +2,7 @@
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
 #include "widgets/TemplateControls.h"
+#include "widgets/TemplateDialog.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -61,12 +62,13 @@ void TestDialogSkin::templateFont()
     // The layout must not follow the screen's font scaling: 8 points are 11 pixels at the
     // fixed 96 dpi, whatever the application font or screen says.
     QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 15));
-    const QFont mainFont = dialogTemplateFont(*DialogTemplate::get(101), 96.0);
+    const QFont mainFont =
+        dialogTemplateFont(*DialogTemplate::get(int(DialogId::MainWindow)), 96.0);
     QCOMPARE(mainFont.pixelSize(), 11);
     QCOMPARE(mainFont.weight(), QFont::Normal); // the main template says weight 0
     QVERIFY(!mainFont.italic());
-    QCOMPARE(dialogTemplateFont(*DialogTemplate::get(204), 96.0).pixelSize(), 11);
-    QCOMPARE(dialogTemplateFont(*DialogTemplate::get(204), 120.0).pixelSize(), 13);
+    QCOMPARE(dialogTemplateFont(*DialogTemplate::get(int(DialogId::Caption)), 96.0).pixelSize(), 11);
+    QCOMPARE(dialogTemplateFont(*DialogTemplate::get(int(DialogId::Caption)), 120.0).pixelSize(), 13);
     QApplication::setFont(QFont());
 }
 
@@ -76,21 +78,26 @@ void TestDialogSkin::templatesLoad_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QList<int>>("ids");
-    QTest::addRow("main") << 101 << QString() << QSize(361, 374)
+    QTest::addRow("main") << int(DialogId::MainWindow) << QString() << QSize(361, 374)
                           << QList<int>{1100, 1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108,
                                         1109, 1110, 1111, 1112, 1113, 1114, 1115, 1116, 1117, 1118};
-    QTest::addRow("options") << 202 << QStringLiteral("Default File Locations and Options")
+    QTest::addRow("options") << int(DialogId::Options)
+                             << QStringLiteral("Default File Locations and Options")
                              << QSize(379, 246)
                              << QList<int>{1800, 1801, 1802, 1803, 1804, 1805, 1806, 1, 2};
-    QTest::addRow("open-file extension") << 203 << QString() << QSize(312, 21) << QList<int>{1700};
-    QTest::addRow("text") << 204 << QStringLiteral("Pictune Text") << QSize(366, 183)
+    QTest::addRow("open-file extension") << int(DialogId::OpenFileOptions) << QString()
+                                         << QSize(312, 21) << QList<int>{1700};
+    QTest::addRow("text") << int(DialogId::Caption) << QStringLiteral("Pictune Text")
+                          << QSize(366, 183)
                           << QList<int>{1900, 1901, 1902, 1903, 1904, 1905, 1906, 1907, 1908,
                                         1909, 1910, 1911, 1912, 1913, 1914, 1915, 1916, 1917,
                                         1918, 1919, 1920, 1921, 1, 2};
-    QTest::addRow("actual size") << 205 << QStringLiteral("VAS") << QSize(186, 94) << QList<int>{};
-    QTest::addRow("build progress") << 206 << QStringLiteral("Pictune Build Progress")
+    QTest::addRow("actual size") << int(DialogId::ActualSizeViewer) << QStringLiteral("VAS")
+                                 << QSize(186, 94) << QList<int>{};
+    QTest::addRow("build progress") << int(DialogId::BuildProgress) << QStringLiteral("Pictune Build Progress")
                                     << QSize(392, 91) << QList<int>{2000, 2001, 2002, 2003, 2004};
-    QTest::addRow("complete") << 207 << QStringLiteral("Pictune Complete") << QSize(196, 199)
+    QTest::addRow("complete") << int(DialogId::Completion) << QStringLiteral("Pictune Complete")
+                              << QSize(196, 199)
                               << QList<int>{2100, 2101, 2102, 2};
 }
 
@@ -123,8 +130,10 @@ void TestDialogSkin::templatesLoad()
 void TestDialogSkin::layoutFollowsTemplate_data()
 {
     QTest::addColumn<int>("id");
-    for (int id : {101, 202, 203, 204, 205, 206, 207})
-        QTest::addRow("%d", id) << id;
+    for (DialogId id : {DialogId::MainWindow, DialogId::Options, DialogId::OpenFileOptions,
+                        DialogId::Caption, DialogId::ActualSizeViewer, DialogId::BuildProgress,
+                        DialogId::Completion})
+        QTest::addRow("%d", int(id)) << int(id);
 }
 
 void TestDialogSkin::layoutFollowsTemplate()
@@ -176,11 +185,11 @@ void TestDialogSkin::applyTwiceRestoresFirst()
     QFont original(QStringLiteral("DejaVu Serif"));
     original.setPixelSize(20);
     dialog.setFont(original);
-    QVERIFY(createDialogControls(&dialog, 207));
+    QVERIFY(createDialogControls(&dialog, int(DialogId::Completion)));
 
     DialogFontState state;
-    QVERIFY(applyDialogFont(&dialog, 207, 96.0, state));
-    QVERIFY(applyDialogFont(&dialog, 207, 144.0, state));
+    QVERIFY(applyDialogFont(&dialog, int(DialogId::Completion), 96.0, state));
+    QVERIFY(applyDialogFont(&dialog, int(DialogId::Completion), 144.0, state));
     // The second application must not take the first one's font as the one to give back.
     QCOMPARE(state.previousFont, original);
     QCOMPARE(dialog.font().pixelSize(), 16);
@@ -205,7 +214,7 @@ void TestDialogSkin::restoreUnappliedDoesNothing()
 
     // A state whose dialog is gone counts as not applied.
     auto gone = std::make_unique<QDialog>();
-    QVERIFY(applyDialogFont(gone.get(), 206, 96.0, state));
+    QVERIFY(applyDialogFont(gone.get(), int(DialogId::BuildProgress), 96.0, state));
     gone.reset();
     QVERIFY(!state.isApplied());
     restoreDialogFont(state);
@@ -214,12 +223,12 @@ void TestDialogSkin::restoreUnappliedDoesNothing()
 void TestDialogSkin::layoutStopsAtMissingControl()
 {
     QDialog dialog;
-    QVERIFY(createDialogControls(&dialog, 206));
+    QVERIFY(createDialogControls(&dialog, int(DialogId::BuildProgress)));
     const QRect untouched(1, 2, 3, 4);
     dialogControl(&dialog, 2004)->setGeometry(untouched);
     delete dialogControl(&dialog, 2002);
     DialogFontState state;
-    QVERIFY(applyDialogFont(&dialog, 206, 96.0, state));
+    QVERIFY(applyDialogFont(&dialog, int(DialogId::BuildProgress), 96.0, state));
     // 2004 comes after the missing 2002 in the template: the pass ends before it.
     QCOMPARE(dialogControl(&dialog, 2004)->geometry(), untouched);
     QVERIFY(dialogControl(&dialog, 2000)->geometry() != untouched);
@@ -235,7 +244,7 @@ void TestDialogSkin::factorySuppliesClass()
         button->setObjectName(QStringLiteral("custom"));
         return button;
     });
-    QVERIFY(createDialogControls(&dialog, 206, factories));
+    QVERIFY(createDialogControls(&dialog, int(DialogId::BuildProgress), factories));
     auto *custom = dialogControlAs<QPushButton>(&dialog, 2004);
     QVERIFY(custom);
     QCOMPARE(custom->objectName(), QStringLiteral("custom"));

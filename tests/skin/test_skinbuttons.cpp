@@ -4,6 +4,7 @@
 #include "widgets/SkinArtwork.h"
 #include "widgets/SkinButton.h"
 #include "widgets/TemplateControls.h"
+#include "widgets/TemplateDialog.h"
 #include "widgets/ToolTipTable.h"
 
 #include <QDialog>
@@ -17,6 +18,18 @@ Q_DECLARE_METATYPE(SkinButton::Face)
 
 namespace {
 
+constexpr int MainId = int(DialogId::MainWindow);
+
+// The controls of the main window's template that these tests press or look at.
+enum MainControl {
+    Step1Done = 1105,
+    Step2Done = 1107,
+    Step3Pending = 1110,
+    PlayButton = 1112,
+    SaveAsButton = 1114,
+    CreateButton = 1116,
+};
+
 // The main window's template laid out the way its initialization does it.
 struct MainTemplate
 {
@@ -24,8 +37,8 @@ struct MainTemplate
     DialogFontState fontState;
     MainTemplate()
     {
-        createDialogControls(&dialog, 101);
-        applyDialogFont(&dialog, 101, 96.0, fontState);
+        createDialogControls(&dialog, MainId);
+        applyDialogFont(&dialog, MainId, 96.0, fontState);
     }
     SkinButton *button(int id) { return dialogControlAs<SkinButton>(&dialog, id); }
 };
@@ -153,16 +166,16 @@ void TestSkinButtons::chooseFace()
 void TestSkinButtons::paintsFaceOfState()
 {
     MainTemplate main;
-    for (int id : {1110, 1112, 1114})
+    for (int id : {Step3Pending, PlayButton, SaveAsButton})
         QVERIFY(SkinButton::attachAndLoad(id, &main.dialog));
     main.dialog.show();
     QApplication::setActiveWindow(&main.dialog);
     QVERIFY(QTest::qWaitForWindowActive(&main.dialog));
-    SkinButton *button = main.button(1112);
+    SkinButton *button = main.button(PlayButton);
     auto shows = [button](Face face) { return Pixels(button->grab()) == Pixels(button->face(face)); };
 
-    main.button(1114)->setFocus();
-    QTRY_VERIFY(main.button(1114)->hasFocus());
+    main.button(SaveAsButton)->setFocus();
+    QTRY_VERIFY(main.button(SaveAsButton)->hasFocus());
     QVERIFY(shows(Face::Up));
     button->setDown(true);
     QVERIFY(shows(Face::Down));
@@ -170,7 +183,7 @@ void TestSkinButtons::paintsFaceOfState()
     button->setFocus();
     QTRY_VERIFY(button->hasFocus());
     QVERIFY(shows(Face::Focus));
-    main.button(1114)->setFocus();
+    main.button(SaveAsButton)->setFocus();
     button->setEnabled(false);
     QVERIFY(shows(Face::Disabled));
     button->setEnabled(true);
@@ -180,10 +193,10 @@ void TestSkinButtons::paintsFaceOfState()
 void TestSkinButtons::releaseOutsideDoesNotClick()
 {
     MainTemplate main;
-    QVERIFY(SkinButton::attachAndLoad(1114, &main.dialog));
+    QVERIFY(SkinButton::attachAndLoad(SaveAsButton, &main.dialog));
     main.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
-    SkinButton *button = main.button(1114);
+    SkinButton *button = main.button(SaveAsButton);
     QSignalSpy clicks(button, &QAbstractButton::clicked);
 
     const QPoint inside = button->rect().center();
@@ -244,10 +257,10 @@ void TestSkinButtons::tipCounts_data()
 {
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("count");
-    QTest::newRow("main") << 101 << 16;
-    QTest::newRow("options") << 202 << 7;
-    QTest::newRow("text") << 204 << 10;
-    QTest::newRow("build progress") << 206 << 0;
+    QTest::newRow("main") << MainId << 16;
+    QTest::newRow("options") << int(DialogId::Options) << 7;
+    QTest::newRow("text") << int(DialogId::Caption) << 10;
+    QTest::newRow("build progress") << int(DialogId::BuildProgress) << 0;
 }
 
 void TestSkinButtons::tipCounts()
@@ -269,9 +282,9 @@ void TestSkinButtons::tipCounts()
         ++attached;
     }
     QCOMPARE(attached, count);
-    if (id == 101) {
-        QVERIFY(dialogControl(&dialog, 1116)->toolTip().isEmpty());
-        const QStringList lines = dialogControl(&dialog, 1112)->toolTip().split(QLatin1Char('\n'));
+    if (id == MainId) {
+        QVERIFY(dialogControl(&dialog, CreateButton)->toolTip().isEmpty());
+        const QStringList lines = dialogControl(&dialog, PlayButton)->toolTip().split(QLatin1Char('\n'));
         QCOMPARE(lines, QStringList({QStringLiteral("Play/Preview the currently chosen Audio File"),
                                      QString(), QStringLiteral("Right-click for more options...")}));
     }
@@ -280,31 +293,31 @@ void TestSkinButtons::tipCounts()
 void TestSkinButtons::updateTip()
 {
     QDialog dialog;
-    QVERIFY(createDialogControls(&dialog, 101));
+    QVERIFY(createDialogControls(&dialog, MainId));
     {
         DialogToolTips tips;
-        tips.createTips(101, &dialog);
-        tips.updateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, 1105);
-        QCOMPARE(dialogControl(&dialog, 1105)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
-        QCOMPARE(tips.tipText(1105), QStringLiteral("Clear /tmp/a b.jpg"));
-        QCOMPARE(dialogControl(&dialog, 1107)->toolTip(),
+        tips.createTips(MainId, &dialog);
+        tips.updateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, Step1Done);
+        QCOMPARE(dialogControl(&dialog, Step1Done)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
+        QCOMPARE(tips.tipText(Step1Done), QStringLiteral("Clear /tmp/a b.jpg"));
+        QCOMPARE(dialogControl(&dialog, Step2Done)->toolTip(),
                  QStringLiteral("Click here to clear the current Audio File"));
         // The create button has no tooltip, so it gets none.
-        tips.updateTip(QStringLiteral("x"), &dialog, 1116);
-        QVERIFY(dialogControl(&dialog, 1116)->toolTip().isEmpty());
+        tips.updateTip(QStringLiteral("x"), &dialog, CreateButton);
+        QVERIFY(dialogControl(&dialog, CreateButton)->toolTip().isEmpty());
     }
     // The set's tooltips go with it.
-    QVERIFY(dialogControl(&dialog, 1105)->toolTip().isEmpty());
+    QVERIFY(dialogControl(&dialog, Step1Done)->toolTip().isEmpty());
 }
 
 void TestSkinButtons::noTipWhenDisabled()
 {
     MainTemplate main;
     DialogToolTips tips;
-    tips.createTips(101, &main.dialog);
+    tips.createTips(MainId, &main.dialog);
     main.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
-    QWidget *play = dialogControl(&main.dialog, 1112);
+    QWidget *play = dialogControl(&main.dialog, PlayButton);
     auto hover = [](QWidget *control) {
         const QPoint at = control->rect().center();
         QHelpEvent help(QEvent::ToolTip, at, control->mapToGlobal(at));

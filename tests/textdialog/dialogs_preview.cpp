@@ -32,9 +32,9 @@ public:
             return 0;
         m_busy = true;
         dialog->readControls(dialog->workingSettings());
-        m_preparation.setState(PicturePreparation::Plain);
+        m_preparation.setState(PicturePreparation::State::Plain);
         if (m_preparation.renderText(this, dialog->workingSettings()))
-            m_preparation.setState(PicturePreparation::WithText);
+            m_preparation.setState(PicturePreparation::State::WithText);
         m_picture.setPixmap(QPixmap(m_preparation.currentPicturePath()));
         m_busy = false;
         return 1;
@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     CaptionSettings settings;
     settings.text = QStringLiteral("Sunset over\nthe harbour");
     settings.placement = 7;
-    settings.textColor = 0x40D0FF; // warm yellow
+    settings.textColor = qRgb(0xFF, 0xD0, 0x40); // warm yellow
     std::unique_ptr<QDialog> dialog;
     if (which == QLatin1String("options")) {
         dialog = std::make_unique<OptionsDialog>(nullptr);

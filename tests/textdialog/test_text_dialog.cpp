@@ -7,7 +7,6 @@
 #include "model/PicturePreparation.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
-#include "widgets/DialogTemplate.h"
 #include "widgets/FontComboBox.h"
 #include "widgets/PlacementLamp.h"
 #include "widgets/RangedNumberEdit.h"
@@ -25,8 +24,13 @@
 #include <memory>
 
 using namespace TestSupport;
+using Dialog = CaptionDialog;
 
 namespace {
+
+// What the shadow box turns on and off.
+const int ShadowControls[] = {Dialog::ShadowColorButton, Dialog::ShadowXEdit, Dialog::ShadowYEdit,
+                              Dialog::ShadowColorLabel, Dialog::ShadowXLabel, Dialog::ShadowYLabel};
 
 QByteArray fileHash(const QString &path)
 {
@@ -50,9 +54,9 @@ public:
             return 0;
         busy = true;
         dialog->readControls(dialog->workingSettings());
-        preparation.setState(PicturePreparation::Plain);
+        preparation.setState(PicturePreparation::State::Plain);
         if (preparation.renderText(this, dialog->workingSettings()))
-            preparation.setState(PicturePreparation::WithText);
+            preparation.setState(PicturePreparation::State::WithText);
         drawn.append(dialog->workingSettings());
         busy = false;
         return 1;
@@ -97,7 +101,7 @@ private:
     // Opens the dialog over the owner and waits for its first drawing.
     void openDialog();
     template<class T>
-    T *control(int id) const { return dialogControlAs<T>(m_dialog.get(), id); }
+    T *control(int id) const { return m_dialog->controlAs<T>(id); }
     // Waits until every report made so far has been drawn and the timer found nothing new.
     void settle();
 
@@ -219,51 +223,51 @@ void TestTextDialog::fontSelection()
 void TestTextDialog::opening()
 {
     m_settings.pointSize = 72;
-    m_settings.textColor = 0x0000FF; // red
+    m_settings.textColor = qRgb(255, 0, 0);
     m_settings.text = QStringLiteral("two\nlines");
     m_settings.xPosition = -12;
     m_settings.yPosition = 7;
     m_settings.placement = 8;
-    m_settings.shadowOn = 0;
-    m_settings.shadowColor = 0xFF0000; // blue
+    m_settings.shadowOn = false;
+    m_settings.shadowColor = qRgb(0, 0, 255);
     m_settings.shadowXOffset = -5;
     m_settings.shadowYOffset = 0;
     openDialog();
 
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Pictune Text"));
     QCOMPARE(m_dialog->property("allowsMainWindowDrops"), QVariant(true));
-    QCOMPARE(control<FontComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans"));
-    QCOMPARE(control<FontComboBox>(1900)->count(), fontNameList().size());
-    QCOMPARE(control<RangedNumberEdit>(1901)->text(), QStringLiteral("72"));
-    QCOMPARE(control<ColorButton>(1902)->color(), QColor(Qt::red));
-    QCOMPARE(control<CaptionTextEdit>(1903)->toPlainText(), QStringLiteral("two\nlines"));
-    QCOMPARE(control<RangedNumberEdit>(1904)->text(), QStringLiteral("-12"));
-    QCOMPARE(control<RangedNumberEdit>(1905)->text(), QStringLiteral("7"));
+    QCOMPARE(control<FontComboBox>(Dialog::FontCombo)->currentText(), QStringLiteral("DejaVu-Sans"));
+    QCOMPARE(control<FontComboBox>(Dialog::FontCombo)->count(), fontNameList().size());
+    QCOMPARE(control<RangedNumberEdit>(Dialog::PointSizeEdit)->text(), QStringLiteral("72"));
+    QCOMPARE(control<ColorButton>(Dialog::TextColorButton)->color(), QColor(Qt::red));
+    QCOMPARE(control<CaptionTextEdit>(Dialog::TextField)->toPlainText(), QStringLiteral("two\nlines"));
+    QCOMPARE(control<RangedNumberEdit>(Dialog::XPositionEdit)->text(), QStringLiteral("-12"));
+    QCOMPARE(control<RangedNumberEdit>(Dialog::YPositionEdit)->text(), QStringLiteral("7"));
     for (int i = 0; i < 9; ++i) {
-        QCOMPARE(control<PlacementLamp>(1906 + i)->isOn(), i == 8);
-        QCOMPARE(control<PlacementLamp>(1906 + i)->toolTip(), placementLabel(i));
+        QCOMPARE(control<PlacementLamp>(Dialog::FirstPlacementLamp + i)->isOn(), i == 8);
+        QCOMPARE(control<PlacementLamp>(Dialog::FirstPlacementLamp + i)->toolTip(), placementLabel(i));
     }
-    QVERIFY(!control<QCheckBox>(1915)->isChecked());
-    for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
-        QVERIFY2(!dialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
-    QCOMPARE(control<ColorButton>(1916)->color(), QColor(Qt::blue));
-    QCOMPARE(control<RangedNumberEdit>(1918)->text(), QStringLiteral("0"));
-    QCOMPARE(control<ColorButton>(1902)->accessibleName(), QStringLiteral("Text Color"));
-    QCOMPARE(control<ColorButton>(1916)->accessibleName(), QStringLiteral("Shadow Color"));
+    QVERIFY(!control<QCheckBox>(Dialog::ShadowCheckBox)->isChecked());
+    for (int id : ShadowControls)
+        QVERIFY2(!m_dialog->control(id)->isEnabled(), qPrintable(QString::number(id)));
+    QCOMPARE(control<ColorButton>(Dialog::ShadowColorButton)->color(), QColor(Qt::blue));
+    QCOMPARE(control<RangedNumberEdit>(Dialog::ShadowYEdit)->text(), QStringLiteral("0"));
+    QCOMPARE(control<ColorButton>(Dialog::TextColorButton)->accessibleName(), QStringLiteral("Text Color"));
+    QCOMPARE(control<ColorButton>(Dialog::ShadowColorButton)->accessibleName(), QStringLiteral("Shadow Color"));
 
     // The first drawing is the record as shown (every field but the on flag).
     QVERIFY(m_owner->drawn.first() == m_settings);
     QVERIFY(!m_owner->renderedHash().isEmpty());
-    QCOMPARE(m_owner->preparation.state(), int(PicturePreparation::WithText));
+    QCOMPARE(m_owner->preparation.state(), PicturePreparation::State::WithText);
 }
 
 void TestTextDialog::missingFontFallsBack()
 {
     m_settings.fontName = QStringLiteral("Arial-Black");
     openDialog();
-    QCOMPARE(control<FontComboBox>(1900)->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
+    QCOMPARE(control<FontComboBox>(Dialog::FontCombo)->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
     QCOMPARE(m_owner->drawn.first().fontName, QStringLiteral("DejaVu-Sans-Bold"));
-    QCOMPARE(m_owner->preparation.state(), int(PicturePreparation::WithText));
+    QCOMPARE(m_owner->preparation.state(), PicturePreparation::State::WithText);
     // The record keeps its font until OK.
     QCOMPARE(m_settings.fontName, QStringLiteral("Arial-Black"));
 }
@@ -271,7 +275,7 @@ void TestTextDialog::missingFontFallsBack()
 void TestTextDialog::typingUpdatesPreview()
 {
     openDialog();
-    auto *edit = control<CaptionTextEdit>(1903);
+    auto *edit = control<CaptionTextEdit>(Dialog::TextField);
     edit->setFocus();
     edit->selectAll();
     const QByteArray before = m_owner->renderedHash();
@@ -294,7 +298,7 @@ void TestTextDialog::typingUpdatesPreview()
     // A word finished with the text edit losing the focus: the record drawn last matches, and
     // its picture is the one a fresh drawing of those settings gives.
     QTest::keyClicks(edit, QStringLiteral("there"));
-    control<RangedNumberEdit>(1901)->setFocus();
+    control<RangedNumberEdit>(Dialog::PointSizeEdit)->setFocus();
     settle();
     QCOMPARE(m_owner->drawn.last().text, QStringLiteral("Hi there"));
     QVERIFY(m_owner->renderedHash() != hi);
@@ -304,7 +308,7 @@ void TestTextDialog::typingUpdatesPreview()
 
     // A number typed while a drawing is under way: the busy owner drops the report, the timer
     // repeats it afterwards.
-    auto *size = control<RangedNumberEdit>(1901);
+    auto *size = control<RangedNumberEdit>(Dialog::PointSizeEdit);
     size->selectAll();
     m_owner->busy = true;
     QTest::keyClicks(size, QStringLiteral("55"));
@@ -316,7 +320,7 @@ void TestTextDialog::typingUpdatesPreview()
 void TestTextDialog::placementClicks()
 {
     openDialog();
-    auto *middle = control<PlacementLamp>(1910);
+    auto *middle = control<PlacementLamp>(Dialog::FirstPlacementLamp + 4);
     QVERIFY(middle->isOn());
     QTest::mouseClick(middle, Qt::LeftButton);
     QVERIFY(middle->isOn());
@@ -324,29 +328,29 @@ void TestTextDialog::placementClicks()
     QCOMPARE(m_owner->reports, 1);
 
     const int reports = m_owner->reports;
-    QTest::mouseClick(control<PlacementLamp>(1906), Qt::LeftButton);
+    QTest::mouseClick(control<PlacementLamp>(Dialog::FirstPlacementLamp), Qt::LeftButton);
     QCOMPARE(m_owner->reports, reports + 1);
     QCOMPARE(m_owner->drawn.last().placement, 0);
     for (int i = 0; i < 9; ++i)
-        QCOMPARE(control<PlacementLamp>(1906 + i)->isOn(), i == 0);
+        QCOMPARE(control<PlacementLamp>(Dialog::FirstPlacementLamp + i)->isOn(), i == 0);
 }
 
 void TestTextDialog::clearingShadowReportsAtOnce()
 {
     openDialog();
-    auto *shadow = control<QCheckBox>(1915);
+    auto *shadow = control<QCheckBox>(Dialog::ShadowCheckBox);
     QVERIFY(shadow->isChecked());
     QTest::mouseClick(shadow, Qt::LeftButton);
     QCOMPARE(m_owner->reports, 2);
-    QCOMPARE(m_owner->drawn.last().shadowOn, 0);
-    for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
-        QVERIFY2(!dialogControl(m_dialog.get(), id)->isEnabled(), qPrintable(QString::number(id)));
+    QCOMPARE(m_owner->drawn.last().shadowOn, false);
+    for (int id : ShadowControls)
+        QVERIFY2(!m_dialog->control(id)->isEnabled(), qPrintable(QString::number(id)));
 
     QTest::mouseClick(shadow, Qt::LeftButton);
     QCOMPARE(m_owner->reports, 3);
-    QCOMPARE(m_owner->drawn.last().shadowOn, 1);
-    for (int id : {1916, 1917, 1918, 1919, 1920, 1921})
-        QVERIFY(dialogControl(m_dialog.get(), id)->isEnabled());
+    QCOMPARE(m_owner->drawn.last().shadowOn, true);
+    for (int id : ShadowControls)
+        QVERIFY(m_dialog->control(id)->isEnabled());
 }
 
 void TestTextDialog::okRefusals_data()
@@ -361,10 +365,10 @@ void TestTextDialog::okRefusals_data()
     const QString noText = QStringLiteral("Please supply some text, thanks.");
     const QString noOffset = QStringLiteral(
         "The Shadow offset needs to be something other than 0, so it can be seen, thanks.");
-    QTest::addRow("blanks only") << " \n\t \n " << "3" << "3" << true << 1903 << noText;
-    QTest::addRow("blanks and no offset") << "  " << "0" << "" << true << 1903 << noText;
-    QTest::addRow("no offset") << "x" << "0" << "0" << true << 1917 << noOffset;
-    QTest::addRow("no offset, shadow off") << "x" << "-" << "0" << false << 1915 << noOffset;
+    QTest::addRow("blanks only") << " \n\t \n " << "3" << "3" << true << int(Dialog::TextField) << noText;
+    QTest::addRow("blanks and no offset") << "  " << "0" << "" << true << int(Dialog::TextField) << noText;
+    QTest::addRow("no offset") << "x" << "0" << "0" << true << int(Dialog::ShadowXEdit) << noOffset;
+    QTest::addRow("no offset, shadow off") << "x" << "-" << "0" << false << int(Dialog::ShadowCheckBox) << noOffset;
 }
 
 void TestTextDialog::okRefusals()
@@ -376,14 +380,14 @@ void TestTextDialog::okRefusals()
     QFETCH(int, focusId);
     QFETCH(QString, message);
 
-    m_settings.shadowOn = shadowOn ? 1 : 0;
+    m_settings.shadowOn = shadowOn;
     const CaptionSettings before = m_settings;
     openDialog();
-    control<CaptionTextEdit>(1903)->setPlainText(text);
-    control<RangedNumberEdit>(1917)->setText(shadowX);
-    control<RangedNumberEdit>(1918)->setText(shadowY);
-    control<QPushButton>(1)->setFocus();
-    QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton);
+    control<CaptionTextEdit>(Dialog::TextField)->setPlainText(text);
+    control<RangedNumberEdit>(Dialog::ShadowXEdit)->setText(shadowX);
+    control<RangedNumberEdit>(Dialog::ShadowYEdit)->setText(shadowY);
+    control<QPushButton>(Dialog::OkButton)->setFocus();
+    QTest::mouseClick(control<QPushButton>(Dialog::OkButton), Qt::LeftButton);
 
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.first().text, message);
@@ -391,11 +395,11 @@ void TestTextDialog::okRefusals()
     QCOMPARE(m_messages->messages.first().icon, QMessageBox::NoIcon);
     QVERIFY(m_dialog->isVisible());
     QVERIFY(m_dialog->isCheckTimerActive());
-    QTRY_VERIFY(dialogControl(m_dialog.get(), focusId)->hasFocus());
-    if (focusId == 1903) {
-        QCOMPARE(control<CaptionTextEdit>(1903)->textCursor().selectedText().size(), text.size());
-    } else if (focusId == 1917) {
-        QCOMPARE(control<RangedNumberEdit>(1917)->selectedText(), shadowX);
+    QTRY_VERIFY(m_dialog->control(focusId)->hasFocus());
+    if (focusId == Dialog::TextField) {
+        QCOMPARE(control<CaptionTextEdit>(Dialog::TextField)->textCursor().selectedText().size(), text.size());
+    } else if (focusId == Dialog::ShadowXEdit) {
+        QCOMPARE(control<RangedNumberEdit>(Dialog::ShadowXEdit)->selectedText(), shadowX);
     }
     QVERIFY(m_settings == before);
 }
@@ -403,18 +407,18 @@ void TestTextDialog::okRefusals()
 void TestTextDialog::okStoresControls()
 {
     openDialog();
-    control<CaptionTextEdit>(1903)->setPlainText(QStringLiteral("  Hello\nworld  "));
-    control<RangedNumberEdit>(1901)->setText(QStringLiteral("12"));
-    control<RangedNumberEdit>(1904)->setText(QStringLiteral("-400"));
-    control<RangedNumberEdit>(1918)->setText(QStringLiteral("-"));
-    control<FontComboBox>(1900)->setCurrentText(QStringLiteral("DejaVu-Serif"));
-    control<ColorButton>(1902)->setColorRef(0x123456);
-    QTest::mouseClick(control<PlacementLamp>(1914), Qt::LeftButton);
-    QTest::mouseClick(control<QCheckBox>(1915), Qt::LeftButton);
+    control<CaptionTextEdit>(Dialog::TextField)->setPlainText(QStringLiteral("  Hello\nworld  "));
+    control<RangedNumberEdit>(Dialog::PointSizeEdit)->setText(QStringLiteral("12"));
+    control<RangedNumberEdit>(Dialog::XPositionEdit)->setText(QStringLiteral("-400"));
+    control<RangedNumberEdit>(Dialog::ShadowYEdit)->setText(QStringLiteral("-"));
+    control<FontComboBox>(Dialog::FontCombo)->setCurrentText(QStringLiteral("DejaVu-Serif"));
+    control<ColorButton>(Dialog::TextColorButton)->setColor(QColor(0x56, 0x34, 0x12));
+    QTest::mouseClick(control<PlacementLamp>(Dialog::LastPlacementLamp), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(Dialog::ShadowCheckBox), Qt::LeftButton);
 
     CaptionSettings shown;
     m_dialog->readControls(shown);
-    QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(Dialog::OkButton), Qt::LeftButton);
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
     QVERIFY(!m_dialog->isCheckTimerActive());
@@ -424,36 +428,36 @@ void TestTextDialog::okStoresControls()
     QCOMPARE(m_settings.text, QStringLiteral("  Hello\nworld  "));
     QCOMPARE(m_settings.fontName, QStringLiteral("DejaVu-Serif"));
     QCOMPARE(m_settings.pointSize, 12);
-    QCOMPARE(m_settings.textColor, 0x123456u);
+    QCOMPARE(m_settings.textColor, qRgb(0x56, 0x34, 0x12));
     QCOMPARE(m_settings.xPosition, -400);
     QCOMPARE(m_settings.placement, 8);
-    QCOMPARE(m_settings.shadowOn, 0);
+    QCOMPARE(m_settings.shadowOn, false);
     QCOMPARE(m_settings.shadowYOffset, 0);
-    QCOMPARE(m_settings.textOn, 0); // the owner turns the caption on
+    QCOMPARE(m_settings.textOn, false); // the owner turns the caption on
 }
 
 void TestTextDialog::cancelKeepsSettings()
 {
-    m_settings.textOn = 1;
+    m_settings.textOn = true;
     const CaptionSettings before = m_settings;
     openDialog();
-    auto *edit = control<CaptionTextEdit>(1903);
+    auto *edit = control<CaptionTextEdit>(Dialog::TextField);
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("more"));
-    QTest::mouseClick(control<PlacementLamp>(1906), Qt::LeftButton);
-    QTest::mouseClick(control<QCheckBox>(1915), Qt::LeftButton);
+    QTest::mouseClick(control<PlacementLamp>(Dialog::FirstPlacementLamp), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(Dialog::ShadowCheckBox), Qt::LeftButton);
     settle();
     QVERIFY(m_owner->drawn.size() >= 3);
 
-    QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(Dialog::CancelButton), Qt::LeftButton);
     QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultCancel));
     QVERIFY(!m_dialog->isCheckTimerActive());
     QVERIFY(m_settings == before);
-    QCOMPARE(m_settings.textOn, 1);
+    QCOMPARE(m_settings.textOn, true);
 
     // Nothing is drawn after the dialog ended, even for changes the timer had not seen.
     const int reports = m_owner->reports;
-    control<RangedNumberEdit>(1901)->setText(QStringLiteral("9"));
+    control<RangedNumberEdit>(Dialog::PointSizeEdit)->setText(QStringLiteral("9"));
     QTest::qWait(3 * CaptionDialog::CheckIntervalMs);
     QCOMPARE(m_owner->reports, reports);
 }
@@ -462,12 +466,12 @@ void TestTextDialog::keys()
 {
     openDialog();
     // Escape neither cancels nor closes.
-    QTest::keyClick(control<RangedNumberEdit>(1904), Qt::Key_Escape);
+    QTest::keyClick(control<RangedNumberEdit>(Dialog::XPositionEdit), Qt::Key_Escape);
     QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     QVERIFY(m_dialog->isVisible());
 
     // Enter in the text edit makes a new line.
-    auto *edit = control<CaptionTextEdit>(1903);
+    auto *edit = control<CaptionTextEdit>(Dialog::TextField);
     edit->setFocus();
     edit->moveCursor(QTextCursor::End);
     QTest::keyClick(edit, Qt::Key_Return);
@@ -481,7 +485,7 @@ void TestTextDialog::keys()
 
     // Elsewhere Enter is OK.
     openDialog();
-    QTest::keyClick(control<RangedNumberEdit>(1904), Qt::Key_Return);
+    QTest::keyClick(control<RangedNumberEdit>(Dialog::XPositionEdit), Qt::Key_Return);
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
 }
@@ -529,7 +533,7 @@ void TestTextDialog::positionBesideOwnerThenRemembered()
     const QPoint moved = expected + QPoint(13, 33);
     m_dialog->move(moved);
     QTRY_COMPARE(m_dialog->pos(), moved);
-    QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(Dialog::CancelButton), Qt::LeftButton);
     QCOMPARE(QPoint(m_x, m_y), moved);
 
     // Reopened in the same run: where it was closed, whatever the owner does.

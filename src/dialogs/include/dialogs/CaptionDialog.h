@@ -2,18 +2,14 @@
 
 #include "dialogs/CaptionPreview.h"
 #include "model/CaptionSettings.h"
-#include "widgets/DialogFont.h"
+#include "widgets/TemplateDialog.h"
 
-#include <QDialog>
 #include <QTimer>
 
-#include <memory>
-
-class PlacementLamp;
-class DialogToolTips;
+class CaptionTextEdit;
 class ColorButton;
 class FontComboBox;
-class CaptionTextEdit;
+class PlacementLamp;
 class QCheckBox;
 class RangedNumberEdit;
 
@@ -24,36 +20,37 @@ class RangedNumberEdit;
 //
 // The owner's drop target keeps accepting files while this dialog is open: the dialog carries
 // the dynamic property "allowsMainWindowDrops" = true.
-class CaptionDialog : public QDialog, public CaptionPreviewSource
+class CaptionDialog : public TemplateDialog, public CaptionPreviewSource
 {
     Q_OBJECT
 
 public:
+    // The controls' ids in the dialog's template.
     enum Control {
-        IDC_FONT = 1900,
-        IDC_POINT_SIZE = 1901,
-        IDC_TEXT_COLOR = 1902,
-        IDC_TEXT = 1903,
-        IDC_X_POS = 1904,
-        IDC_Y_POS = 1905,
-        IDC_PLACEMENT_FIRST = 1906, // 1906..1914: placements 0..8
-        IDC_PLACEMENT_LAST = 1914,
-        IDC_SHADOW = 1915,
-        IDC_SHADOW_COLOR = 1916,
-        IDC_SHADOW_X = 1917,
-        IDC_SHADOW_Y = 1918,
-        IDC_SHADOW_COLOR_LABEL = 1919,
-        IDC_SHADOW_X_LABEL = 1920,
-        IDC_SHADOW_Y_LABEL = 1921,
+        OkButton = 1,
+        CancelButton = 2,
+        FontCombo = 1900,
+        PointSizeEdit = 1901,
+        TextColorButton = 1902,
+        TextField = 1903,
+        XPositionEdit = 1904,
+        YPositionEdit = 1905,
+        FirstPlacementLamp = 1906, // placements 0..8, row by row from the top left
+        LastPlacementLamp = 1914,
+        ShadowCheckBox = 1915,
+        ShadowColorButton = 1916,
+        ShadowXEdit = 1917,
+        ShadowYEdit = 1918,
+        ShadowColorLabel = 1919,
+        ShadowXLabel = 1920,
+        ShadowYLabel = 1921,
     };
     enum Result { ResultOk = 1, ResultCancel = 2 };
-    static constexpr int TemplateId = 204;
     static constexpr int CheckIntervalMs = 200;
 
     // positionX/positionY: where the dialog stood when it last closed, -1 before the first
     // opening; written when the dialog ends. settings: read now, written by OK.
     CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings, QWidget *owner);
-    ~CaptionDialog() override;
 
     // CaptionPreviewSource
     void readControls(CaptionSettings &settings) const override;
@@ -79,11 +76,11 @@ private:
     void fillControls();
     void placeDialog();
     void applyShadowState(bool on);
-    // Reports the controls to the owner (WM_TEXT_PREVIEW); nothing once the dialog has ended.
+    // Asks the owner to draw the controls; nothing once the dialog has ended.
     void sendCaptionPreview();
     void reportIfChanged(int controlId);
     void onCheckTimer();
-    void onPlacementClicked(int controlId, int state);
+    void onPlacementClicked(int controlId);
     void onColorChanged();
     void onShadowClicked(bool checked);
 
@@ -91,8 +88,6 @@ private:
     int *m_positionY;
     CaptionSettings *m_settings;
     CaptionSettings m_workingSettings;
-    DialogFontState m_fontState;
-    std::unique_ptr<DialogToolTips> m_toolTips;
     QTimer m_checkTimer;
     bool m_opened = false;
     bool m_ended = false;

@@ -2,7 +2,7 @@
 
 struct CaptionSettings;
 
-// The text dialog as the main window sees it while drawing a preview (WM_TEXT_PREVIEW).
+// The caption dialog as the main window sees it while drawing a preview of the caption.
 class CaptionPreviewSource
 {
 public:

@@ -1,33 +1,31 @@
 #pragma once
 
+#include <QRgb>
 #include <QString>
 
 // One caption: its text, font, colors, placement and drop shadow. Plain value; lines are
 // separated by LF inside the program.
 struct CaptionSettings
 {
-    int textOn = 0;                 // drawn only when exactly 1
+    bool textOn = false;
     QString fontName = QStringLiteral("Arial-Black");
     int pointSize = 40;
-    quint32 textColor = 0xFFFFFF;   // 0x00BBGGRR
+    QRgb textColor = qRgb(255, 255, 255);
     QString text = QStringLiteral("Please type\nyour text\nhere, thanks");
     int xPosition = 0;              // to the right of the anchor point
     int yPosition = 0;              // downwards from the anchor point
     int placement = 4;              // 0..8 row by row from the top left
-    int shadowOn = 1;               // drawn only when exactly 1
-    quint32 shadowColor = 0x808080; // 0x00BBGGRR
+    bool shadowOn = true;
+    QRgb shadowColor = qRgb(128, 128, 128);
     int shadowXOffset = 3;
     int shadowYOffset = 3;
-
-    bool isTextDrawn() const { return textOn == 1; }
-    bool isShadowDrawn() const { return shadowOn == 1; }
 
     // Every field but textOn takes part: turning the caption on or off is no edit of it.
     bool operator==(const CaptionSettings &other) const;
     bool operator!=(const CaptionSettings &other) const { return !(*this == other); }
 };
 
-// What the text dialog's OK finds wrong with a record, in the order the rules are applied.
+// What the caption dialog's OK finds wrong with a record, in the order the rules are applied.
 enum class CaptionProblem {
     None,
     NoText,             // only white space

@@ -15,9 +15,10 @@ struct ToolResult;
 class PicturePreparation
 {
 public:
-    enum State {
-        Plain = 1,      // the resized copy (or the blank canvas) is current
-        WithText = 2,   // the copy with the caption is current
+    // Which copy is current.
+    enum class State {
+        Plain,      // the resized copy, or the blank canvas
+        WithText,   // the copy with the caption
     };
 
     // Names the two temporary copies; nothing is written yet.
@@ -32,8 +33,8 @@ public:
     // shown and the copy that failed no longer exists, so nothing older than this request can be
     // taken for its result.
     bool setSourcePicture(QWidget *owner, const QString &path, const CaptionSettings *textSettings);
-    // State Plain: the resized copy, or without a source the blank canvas of the current size;
-    // state WithText: the copy with the caption.
+    // Plain: the resized copy, or without a source the blank canvas of the current size;
+    // WithText: the copy with the caption.
     QString currentPicturePath() const;
     // Draws the caption onto the plain picture into the copy with text. Callers set the state to
     // Plain first and to WithText on success.
@@ -44,14 +45,14 @@ public:
     const QString &sourcePath() const { return m_sourcePath; }
     const QString &resizedPath() const { return m_resizedPath; }
     const QString &withTextPath() const { return m_withTextPath; }
-    int state() const { return m_state; }
-    void setState(int state) { m_state = state; }
+    State state() const { return m_state; }
+    void setState(State state) { m_state = state; }
 
 private:
     QString m_sourcePath;
     QString m_resizedPath;
     QString m_withTextPath;
-    int m_state = Plain;
+    State m_state = State::Plain;
 };
 
 // Paints one canvas of the background color per target size into the temporary folder and
@@ -71,9 +72,6 @@ QString imageToolOutput(const QString &absolutePath);
 // The caption as the image tool's text: backslash doubled, line breaks as \n, % as \%, and a
 // leading @ (which would make the tool read a file) as \@.
 QString escapeCaptionText(const QString &text);
-// 0x00BBGGRR (the caption's colors) to 0xRRGGBB (the image tool's).
-quint32 platformColorToRgb(quint32 bgr);
-
 QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
                                const QString &output);
 QStringList captionArguments(const QString &input, const CaptionSettings &settings,

@@ -14,9 +14,6 @@ public:
 
     QColor color() const { return m_color; }
     void setColor(const QColor &color);
-    // The color as a platform color value, red in the low byte (0x00BBGGRR).
-    quint32 colorRef() const;
-    void setColorRef(quint32 bgr);
 
     // Sets the picker's sixteen custom colors to white, once per run; they are shared by
     // every picker of the program from then on.

@@ -9,8 +9,8 @@
 
 #include <functional>
 
-// One control of a dialog template. The rectangle is in dialog units; styles are the
-// template's style names ("WS_VISIBLE", "ES_AUTOHSCROLL", "BS_OWNERDRAW", ...).
+// One control of a dialog template. The rectangle is in dialog units; styles are the style
+// names the template lists for the control (visible, disabled, bordered, multi-line, ...).
 struct DialogControlTemplate
 {
     int id = -1; // -1 for controls the code never addresses (labels, group boxes)
@@ -41,7 +41,7 @@ public:
     bool hasStyle(const QString &style) const { return styles.contains(style); }
     const DialogControlTemplate *control(int controlId) const;
 
-    // The template with that resource id, or nullptr when the program has none.
+    // The template with that id, or nullptr when the program has none.
     static const DialogTemplate *get(int templateId);
     // Parses one template from its JSON text; false (and *error set) when it is malformed.
     static bool parse(const QByteArray &json, DialogTemplate *out, QString *error = nullptr);

@@ -35,8 +35,8 @@ public:
     static QRect lampRect(const QSize &size, bool lampOnRight);
 
 signals:
-    // The box was clicked: its "controlId" and the new state (1 on, 0 off).
-    void checkChanged(int controlId, int state);
+    // The box was clicked: its "controlId" and whether it is on now.
+    void checkChanged(int controlId, bool on);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

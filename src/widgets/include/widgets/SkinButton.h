@@ -14,7 +14,7 @@ public:
     explicit SkinButton(const QString &caption = QString(), QWidget *parent = nullptr);
 
     // Finds the template control `controlId` of `dialog` (made as a SkinButton from
-    // its owner-drawn template entry), loads its faces named after its caption and resizes
+    // its self-painted template entry), loads its faces named after its caption and resizes
     // it to its up face without moving it. True when the control exists and its up face
     // loaded.
     static bool attachAndLoad(int controlId, QWidget *dialog);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "dialogs/CaptionPreview.h"
-#include "mainwindow/AudioStep.h"
 #include "dialogs/FilePreviewReceiver.h"
+#include "mainwindow/AudioStep.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
 #include "model/CaptionSettings.h"
@@ -16,12 +16,11 @@ class AudioPreview;
 class FileBrowser;
 class FileDropFilter;
 class MainFrame;
+class OutputPath;
 class PictureBox;
 class PicturePreparation;
 class PictureStep;
 class QLineEdit;
-class OutputPath;
-class QMenu;
 
 // The main window: three steps (picture, audio, optional caption), the preview, the output path
 // and Create, inside a frameless skinned window.
@@ -130,7 +129,6 @@ protected:
 private:
     void createControls();
     void connectControls();
-    void connectMenus();
     void runStartupChecks();
     void layoutControls();
     void showMenu(MainMenus::Popup popup);

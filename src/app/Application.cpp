@@ -1,45 +1,32 @@
 #include "app/Application.h"
 
 #include "base/AppSettings.h"
-#include "base/IniFile.h"
 #include "base/MessageBox.h"
+#include "base/Settings.h"
 #include "mainwindow/MainWindow.h"
 #include "tools/ToolCheck.h"
 
-QString Application::iniFilePath()
-{
-    QString folder = getSettingsFolder(SettingsKeys::Section);
-    if (folder.endsWith(QLatin1Char('/')) && folder.size() > 1)
-        folder.chop(1);
-    return folder + QStringLiteral("/Velmora1.ini");
-}
+#include <utility>
 
 bool Application::loadSettings()
 {
     AppSettings &settings = AppSettings::instance();
-    settings.iniPath = iniFilePath();
+    settings.iniPath = Settings::iniFilePath();
+    settings.load();
 
-    struct Tool
-    {
-        const ToolIdentity &identity;
-        QString AppSettings::*field;
+    const std::pair<ToolCheck::Tool, const QString &> tools[] = {
+        {ToolCheck::Tool::ImageTool, settings.imageToolPath},
+        {ToolCheck::Tool::Encoder, settings.encoderPath},
+        {ToolCheck::Tool::Player, settings.playerPath},
     };
-    const Tool tools[] = {
-        {imageToolIdentity(), &AppSettings::imageToolPath},
-        {encoderIdentity(), &AppSettings::encoderPath},
-        {playerIdentity(), &AppSettings::playerPath},
-    };
-    for (const Tool &tool : tools) {
-        const QString value = IniFile::readString(settings.iniPath, SettingsKeys::Section,
-                                                  tool.identity.key, QStringLiteral("x"));
-        const ToolCheck check = checkToolPath(value, tool.identity);
-        if (check != ToolCheck::Ok) {
-            MessageBox::critical(nullptr, toolCheckMessage(check, tool.identity, settings.iniPath));
+    // In this order, and only up to the first failure: one message at most.
+    for (const auto &[tool, path] : tools) {
+        const ToolCheck::Result result = ToolCheck::check(tool, path);
+        if (result != ToolCheck::Result::Ok) {
+            MessageBox::critical(nullptr, ToolCheck::message(result, tool, settings.iniPath));
             return false;
         }
-        settings.*tool.field = value;
     }
-    readDisplaySettings(settings);
     return true;
 }
 

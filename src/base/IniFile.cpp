@@ -119,7 +119,7 @@ bool hasLineBreak(const QString &s)
     return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
 }
 
-QByteArray readAll(const QString &path, bool *exists)
+QByteArray readFile(const QString &path, bool *exists)
 {
     QFile file(path);
     *exists = file.exists();
@@ -130,13 +130,13 @@ QByteArray readAll(const QString &path, bool *exists)
 
 } // namespace
 
-QString IniFile::readFromText(const QByteArray &text, const QString &section, const QString &key,
-                              const QString &defaultValue)
+std::optional<QString> IniFile::find(const QByteArray &text, const QString &section,
+                                    const QString &key)
 {
     const QList<Line> lines = splitLines(text);
     const Location loc = locate(text, lines, section, key);
     if (loc.keyLine < 0)
-        return defaultValue;
+        return std::nullopt;
     const Line &line = lines.at(loc.keyLine);
     const QByteArray raw = text.mid(line.start, line.end - line.start);
     return unquote(QString::fromUtf8(raw.mid(raw.indexOf('=') + 1)));
@@ -176,9 +176,13 @@ QByteArray IniFile::writeToText(const QByteArray &text, const QString &section,
 QString IniFile::readString(const QString &path, const QString &section, const QString &key,
                             const QString &defaultValue)
 {
+    return find(readAll(path), section, key).value_or(defaultValue);
+}
+
+QByteArray IniFile::readAll(const QString &path)
+{
     bool exists = false;
-    const QByteArray text = readAll(path, &exists);
-    return readFromText(text, section, key, defaultValue);
+    return readFile(path, &exists);
 }
 
 bool IniFile::writeString(const QString &path, const QString &section, const QString &key,
@@ -198,7 +202,7 @@ bool IniFile::writeStrings(const QString &path, const QString &section,
             return false;
     }
     bool exists = false;
-    QByteArray text = readAll(path, &exists);
+    QByteArray text = readFile(path, &exists);
     if (exists && text.isEmpty() && QFile(path).size() > 0)
         return false; // unreadable: never replace a file we could not read
     for (const KeyValue &kv : values)

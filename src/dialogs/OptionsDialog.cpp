@@ -2,8 +2,8 @@
 
 #include "base/AppSettings.h"
 #include "base/DesktopHelpers.h"
-#include "base/IniFile.h"
 #include "base/MessageBox.h"
+#include "base/Settings.h"
 #include "dialogs/OptionsRules.h"
 
 #include <QCheckBox>
@@ -32,10 +32,10 @@ OptionsDialog::OptionsDialog(QWidget *owner)
 {
     buildFixedLayout();
 
-    const QString keys[] = {SettingsKeys::PictureFile, SettingsKeys::AudioFile, SettingsKeys::DestinationFolder};
+    const Settings::Key<QString> *keys[] = {&Settings::PictureFolder, &Settings::AudioFolder, &Settings::DestinationFolder};
     for (int i = 0; i < 3; ++i) {
         m_edits[i] = controlAs<QLineEdit>(PictureFolderEdit + 2 * i);
-        m_edits[i]->setText(readFolderSetting(keys[i]));
+        m_edits[i]->setText(AppSettings::instance().read(*keys[i]));
         m_edits[i]->setAccessibleName(QString::fromLatin1(FolderNames[i]));
         auto *button = controlAs<QPushButton>(PictureBrowseButton + 2 * i);
         button->setAccessibleName(QStringLiteral("Browse for the %1").arg(QString::fromLatin1(FolderNames[i])));
@@ -75,11 +75,11 @@ void OptionsDialog::accept()
 
     AppSettings &settings = AppSettings::instance();
     const bool autoPlay = m_autoPlay->isChecked();
-    const bool saved = IniFile::writeStrings(settings.iniPath, SettingsKeys::Section, {
-        {SettingsKeys::PictureFile + QStringLiteral("Path"), folders.at(0)},
-        {SettingsKeys::AudioFile + QStringLiteral("Path"), folders.at(1)},
-        {SettingsKeys::DestinationFolder + QStringLiteral("Path"), folders.at(2)},
-        {SettingsKeys::AutoPlayOnOpen, autoPlay ? QStringLiteral("1") : QStringLiteral("0")},
+    const bool saved = settings.write({
+        Settings::PictureFolder.entry(folders.at(0)),
+        Settings::AudioFolder.entry(folders.at(1)),
+        Settings::DestinationFolder.entry(folders.at(2)),
+        Settings::AutoPlayOnOpen.entry(autoPlay),
     });
     if (!saved) {
         MessageBox::warning(this, QStringLiteral("The settings could not be saved in:\n\n   %1\n\nPlease check that this file can be written, thanks.")

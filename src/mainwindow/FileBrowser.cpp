@@ -1,6 +1,7 @@
 #include "FileBrowser.h"
 
 #include "base/AppSettings.h"
+#include "base/Settings.h"
 #include "dialogs/OpenFileDialog.h"
 
 FileBrowser::FileBrowser(QWidget *window, FilePreviewReceiver *receiver)
@@ -14,7 +15,7 @@ QString FileBrowser::choose(FileKind kind)
     const bool audio = kind == FileKind::Audio;
     Folder &folder = audio ? m_audioFolder : m_pictureFolder;
     const QString start = folder.browsed
-        ? folder.path : readFolderSetting(audio ? SettingsKeys::AudioFile : SettingsKeys::PictureFile);
+        ? folder.path : AppSettings::instance().read(audio ? Settings::AudioFolder : Settings::PictureFolder);
     OpenFileDialog dialog(m_window, m_receiver, kind, start);
     m_dialog = &dialog;
     const int result = dialog.exec();

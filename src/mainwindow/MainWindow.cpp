@@ -7,9 +7,9 @@
 #include "OutputPath.h"
 #include "PictureStep.h"
 #include "base/AppSettings.h"
-#include "base/IniFile.h"
 #include "base/MessageBox.h"
 #include "base/Paths.h"
+#include "base/Settings.h"
 #include "dialogs/ActualSizeViewer.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CaptionDialog.h"
@@ -164,7 +164,7 @@ bool MainWindow::initialize()
     m_pictureBox->setDrawMode(PictureBox::FitLetterbox);
     m_dropTarget->attach(this, this);
 
-    m_output->setDefault(readFolderSetting(SettingsKeys::DestinationFolder));
+    m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder));
 
     if (!createBlankCanvases(this)) {
         deleteBlankCanvases();
@@ -257,8 +257,7 @@ void MainWindow::setTargetSize(int index)
             markStep(Step1Done, Step1Pending, false);
             setStepTip(Step1Done, ClearPictureTip);
         }
-        IniFile::writeString(settings.iniPath, SettingsKeys::Section, SettingsKeys::TargetVideoSize,
-                             QString::number(index));
+        settings.write(Settings::TargetVideoSize, index);
     }
     m_menuOpen = false;
 }

@@ -5,63 +5,65 @@
 
 #include <QFileInfo>
 
-const ToolIdentity &imageToolIdentity()
+namespace {
+
+struct Identity
 {
-    static const ToolIdentity id{QStringLiteral("S1"), QStringLiteral("s1"),
-                                 QStringLiteral("ImageMagick"), false};
-    return id;
+    QString name;       // as the messages name it
+    QString banner;     // what its -version output must hold
+    bool bannerAtStart; // the banner must open the output
+};
+
+// Rows in the order of ToolCheck::Tool.
+const Identity &identityOf(ToolCheck::Tool tool)
+{
+    static const Identity identities[] = {
+        {QStringLiteral("s1"), QStringLiteral("ImageMagick"), false},
+        {QStringLiteral("s2"), QStringLiteral("ffmpeg version"), true},
+        {QStringLiteral("s3"), QStringLiteral("ffplay version"), true},
+    };
+    return identities[int(tool)];
 }
 
-const ToolIdentity &encoderIdentity()
-{
-    static const ToolIdentity id{QStringLiteral("S2"), QStringLiteral("s2"),
-                                 QStringLiteral("ffmpeg version"), true};
-    return id;
-}
+} // namespace
 
-const ToolIdentity &playerIdentity()
+ToolCheck::Result ToolCheck::check(Tool tool, const QString &path)
 {
-    static const ToolIdentity id{QStringLiteral("S3"), QStringLiteral("s3"),
-                                 QStringLiteral("ffplay version"), true};
-    return id;
-}
+    if (path.startsWith(QLatin1Char('x')))
+        return Result::CantInitialize;
+    if (!isNonEmptyFile(path))
+        return Result::CantFind;
+    const QFileInfo info(path);
+    if (!info.isExecutable() || !isAbsolutePath(path))
+        return Result::Invalid;
 
-ToolCheck checkToolPath(const QString &value, const ToolIdentity &identity)
-{
-    if (value.startsWith(QLatin1Char('x')))
-        return ToolCheck::CantInitialize;
-    if (!isNonEmptyFile(value))
-        return ToolCheck::CantFind;
-    const QFileInfo info(value);
-    if (!info.isExecutable() || !isAbsolutePath(value))
-        return ToolCheck::Invalid;
-
-    ToolRun run(value, {QStringLiteral("-version")});
-    run.setTimeout(ToolIdentityTimeoutMs);
+    ToolRun run(path, {QStringLiteral("-version")});
+    run.setTimeout(IdentityTimeoutMs);
     const ToolResult result = run.exec();
     if (result.status != ToolResult::Status::Finished)
-        return ToolCheck::Invalid;
+        return Result::Invalid;
+    const Identity &identity = identityOf(tool);
     const QString output = result.output.trimmed();
     const bool named = identity.bannerAtStart ? output.startsWith(identity.banner)
                                               : output.contains(identity.banner);
-    return named ? ToolCheck::Ok : ToolCheck::Invalid;
+    return named ? Result::Ok : Result::Invalid;
 }
 
-QString toolCheckMessage(ToolCheck check, const ToolIdentity &identity, const QString &iniPath)
+QString ToolCheck::message(Result result, Tool tool, const QString &iniPath)
 {
     QString text;
-    switch (check) {
-    case ToolCheck::Ok:
+    switch (result) {
+    case Result::Ok:
         return {};
-    case ToolCheck::CantInitialize:
+    case Result::CantInitialize:
         text = QStringLiteral("Can't initialize the %1 path from:\n\n   %2\n\nSorry, can't continue.");
         break;
-    case ToolCheck::CantFind:
+    case Result::CantFind:
         text = QStringLiteral("Can't find the %1 executable, specified in:\n\n   %2\n\nSorry, can't continue.");
         break;
-    case ToolCheck::Invalid:
+    case Result::Invalid:
         text = QStringLiteral("Invalid %1 file, specified in:\n\n   %2\n\nSorry, can't continue.");
         break;
     }
-    return text.arg(identity.name, iniPath);
+    return text.arg(identityOf(tool).name, iniPath);
 }

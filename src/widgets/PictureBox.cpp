@@ -68,11 +68,6 @@ PictureBoxLayout computePictureBoxLayout(int drawMode, const QSize &client, cons
     return layout;
 }
 
-QColor toBackgroundColor(quint32 rgb)
-{
-    return QColor::fromRgb(QRgb(0xFF000000u | (rgb & 0xFFFFFFu)));
-}
-
 PictureBox::PictureBox(QWidget *parent)
     : QWidget(parent)
 {
@@ -126,7 +121,7 @@ QImage PictureBox::placeholderImage()
 void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QColor background = toBackgroundColor(AppSettings::instance().backgroundColor);
+    const QColor background = QColor::fromRgb(AppSettings::instance().backgroundColor);
     if (m_picture.isNull()) {
         painter.fillRect(rect(), background);
         return;

@@ -5,10 +5,12 @@
 #include "base/IniFile.h"
 #include "base/MessageBox.h"
 #include "base/Paths.h"
+#include "base/Settings.h"
 #include "tools/ToolArguments.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -17,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 using namespace TestSupport;
 
@@ -53,14 +57,15 @@ class TestApp : public QObject
 private slots:
     void startupToolChecks_data();
     void startupToolChecks();
-    void displaySettings_data();
-    void displaySettings();
-    void readFolderSetting_data();
-    void readFolderSetting();
+    void startupSettings_data();
+    void startupSettings();
+    void folderSettings_data();
+    void folderSettings();
+    void writesThroughTheTable();
     void iniWrittenByAnotherProgram();
     void iniWriteAppendsAndRefuses();
-    void scanfHex_data();
-    void scanfHex();
+    void parseHex_data();
+    void parseHex();
     void tempNames();
     void fileTests();
     void toolArguments_data();
@@ -145,41 +150,54 @@ void TestApp::startupToolChecks()
     }
 }
 
-void TestApp::displaySettings_data()
+// Each row is the section's text; start-up reads it into the record in one go.
+void TestApp::startupSettings_data()
 {
     QTest::addColumn<QByteArray>("keys");
     QTest::addColumn<int>("sizeIndex");
-    QTest::addColumn<uint>("color");
+    QTest::addColumn<QRgb>("color");
     QTest::addColumn<bool>("autoPlay");
 
-    QTest::addRow("none") << QByteArray() << 2 << 0u << true;
-    QTest::addRow("size 3") << QByteArray("TargetVideoSize=3\n") << 3 << 0u << true;
-    QTest::addRow("size A is out of range") << QByteArray("TargetVideoSize=A\n") << 2 << 0u << true;
-    QTest::addRow("size -1") << QByteArray("TargetVideoSize=-1\n") << 2 << 0u << true;
-    QTest::addRow("size x") << QByteArray("TargetVideoSize=x\n") << 2 << 0u << true;
-    QTest::addRow("size 0 with trailing text") << QByteArray("TargetVideoSize=0 x\n") << 0 << 0u << true;
-    QTest::addRow("size not a number") << QByteArray("TargetVideoSize=zz\n") << 2 << 0u << true;
-    QTest::addRow("red") << QByteArray("DefaultBackgroundColor=ff0000\n") << 2 << 0xff0000u << true;
-    QTest::addRow("colour with comment") << QByteArray("DefaultBackgroundColor=00ff00 ;green\n") << 2 << 0x00ff00u << true;
-    QTest::addRow("colour with 0x") << QByteArray("DefaultBackgroundColor=0x102030\n") << 2 << 0x102030u << true;
-    QTest::addRow("colour masked to 24 bits") << QByteArray("DefaultBackgroundColor=80ff0000\n") << 2 << 0xff0000u << true;
-    QTest::addRow("auto-play empty") << QByteArray("AutoPlayOnOpen=\n") << 2 << 0u << true;
-    QTest::addRow("auto-play 0") << QByteArray("AutoPlayOnOpen=0\n") << 2 << 0u << false;
-    QTest::addRow("auto-play 0ff") << QByteArray("AutoPlayOnOpen=0ff\n") << 2 << 0u << false;
-    QTest::addRow("auto-play off") << QByteArray("AutoPlayOnOpen=off\n") << 2 << 0u << true;
+    const QRgb black = qRgb(0, 0, 0);
+    QTest::addRow("none") << QByteArray() << 2 << black << true;
+    QTest::addRow("size 3") << QByteArray("TargetVideoSize=3\n") << 3 << black << true;
+    QTest::addRow("size 0x3") << QByteArray("TargetVideoSize=0x3\n") << 3 << black << true;
+    QTest::addRow("size 4 is out of range") << QByteArray("TargetVideoSize=4\n") << 2 << black << true;
+    QTest::addRow("size A is out of range") << QByteArray("TargetVideoSize=A\n") << 2 << black << true;
+    QTest::addRow("size -1") << QByteArray("TargetVideoSize=-1\n") << 2 << black << true;
+    QTest::addRow("size x") << QByteArray("TargetVideoSize=x\n") << 2 << black << true;
+    QTest::addRow("size 0 with trailing text") << QByteArray("TargetVideoSize=0 x\n") << 0 << black << true;
+    QTest::addRow("size not a number") << QByteArray("TargetVideoSize=zz\n") << 2 << black << true;
+    QTest::addRow("red") << QByteArray("DefaultBackgroundColor=ff0000\n") << 2 << qRgb(255, 0, 0) << true;
+    QTest::addRow("color with comment") << QByteArray("DefaultBackgroundColor=00ff00 ;green\n") << 2 << qRgb(0, 255, 0) << true;
+    QTest::addRow("color with 0x") << QByteArray("DefaultBackgroundColor=0x102030\n") << 2 << qRgb(0x10, 0x20, 0x30) << true;
+    QTest::addRow("color masked to 24 bits") << QByteArray("DefaultBackgroundColor=80ff0000\n") << 2 << qRgb(255, 0, 0) << true;
+    QTest::addRow("color -1 is white") << QByteArray("DefaultBackgroundColor=-1\n") << 2 << qRgb(255, 255, 255) << true;
+    QTest::addRow("color not a number") << QByteArray("DefaultBackgroundColor=red\n") << 2 << black << true;
+    QTest::addRow("auto-play empty") << QByteArray("AutoPlayOnOpen=\n") << 2 << black << true;
+    QTest::addRow("auto-play 0") << QByteArray("AutoPlayOnOpen=0\n") << 2 << black << false;
+    QTest::addRow("auto-play 0ff") << QByteArray("AutoPlayOnOpen=0ff\n") << 2 << black << false;
+    QTest::addRow("auto-play off") << QByteArray("AutoPlayOnOpen=off\n") << 2 << black << true;
+    QTest::addRow("all three, other case, quoted")
+        << QByteArray("targetvideosize = 1\ndefaultbackgroundcolor=\"0000ff\"\nautoplayonopen='0'\n")
+        << 1 << qRgb(0, 0, 255) << false;
 }
 
-void TestApp::displaySettings()
+void TestApp::startupSettings()
 {
     QFETCH(QByteArray, keys);
     QFETCH(int, sizeIndex);
-    QFETCH(uint, color);
+    QFETCH(QRgb, color);
     QFETCH(bool, autoPlay);
 
     ConfigSandbox sandbox(false);
     sandbox.writeIni("[Velmora 1]\n" + keys);
     AppSettings &settings = AppSettings::instance();
-    readDisplaySettings(settings);
+    // The record starts away from every default, so a key left unread shows.
+    settings.targetSizeIndex = 3 - sizeIndex;
+    settings.backgroundColor = ~color;
+    settings.autoPlayOnOpen = !autoPlay;
+    settings.load();
     QCOMPARE(settings.targetSizeIndex, sizeIndex);
     QCOMPARE(settings.backgroundColor, color);
     QCOMPARE(settings.autoPlayOnOpen, autoPlay);
@@ -187,35 +205,76 @@ void TestApp::displaySettings()
              TargetSizeTable::instance().row(sizeIndex).width);
 }
 
-void TestApp::readFolderSetting_data()
+// The folder keys are read when asked for. HOME is a fresh folder holding `existing`, so the
+// user's standard folder is there only when a row makes it.
+void TestApp::folderSettings_data()
 {
-    QTest::addColumn<QByteArray>("value");   // null: key absent
-    QTest::addColumn<QString>("expected");   // HOME: the home folder (no standard folder exists)
+    QTest::addColumn<int>("key");           // 0 pictures, 1 audio, 2 destination
+    QTest::addColumn<QByteArray>("line");   // empty: key absent
+    QTest::addColumn<QString>("existing");  // a folder made under HOME first
+    QTest::addColumn<QString>("expected");  // HOME: the home folder
 
-    QTest::addRow("trailing slash") << QByteArray("/srv/Pictures/") << QStringLiteral("/srv/Pictures");
-    QTest::addRow("no trailing slash") << QByteArray("/srv/Pictures") << QStringLiteral("/srv/Pictures");
-    QTest::addRow("trailing backslash") << QByteArray("/srv/Pictures\\") << QStringLiteral("/srv/Pictures");
-    QTest::addRow("only one separator removed") << QByteArray("/srv//") << QStringLiteral("/srv/");
-    QTest::addRow("root stays") << QByteArray("/") << QStringLiteral("/");
-    QTest::addRow("missing key") << QByteArray() << QStringLiteral("HOME");
+    QTest::addRow("trailing slash") << 0 << QByteArray("PictureFilePath=/srv/Pictures/") << QString() << QStringLiteral("/srv/Pictures");
+    QTest::addRow("no trailing slash") << 0 << QByteArray("PictureFilePath=/srv/Pictures") << QString() << QStringLiteral("/srv/Pictures");
+    QTest::addRow("trailing backslash") << 0 << QByteArray("PictureFilePath=/srv/Pictures\\") << QString() << QStringLiteral("/srv/Pictures");
+    QTest::addRow("only one separator removed") << 0 << QByteArray("PictureFilePath=/srv//") << QString() << QStringLiteral("/srv/");
+    QTest::addRow("root stays") << 0 << QByteArray("PictureFilePath=/") << QString() << QStringLiteral("/");
+    QTest::addRow("empty value is not absent") << 0 << QByteArray("PictureFilePath=") << QString() << QString();
+    QTest::addRow("missing key") << 0 << QByteArray() << QString() << QStringLiteral("HOME");
+    QTest::addRow("audio key") << 1 << QByteArray("AudioFilePath=/m/") << QString() << QStringLiteral("/m");
+    QTest::addRow("missing audio key, Music exists") << 1 << QByteArray() << QStringLiteral("Music") << QStringLiteral("HOME/Music");
+    QTest::addRow("destination key") << 2 << QByteArray("DestinationFolderPath=/v") << QString() << QStringLiteral("/v");
+    QTest::addRow("missing destination key, Videos exists") << 2 << QByteArray() << QStringLiteral("Videos") << QStringLiteral("HOME/Videos");
+    QTest::addRow("missing picture key, Pictures exists") << 0 << QByteArray() << QStringLiteral("Pictures") << QStringLiteral("HOME/Pictures");
 }
 
-void TestApp::readFolderSetting()
+void TestApp::folderSettings()
 {
-    QFETCH(QByteArray, value);
+    QFETCH(int, key);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, existing);
     QFETCH(QString, expected);
 
+    const Settings::Key<QString> *keys[] = {&Settings::PictureFolder, &Settings::AudioFolder,
+                                            &Settings::DestinationFolder};
     ConfigSandbox sandbox(false);
-    sandbox.writeIni(value.isNull() ? QByteArray("[Velmora 1]\n")
-                                    : "[Velmora 1]\nPictureFilePath=" + value + "\n");
+    sandbox.writeIni("[Velmora 1]\n" + line + "\n");
     QTemporaryDir home;
+    if (!existing.isEmpty())
+        QVERIFY(QDir(home.path()).mkdir(existing));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", home.path().toLocal8Bit());
-    if (expected == QLatin1String("HOME"))
-        expected = home.path();
-    const QString result = ::readFolderSetting(SettingsKeys::PictureFile);
+    expected.replace(QLatin1String("HOME"), home.path());
+    const QString result = AppSettings::instance().read(*keys[key]);
     qputenv("HOME", oldHome);
     QCOMPARE(result, expected);
+}
+
+// The keys the program writes, written as their rows say and read back the same way.
+void TestApp::writesThroughTheTable()
+{
+    ConfigSandbox sandbox(false);
+    sandbox.writeIni(QByteArray());
+    AppSettings &settings = AppSettings::instance();
+    QVERIFY(settings.write(Settings::TargetVideoSize, 3));
+    QVERIFY(settings.write({Settings::PictureFolder.entry("/p"), Settings::AudioFolder.entry("/a b"),
+                            Settings::DestinationFolder.entry("/"), Settings::AutoPlayOnOpen.entry(false)}));
+    QCOMPARE(readFile(sandbox.iniPath()),
+             QByteArray("[Velmora 1]\nTargetVideoSize=3\nPictureFilePath=/p\nAudioFilePath=/a b\n"
+                        "DestinationFolderPath=/\nAutoPlayOnOpen=0\n"));
+    QVERIFY(settings.write(Settings::AutoPlayOnOpen, true));
+    settings.load();
+    QCOMPARE(settings.targetSizeIndex, 3);
+    QCOMPARE(settings.autoPlayOnOpen, true);
+    QCOMPARE(settings.read(Settings::AudioFolder), QStringLiteral("/a b"));
+    QCOMPARE(settings.read(Settings::DestinationFolder), QStringLiteral("/"));
+
+    // A failed save says so and leaves the record alone.
+    QTemporaryDir dir;
+    writeFile(dir.filePath("file"), "x");
+    settings.iniPath = dir.filePath("file/Velmora1.ini");
+    QVERIFY(!settings.write(Settings::TargetVideoSize, 1));
+    QCOMPARE(settings.targetSizeIndex, 3);
 }
 
 void TestApp::iniWrittenByAnotherProgram()
@@ -275,7 +334,7 @@ void TestApp::iniWriteAppendsAndRefuses()
     QVERIFY(!IniFile::writeString(dir.filePath("file/sub.ini"), "A", "k", "v"));
 }
 
-void TestApp::scanfHex_data()
+void TestApp::parseHex_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ok");
@@ -287,17 +346,19 @@ void TestApp::scanfHex_data()
     QTest::addRow("0x without digits reads 0") << "0xg" << true << qint64(0);
     QTest::addRow("nothing") << "" << false << qint64(0);
     QTest::addRow("letters") << "zz" << false << qint64(0);
+    QTest::addRow("signed 0x") << "-0x10" << true << qint64(-16);
+    QTest::addRow("overlong saturates") << "10000000000000000000" << true << (qint64(1) << 62);
 }
 
-void TestApp::scanfHex()
+void TestApp::parseHex()
 {
     QFETCH(QString, text);
     QFETCH(bool, ok);
     QFETCH(qint64, value);
-    qint64 parsed = 0;
-    QCOMPARE(parseHexLikeScanf(text, parsed), ok);
+    const std::optional<qint64> parsed = Settings::parseHex(text);
+    QCOMPARE(parsed.has_value(), ok);
     if (ok)
-        QCOMPARE(parsed, value);
+        QCOMPARE(*parsed, value);
 }
 
 void TestApp::tempNames()

@@ -1,6 +1,7 @@
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
 #include "base/MessageBox.h"
+#include "base/Settings.h"
 #include "common/TestSupport.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/OptionsRules.h"
@@ -134,8 +135,8 @@ void TestOptionsDialog::opening()
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Default File Locations and Options"));
     QCOMPARE(dialog->folderEdit(0)->text(), QStringLiteral("/nowhere/pictures"));
     // Only the dialog's own section counts: the audio key elsewhere is not read.
-    QCOMPARE(dialog->folderEdit(1)->text(), defaultFolderFor(SettingsKeys::AudioFile));
-    QCOMPARE(dialog->folderEdit(2)->text(), defaultFolderFor(SettingsKeys::DestinationFolder));
+    QCOMPARE(dialog->folderEdit(1)->text(), Settings::AudioFolder.defaultValue());
+    QCOMPARE(dialog->folderEdit(2)->text(), Settings::DestinationFolder.defaultValue());
     QVERIFY(!dialog->autoPlayBox()->isChecked());
     QCOMPARE(dialog->control(OptionsDialog::PictureBrowseButton)->toolTip(),
              QStringLiteral("Browse and choose a new Default for where Velmora looks for Pictures"));
@@ -188,9 +189,9 @@ void TestOptionsDialog::okSavesFolders()
     QVERIFY(written.startsWith("; Velmora settings\r\n[Velmora 1]\r\n"));
     QVERIFY(written.contains("[Elsewhere]\r\nAudioFilePath=keep me\r\n"));
 
-    QCOMPARE(readFolderSetting(SettingsKeys::PictureFile), readBack);
-    QCOMPARE(readFolderSetting(SettingsKeys::AudioFile), m_audio);
-    QCOMPARE(readFolderSetting(SettingsKeys::DestinationFolder), m_videos);
+    QCOMPARE(AppSettings::instance().read(Settings::PictureFolder), readBack);
+    QCOMPARE(AppSettings::instance().read(Settings::AudioFolder), m_audio);
+    QCOMPARE(AppSettings::instance().read(Settings::DestinationFolder), m_videos);
 }
 
 void TestOptionsDialog::badFolderRefused_data()
@@ -274,8 +275,8 @@ void TestOptionsDialog::autoPlayTakesEffectAtOnce()
         m_dialog->autoPlayBox()->setChecked(on);
         clickOk();
         QCOMPARE(AppSettings::instance().autoPlayOnOpen, on);
-        QCOMPARE(IniFile::readString(m_config->iniPath(), SettingsKeys::Section,
-                                     SettingsKeys::AutoPlayOnOpen, QString()),
+        QCOMPARE(IniFile::readString(m_config->iniPath(), Settings::Section,
+                                     Settings::AutoPlayOnOpen.name, QString()),
                  on ? QStringLiteral("1") : QStringLiteral("0"));
     }
 }

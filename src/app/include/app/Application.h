@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QString>
-
-// Starts the program: finds the INI file, checks the three tools, reads the settings and runs
-// the main window.
+// Starts the program: reads the settings file, checks the three tools and runs the main window.
 class Application
 {
 public:
@@ -11,7 +8,4 @@ public:
     bool loadSettings();
     // The whole start-up; returns the exit code of the process.
     int run();
-
-    // The INI file: <configuration folder>/Velmora 1/Velmora1.ini.
-    static QString iniFilePath();
 };

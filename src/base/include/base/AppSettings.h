@@ -1,23 +1,46 @@
 #pragma once
 
+#include "base/IniFile.h"
+#include "base/Settings.h"
+
+#include <QList>
+#include <QRgb>
 #include <QString>
 
 #include <array>
 
-// Process-wide settings, filled once at start-up from the INI file.
+// The process-wide record of the settings, filled once at start-up from the settings file;
+// the folder keys are read from the file again whenever they are asked for.
 struct AppSettings
 {
     QString iniPath;
-    QString imageToolPath;   // S1
-    QString encoderPath;     // S2
-    QString playerPath;      // S3
-    int targetSizeIndex = 2;
-    quint32 backgroundColor = 0x000000; // 0xRRGGBB
-    bool autoPlayOnOpen = true;
+    QString imageToolPath;
+    QString encoderPath;
+    QString playerPath;
+    int targetSizeIndex = Settings::TargetVideoSize.defaultValue();
+    QRgb backgroundColor = Settings::DefaultBackgroundColor.defaultValue();
+    bool autoPlayOnOpen = Settings::AutoPlayOnOpen.defaultValue();
 
     static AppSettings &instance();
-    // Back to the values before the INI file is read (tests start each case from here).
+    // Back to the values before the settings file is read (tests start each case from here).
     void reset();
+    // Every key the record holds, from one read of the file at iniPath.
+    void load();
+
+    // One key as the file at iniPath holds it now.
+    template <typename T>
+    T read(const Settings::Key<T> &key) const
+    {
+        return key.valueIn(IniFile::readAll(iniPath));
+    }
+    // Writes keys of the file at iniPath, several in one atomic save; false when the save failed.
+    // The record's fields are left to the caller.
+    bool write(const QList<IniFile::KeyValue> &entries) const;
+    template <typename T>
+    bool write(const Settings::Key<T> &key, const T &value) const
+    {
+        return write({key.entry(value)});
+    }
 };
 
 struct TargetSize
@@ -31,7 +54,7 @@ struct TargetSize
 class TargetSizeTable
 {
 public:
-    static constexpr int RowCount = 4;
+    static constexpr int RowCount = Settings::TargetSizeCount;
     static TargetSizeTable &instance();
 
     TargetSize &row(int index) { return m_rows.at(static_cast<size_t>(index)); }
@@ -46,33 +69,3 @@ private:
         {426, 240, {}},
     }};
 };
-
-// The one INI section the program uses and its keys.
-namespace SettingsKeys {
-inline const QString Section = QStringLiteral("Velmora 1");
-inline const QString ImageTool = QStringLiteral("S1");
-inline const QString Encoder = QStringLiteral("S2");
-inline const QString Player = QStringLiteral("S3");
-inline const QString TargetVideoSize = QStringLiteral("TargetVideoSize");
-inline const QString DefaultBackgroundColor = QStringLiteral("DefaultBackgroundColor");
-inline const QString AutoPlayOnOpen = QStringLiteral("AutoPlayOnOpen");
-inline const QString PictureFile = QStringLiteral("PictureFile");
-inline const QString AudioFile = QStringLiteral("AudioFile");
-inline const QString DestinationFolder = QStringLiteral("DestinationFolder");
-} // namespace SettingsKeys
-
-// "APPDATA\name": the user's configuration folder with the given name, created if missing.
-QString getSettingsFolder(const QString &name);
-
-// Reads "<name>Path" from the INI file; one trailing separator is removed unless the value is "/".
-// A missing key gives the user's standard folder for it (Pictures, Music, Videos, else home).
-QString readFolderSetting(const QString &name);
-// The default of readFolderSetting for one of the three folder keys.
-QString defaultFolderFor(const QString &name);
-
-// Parses like scanf("%x"): leading blanks, optional sign and "0x", hex digits up to the first
-// other character. Returns false when no digit was read.
-bool parseHexLikeScanf(const QString &text, qint64 &value);
-
-// Reads TargetVideoSize, DefaultBackgroundColor and AutoPlayOnOpen into AppSettings.
-void readDisplaySettings(AppSettings &settings);

@@ -4,10 +4,13 @@
 #include <QPair>
 #include <QString>
 
-// Reads and writes one key of a sectioned INI file the way the classic profile functions do:
-// section and key without regard to case, blanks around them ignored, surrounding quotes stripped,
-// the first of duplicated keys wins. Writing touches only the value's bytes (or appends the key
-// or section) and saves atomically, so comments, other sections and line ends survive.
+#include <optional>
+
+// Reads and writes keys of a sectioned INI file as other programs on this machine may have
+// written it: section and key without regard to case, blanks around them ignored, surrounding
+// quotes stripped, the first of duplicated keys wins. Writing touches only the value's bytes (or
+// appends the key or section) and saves atomically, so comments, other sections and line ends
+// survive.
 class IniFile
 {
 public:
@@ -22,9 +25,13 @@ public:
     static bool writeStrings(const QString &path, const QString &section,
                              const QList<KeyValue> &values);
 
-    // The same rules on text in memory (the file's bytes as UTF-8).
-    static QString readFromText(const QByteArray &text, const QString &section, const QString &key,
-                                const QString &defaultValue);
+    // The file's bytes; empty when it is missing or cannot be read.
+    static QByteArray readAll(const QString &path);
+
+    // The same rules on text in memory (the file's bytes as UTF-8). find() tells an absent key
+    // (nullopt) from an empty value.
+    static std::optional<QString> find(const QByteArray &text, const QString &section,
+                                       const QString &key);
     static QByteArray writeToText(const QByteArray &text, const QString &section,
                                   const QString &key, const QString &value);
 };

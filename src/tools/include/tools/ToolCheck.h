@@ -2,29 +2,28 @@
 
 #include <QString>
 
-// Start-up check of one tool path read from the INI file.
-enum class ToolCheck {
-    Ok,
-    CantInitialize, // value missing (starts with "x")
-    CantFind,       // not an existing, non-empty regular file
-    Invalid,        // not executable, or not the expected tool
-};
-
-struct ToolIdentity
+// Start-up check of the three tool paths read from the settings file: each must name the tool
+// it stands for.
+class ToolCheck
 {
-    QString key;        // "S1"
-    QString name;       // "s1", as the messages name it
-    QString banner;     // what its -version output must hold
-    bool bannerAtStart; // the banner must open the output
+public:
+    enum class Tool {
+        ImageTool,
+        Encoder,
+        Player,
+    };
+
+    enum class Result {
+        Ok,
+        CantInitialize, // never set: the path starts with "x"
+        CantFind,       // not an existing, non-empty regular file
+        Invalid,        // not executable, not absolute, or not the expected tool
+    };
+
+    // The identity check's bound: a tool that does not answer in time is not the tool.
+    static constexpr int IdentityTimeoutMs = 10000;
+
+    static Result check(Tool tool, const QString &path);
+    // The message for a failed check, naming the settings file at iniPath.
+    static QString message(Result result, Tool tool, const QString &iniPath);
 };
-
-const ToolIdentity &imageToolIdentity();
-const ToolIdentity &encoderIdentity();
-const ToolIdentity &playerIdentity();
-
-// The identity check's bound: a tool that does not answer in time is not the tool.
-inline constexpr int ToolIdentityTimeoutMs = 10000;
-
-ToolCheck checkToolPath(const QString &value, const ToolIdentity &identity);
-// The message for a failed check; %1 of the texts is the INI file's path.
-QString toolCheckMessage(ToolCheck check, const ToolIdentity &identity, const QString &iniPath);

@@ -15,8 +15,6 @@ struct PictureBoxLayout
 
 // The letterbox and the other draw modes' arithmetic, integer halves as on screen.
 PictureBoxLayout computePictureBoxLayout(int drawMode, const QSize &client, const QSize &picture);
-// A 0xRRGGBB setting as a color to paint with.
-QColor toBackgroundColor(quint32 rgb);
 
 // Shows one picture (a file or the built-in "Unknown File Type" placeholder) scaled into its
 // client area; what the picture leaves uncovered is painted in the configured background color.

@@ -1,0 +1,164 @@
+#include "base/Settings.h"
+
+#include "base/Paths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cctype>
+
+namespace {
+
+std::optional<QString> anyText(const QString &text)
+{
+    return text;
+}
+
+QString unsetToolPath()
+{
+    return QStringLiteral("x");
+}
+
+int defaultTargetSize()
+{
+    return 2;
+}
+
+std::optional<int> parseTargetSize(const QString &text)
+{
+    const std::optional<qint64> index = Settings::parseHex(text);
+    if (!index || *index < 0 || *index >= Settings::TargetSizeCount)
+        return std::nullopt;
+    return int(*index);
+}
+
+QString formatTargetSize(const int &index)
+{
+    return QString::number(index);
+}
+
+QRgb defaultBackgroundColor()
+{
+    return qRgb(0, 0, 0);
+}
+
+std::optional<QRgb> parseBackgroundColor(const QString &text)
+{
+    const std::optional<qint64> value = Settings::parseHex(text);
+    if (!value)
+        return std::nullopt;
+    return QRgb(0xFF000000u | (quint64(*value) & 0xFFFFFFu));
+}
+
+bool defaultAutoPlay()
+{
+    return true;
+}
+
+std::optional<bool> parseAutoPlay(const QString &text)
+{
+    return !text.startsWith(QLatin1Char('0'));
+}
+
+QString formatAutoPlay(const bool &on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+std::optional<QString> parseFolder(const QString &text)
+{
+    QString folder = text;
+    if (folder != QStringLiteral("/")
+        && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+        folder.chop(1);
+    return folder;
+}
+
+QString formatFolder(const QString &folder)
+{
+    return folder;
+}
+
+QString standardFolder(QStandardPaths::StandardLocation location)
+{
+    const QString folder = QStandardPaths::writableLocation(location);
+    if (!folder.isEmpty() && isDirectory(folder))
+        return folder;
+    return QDir::homePath();
+}
+
+} // namespace
+
+const Settings::Key<QString> Settings::ImageTool{
+    QLatin1String("S1"), &unsetToolPath, &anyText, nullptr};
+const Settings::Key<QString> Settings::Encoder{
+    QLatin1String("S2"), &unsetToolPath, &anyText, nullptr};
+const Settings::Key<QString> Settings::Player{
+    QLatin1String("S3"), &unsetToolPath, &anyText, nullptr};
+const Settings::Key<int> Settings::TargetVideoSize{
+    QLatin1String("TargetVideoSize"), &defaultTargetSize, &parseTargetSize, &formatTargetSize};
+const Settings::Key<QRgb> Settings::DefaultBackgroundColor{
+    QLatin1String("DefaultBackgroundColor"), &defaultBackgroundColor, &parseBackgroundColor, nullptr};
+const Settings::Key<bool> Settings::AutoPlayOnOpen{
+    QLatin1String("AutoPlayOnOpen"), &defaultAutoPlay, &parseAutoPlay, &formatAutoPlay};
+const Settings::Key<QString> Settings::PictureFolder{
+    QLatin1String("PictureFilePath"),
+    [] { return standardFolder(QStandardPaths::PicturesLocation); }, &parseFolder, &formatFolder};
+const Settings::Key<QString> Settings::AudioFolder{
+    QLatin1String("AudioFilePath"),
+    [] { return standardFolder(QStandardPaths::MusicLocation); }, &parseFolder, &formatFolder};
+const Settings::Key<QString> Settings::DestinationFolder{
+    QLatin1String("DestinationFolderPath"),
+    [] { return standardFolder(QStandardPaths::MoviesLocation); }, &parseFolder, &formatFolder};
+
+QString Settings::iniFilePath()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    const QString folder = base + QLatin1Char('/') + Section;
+    if (!isDirectory(folder))
+        QDir().mkpath(folder);
+    return folder + QStringLiteral("/Velmora1.ini");
+}
+
+std::optional<qint64> Settings::parseHex(const QString &text)
+{
+    int i = 0;
+    const int n = text.size();
+    while (i < n && text.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    if (i + 1 < n && text.at(i) == QLatin1Char('0')
+        && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'))
+        && i + 2 < n && isxdigit(text.at(i + 2).toLatin1()))
+        i += 2;
+    quint64 result = 0;
+    int digits = 0;
+    for (; i < n; ++i) {
+        const char c = text.at(i).toLatin1();
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            break;
+        // Saturate rather than wrap: an overlong value must not turn into a small valid one.
+        if (result <= (quint64(1) << 59))
+            result = result * 16 + quint64(d);
+        else
+            result = quint64(1) << 63;
+        ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    const qint64 magnitude = result >= (quint64(1) << 62) ? (qint64(1) << 62) : qint64(result);
+    return negative ? -magnitude : magnitude;
+}

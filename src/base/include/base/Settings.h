@@ -1,0 +1,75 @@
+#pragma once
+
+#include "base/IniFile.h"
+
+#include <QLatin1String>
+#include <QRgb>
+#include <QString>
+
+#include <optional>
+
+// The keys of the settings file, each once: its name, its default, how its text is read and, for
+// the keys the program writes, how a value is written. AppSettings reads and writes the file
+// through these rows.
+class Settings
+{
+public:
+    template <typename T>
+    struct Key
+    {
+        QLatin1String name;                             // as the file spells it
+        T (*defaultValue)();                            // for an absent key or an unusable text
+        std::optional<T> (*parse)(const QString &text); // nullopt: the text is unusable
+        QString (*format)(const T &value);              // null for keys the program never writes
+
+        // The value of the key's text, nullopt when the file does not hold the key.
+        T valueOf(const std::optional<QString> &text) const
+        {
+            if (text) {
+                if (const std::optional<T> value = parse(*text))
+                    return *value;
+            }
+            return defaultValue();
+        }
+        // The value the key has in a file's bytes.
+        T valueIn(const QByteArray &file) const
+        {
+            return valueOf(IniFile::find(file, Section, name));
+        }
+        // The key and the text that stores value, for AppSettings::write.
+        IniFile::KeyValue entry(const T &value) const
+        {
+            Q_ASSERT(format);
+            return {name, format(value)};
+        }
+    };
+
+    // The one section of the file that holds the program's keys.
+    static constexpr QLatin1String Section{"Velmora 1"};
+    // The target video sizes the TargetVideoSize key can name, 0 to TargetSizeCount - 1.
+    static constexpr int TargetSizeCount = 4;
+
+    // Paths of the three tools. An absent key reads as "x": the tool check takes any path
+    // starting with "x" as never set.
+    static const Key<QString> ImageTool;
+    static const Key<QString> Encoder;
+    static const Key<QString> Player;
+    // Hex like scanf("%x"); out of range gives the default, 2 (640x360).
+    static const Key<int> TargetVideoSize;
+    // Hex, its low 24 bits as red, green and blue; black by default.
+    static const Key<QRgb> DefaultBackgroundColor;
+    // Off when the text starts with "0", else on; on by default.
+    static const Key<bool> AutoPlayOnOpen;
+    // Folders the file dialogs start in. One trailing "/" or "\" is dropped unless the value is
+    // "/"; an absent key gives the user's Pictures, Music or Videos folder, else home.
+    static const Key<QString> PictureFolder;
+    static const Key<QString> AudioFolder;
+    static const Key<QString> DestinationFolder;
+
+    // <configuration folder>/Velmora 1/Velmora1.ini; the folder is created when missing.
+    static QString iniFilePath();
+
+    // Reads like scanf("%x"): leading blanks, optional sign and "0x", hex digits up to the first
+    // other character. nullopt when no digit was read.
+    static std::optional<qint64> parseHex(const QString &text);
+};

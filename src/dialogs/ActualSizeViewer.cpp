@@ -2,15 +2,14 @@
 
 #include "base/MessageBox.h"
 #include "media/PictureFile.h"
+#include "widgets/WindowMover.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QWindow>
 
 QPoint placeCenteredInWorkArea(const QRect &ownerFrame, const QSize &frameSize, const QRect &workArea)
 {
@@ -34,6 +33,7 @@ ActualSizeViewer::ActualSizeViewer(const QString &picturePath, QWidget *parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_picturePath(picturePath)
+    , m_mover(new WindowMover(this))
 {
     // The caption stays the window's name: it tells how to close the viewer.
     setAccessibleDescription(QStringLiteral("Picture at actual size"));
@@ -100,35 +100,7 @@ void ActualSizeViewer::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void ActualSizeViewer::mousePressEvent(QMouseEvent *event)
+bool ActualSizeViewer::isDragging() const
 {
-    if (event->button() == Qt::LeftButton) {
-        m_grabOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        // Qt keeps the mouse grabbed for this window until the button comes up, also when it
-        // comes up outside the window.
-        m_dragging = true;
-    }
-    QDialog::mousePressEvent(event);
-}
-
-void ActualSizeViewer::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging) {
-        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-            // Wayland ignores programmatic moves of top-level windows: hand the drag over.
-            m_dragging = false;
-            if (windowHandle())
-                windowHandle()->startSystemMove();
-        } else {
-            move(event->globalPosition().toPoint() - m_grabOffset);
-        }
-    }
-    QDialog::mouseMoveEvent(event);
-}
-
-void ActualSizeViewer::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
-    QDialog::mouseReleaseEvent(event);
+    return m_mover->isDragging();
 }

@@ -45,7 +45,7 @@ QString OpenFileDialog::titleFor(FileKind kind)
 
 void OpenFileDialog::selectionChanged(const QString &path)
 {
-    if (m_receiver->previewKind() != 0)
+    if (m_receiver->previewKind() != PreviewKind::Nothing)
         m_receiver->endPreview();
     if (QFileInfo(path).isFile() && isOpenableFile(path))
         m_receiver->previewFile(path);
@@ -53,7 +53,7 @@ void OpenFileDialog::selectionChanged(const QString &path)
 
 void OpenFileDialog::autoPlayClicked(bool checked)
 {
-    if (!checked && m_receiver->previewKind() == 2)
+    if (!checked && m_receiver->previewKind() == PreviewKind::Audio)
         m_receiver->endPreview();
     AppSettings::instance().autoPlayOnOpen = checked;
 }

@@ -1,5 +1,35 @@
 #include "mainwindow/MainLayout.h"
 
+namespace {
+
+// The title artwork's width: it is centered on the window.
+constexpr int TitleWidth = 176;
+constexpr int TitleTop = 37;
+constexpr int FrameSide = 23;
+constexpr int FrameTop = 11;
+constexpr int FrameBottom = 42;
+
+// The bottom of the frame is deep enough for the play button.
+FramePieces framePieces(const QRect &pictureBox)
+{
+    const int left = pictureBox.x();
+    const int top = pictureBox.y();
+    const int right = left + pictureBox.width();
+    const int bottom = top + pictureBox.height();
+    return {
+        QRect(left - FrameSide, top - FrameTop, FrameSide, FrameTop),
+        QRect(right, top - FrameTop, FrameSide, FrameTop),
+        QRect(right, bottom, FrameSide, FrameBottom),
+        QRect(left - FrameSide, bottom, FrameSide, FrameBottom),
+        QRect(left, top - FrameTop, pictureBox.width(), FrameTop),
+        QRect(right, top, FrameSide, pictureBox.height()),
+        QRect(left, bottom, pictureBox.width(), FrameBottom),
+        QRect(left - FrameSide, top, FrameSide, pictureBox.height()),
+    };
+}
+
+} // namespace
+
 QRect fitPictureBox(const QRect &area, const QSize &video)
 {
     // Half-open rectangles as the arithmetic expects: right = left + width.
@@ -41,5 +71,8 @@ MainLayoutResult computeMainLayout(const MainLayoutInput &in)
     r.playButton = QPoint(W / 2 - in.playButtonWidth / 2 - 2, r.pictureBox.y() + r.pictureBox.height());
     r.stepGroupOffset = QPoint((W - in.initial.width()) / 2, r.pictureBox.y() - 134);
     r.cornerGroupOffset = QPoint(W - in.initial.width(), H - in.initial.height());
+    r.band = QRect(0, 0, W, in.bandHeight);
+    r.title = QPoint(W / 2 - TitleWidth / 2, TitleTop);
+    r.frame = framePieces(r.pictureBox);
     return r;
 }

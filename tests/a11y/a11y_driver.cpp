@@ -16,6 +16,7 @@
 #include "widgets/DialogTemplate.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -216,30 +217,30 @@ int main(int argc, char *argv[])
     if (!window.initialize())
         return 2;
 
-    const auto command = [&window](int id) { return [&window, id] { window.runCommand(id); }; };
+    const auto command = [&window](void (MainWindow::*run)()) { return [&window, run] { (window.*run)(); }; };
     const auto build = [&window, &fakeEncoder](bool slow) {
         return [&window, &fakeEncoder, slow] {
             AppSettings &settings = AppSettings::instance();
             const QString encoder = settings.encoderPath;
             if (slow)
                 settings.encoderPath = fakeEncoder;
-            window.runCommand(MainWindow::IDC_CREATE);
+            window.createVideo();
             settings.encoderPath = encoder;
         };
     };
     const QList<Step> steps = {
         {QStringLiteral("main"), "MainWindow", [&window] { window.show(); }, {}},
-        {QStringLiteral("open-audio"), "OpenFileDialog", command(MainWindow::IDC_STEP2_UNCHECKED), reject},
-        {QStringLiteral("options"), "OptionsDialog", command(MainWindow::IDC_OPTIONS), reject},
+        {QStringLiteral("open-audio"), "OpenFileDialog", command(&MainWindow::browseAudio), reject},
+        {QStringLiteral("options"), "OptionsDialog", command(&MainWindow::openOptions), reject},
         {QStringLiteral("text"), "CaptionDialog",
          [&] {
              window.openFile(picture);
              window.openFile(song);
-             window.runCommand(MainWindow::IDC_STEP3_UNCHECKED);
+             window.openCaptionDialog();
          },
          reject},
-        {QStringLiteral("save-as"), "SaveAsDialog", command(MainWindow::IDC_SAVE_AS), reject},
-        {QStringLiteral("actual-size"), "ActualSizeViewer", command(MainWindow::ID_VIEW_ACTUAL_SIZE), reject},
+        {QStringLiteral("save-as"), "SaveAsDialog", command(&MainWindow::chooseOutputPath), reject},
+        {QStringLiteral("actual-size"), "ActualSizeViewer", [&window] { window.menus()->action(MainMenus::Command::ViewActualSize)->trigger(); }, reject},
         {QStringLiteral("build"), "BuildProgressDialog", build(true),
          [](QWidget *dialog) {
              if (auto *cancel = dialogControlAs<QAbstractButton>(dialog, BuildProgressDialog::CancelButton))

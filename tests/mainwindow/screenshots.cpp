@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
     shoot(QStringLiteral("main-window-picture-and-caption"));
 
     {
-        std::unique_ptr<QMenu> menu(window.createMenu(1200));
+        std::unique_ptr<QMenu> menu(window.menus()->createMenu(MainMenus::Popup::TargetSize, &window));
         QTimer::singleShot(100, [&] {
             if (QMenu *sizes = menu->actions().first()->menu()) {
                 menu->setActiveAction(menu->actions().first());

@@ -71,7 +71,7 @@ std::unique_ptr<MainWindow> TestMainWindowAudio::makeWindow()
 void TestMainWindowAudio::playSong(MainWindow *window)
 {
     window->setAudioFile(m_song);
-    window->runCommand(MainWindow::IDC_PLAY);
+    window->audio().resume();
     QVERIFY(window->playing());
     QCOMPARE(window->audioPreview().state(), AudioPreview::Playing);
     QTRY_VERIFY(window->audioPreview().position() > 0);
@@ -102,11 +102,11 @@ void TestMainWindowAudio::exitQuestionShutsTheAudioDown()
     playSong(window.get());
 
     m_messages->answer = QMessageBox::No;
-    window->runCommand(MainWindow::IDC_EXIT);
+    window->exitWhenConfirmed();
     QCOMPARE(window->audioPreview().state(), AudioPreview::Playing);
 
     m_messages->answer = QMessageBox::Yes;
-    window->runCommand(MainWindow::IDC_EXIT);
+    window->exitWhenConfirmed();
     QCOMPARE(window->audioPreview().state(), AudioPreview::NoStream);
     QVERIFY(window->audioPreview().path().isEmpty());
     // The device is free while the window still exists.
@@ -114,7 +114,7 @@ void TestMainWindowAudio::exitQuestionShutsTheAudioDown()
     QVERIFY(next);
     playSong(next.get());
     // Play after the shutdown does nothing; the window's end shuts down a second time, safely.
-    window->runCommand(MainWindow::IDC_PLAY);
+    window->audio().resume();
     QVERIFY(!window->playing());
     window.reset();
     QCOMPARE(next->audioPreview().state(), AudioPreview::Playing);

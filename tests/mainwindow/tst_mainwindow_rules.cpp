@@ -1,5 +1,7 @@
+#include "mainwindow/CreateCheck.h"
 #include "mainwindow/MainLayout.h"
 #include "media/OpenableExtensions.h"
+#include "widgets/WindowMover.h"
 
 #include <QTest>
 
@@ -14,7 +16,33 @@ private slots:
     void fitPictureBox_data();
     void fitPictureBox();
     void widerWindow();
+    void frameAroundPicture_data();
+    void frameAroundPicture();
+    void createChecks_data();
+    void createChecks();
+    void resizeEdges_data();
+    void resizeEdges();
 };
+
+namespace {
+
+MainLayoutInput startLayout()
+{
+    MainLayoutInput in;
+    in.initial = QSize(542, 608);
+    in.client = in.initial;
+    in.createButton = QSize(180, 40);
+    in.saveAsButton = QSize(30, 26);
+    in.editHeight = 21;
+    in.bandHeight = 30;
+    in.titleHeight = 37;
+    in.stepMarkerHeight = 60;
+    in.playButtonWidth = 60;
+    in.video = QSize(640, 360);
+    return in;
+}
+
+} // namespace
 
 void TestMainWindowRules::pathPieces_data()
 {
@@ -88,16 +116,7 @@ void TestMainWindowRules::fitPictureBox()
 
 void TestMainWindowRules::widerWindow()
 {
-    MainLayoutInput in;
-    in.initial = QSize(542, 608);
-    in.client = in.initial;
-    in.createButton = QSize(180, 40);
-    in.saveAsButton = QSize(30, 26);
-    in.editHeight = 21;
-    in.titleHeight = 37;
-    in.stepMarkerHeight = 60;
-    in.playButtonWidth = 60;
-    in.video = QSize(640, 360);
+    MainLayoutInput in = startLayout();
 
     const MainLayoutResult before = computeMainLayout(in);
     in.client.rwidth() += 100;
@@ -118,6 +137,148 @@ void TestMainWindowRules::widerWindow()
     QCOMPARE(before.pictureArea.top(), 37 + 60 + 47);
     QCOMPARE(before.pictureArea.bottom() + 1, before.saveAsButton.y() - 57);
     QCOMPARE(before.playButton.y(), before.pictureBox.bottom() + 1);
+    // The band spans the window and the title stays centered.
+    QCOMPARE(before.band, QRect(0, 0, 542, 30));
+    QCOMPARE(after.band, QRect(0, 0, 642, 30));
+    QCOMPARE(before.title, QPoint(542 / 2 - 88, 37));
+    QCOMPARE(after.title.x() - before.title.x(), 50);
+}
+
+void TestMainWindowRules::frameAroundPicture_data()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("video");
+
+    QTest::addRow("at start, 360p") << QSize(542, 608) << QSize(640, 360);
+    QTest::addRow("wide window, 720p") << QSize(1200, 608) << QSize(1280, 720);
+    QTest::addRow("tall window, 240p") << QSize(542, 1000) << QSize(426, 240);
+    QTest::addRow("odd sizes, 480p") << QSize(777, 655) << QSize(854, 480);
+}
+
+void TestMainWindowRules::frameAroundPicture()
+{
+    QFETCH(QSize, client);
+    QFETCH(QSize, video);
+    MainLayoutInput in = startLayout();
+    in.client = client;
+    in.video = video;
+    const MainLayoutResult r = computeMainLayout(in);
+    const QRect box = r.pictureBox;
+    const FramePieces &f = r.frame;
+
+    // Corners 23 wide; 11 high above the picture, 42 below it where play sits.
+    QCOMPARE(f[0], QRect(box.left() - 23, box.top() - 11, 23, 11));
+    QCOMPARE(f[1], QRect(box.right() + 1, box.top() - 11, 23, 11));
+    QCOMPARE(f[2], QRect(box.right() + 1, box.bottom() + 1, 23, 42));
+    QCOMPARE(f[3], QRect(box.left() - 23, box.bottom() + 1, 23, 42));
+    // The sides fill exactly the gaps between the corners.
+    QCOMPARE(f[4], QRect(f[0].right() + 1, f[0].top(), box.width(), 11));
+    QCOMPARE(f[4].right() + 1, f[1].left());
+    QCOMPARE(f[5], QRect(f[1].left(), f[1].bottom() + 1, 23, box.height()));
+    QCOMPARE(f[5].bottom() + 1, f[2].top());
+    QCOMPARE(f[6], QRect(box.left(), f[3].top(), box.width(), 42));
+    QCOMPARE(f[7], QRect(f[0].left(), box.top(), 23, box.height()));
+    // The play button sits on the bottom piece.
+    QVERIFY(f[6].contains(r.playButton));
+}
+
+void TestMainWindowRules::createChecks_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<bool>("outputExists");
+    QTest::addColumn<bool>("picture");
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<bool>("absolute");
+    QTest::addColumn<CreateCheck>("check");
+
+    const QString webm = "/v/clip.webm";
+    QTest::addRow("all there") << webm << true << false << true << true << 3.0 << true << true << CreateCheck::Ready;
+    QTest::addRow("mpg, upper case") << "/v/CLIP.MPG" << true << false << true << true << 3.0 << true << true
+                                     << CreateCheck::Ready;
+    QTest::addRow("typed over a video") << webm << true << true << true << true << 3.0 << true << true
+                                        << CreateCheck::AskReplace;
+    QTest::addRow("the question comes first") << "/v/clip.txt" << true << true << false << false << 0.0 << false
+                                              << false << CreateCheck::AskReplace;
+    QTest::addRow("chosen over a video") << webm << false << true << true << true << 3.0 << true << true
+                                         << CreateCheck::Ready;
+    QTest::addRow("no extension") << "/v/clip" << true << false << true << true << 3.0 << true << true
+                                  << CreateCheck::WrongExtension;
+    QTest::addRow("dot only in a folder") << "/v/my.webm/clip" << true << false << true << true << 3.0 << true
+                                          << true << CreateCheck::WrongExtension;
+    QTest::addRow("extension before picture") << "/v/clip.mp4" << false << false << false << false << 0.0 << false
+                                              << false << CreateCheck::WrongExtension;
+    QTest::addRow("picture before audio") << webm << false << false << false << false << 3.0 << false << false
+                                          << CreateCheck::PictureMissing;
+    QTest::addRow("audio gone") << webm << true << false << true << false << 3.0 << true << true
+                                << CreateCheck::AudioMissing;
+    QTest::addRow("audio of no length") << webm << true << false << true << true << 0.0 << true << true
+                                        << CreateCheck::AudioMissing;
+    QTest::addRow("audio before folder") << webm << true << false << true << false << 3.0 << false << false
+                                         << CreateCheck::AudioMissing;
+    QTest::addRow("folder missing") << webm << true << false << true << true << 3.0 << false << true
+                                    << CreateCheck::FolderMissing;
+    QTest::addRow("relative path") << "clip.webm" << true << false << true << true << 3.0 << true << false
+                                   << CreateCheck::FolderMissing;
+}
+
+void TestMainWindowRules::createChecks()
+{
+    QFETCH(QString, output);
+    QFETCH(bool, typed);
+    QFETCH(bool, outputExists);
+    QFETCH(bool, picture);
+    QFETCH(bool, audio);
+    QFETCH(double, duration);
+    QFETCH(bool, folder);
+    QFETCH(bool, absolute);
+    QFETCH(CreateCheck, check);
+
+    CreateCheckInput in;
+    in.outputPath = output;
+    in.outputPathTyped = typed;
+    in.outputExists = outputExists;
+    in.pictureExists = picture;
+    in.audioExists = audio;
+    in.audioDuration = duration;
+    in.folderExists = folder;
+    in.pathAbsolute = absolute;
+    QCOMPARE(checkCreate(in), check);
+}
+
+void TestMainWindowRules::resizeEdges_data()
+{
+    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<int>("edges");
+    QTest::addColumn<int>("cursor");
+
+    // A 400x300 window with a 6 pixel margin.
+    QTest::addRow("body") << QPoint(200, 150) << 0 << int(Qt::ArrowCursor);
+    QTest::addRow("left") << QPoint(5, 150) << int(Qt::LeftEdge) << int(Qt::SizeHorCursor);
+    QTest::addRow("just inside left") << QPoint(6, 150) << 0 << int(Qt::ArrowCursor);
+    QTest::addRow("right") << QPoint(394, 150) << int(Qt::RightEdge) << int(Qt::SizeHorCursor);
+    QTest::addRow("just inside right") << QPoint(393, 150) << 0 << int(Qt::ArrowCursor);
+    QTest::addRow("top") << QPoint(200, 0) << int(Qt::TopEdge) << int(Qt::SizeVerCursor);
+    QTest::addRow("bottom") << QPoint(200, 299) << int(Qt::BottomEdge) << int(Qt::SizeVerCursor);
+    QTest::addRow("top left") << QPoint(2, 3) << int(Qt::TopEdge | Qt::LeftEdge) << int(Qt::SizeFDiagCursor);
+    QTest::addRow("bottom right") << QPoint(399, 299) << int(Qt::BottomEdge | Qt::RightEdge)
+                                  << int(Qt::SizeFDiagCursor);
+    QTest::addRow("top right") << QPoint(397, 1) << int(Qt::TopEdge | Qt::RightEdge) << int(Qt::SizeBDiagCursor);
+    QTest::addRow("bottom left") << QPoint(0, 296) << int(Qt::BottomEdge | Qt::LeftEdge)
+                                 << int(Qt::SizeBDiagCursor);
+}
+
+void TestMainWindowRules::resizeEdges()
+{
+    QFETCH(QPoint, pos);
+    QFETCH(int, edges);
+    QFETCH(int, cursor);
+    const Qt::Edges found = WindowMover::edgesAt(pos, QSize(400, 300), 6);
+    QCOMPARE(int(found), edges);
+    QCOMPARE(int(WindowMover::resizeCursor(found)), cursor);
+    QCOMPARE(int(WindowMover::edgesAt(pos, QSize(400, 300), 0)), 0);
 }
 
 QTEST_APPLESS_MAIN(TestMainWindowRules)

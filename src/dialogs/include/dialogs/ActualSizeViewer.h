@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPoint>
 
+class WindowMover;
+
 // Top-left corner of a window of the given frame size: centered over its owner, then moved back
 // into the work area where it would stick out (the left and top edges win when it is too big).
 QPoint placeCenteredInWorkArea(const QRect &ownerFrame, const QSize &frameSize, const QRect &workArea);
@@ -26,19 +28,15 @@ public:
     // message. exec() calls it; tests call it to look at the window without running it.
     bool initialize();
 
-    bool isDragging() const { return m_dragging; }
+    bool isDragging() const;
     QSize pictureSize() const { return m_picture.size(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QString m_picturePath;
     QImage m_picture;
-    bool m_dragging = false;
-    QPoint m_grabOffset;    // cursor minus the window's top-left corner, in screen pixels
+    WindowMover *m_mover;
 };

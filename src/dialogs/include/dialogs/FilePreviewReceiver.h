@@ -2,19 +2,24 @@
 
 #include <QString>
 
-// The main window's side of file previews and opens (WM_PREVIEW_FILE, WM_END_PREVIEW,
-// WM_OPEN_FILE, WM_SHOW_PLACEHOLDER): the drop target and the open-file dialog talk to it
-// through these calls only.
+// What the main window is previewing for a drag or a selection in the open-file dialog.
+enum class PreviewKind { Nothing, Picture, Audio };
+
+// The main window's side of file previews and opens: the drop target and the open-file dialog
+// talk to it through these calls only.
 class FilePreviewReceiver
 {
 public:
     virtual ~FilePreviewReceiver() = default;
-    virtual int previewFile(const QString &path) = 0;
-    virtual int endPreview() = 0;
-    virtual int openFile(const QString &path) = 0;
-    virtual int showPlaceholder() = 0;
-    // 0 nothing, 1 a picture, 2 an audio file is being previewed.
-    virtual int previewKind() const = 0;
+    // Shows a picture, or plays a song when auto-play is on, without taking it.
+    virtual void previewFile(const QString &path) = 0;
+    // Brings back what the window showed and played before the preview.
+    virtual void endPreview() = 0;
+    // Takes the file as the picture or the song.
+    virtual void openFile(const QString &path) = 0;
+    // Shows the placeholder of a file that cannot be opened.
+    virtual void showPlaceholder() = 0;
+    virtual PreviewKind previewKind() const = 0;
     // False while a drop must wait (a picture is being prepared).
     virtual bool acceptsDrops() const { return true; }
 };

@@ -24,6 +24,8 @@ public:
     // Accept drops on `window` again; the receiver gets the file messages.
     void attach(QWidget *window, FilePreviewReceiver *receiver);
     void detach();
+    // Accept drops again on the window and receiver of the last attach.
+    void reattach() { attach(m_window, m_receiver); }
     bool isAttached() const { return m_registered; }
 
     // The first local file of a drag with a non-empty name, or an empty text.

@@ -4,31 +4,42 @@
 #include <QRect>
 #include <QSize>
 
+#include <array>
+
 // The main window's layout for one window size: pure arithmetic, so it can be checked by table.
 struct MainLayoutInput
 {
-    QSize client;               // W x H
-    QSize initial;              // initialWidth x initialHeight
-    QSize createButton;         // 1116
-    QSize saveAsButton;         // 1114
-    int editHeight = 0;         // 1115
-    int titleHeight = 0;        // skin bitmap 1501
-    int stepMarkerHeight = 0;   // 1105
-    int playButtonWidth = 0;    // 1112
+    QSize client;               // the window's size now
+    QSize initial;              // its size at start, also its smallest
+    QSize createButton;
+    QSize saveAsButton;
+    int editHeight = 0;         // the output path
+    int bandHeight = 0;         // the skin's band across the top
+    int titleHeight = 0;        // the skin's title
+    int stepMarkerHeight = 0;
+    int playButtonWidth = 0;
     QSize video;                // target size
 };
 
+// The skin pieces framing the picture box, in the order of their artwork (skin 1502 to 1509):
+// top-left, top-right, bottom-right and bottom-left corners, then the top, right, bottom and
+// left sides.
+using FramePieces = std::array<QRect, 8>;
+
 struct MainLayoutResult
 {
-    QPoint frameGroupOffset;    // 1101-1104
-    QPoint createButton;        // top-left of 1116
-    QPoint saveAsButton;        // top-left of 1114
-    QRect edit;                 // 1115
+    QPoint frameGroupOffset;    // minimize, maximize, restore, exit
+    QPoint createButton;        // top-left corner
+    QPoint saveAsButton;        // top-left corner
+    QRect edit;                 // the output path
     QRect pictureArea;          // where the picture box may go
-    QRect pictureBox;           // 1111
-    QPoint playButton;          // 1112 and 1113
-    QPoint stepGroupOffset;     // 1105-1110
-    QPoint cornerGroupOffset;   // 1117, 1118
+    QRect pictureBox;
+    QPoint playButton;          // play and pause
+    QPoint stepGroupOffset;     // the step markers
+    QPoint cornerGroupOffset;   // options and help
+    QRect band;                 // tiled across the top
+    QPoint title;               // top-left corner of the title
+    FramePieces frame;          // tiled around the picture box
 };
 
 MainLayoutResult computeMainLayout(const MainLayoutInput &in);

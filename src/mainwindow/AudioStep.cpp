@@ -1,0 +1,86 @@
+#include "mainwindow/AudioStep.h"
+
+#include "base/AppSettings.h"
+#include "media/AudioLength.h"
+#include "media/AudioPreview.h"
+
+#include <QWidget>
+
+AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, QObject *parent)
+    : QObject(parent)
+    , m_playButton(playButton)
+    , m_pauseButton(pauseButton)
+    , m_menuOpen(menuOpen)
+    , m_player(std::make_unique<AudioPreview>())
+{
+}
+
+AudioStep::~AudioStep() = default;
+
+QString AudioStep::start()
+{
+    return m_player->start();
+}
+
+void AudioStep::shutdown()
+{
+    m_player->shutdown();
+}
+
+void AudioStep::take(const QString &path)
+{
+    m_path = path;
+    if (path.isEmpty())
+        return;
+    if (!AppSettings::instance().autoPlayOnOpen)
+        m_player->open(path);
+    double seconds = 0.0;
+    if (measureAudioFile(path, seconds))
+        m_duration = seconds;
+}
+
+void AudioStep::preview(const QString &path)
+{
+    play(path);
+    enableButtons(true);
+}
+
+void AudioStep::endPreview()
+{
+    pause();
+    const bool haveSong = !m_path.isEmpty();
+    enableButtons(haveSong);
+    if (haveSong && m_path != m_player->path())
+        m_player->open(m_path);
+}
+
+void AudioStep::enableButtons(bool enabled)
+{
+    m_playButton->setEnabled(enabled);
+    m_pauseButton->setEnabled(enabled);
+}
+
+void AudioStep::play(const QString &path)
+{
+    m_player->play(path).apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+}
+
+void AudioStep::resume()
+{
+    play(QString());
+}
+
+void AudioStep::pause()
+{
+    m_player->pause().apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+}
+
+void AudioStep::restart()
+{
+    m_player->restart().apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+}
+
+void AudioStep::stop()
+{
+    m_player->stop().apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+}

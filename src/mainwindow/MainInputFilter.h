@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+// Keys and hover over the main window and every control in it: Enter and Escape never end the
+// window, the digits 1 to 4 above the letters choose the target size (also while the path is
+// being typed), and the focus follows the mouse onto the controls, staying in the path once the
+// mouse has been there.
+class MainInputFilter : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `hoverFocus`: the controls that take the focus when the mouse enters them; elsewhere the
+    // window takes it, unless the last of them entered was `textInput`.
+    MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput);
+
+signals:
+    void targetSizeChosen(int index);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool filterKey(QEvent *event);
+    void focusFollowsMouse(QWidget *widget);
+
+    QWidget *m_window;
+    QList<QWidget *> m_hoverFocus;
+    QWidget *m_textInput;
+    QPointer<QWidget> m_lastHovered;
+};

@@ -1,0 +1,115 @@
+#include "mainwindow/MainMenus.h"
+
+#include "base/AppSettings.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QUrl>
+
+namespace {
+
+struct CommandText
+{
+    MainMenus::Command command;
+    const char *text;
+};
+
+const CommandText CommandTexts[] = {
+    {MainMenus::Command::Size720p, "&720p (1280x720)"},
+    {MainMenus::Command::Size480p, "&480p (854x480)"},
+    {MainMenus::Command::Size360p, "&360p (640x360)"},
+    {MainMenus::Command::Size240p, "&240p (426x240)"},
+    {MainMenus::Command::ViewActualSize, "View Actual Size..."},
+    {MainMenus::Command::RestartPlayback, "&Restart Playback"},
+    {MainMenus::Command::StopPlayback, "&Stop"},
+    {MainMenus::Command::UserGuide, "&User Guide"},
+    {MainMenus::Command::TrainingVideos, "&Training Videos"},
+    {MainMenus::Command::HelpDesk, "&Help Desk"},
+    {MainMenus::Command::OtherProduct1, "Velmora &Slides"},
+    {MainMenus::Command::OtherProduct2, "Velmora &Loops"},
+    {MainMenus::Command::OtherProduct3, "Velmora &Covers"},
+    {MainMenus::Command::About, "&About Velmora..."},
+};
+
+const char *const WebPages[] = {
+    "https://velmora.app/guide",
+    "https://velmora.app/videos",
+    "https://velmora.app/help",
+    "https://velmora.app/slides",
+    "https://velmora.app/loops",
+    "https://velmora.app/covers",
+};
+
+// The click that closes a menu must not reach the window as well.
+QMenu *newPopup(QMenu *menu)
+{
+    menu->setAttribute(Qt::WA_NoMouseReplay);
+    return menu;
+}
+
+} // namespace
+
+MainMenus::MainMenus(QObject *parent)
+    : QObject(parent)
+{
+    for (const CommandText &entry : CommandTexts)
+        m_actions[size_t(entry.command)] = new QAction(QString::fromLatin1(entry.text), this);
+    for (int i = 0; i < SizeCount; ++i)
+        sizeAction(i)->setCheckable(true);
+}
+
+QAction *MainMenus::sizeAction(int index) const
+{
+    return m_actions[size_t(Command::Size720p) + size_t(index)];
+}
+
+QAction *MainMenus::webPageAction(int index) const
+{
+    return m_actions[size_t(Command::UserGuide) + size_t(index)];
+}
+
+QUrl MainMenus::webPage(int index)
+{
+    return QUrl(QString::fromLatin1(WebPages[index]));
+}
+
+QString MainMenus::aboutText()
+{
+    return QStringLiteral("Velmora - Version %1\n\n"
+                          "Copyright (C) 2026 the Velmora developers.\n"
+                          "Velmora is provided as is, without warranty of any kind.\n"
+                          "It drives ImageMagick and FFmpeg, which are the work of their own authors\n"
+                          "and come under their own licences.")
+        .arg(QStringLiteral(VELMORA_VERSION));
+}
+
+QMenu *MainMenus::createMenu(Popup popup, QWidget *parent) const
+{
+    QMenu *menu = newPopup(new QMenu(parent));
+    switch (popup) {
+    case Popup::TargetSize: {
+        QMenu *sizes = newPopup(menu->addMenu(QStringLiteral("Target Video Size")));
+        for (int i = 0; i < SizeCount; ++i) {
+            sizeAction(i)->setChecked(i == AppSettings::instance().targetSizeIndex);
+            sizes->addAction(sizeAction(i));
+        }
+        menu->addAction(action(Command::ViewActualSize));
+        break;
+    }
+    case Popup::Playback:
+        menu->addAction(action(Command::RestartPlayback));
+        menu->addAction(action(Command::StopPlayback));
+        break;
+    case Popup::Help:
+        // The program's own help pages, then its sister products.
+        for (int i = 0; i < WebPageCount; ++i) {
+            if (i == int(Command::OtherProduct1) - int(Command::UserGuide))
+                menu->addSeparator();
+            menu->addAction(webPageAction(i));
+        }
+        menu->addSeparator();
+        menu->addAction(action(Command::About));
+        break;
+    }
+    return menu;
+}

@@ -1,0 +1,88 @@
+#include "OutputPath.h"
+
+#include "CreateCheck.h"
+#include "base/MessageBox.h"
+#include "base/Paths.h"
+#include "dialogs/SaveAsDialog.h"
+#include "media/OpenableExtensions.h"
+
+#include <QLineEdit>
+
+OutputPath::OutputPath(QLineEdit *edit, QWidget *window)
+    : QObject(window)
+    , m_edit(edit)
+    , m_window(window)
+{
+    connect(m_edit, &QLineEdit::textChanged, this, [this] { m_typed = true; });
+}
+
+void OutputPath::setDefault(const QString &folder)
+{
+    // The root folder already ends in a separator.
+    m_edit->setText(folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("MyPictune.webm")
+                                                      : folder + QStringLiteral("/MyPictune.webm"));
+}
+
+QString OutputPath::path() const
+{
+    return m_edit->text();
+}
+
+void OutputPath::choose()
+{
+    const QString text = path();
+    // A text without a separator is both the initial folder and the initial name.
+    QString folder = pathFolder(text);
+    if (folder.isEmpty())
+        folder = text;
+    SaveAsDialog dialog(m_window, folder, pathBareName(text), pathExtension(text));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_edit->setText(dialog.selectedFiles().first());
+    m_typed = false;
+}
+
+CreateCheckInput OutputPath::checkInput(const QString &picturePath, const QString &audioPath,
+                                        double audioDuration) const
+{
+    CreateCheckInput in;
+    in.outputPath = path();
+    in.outputPathTyped = m_typed;
+    in.outputExists = isNonEmptyFile(in.outputPath);
+    in.pictureExists = isNonEmptyFile(picturePath);
+    in.audioExists = isNonEmptyFile(audioPath);
+    in.audioDuration = audioDuration;
+    in.folderExists = isDirectory(pathFolder(in.outputPath));
+    in.pathAbsolute = isAbsolutePath(in.outputPath);
+    return in;
+}
+
+bool OutputPath::confirmBuild(const QString &picturePath, const QString &audioPath, double audioDuration)
+{
+    const QString output = path();
+    if (checkCreate(checkInput(picturePath, audioPath, audioDuration)) == CreateCheck::AskReplace
+        && MessageBox::question(m_window, createCheckText(CreateCheck::AskReplace, output), QMessageBox::No,
+                                QStringLiteral("Create Pictune..."))
+            != QMessageBox::Yes)
+        return false;
+    m_typed = false;
+    const CreateCheck check = checkCreate(checkInput(picturePath, audioPath, audioDuration));
+    if (check == CreateCheck::Ready)
+        return true;
+    MessageBox::information(m_window, createCheckText(check, output));
+    if (createCheckSelectsPath(check))
+        select();
+    return false;
+}
+
+void OutputPath::buildEnded(bool canceled)
+{
+    if (!canceled)
+        m_typed = true;
+}
+
+void OutputPath::select()
+{
+    m_edit->setFocus();
+    m_edit->selectAll();
+}

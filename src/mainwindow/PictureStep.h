@@ -1,0 +1,44 @@
+#pragma once
+
+#include "model/PicturePreparation.h"
+
+class CaptionPreviewSource;
+class PictureBox;
+class QWidget;
+struct CaptionSettings;
+
+// The main window's picture: the user's picture prepared for the target size, with or without
+// the caption, and the box that shows it. A picture that could not be prepared is never shown.
+class PictureStep
+{
+public:
+    // `captions` are drawn on every picture prepared while they are on.
+    PictureStep(QWidget *owner, PictureBox *box, const CaptionSettings *captions);
+
+    // Takes a new picture (empty: none). When it cannot be prepared, the one before comes back,
+    // or none. True when a picture is set.
+    bool take(const QString &path);
+    // Prepares the picture again for a new target size; false when it was lost on the way.
+    bool redo();
+    // Draws a caption onto the plain picture and shows it; on failure the box stays empty.
+    bool drawCaption(const CaptionSettings &settings);
+    // Draws the caption dialog's current settings; false while an earlier preview is drawn.
+    bool previewCaption(CaptionPreviewSource *dialog);
+    // Goes back to the picture without caption.
+    void showPlain();
+    void showCurrent();
+
+    // True while the image tool works for it: drops then wait.
+    bool isPreparing() const { return m_preparing; }
+    PicturePreparation &preparation() { return m_preparation; }
+
+private:
+    bool prepare(const QString &path);
+
+    QWidget *m_owner;
+    PictureBox *m_box;
+    const CaptionSettings *m_captions;
+    PicturePreparation m_preparation;
+    bool m_preparing = false;
+    bool m_captionPreviewBusy = false;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+
+class QAction;
+class QMenu;
+class QUrl;
+class QWidget;
+
+// The main window's menu commands as actions, and its three pop-up menus made of them: target
+// size (the window's body), playback (play and pause) and help.
+class MainMenus : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Command {
+        Size720p,
+        Size480p,
+        Size360p,
+        Size240p,
+        ViewActualSize,
+        RestartPlayback,
+        StopPlayback,
+        UserGuide,
+        TrainingVideos,
+        HelpDesk,
+        OtherProduct1,
+        OtherProduct2,
+        OtherProduct3,
+        About,
+    };
+    static constexpr int CommandCount = int(Command::About) + 1;
+    static constexpr int SizeCount = 4;
+    static constexpr int WebPageCount = 6;
+
+    enum class Popup { TargetSize, Playback, Help };
+
+    explicit MainMenus(QObject *parent = nullptr);
+
+    QAction *action(Command command) const { return m_actions[size_t(command)]; }
+    // The target size command of a size row (0 for 720p).
+    QAction *sizeAction(int index) const;
+    // The web-page command `index` (0 for the user guide) and the page it opens.
+    QAction *webPageAction(int index) const;
+    static QUrl webPage(int index);
+    // What About shows.
+    static QString aboutText();
+
+    // A new menu owned by the caller; the target sizes show which one is current.
+    QMenu *createMenu(Popup popup, QWidget *parent) const;
+
+private:
+    std::array<QAction *, CommandCount> m_actions;
+};

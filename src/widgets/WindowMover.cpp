@@ -1,0 +1,114 @@
+#include "widgets/WindowMover.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QStyleHints>
+#include <QWidget>
+#include <QWindow>
+
+WindowMover::WindowMover(QWidget *window, int resizeMargin)
+    : QObject(window)
+    , m_window(window)
+    , m_resizeMargin(resizeMargin)
+{
+    m_window->installEventFilter(this);
+}
+
+Qt::Edges WindowMover::edgesAt(const QPoint &pos, const QSize &size, int margin)
+{
+    Qt::Edges edges;
+    if (pos.x() < margin)
+        edges |= Qt::LeftEdge;
+    if (pos.x() >= size.width() - margin)
+        edges |= Qt::RightEdge;
+    if (pos.y() < margin)
+        edges |= Qt::TopEdge;
+    if (pos.y() >= size.height() - margin)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+Qt::CursorShape WindowMover::resizeCursor(Qt::Edges edges)
+{
+    const bool across = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool down = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (across && down)
+        return edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge)
+            ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    if (across)
+        return Qt::SizeHorCursor;
+    return down ? Qt::SizeVerCursor : Qt::ArrowCursor;
+}
+
+bool WindowMover::isWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+Qt::Edges WindowMover::resizeEdgesAt(const QPoint &pos) const
+{
+    if (m_resizeMargin <= 0 || m_window->isMaximized())
+        return {};
+    return edgesAt(pos, m_window->size(), m_resizeMargin);
+}
+
+bool WindowMover::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            return press(static_cast<QMouseEvent *>(event));
+        case QEvent::MouseMove:
+            return move(static_cast<QMouseEvent *>(event));
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                m_dragging = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool WindowMover::press(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return false;
+    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
+    QWindow *handle = m_window->windowHandle();
+    if (!edges || !handle || !handle->startSystemResize(edges)) {
+        m_pressPos = event->globalPosition().toPoint();
+        m_grabOffset = m_pressPos - m_window->frameGeometry().topLeft();
+        // Qt keeps the mouse grabbed for the window until the button comes up, also outside it.
+        m_dragging = true;
+    }
+    event->accept();
+    return true;
+}
+
+bool WindowMover::move(QMouseEvent *event)
+{
+    if (!m_dragging) {
+        if (m_resizeMargin > 0) {
+            const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
+            if (edges)
+                m_window->setCursor(resizeCursor(edges));
+            else
+                m_window->unsetCursor();
+        }
+        return false;
+    }
+    const QPoint global = event->globalPosition().toPoint();
+    if (!isWayland()) {
+        m_window->move(global - m_grabOffset);
+        return true;
+    }
+    // Hand the drag to the compositor once the pointer has really moved.
+    if ((global - m_pressPos).manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()
+        && m_window->windowHandle()) {
+        m_dragging = false;
+        m_window->windowHandle()->startSystemMove();
+    }
+    return true;
+}

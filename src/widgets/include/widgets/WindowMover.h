@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+
+class QMouseEvent;
+class QSize;
+class QWidget;
+
+// Lets the user move a window by dragging its body with the left button and, given a margin,
+// resize it by its edges, showing the matching cursor there. It filters the window's own mouse
+// events; presses on child controls never reach it.
+class WindowMover : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A press within `resizeMargin` pixels of an edge resizes; 0 never resizes.
+    explicit WindowMover(QWidget *window, int resizeMargin = 0);
+
+    bool isDragging() const { return m_dragging; }
+
+    // The edges of a window of `size` that `pos` lies within `margin` pixels of.
+    static Qt::Edges edgesAt(const QPoint &pos, const QSize &size, int margin);
+    // The cursor that shows a resize by those edges; the arrow for none.
+    static Qt::CursorShape resizeCursor(Qt::Edges edges);
+    // Wayland compositors ignore moves of top-level windows by the program itself.
+    static bool isWayland();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool press(QMouseEvent *event);
+    bool move(QMouseEvent *event);
+    Qt::Edges resizeEdgesAt(const QPoint &pos) const;
+
+    QWidget *m_window;
+    int m_resizeMargin;
+    bool m_dragging = false;
+    QPoint m_grabOffset; // cursor minus the window's top-left corner, in screen pixels
+    QPoint m_pressPos;
+};

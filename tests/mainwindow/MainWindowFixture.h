@@ -1,0 +1,70 @@
+#pragma once
+
+#include "TestSupport.h"
+
+#include "tools/DesktopLauncher.h"
+
+#include <QEvent>
+#include <QList>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class MainWindow;
+class QWidget;
+
+// Records what would be opened on the desktop instead of opening it.
+class QuietLauncher : public DesktopLauncher
+{
+public:
+    bool openUrl(const QUrl &url) override;
+    bool startDetached(const QString &, const QStringList &) override { return true; }
+    void showItems(const QStringList &, std::function<void(bool)> done) override { done(true); }
+    QList<QUrl> urls;
+};
+
+// Answers every modal dialog of a given kind while it lives.
+class ModalAnswerer : public QObject
+{
+public:
+    explicit ModalAnswerer(std::function<bool(QWidget *)> answer);
+    int handled = 0;
+
+private:
+    QTimer m_timer;
+    std::function<bool(QWidget *)> m_answer;
+};
+
+// Closes the completion dialog that ends a successful build.
+bool closeCompletionDialog(QWidget *modal);
+
+// A drag of local files (an empty path: a URL without a name) as the window system sends it.
+void sendDrag(QWidget *window, const QStringList &paths, QEvent::Type type);
+void dropFile(QWidget *window, const QString &path);
+
+// The media every main window test uses, made once with the real tools, and for each test a
+// fresh configuration with auto-play off and a recorder in place of the message boxes.
+class MainWindowFixture
+{
+protected:
+    void createMedia();
+    void setUpTest();
+    void tearDownTest();
+    // An initialized, shown window whose start-up checks have run; null when it failed.
+    std::unique_ptr<MainWindow> makeWindow();
+
+    QTemporaryDir m_media;
+    QString m_picture;     // 800x600 JPEG
+    QString m_portrait;    // 300x600 PNG
+    QString m_song;        // 3 s MP3
+    QString m_flac;        // 2 s FLAC
+    QString m_notPicture;  // text named .jpg
+    std::unique_ptr<TestSupport::ConfigSandbox> m_sandbox;
+    std::unique_ptr<TestSupport::MessageRecorder> m_messages;
+    QuietLauncher m_launcher;
+    QTemporaryDir m_out;
+};

@@ -2,6 +2,7 @@
 // directly, interleaved so that both see the same machine load.
 #include "base/AppSettings.h"
 #include "base/Paths.h"
+#include "base/TargetSizeTable.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "model/VideoBuild.h"
 #include "model/VideoBuildJob.h"
@@ -101,7 +102,7 @@ int main(int argc, char **argv)
 
             // The dialog's time ends when it shows the finished build; the half second it then
             // leaves "100 %" on screen is a pause for the user, not work.
-            VideoBuildJob job({ffmpeg, picture, song, double(seconds), output, QSize(size.width, size.height)});
+            VideoBuildJob job({ffmpeg, picture, song, double(seconds), output, size.size()});
             BuildProgressDialog dialog(&job);
             auto *bar = dialog.controlAs<QProgressBar>(BuildProgressDialog::ProgressBar);
             double built = 0;

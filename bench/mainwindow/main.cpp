@@ -2,6 +2,7 @@
 // reach the preview compared with the image tool's own run on it.
 #include "app/Application.h"
 #include "base/AppSettings.h"
+#include "base/TargetSizeTable.h"
 #include "mainwindow/MainWindow.h"
 #include "media/PictureFile.h"
 #include "model/PicturePreparation.h"

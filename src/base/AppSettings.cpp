@@ -26,15 +26,3 @@ bool AppSettings::write(const QList<IniFile::KeyValue> &entries) const
 {
     return IniFile::writeStrings(iniPath, Settings::Section, entries);
 }
-
-TargetSizeTable &TargetSizeTable::instance()
-{
-    static TargetSizeTable table;
-    return table;
-}
-
-TargetSize &TargetSizeTable::current()
-{
-    const int index = AppSettings::instance().targetSizeIndex;
-    return row(index >= 0 && index < RowCount ? index : Settings::TargetVideoSize.defaultValue());
-}

@@ -8,6 +8,7 @@
 #include "widgets/FontComboBox.h"
 #include "widgets/PlacementLamp.h"
 #include "widgets/RangedNumberEdit.h"
+#include "widgets/WindowMover.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -15,16 +16,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSignalBlocker>
-
-namespace {
-
-// Wayland compositors place windows themselves and ignore positions asked for by programs.
-bool windowSystemPlacesWindows()
-{
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-} // namespace
 
 CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
                              QWidget *owner)
@@ -227,7 +218,7 @@ void CaptionDialog::showEvent(QShowEvent *event)
 
 void CaptionDialog::placeDialog()
 {
-    if (!windowSystemPlacesWindows() || !m_positionX || !m_positionY)
+    if (WindowMover::isWayland() || !m_positionX || !m_positionY)
         return;
     if (*m_positionX == -1 || *m_positionY == -1) {
         const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
@@ -350,7 +341,7 @@ void CaptionDialog::done(int result)
 {
     m_checkTimer.stop();
     m_ended = true;
-    if (m_opened && windowSystemPlacesWindows() && m_positionX && m_positionY) {
+    if (m_opened && !WindowMover::isWayland() && m_positionX && m_positionY) {
         *m_positionX = pos().x();
         *m_positionY = pos().y();
     }

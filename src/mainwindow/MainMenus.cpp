@@ -1,6 +1,7 @@
 #include "mainwindow/MainMenus.h"
 
 #include "base/AppSettings.h"
+#include "base/TargetSizeTable.h"
 
 #include <QAction>
 #include <QMenu>

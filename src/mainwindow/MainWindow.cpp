@@ -10,6 +10,7 @@
 #include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
+#include "base/TargetSizeTable.h"
 #include "dialogs/ActualSizeViewer.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/OptionsDialog.h"
@@ -412,16 +413,11 @@ void MainWindow::createVideo()
     if (!m_output->confirmBuild(picturePath, m_audio->path(), m_audio->duration()))
         return;
     m_audio->stop();
-    const TargetSize &size = TargetSizeTable::instance().current();
-    VideoBuildRequest request;
-    request.encoderPath = AppSettings::instance().encoderPath;
-    request.picturePath = picturePath;
-    request.audioPath = m_audio->path();
-    request.audioDuration = m_audio->duration();
-    request.outputPath = m_output->path();
-    request.videoSize = QSize(size.width, size.height);
+    const AppSettings &settings = AppSettings::instance();
+    const VideoBuildRequest request{settings.encoderPath, picturePath, m_audio->path(), m_audio->duration(),
+                                    m_output->path(), TargetSizeTable::instance().current().size()};
     m_buildRunning = true;
-    const BuildOutcome outcome = buildPictune(this, request, AppSettings::instance().playerPath);
+    const BuildOutcome outcome = buildPictune(this, request, settings.playerPath);
     m_buildRunning = false;
     m_output->buildEnded(outcome == BuildOutcome::Canceled);
 }
@@ -498,8 +494,7 @@ void MainWindow::layoutControls()
     in.editHeight = m_outputEdit->height();
     in.stepMarkerHeight = control(Step1Done)->height();
     in.playButtonWidth = control(PlayButton)->width();
-    const TargetSize &target = TargetSizeTable::instance().current();
-    in.video = QSize(target.width, target.height);
+    in.video = TargetSizeTable::instance().current().size();
 
     const MainLayoutResult &layout = m_frame->layOut(in);
     control(CreateButton)->move(layout.createButton);

@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/MessageBox.h"
 #include "base/Paths.h"
+#include "base/TargetSizeTable.h"
 #include "media/PictureFile.h"
 #include "model/CaptionSettings.h"
 #include "model/PlacementTable.h"

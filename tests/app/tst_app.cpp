@@ -6,6 +6,7 @@
 #include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
+#include "base/TargetSizeTable.h"
 #include "tools/ToolArguments.h"
 
 #include <QAbstractButton>

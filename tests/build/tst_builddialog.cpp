@@ -3,6 +3,7 @@
 
 #include "base/AppSettings.h"
 #include "base/Paths.h"
+#include "base/TargetSizeTable.h"
 #include "common/TestSupport.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
@@ -32,7 +33,7 @@ VideoBuildRequest request(const QString &picture, const QString &audio, double d
 {
     const AppSettings &settings = AppSettings::instance();
     const TargetSize &size = TargetSizeTable::instance().row(settings.targetSizeIndex);
-    return {settings.encoderPath, picture, audio, duration, output, QSize(size.width, size.height)};
+    return {settings.encoderPath, picture, audio, duration, output, size.size()};
 }
 
 BuildOutcome buildFromSettings(const VideoBuildRequest &request)

@@ -3,6 +3,7 @@
 // under Xvfb; the PNGs go to the folder given as the first argument.
 #include "app/Application.h"
 #include "base/AppSettings.h"
+#include "base/TargetSizeTable.h"
 #include "mainwindow/MainWindow.h"
 #include "widgets/PictureBox.h"
 

@@ -4,6 +4,7 @@
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
 #include "base/Paths.h"
+#include "base/TargetSizeTable.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/CompletionDialog.h"
 #include "dialogs/SaveAsDialog.h"

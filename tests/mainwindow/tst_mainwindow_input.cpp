@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
+#include "base/TargetSizeTable.h"
 #include "mainwindow/FileDropFilter.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindow.h"

@@ -1,5 +1,6 @@
 #include "base/AppSettings.h"
 #include "base/Paths.h"
+#include "base/TargetSizeTable.h"
 #include "common/TestSupport.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
@@ -313,7 +314,7 @@ void TestPicturePreparation::blankCanvases()
         QVERIFY(QFileInfo(row.blankCanvasPath).fileName().startsWith(QStringLiteral("VL_Blank_%1_").arg(i)));
         QCOMPARE(bmpBitCount(row.blankCanvasPath), 24);
         const QImage image(row.blankCanvasPath);
-        QCOMPARE(image.size(), QSize(row.width, row.height));
+        QCOMPARE(image.size(), row.size());
         QCOMPARE(image.pixel(0, 0), BackgroundPixel);
         QCOMPARE(image.pixel(row.width - 1, row.height - 1), BackgroundPixel);
         QCOMPARE(image.pixel(row.width / 2, row.height / 2), BackgroundPixel);

@@ -7,8 +7,6 @@
 #include <QRgb>
 #include <QString>
 
-#include <array>
-
 // The process-wide record of the settings, filled once at start-up from the settings file;
 // the folder keys are read from the file again whenever they are asked for.
 struct AppSettings
@@ -41,31 +39,4 @@ struct AppSettings
     {
         return write({key.entry(value)});
     }
-};
-
-struct TargetSize
-{
-    int width;
-    int height;
-    QString blankCanvasPath;
-};
-
-// The four video sizes; row 2 (640x360) is the default.
-class TargetSizeTable
-{
-public:
-    static constexpr int RowCount = Settings::TargetSizeCount;
-    static TargetSizeTable &instance();
-
-    TargetSize &row(int index) { return m_rows.at(static_cast<size_t>(index)); }
-    // The row of AppSettings::targetSizeIndex.
-    TargetSize &current();
-
-private:
-    std::array<TargetSize, RowCount> m_rows{{
-        {1280, 720, {}},
-        {854, 480, {}},
-        {640, 360, {}},
-        {426, 240, {}},
-    }};
 };

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "base/Settings.h"
+
+#include <QSize>
+#include <QString>
+
+#include <array>
+
+// One video size and the blank canvas made for it.
+struct TargetSize
+{
+    int width;
+    int height;
+    QString blankCanvasPath;
+
+    QSize size() const { return {width, height}; }
+};
+
+// The four video sizes; row 2 (640x360) is the default.
+class TargetSizeTable
+{
+public:
+    static constexpr int RowCount = Settings::TargetSizeCount;
+    static TargetSizeTable &instance();
+
+    TargetSize &row(int index) { return m_rows.at(static_cast<size_t>(index)); }
+    // The row of AppSettings::targetSizeIndex.
+    TargetSize &current();
+
+private:
+    std::array<TargetSize, RowCount> m_rows{{
+        {1280, 720, {}},
+        {854, 480, {}},
+        {640, 360, {}},
+        {426, 240, {}},
+    }};
+};

@@ -22,7 +22,7 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
     labelFileDialogLists(this);
 
     m_autoPlay = new QCheckBox(QStringLiteral("Automatically play the selected Audio File"), this);
-    m_autoPlay->setProperty("controlId", 1700);
+    m_autoPlay->setProperty("controlId", int(AutoPlayCheckBox));
     m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());

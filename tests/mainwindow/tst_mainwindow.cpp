@@ -315,7 +315,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
         text->setFocus();
         QTest::keyClicks(text, "abc");
         QTest::qWait(600);
-        dialogControlAs<QPushButton>(dialog, 2)->click();
+        dialogControlAs<QPushButton>(dialog, CaptionDialog::CancelButton)->click();
     });
     window->openCaptionDialog();
     QVERIFY(window->textSettings() == before);
@@ -337,7 +337,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
         QTest::keyClicks(text, "BIG WORDS");
         QTest::qWait(800);
         typedPreview = fileBytes(withText);
-        dialogControlAs<QPushButton>(dialog, 1)->click();
+        dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
     });
     window->openCaptionDialog();
     QVERIFY(!firstPreview.isEmpty());

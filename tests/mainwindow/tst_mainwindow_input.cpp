@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
 #include "base/TargetSizeTable.h"
+#include "dialogs/OpenFileDialog.h"
 #include "mainwindow/FileDropFilter.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindow.h"
@@ -201,7 +202,7 @@ void TestMainWindowInput::openFileDialog()
         auto *dialog = qobject_cast<QFileDialog *>(window->openFileDialog());
         auto *box = dialog->findChild<QCheckBox *>();
         QVERIFY(box);
-        QCOMPARE(box->property("controlId").toInt(), 1700);
+        QCOMPARE(box->property("controlId").toInt(), int(OpenFileDialog::AutoPlayCheckBox));
         QVERIFY(!box->isChecked());
         box->click();
         emit dialog->currentChanged(m_song);

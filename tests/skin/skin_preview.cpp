@@ -1,6 +1,7 @@
 // Shows the main window's template laid out with the skin (band, title, picture frame and
 // the sixteen picture buttons), with no program behaviour behind it: a way to look at the
 // artwork in place. Usage: skin_preview [screenshot.png]  (with a file: grab and quit)
+#include "mainwindow/MainWindow.h"
 #include "widgets/AnchorGroup.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
@@ -29,7 +30,7 @@ public:
         for (int id : {1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109, 1110, 1112, 1113,
                        1114, 1116, 1117, 1118})
             SkinButton::attachAndLoad(id, this);
-        QWidget *picture = dialogControl(this, 1111);
+        QWidget *picture = dialogControl(this, MainWindow::PicturePreview);
         picture->setAutoFillBackground(true);
         QPalette black = picture->palette();
         black.setColor(QPalette::Window, Qt::black);
@@ -50,12 +51,12 @@ protected:
     {
         const int w = width(), h = height();
         m_frame.moveBy(w - m_initial.width(), 0);
-        QWidget *create = dialogControl(this, 1116);
+        QWidget *create = dialogControl(this, MainWindow::CreateButton);
         create->move(w / 2 - create->width() / 2 - 3, h - create->height() - 15);
-        QWidget *saveAs = dialogControl(this, 1114);
+        QWidget *saveAs = dialogControl(this, MainWindow::SaveAsButton);
         saveAs->move(20, create->y() - 48);
         const QRect s = saveAs->geometry();
-        QWidget *edit = dialogControl(this, 1115);
+        QWidget *edit = dialogControl(this, MainWindow::OutputPathEdit);
         edit->setGeometry(s.x() + s.width() + 10, s.y() + 6, w - (s.x() + s.width()) - 40,
                           edit->height());
         const QRect area(QPoint(34, 37 + 75 + 47), QPoint(w - 34 - 1, s.y() - 57 - 1));
@@ -69,7 +70,7 @@ protected:
             boxW = area.width();
             boxH = int(boxW / videoAspect + 0.5);
         }
-        QWidget *picture = dialogControl(this, 1111);
+        QWidget *picture = dialogControl(this, MainWindow::PicturePreview);
         picture->setGeometry(area.left() + area.width() / 2 - boxW / 2,
                              area.top() + area.height() / 2 - boxH / 2, boxW, boxH);
         for (int id : {1112, 1113}) {
@@ -86,7 +87,7 @@ protected:
         painter.fillRect(rect(), QColor(1, 75, 140));
         painter.drawTiledPixmap(QRect(0, 0, width(), 63), m_skin[0]);
         painter.drawPixmap(width() / 2 - 88, 37, m_skin[1]);
-        const QRect b = dialogControl(this, 1111)->geometry();
+        const QRect b = dialogControl(this, MainWindow::PicturePreview)->geometry();
         const int right = b.x() + b.width(), bottom = b.y() + b.height();
         auto piece = [&](int id, const QRect &target) {
             const QPixmap &pixmap = m_skin[id - 1500];

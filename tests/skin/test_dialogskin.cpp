@@ -1,3 +1,5 @@
+#include "dialogs/BuildProgressDialog.h"
+#include "dialogs/CompletionDialog.h"
 #include "widgets/AnchorGroup.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
@@ -193,7 +195,7 @@ void TestDialogSkin::applyTwiceRestoresFirst()
     // The second application must not take the first one's font as the one to give back.
     QCOMPARE(state.previousFont, original);
     QCOMPARE(dialog.font().pixelSize(), 16);
-    QWidget *upload = dialogControl(&dialog, 2100);
+    QWidget *upload = dialogControl(&dialog, CompletionDialog::UploadNowButton);
     QCOMPARE(upload->font().pixelSize(), 16);
 
     restoreDialogFont(state);
@@ -225,14 +227,14 @@ void TestDialogSkin::layoutStopsAtMissingControl()
     QDialog dialog;
     QVERIFY(createDialogControls(&dialog, int(DialogId::BuildProgress)));
     const QRect untouched(1, 2, 3, 4);
-    dialogControl(&dialog, 2004)->setGeometry(untouched);
-    delete dialogControl(&dialog, 2002);
+    dialogControl(&dialog, BuildProgressDialog::PercentLabel)->setGeometry(untouched);
+    delete dialogControl(&dialog, BuildProgressDialog::VideoSizeLabel);
     DialogFontState state;
     QVERIFY(applyDialogFont(&dialog, int(DialogId::BuildProgress), 96.0, state));
     // 2004 comes after the missing 2002 in the template: the pass ends before it.
-    QCOMPARE(dialogControl(&dialog, 2004)->geometry(), untouched);
-    QVERIFY(dialogControl(&dialog, 2000)->geometry() != untouched);
-    QCOMPARE(dialogControl(&dialog, 2000)->font(), state.font);
+    QCOMPARE(dialogControl(&dialog, BuildProgressDialog::PercentLabel)->geometry(), untouched);
+    QVERIFY(dialogControl(&dialog, BuildProgressDialog::CancelButton)->geometry() != untouched);
+    QCOMPARE(dialogControl(&dialog, BuildProgressDialog::CancelButton)->font(), state.font);
 }
 
 void TestDialogSkin::factorySuppliesClass()
@@ -245,11 +247,11 @@ void TestDialogSkin::factorySuppliesClass()
         return button;
     });
     QVERIFY(createDialogControls(&dialog, int(DialogId::BuildProgress), factories));
-    auto *custom = dialogControlAs<QPushButton>(&dialog, 2004);
+    auto *custom = dialogControlAs<QPushButton>(&dialog, BuildProgressDialog::PercentLabel);
     QVERIFY(custom);
     QCOMPARE(custom->objectName(), QStringLiteral("custom"));
     QCOMPARE(custom->text(), QStringLiteral("0 %"));
-    QVERIFY(dialogControlAs<QLabel>(&dialog, 2001));
+    QVERIFY(dialogControlAs<QLabel>(&dialog, BuildProgressDialog::OutputPathLabel));
     QVERIFY(!createDialogControls(&dialog, 4711));
 }
 

@@ -1,3 +1,4 @@
+#include "mainwindow/MainWindow.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
 #include "widgets/DialogToolTips.h"
@@ -19,16 +20,6 @@ Q_DECLARE_METATYPE(SkinButton::Face)
 namespace {
 
 constexpr int MainId = int(DialogId::MainWindow);
-
-// The controls of the main window's template that these tests press or look at.
-enum MainControl {
-    Step1Done = 1105,
-    Step2Done = 1107,
-    Step3Pending = 1110,
-    PlayButton = 1112,
-    SaveAsButton = 1114,
-    CreateButton = 1116,
-};
 
 // The main window's template laid out the way its initialization does it.
 struct MainTemplate
@@ -75,22 +66,22 @@ void TestSkinButtons::facesLoad_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("size");
     const QSize window(24, 37), step(159, 75), corner(32, 32);
-    QTest::newRow("minimize") << 1101 << "BITMAP_MINIMIZE" << window;
-    QTest::newRow("maximize") << 1102 << "BITMAP_MAXIMIZE" << window;
-    QTest::newRow("restore") << 1103 << "BITMAP_RESTORE" << window;
-    QTest::newRow("exit") << 1104 << "BITMAP_EXIT" << window;
-    QTest::newRow("step1 done") << 1105 << "BITMAP_STEP1CHECKED" << step;
-    QTest::newRow("step1 to do") << 1106 << "BITMAP_STEP1UNCHECKED" << step;
-    QTest::newRow("step2 done") << 1107 << "BITMAP_STEP2CHECKED" << step;
-    QTest::newRow("step2 to do") << 1108 << "BITMAP_STEP2UNCHECKED" << step;
-    QTest::newRow("step3 done") << 1109 << "BITMAP_STEP3CHECKED" << step;
-    QTest::newRow("step3 to do") << 1110 << "BITMAP_STEP3UNCHECKED" << step;
-    QTest::newRow("play") << 1112 << "BITMAP_PLAY" << QSize(106, 49);
-    QTest::newRow("pause") << 1113 << "BITMAP_PAUSE" << QSize(106, 49);
-    QTest::newRow("save as") << 1114 << "BITMAP_SAVEAS" << QSize(101, 42);
-    QTest::newRow("create") << 1116 << "BITMAP_CREATEPICTUNE" << QSize(201, 64);
-    QTest::newRow("options") << 1117 << "BITMAP_OPTIONS" << corner;
-    QTest::newRow("help") << 1118 << "BITMAP_HELP" << corner;
+    QTest::newRow("minimize") << int(MainWindow::MinimizeButton) << "BITMAP_MINIMIZE" << window;
+    QTest::newRow("maximize") << int(MainWindow::MaximizeButton) << "BITMAP_MAXIMIZE" << window;
+    QTest::newRow("restore") << int(MainWindow::RestoreButton) << "BITMAP_RESTORE" << window;
+    QTest::newRow("exit") << int(MainWindow::ExitButton) << "BITMAP_EXIT" << window;
+    QTest::newRow("step1 done") << int(MainWindow::Step1Done) << "BITMAP_STEP1CHECKED" << step;
+    QTest::newRow("step1 to do") << int(MainWindow::Step1Pending) << "BITMAP_STEP1UNCHECKED" << step;
+    QTest::newRow("step2 done") << int(MainWindow::Step2Done) << "BITMAP_STEP2CHECKED" << step;
+    QTest::newRow("step2 to do") << int(MainWindow::Step2Pending) << "BITMAP_STEP2UNCHECKED" << step;
+    QTest::newRow("step3 done") << int(MainWindow::Step3Done) << "BITMAP_STEP3CHECKED" << step;
+    QTest::newRow("step3 to do") << int(MainWindow::Step3Pending) << "BITMAP_STEP3UNCHECKED" << step;
+    QTest::newRow("play") << int(MainWindow::PlayButton) << "BITMAP_PLAY" << QSize(106, 49);
+    QTest::newRow("pause") << int(MainWindow::PauseButton) << "BITMAP_PAUSE" << QSize(106, 49);
+    QTest::newRow("save as") << int(MainWindow::SaveAsButton) << "BITMAP_SAVEAS" << QSize(101, 42);
+    QTest::newRow("create") << int(MainWindow::CreateButton) << "BITMAP_CREATEPICTUNE" << QSize(201, 64);
+    QTest::newRow("options") << int(MainWindow::OptionsButton) << "BITMAP_OPTIONS" << corner;
+    QTest::newRow("help") << int(MainWindow::HelpButton) << "BITMAP_HELP" << corner;
 }
 
 void TestSkinButtons::facesLoad()
@@ -166,16 +157,16 @@ void TestSkinButtons::chooseFace()
 void TestSkinButtons::paintsFaceOfState()
 {
     MainTemplate main;
-    for (int id : {Step3Pending, PlayButton, SaveAsButton})
+    for (int id : {MainWindow::Step3Pending, MainWindow::PlayButton, MainWindow::SaveAsButton})
         QVERIFY(SkinButton::attachAndLoad(id, &main.dialog));
     main.dialog.show();
     QApplication::setActiveWindow(&main.dialog);
     QVERIFY(QTest::qWaitForWindowActive(&main.dialog));
-    SkinButton *button = main.button(PlayButton);
+    SkinButton *button = main.button(MainWindow::PlayButton);
     auto shows = [button](Face face) { return Pixels(button->grab()) == Pixels(button->face(face)); };
 
-    main.button(SaveAsButton)->setFocus();
-    QTRY_VERIFY(main.button(SaveAsButton)->hasFocus());
+    main.button(MainWindow::SaveAsButton)->setFocus();
+    QTRY_VERIFY(main.button(MainWindow::SaveAsButton)->hasFocus());
     QVERIFY(shows(Face::Up));
     button->setDown(true);
     QVERIFY(shows(Face::Down));
@@ -183,7 +174,7 @@ void TestSkinButtons::paintsFaceOfState()
     button->setFocus();
     QTRY_VERIFY(button->hasFocus());
     QVERIFY(shows(Face::Focus));
-    main.button(SaveAsButton)->setFocus();
+    main.button(MainWindow::SaveAsButton)->setFocus();
     button->setEnabled(false);
     QVERIFY(shows(Face::Disabled));
     button->setEnabled(true);
@@ -193,10 +184,10 @@ void TestSkinButtons::paintsFaceOfState()
 void TestSkinButtons::releaseOutsideDoesNotClick()
 {
     MainTemplate main;
-    QVERIFY(SkinButton::attachAndLoad(SaveAsButton, &main.dialog));
+    QVERIFY(SkinButton::attachAndLoad(MainWindow::SaveAsButton, &main.dialog));
     main.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
-    SkinButton *button = main.button(SaveAsButton);
+    SkinButton *button = main.button(MainWindow::SaveAsButton);
     QSignalSpy clicks(button, &QAbstractButton::clicked);
 
     const QPoint inside = button->rect().center();
@@ -283,8 +274,8 @@ void TestSkinButtons::tipCounts()
     }
     QCOMPARE(attached, count);
     if (id == MainId) {
-        QVERIFY(dialogControl(&dialog, CreateButton)->toolTip().isEmpty());
-        const QStringList lines = dialogControl(&dialog, PlayButton)->toolTip().split(QLatin1Char('\n'));
+        QVERIFY(dialogControl(&dialog, MainWindow::CreateButton)->toolTip().isEmpty());
+        const QStringList lines = dialogControl(&dialog, MainWindow::PlayButton)->toolTip().split(QLatin1Char('\n'));
         QCOMPARE(lines, QStringList({QStringLiteral("Play/Preview the currently chosen Audio File"),
                                      QString(), QStringLiteral("Right-click for more options...")}));
     }
@@ -297,17 +288,17 @@ void TestSkinButtons::updateTip()
     {
         DialogToolTips tips;
         tips.createTips(MainId, &dialog);
-        tips.updateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, Step1Done);
-        QCOMPARE(dialogControl(&dialog, Step1Done)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
-        QCOMPARE(tips.tipText(Step1Done), QStringLiteral("Clear /tmp/a b.jpg"));
-        QCOMPARE(dialogControl(&dialog, Step2Done)->toolTip(),
+        tips.updateTip(QStringLiteral("Clear /tmp/a b.jpg"), &dialog, MainWindow::Step1Done);
+        QCOMPARE(dialogControl(&dialog, MainWindow::Step1Done)->toolTip(), QStringLiteral("Clear /tmp/a b.jpg"));
+        QCOMPARE(tips.tipText(MainWindow::Step1Done), QStringLiteral("Clear /tmp/a b.jpg"));
+        QCOMPARE(dialogControl(&dialog, MainWindow::Step2Done)->toolTip(),
                  QStringLiteral("Click here to clear the current Audio File"));
         // The create button has no tooltip, so it gets none.
-        tips.updateTip(QStringLiteral("x"), &dialog, CreateButton);
-        QVERIFY(dialogControl(&dialog, CreateButton)->toolTip().isEmpty());
+        tips.updateTip(QStringLiteral("x"), &dialog, MainWindow::CreateButton);
+        QVERIFY(dialogControl(&dialog, MainWindow::CreateButton)->toolTip().isEmpty());
     }
     // The set's tooltips go with it.
-    QVERIFY(dialogControl(&dialog, Step1Done)->toolTip().isEmpty());
+    QVERIFY(dialogControl(&dialog, MainWindow::Step1Done)->toolTip().isEmpty());
 }
 
 void TestSkinButtons::noTipWhenDisabled()
@@ -317,7 +308,7 @@ void TestSkinButtons::noTipWhenDisabled()
     tips.createTips(MainId, &main.dialog);
     main.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main.dialog));
-    QWidget *play = dialogControl(&main.dialog, PlayButton);
+    QWidget *play = dialogControl(&main.dialog, MainWindow::PlayButton);
     auto hover = [](QWidget *control) {
         const QPoint at = control->rect().center();
         QHelpEvent help(QEvent::ToolTip, at, control->mapToGlobal(at));

@@ -8,12 +8,14 @@ class FilePreviewReceiver;
 class QCheckBox;
 
 // The open-file dialog of the step markers: previews each selected file in the main window and
-// carries the auto-play check box (1700), whose state holds only while the dialog is open.
+// carries the auto-play check box, whose state holds only while the dialog is open.
 class OpenFileDialog : public QFileDialog
 {
     Q_OBJECT
 
 public:
+    enum Control { AutoPlayCheckBox = 1700 };
+
     OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, FileKind kind,
                    const QString &initialFolder);
 

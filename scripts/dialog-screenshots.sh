@@ -12,7 +12,7 @@ velmora_build dialogs_preview
 mkdir -p "$out"
 velmora_xvfb "$display" 1400x800
 for which in text options; do
-    QT_QPA_PLATFORM=xcb "$build/tests/textdialog/dialogs_preview" "$which" 4 &
+    QT_QPA_PLATFORM=xcb "$build/tests/captiondialog/dialogs_preview" "$which" 4 &
     app=$!
     sleep 3
     import -display "$display" -window root "$out/$which-dialog.png"

@@ -13,7 +13,7 @@
 
 // Start-up, measuring, opening every audio extension and the window's commands, on SDL's dummy
 // output driver.
-class TestAudioEngine : public QObject
+class TestAudioPreview : public QObject
 {
     Q_OBJECT
 
@@ -52,28 +52,28 @@ private:
     std::unique_ptr<AudioPreview> m_preview;
 };
 
-void TestAudioEngine::initTestCase()
+void TestAudioPreview::initTestCase()
 {
     QVERIFY(m_dir.isValid());
 }
 
-void TestAudioEngine::init()
+void TestAudioPreview::init()
 {
     m_preview = std::make_unique<AudioPreview>();
 }
 
-void TestAudioEngine::cleanup()
+void TestAudioPreview::cleanup()
 {
     m_preview.reset();
 }
 
-void TestAudioEngine::startPreview()
+void TestAudioPreview::startPreview()
 {
     QCOMPARE(m_preview->start(), QString());
     QCOMPARE(AudioPreview::lastError(), int(AudioOk));
 }
 
-void TestAudioEngine::formatDuration_data()
+void TestAudioPreview::formatDuration_data()
 {
     QTest::addColumn<double>("seconds");
     QTest::addColumn<QString>("text");
@@ -87,14 +87,14 @@ void TestAudioEngine::formatDuration_data()
     QTest::addRow("not a number") << qQNaN() << "0:00:00.000";
 }
 
-void TestAudioEngine::formatDuration()
+void TestAudioPreview::formatDuration()
 {
     QFETCH(double, seconds);
     QFETCH(QString, text);
     QCOMPARE(::formatDuration(seconds), text);
 }
 
-void TestAudioEngine::startupFailureText_data()
+void TestAudioPreview::startupFailureText_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("detail");
@@ -111,7 +111,7 @@ void TestAudioEngine::startupFailureText_data()
     QTest::addRow("outside the table") << 2 << "";
 }
 
-void TestAudioEngine::startupFailureText()
+void TestAudioPreview::startupFailureText()
 {
     QFETCH(int, code);
     QFETCH(QString, detail);
@@ -119,7 +119,7 @@ void TestAudioEngine::startupFailureText()
              "Sorry, but the audio device could not be initialized.  Error was: " + detail);
 }
 
-void TestAudioEngine::versionNeedsTheBuiltMajors_data()
+void TestAudioPreview::versionNeedsTheBuiltMajors_data()
 {
     QTest::addColumn<int>("changed");
     QTest::addColumn<bool>("accepted");
@@ -128,7 +128,7 @@ void TestAudioEngine::versionNeedsTheBuiltMajors_data()
         QTest::addRow("library %d differs", i) << i << false;
 }
 
-void TestAudioEngine::versionNeedsTheBuiltMajors()
+void TestAudioPreview::versionNeedsTheBuiltMajors()
 {
     QFETCH(int, changed);
     QFETCH(bool, accepted);
@@ -144,7 +144,7 @@ void TestAudioEngine::versionNeedsTheBuiltMajors()
                                          AudioPreview::builtLibraries()));
 }
 
-void TestAudioEngine::startupFailsWithoutDriverOrDevice_data()
+void TestAudioPreview::startupFailsWithoutDriverOrDevice_data()
 {
     QTest::addColumn<QByteArray>("driver");
     QTest::addColumn<bool>("unwritableDiskFile");
@@ -153,7 +153,7 @@ void TestAudioEngine::startupFailsWithoutDriverOrDevice_data()
     QTest::addRow("device cannot open") << QByteArray("disk") << true << 23;
 }
 
-void TestAudioEngine::startupFailsWithoutDriverOrDevice()
+void TestAudioPreview::startupFailsWithoutDriverOrDevice()
 {
     QFETCH(QByteArray, driver);
     QFETCH(bool, unwritableDiskFile);
@@ -178,7 +178,7 @@ void TestAudioEngine::startupFailsWithoutDriverOrDevice()
     startPreview();
 }
 
-void TestAudioEngine::secondInitIsRefused()
+void TestAudioPreview::secondInitIsRefused()
 {
     const QString path = fixture("second-start.wav");
     QVERIFY(AudioFixtures::makeTone(path, 1, {"-c:a", "pcm_s16le"}));
@@ -190,7 +190,7 @@ void TestAudioEngine::secondInitIsRefused()
     QTRY_VERIFY(m_preview->position() > 0);
 }
 
-void TestAudioEngine::measuresAndPlaysEveryExtension_data()
+void TestAudioPreview::measuresAndPlaysEveryExtension_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("options");
@@ -217,7 +217,7 @@ void TestAudioEngine::measuresAndPlaysEveryExtension_data()
     QTest::newRow("sox.aif") << QStringLiteral("sox.aif") << QStringList() << 1.75;
 }
 
-void TestAudioEngine::measuresAndPlaysEveryExtension()
+void TestAudioPreview::measuresAndPlaysEveryExtension()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, options);
@@ -257,7 +257,7 @@ void TestAudioEngine::measuresAndPlaysEveryExtension()
     QFile::remove(upper);
 }
 
-void TestAudioEngine::cdTrackIsNotOpenable()
+void TestAudioPreview::cdTrackIsNotOpenable()
 {
     startPreview();
     // A CD track entry is a tiny descriptor file, not audio.
@@ -271,7 +271,7 @@ void TestAudioEngine::cdTrackIsNotOpenable()
     QVERIFY(!m_preview->open(cda.fileName()));
 }
 
-void TestAudioEngine::measuringLeavesPlaybackAlone()
+void TestAudioPreview::measuringLeavesPlaybackAlone()
 {
     const QString playing = fixture("long.wav");
     const QString other = fixture("other.flac");
@@ -293,7 +293,7 @@ void TestAudioEngine::measuringLeavesPlaybackAlone()
     QVERIFY(m_preview->position() >= before);
 }
 
-void TestAudioEngine::commandsWithoutStream()
+void TestAudioPreview::commandsWithoutStream()
 {
     AudioTransport pause;
     pause.buttons = AudioTransport::ShowPlayButton;
@@ -314,7 +314,7 @@ void TestAudioEngine::commandsWithoutStream()
     }
 }
 
-void TestAudioEngine::commandsDriveTheButtons()
+void TestAudioPreview::commandsDriveTheButtons()
 {
     const QString path = fixture("buttons.ogg");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "libvorbis"}));
@@ -353,7 +353,7 @@ void TestAudioEngine::commandsDriveTheButtons()
     QVERIFY(play->isVisible() && !pause->isVisible());
 }
 
-void TestAudioEngine::failedOpenClearsStreamAndPath()
+void TestAudioPreview::failedOpenClearsStreamAndPath()
 {
     const QString good = fixture("good.wav");
     QVERIFY(AudioFixtures::makeTone(good, 1, {"-c:a", "pcm_s16le"}));
@@ -369,7 +369,7 @@ void TestAudioEngine::failedOpenClearsStreamAndPath()
     QCOMPARE(m_preview->play(QString()).playing, AudioTransport::ClearPlaying);
 }
 
-void TestAudioEngine::shutdownIsSafeTwiceAndBeforeDestruction()
+void TestAudioPreview::shutdownIsSafeTwiceAndBeforeDestruction()
 {
     const QString path = fixture("shutdown.flac");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "flac"}));
@@ -400,7 +400,7 @@ void TestAudioEngine::shutdownIsSafeTwiceAndBeforeDestruction()
     QTRY_VERIFY(m_preview->position() > 0);
 }
 
-void TestAudioEngine::previewsAreIndependent()
+void TestAudioPreview::previewsAreIndependent()
 {
     const QString first = fixture("first.wav");
     const QString second = fixture("second.ogg");
@@ -425,5 +425,5 @@ void TestAudioEngine::previewsAreIndependent()
     QTRY_VERIFY(m_preview->position() > before);
 }
 
-QTEST_MAIN(TestAudioEngine)
-#include "tst_audioengine.moc"
+QTEST_MAIN(TestAudioPreview)
+#include "tst_audiopreview.moc"

@@ -70,7 +70,7 @@ public:
     bool busy = false;
 };
 
-class TestTextDialog : public QObject
+class TestCaptionDialog : public QObject
 {
     Q_OBJECT
 
@@ -114,7 +114,7 @@ private:
     int m_y = -1;
 };
 
-void TestTextDialog::initTestCase()
+void TestCaptionDialog::initTestCase()
 {
     m_config = std::make_unique<ConfigSandbox>();
     QVERIFY(queryFontList());
@@ -123,7 +123,7 @@ void TestTextDialog::initTestCase()
     QVERIFY(createBlankCanvases(nullptr));
 }
 
-void TestTextDialog::init()
+void TestCaptionDialog::init()
 {
     m_messages = std::make_unique<MessageRecorder>();
     m_owner = std::make_unique<PreviewOwner>();
@@ -134,14 +134,14 @@ void TestTextDialog::init()
     m_x = m_y = -1;
 }
 
-void TestTextDialog::cleanup()
+void TestCaptionDialog::cleanup()
 {
     m_dialog.reset();
     m_owner.reset();
     m_messages.reset();
 }
 
-void TestTextDialog::openDialog()
+void TestCaptionDialog::openDialog()
 {
     m_dialog = std::make_unique<CaptionDialog>(&m_x, &m_y, &m_settings, m_owner.get());
     const int drawn = m_owner->drawn.size();
@@ -152,7 +152,7 @@ void TestTextDialog::openDialog()
     QTRY_VERIFY(m_dialog->isCheckTimerActive());
 }
 
-void TestTextDialog::settle()
+void TestCaptionDialog::settle()
 {
     const auto drawnAsShown = [this] {
         CaptionSettings controls;
@@ -162,7 +162,7 @@ void TestTextDialog::settle()
     QTRY_VERIFY(drawnAsShown());
 }
 
-void TestTextDialog::firstPosition_data()
+void TestCaptionDialog::firstPosition_data()
 {
     QTest::addColumn<QRect>("dialog");
     QTest::addColumn<QRect>("owner");
@@ -182,7 +182,7 @@ void TestTextDialog::firstPosition_data()
         << QRect(0, 0, 401, 301) << QRect(-11, -11, 7, 7) << QPoint(0, -158);
 }
 
-void TestTextDialog::firstPosition()
+void TestCaptionDialog::firstPosition()
 {
     QFETCH(QRect, dialog);
     QFETCH(QRect, owner);
@@ -190,7 +190,7 @@ void TestTextDialog::firstPosition()
     QCOMPARE(CaptionDialogRules::firstPosition(dialog, owner, QRect(0, 0, 1600, 1000)), expected);
 }
 
-void TestTextDialog::fontSelection_data()
+void TestCaptionDialog::fontSelection_data()
 {
     QTest::addColumn<QStringList>("fonts");
     QTest::addColumn<QString>("name");
@@ -212,7 +212,7 @@ void TestTextDialog::fontSelection_data()
     QTest::addRow("no fonts") << QStringList{} << "Arial-Black" << -1;
 }
 
-void TestTextDialog::fontSelection()
+void TestCaptionDialog::fontSelection()
 {
     QFETCH(QStringList, fonts);
     QFETCH(QString, name);
@@ -220,7 +220,7 @@ void TestTextDialog::fontSelection()
     QCOMPARE(CaptionDialogRules::fontIndexFor(fonts, name), expected);
 }
 
-void TestTextDialog::opening()
+void TestCaptionDialog::opening()
 {
     m_settings.pointSize = 72;
     m_settings.textColor = qRgb(255, 0, 0);
@@ -261,7 +261,7 @@ void TestTextDialog::opening()
     QCOMPARE(m_owner->preparation.state(), PicturePreparation::State::WithText);
 }
 
-void TestTextDialog::missingFontFallsBack()
+void TestCaptionDialog::missingFontFallsBack()
 {
     m_settings.fontName = QStringLiteral("Arial-Black");
     openDialog();
@@ -272,7 +272,7 @@ void TestTextDialog::missingFontFallsBack()
     QCOMPARE(m_settings.fontName, QStringLiteral("Arial-Black"));
 }
 
-void TestTextDialog::typingUpdatesPreview()
+void TestCaptionDialog::typingUpdatesPreview()
 {
     openDialog();
     auto *edit = control<CaptionTextEdit>(Dialog::TextField);
@@ -317,7 +317,7 @@ void TestTextDialog::typingUpdatesPreview()
     QVERIFY(m_messages->messages.isEmpty());
 }
 
-void TestTextDialog::placementClicks()
+void TestCaptionDialog::placementClicks()
 {
     openDialog();
     auto *middle = control<PlacementLamp>(Dialog::FirstPlacementLamp + 4);
@@ -335,7 +335,7 @@ void TestTextDialog::placementClicks()
         QCOMPARE(control<PlacementLamp>(Dialog::FirstPlacementLamp + i)->isOn(), i == 0);
 }
 
-void TestTextDialog::clearingShadowReportsAtOnce()
+void TestCaptionDialog::clearingShadowReportsAtOnce()
 {
     openDialog();
     auto *shadow = control<QCheckBox>(Dialog::ShadowCheckBox);
@@ -353,7 +353,7 @@ void TestTextDialog::clearingShadowReportsAtOnce()
         QVERIFY(m_dialog->control(id)->isEnabled());
 }
 
-void TestTextDialog::okRefusals_data()
+void TestCaptionDialog::okRefusals_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shadowX");
@@ -371,7 +371,7 @@ void TestTextDialog::okRefusals_data()
     QTest::addRow("no offset, shadow off") << "x" << "-" << "0" << false << int(Dialog::ShadowCheckBox) << noOffset;
 }
 
-void TestTextDialog::okRefusals()
+void TestCaptionDialog::okRefusals()
 {
     QFETCH(QString, text);
     QFETCH(QString, shadowX);
@@ -404,7 +404,7 @@ void TestTextDialog::okRefusals()
     QVERIFY(m_settings == before);
 }
 
-void TestTextDialog::okStoresControls()
+void TestCaptionDialog::okStoresControls()
 {
     openDialog();
     control<CaptionTextEdit>(Dialog::TextField)->setPlainText(QStringLiteral("  Hello\nworld  "));
@@ -436,7 +436,7 @@ void TestTextDialog::okStoresControls()
     QCOMPARE(m_settings.textOn, false); // the owner turns the caption on
 }
 
-void TestTextDialog::cancelKeepsSettings()
+void TestCaptionDialog::cancelKeepsSettings()
 {
     m_settings.textOn = true;
     const CaptionSettings before = m_settings;
@@ -462,7 +462,7 @@ void TestTextDialog::cancelKeepsSettings()
     QCOMPARE(m_owner->reports, reports);
 }
 
-void TestTextDialog::keys()
+void TestCaptionDialog::keys()
 {
     openDialog();
     // Escape neither cancels nor closes.
@@ -490,7 +490,7 @@ void TestTextDialog::keys()
     QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
 }
 
-void TestTextDialog::positionBesideOwnerThenRemembered_data()
+void TestCaptionDialog::positionBesideOwnerThenRemembered_data()
 {
     QTest::addColumn<QRect>("owner");
     QTest::addColumn<int>("edge"); // 0 none, 1 pushed to the left edge, 2 to the right edge
@@ -502,7 +502,7 @@ void TestTextDialog::positionBesideOwnerThenRemembered_data()
     QTest::addRow("right edge") << QRect(screen.left(), 240, middle - 50, 150) << 2;
 }
 
-void TestTextDialog::positionBesideOwnerThenRemembered()
+void TestCaptionDialog::positionBesideOwnerThenRemembered()
 {
     QFETCH(QRect, owner);
     QFETCH(int, edge);
@@ -542,5 +542,5 @@ void TestTextDialog::positionBesideOwnerThenRemembered()
     QCOMPARE(m_dialog->pos(), moved);
 }
 
-QTEST_MAIN(TestTextDialog)
-#include "test_text_dialog.moc"
+QTEST_MAIN(TestCaptionDialog)
+#include "test_caption_dialog.moc"

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-class TestTextSettings : public QObject
+class TestCaptionSettings : public QObject
 {
     Q_OBJECT
 
@@ -15,7 +15,7 @@ private slots:
     void placementLabels();
 };
 
-void TestTextSettings::defaults()
+void TestCaptionSettings::defaults()
 {
     const CaptionSettings s;
     QCOMPARE(s.textOn, false);
@@ -34,7 +34,7 @@ void TestTextSettings::defaults()
     QCOMPARE(checkCaptionSettings(s), CaptionProblem::None);
 }
 
-void TestTextSettings::equalityIgnoresOnlyTextOn_data()
+void TestCaptionSettings::equalityIgnoresOnlyTextOn_data()
 {
     QTest::addColumn<int>("field");
     QTest::addColumn<bool>("equal");
@@ -46,7 +46,7 @@ void TestTextSettings::equalityIgnoresOnlyTextOn_data()
         QTest::addRow("%s", names[i]) << i << (i == 0);
 }
 
-void TestTextSettings::equalityIgnoresOnlyTextOn()
+void TestCaptionSettings::equalityIgnoresOnlyTextOn()
 {
     QFETCH(int, field);
     QFETCH(bool, equal);
@@ -70,7 +70,7 @@ void TestTextSettings::equalityIgnoresOnlyTextOn()
     QCOMPARE(a != b, !equal);
 }
 
-void TestTextSettings::confirmationRules_data()
+void TestCaptionSettings::confirmationRules_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("shadowOn");
@@ -91,7 +91,7 @@ void TestTextSettings::confirmationRules_data()
     QTest::addRow("shadow -1,0") << QStringLiteral("x") << false << -1 << 0 << QString();
 }
 
-void TestTextSettings::confirmationRules()
+void TestCaptionSettings::confirmationRules()
 {
     QFETCH(QString, text);
     QFETCH(bool, shadowOn);
@@ -110,7 +110,7 @@ void TestTextSettings::confirmationRules()
     QCOMPARE(s.text, text);
 }
 
-void TestTextSettings::placementLabels()
+void TestCaptionSettings::placementLabels()
 {
     QCOMPARE(placementLabel(0), QStringLiteral("Top Left"));
     QCOMPARE(placementLabel(4), QStringLiteral("Middle Center"));
@@ -119,5 +119,5 @@ void TestTextSettings::placementLabels()
     QVERIFY(placementLabel(-1).isEmpty());
 }
 
-QTEST_GUILESS_MAIN(TestTextSettings)
-#include "test_text_settings.moc"
+QTEST_GUILESS_MAIN(TestCaptionSettings)
+#include "test_caption_settings.moc"

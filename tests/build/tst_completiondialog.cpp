@@ -108,7 +108,7 @@ struct PrivateBus
 
 } // namespace
 
-class TestCompleteDialog : public QObject
+class TestCompletionDialog : public QObject
 {
     Q_OBJECT
 
@@ -131,20 +131,20 @@ private:
     RecordingLauncher m_launcher;
 };
 
-void TestCompleteDialog::init()
+void TestCompletionDialog::init()
 {
     m_sandbox = std::make_unique<TestSupport::ConfigSandbox>();
     m_launcher = RecordingLauncher();
     DesktopLauncher::setInstance(&m_launcher);
 }
 
-void TestCompleteDialog::cleanup()
+void TestCompletionDialog::cleanup()
 {
     DesktopLauncher::setInstance(nullptr);
     m_sandbox.reset();
 }
 
-void TestCompleteDialog::layoutAndSizes()
+void TestCompletionDialog::layoutAndSizes()
 {
     Dlg dialog("/v/my clip.webm", Player);
     dialog.show();
@@ -174,7 +174,7 @@ void TestCompleteDialog::layoutAndSizes()
     QVERIFY(dialog.width() > dialog.controlAs<QPushButton>(Dlg::UploadNowButton)->geometry().right());
 }
 
-void TestCompleteDialog::enterUploads()
+void TestCompletionDialog::enterUploads()
 {
     Dlg dialog("/v/clip.webm", Player);
     dialog.show();
@@ -189,7 +189,7 @@ void TestCompleteDialog::enterUploads()
     QVERIFY(m_launcher.started.isEmpty());
 }
 
-void TestCompleteDialog::playerTwice()
+void TestCompletionDialog::playerTwice()
 {
     const QString output = "/v/my \"odd\" clip -1.webm";
     Dlg dialog(output, Player);
@@ -204,7 +204,7 @@ void TestCompleteDialog::playerTwice()
     }
 }
 
-void TestCompleteDialog::locate_data()
+void TestCompletionDialog::locate_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("folderOpened");
@@ -212,7 +212,7 @@ void TestCompleteDialog::locate_data()
     QTest::addRow("no file manager: the folder opens") << 0 << 1;
 }
 
-void TestCompleteDialog::locate()
+void TestCompletionDialog::locate()
 {
     QFETCH(int, answer);
     QFETCH(int, folderOpened);
@@ -227,7 +227,7 @@ void TestCompleteDialog::locate()
     QVERIFY(dialog.isVisible());
 }
 
-void TestCompleteDialog::fileManagerOverDBus()
+void TestCompletionDialog::fileManagerOverDBus()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -254,7 +254,7 @@ void TestCompleteDialog::fileManagerOverDBus()
     QCOMPARE(fileManager.calls.size(), 1);
 }
 
-void TestCompleteDialog::realDetachedStart()
+void TestCompletionDialog::realDetachedStart()
 {
     DesktopLauncher::setInstance(nullptr);
     QTemporaryDir dir;
@@ -276,7 +276,7 @@ void TestCompleteDialog::realDetachedStart()
     QCOMPARE(QString::fromUtf8(file.readAll()), "-loop\n999\n-autoexit\n" + output + "\n");
 }
 
-void TestCompleteDialog::closing_data()
+void TestCompletionDialog::closing_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addRow("Close button") << "button";
@@ -284,7 +284,7 @@ void TestCompleteDialog::closing_data()
     QTest::addRow("close box") << "close";
 }
 
-void TestCompleteDialog::closing()
+void TestCompletionDialog::closing()
 {
     QFETCH(QString, how);
     Dlg dialog("/v/clip.webm", Player);
@@ -306,8 +306,8 @@ int main(int argc, char **argv)
 {
     PrivateBus bus; // before the application, so its session bus is this one
     QApplication app(argc, argv);
-    TestCompleteDialog test;
+    TestCompletionDialog test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_completedlg.moc"
+#include "tst_completiondialog.moc"

@@ -113,7 +113,7 @@ void MainWindow::createControls()
     m_outputEdit->setAcceptDrops(false);
     m_outputEdit->setAccessibleName(QStringLiteral("Save As path"));
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
-    m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_textSettings);
+    m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
     m_audio = new AudioStep(control(PlayButton), control(PauseButton), m_menuOpen, this);
@@ -309,14 +309,14 @@ QDialog *MainWindow::openFileDialog() const
 
 void MainWindow::captionOff()
 {
-    m_textSettings.textOn = false;
+    m_captionSettings.textOn = false;
     m_pictureStep->showPlain();
     markStep(Step3Done, Step3Pending, false);
 }
 
 void MainWindow::openCaptionDialog()
 {
-    CaptionDialog dialog(&m_textDialogX, &m_textDialogY, &m_textSettings, this);
+    CaptionDialog dialog(&m_captionDialogX, &m_captionDialogY, &m_captionSettings, this);
     if (dialog.exec() != QDialog::Accepted) {
         m_pictureStep->showPlain();
         return;
@@ -324,13 +324,13 @@ void MainWindow::openCaptionDialog()
     // The last preview may not be of the confirmed settings (a change only the timer saw, a
     // dropped or failed preview): draw them before calling the step done.
     const bool current = picture().state() == PicturePreparation::State::WithText
-        && dialog.workingSettings() == m_textSettings && isNonEmptyFile(picture().withTextPath());
-    const bool drawn = current || m_pictureStep->drawCaption(m_textSettings);
+        && dialog.workingSettings() == m_captionSettings && isNonEmptyFile(picture().withTextPath());
+    const bool drawn = current || m_pictureStep->drawCaption(m_captionSettings);
     if (!drawn) {
         m_pictureStep->showCurrent();
         return;
     }
-    m_textSettings.textOn = true;
+    m_captionSettings.textOn = true;
     markStep(Step3Done, Step3Pending, true);
 }
 

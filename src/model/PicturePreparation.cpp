@@ -74,7 +74,7 @@ PicturePreparation::~PicturePreparation()
 }
 
 bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
-                                          const CaptionSettings *textSettings)
+                                          const CaptionSettings *captionSettings)
 {
     m_sourcePath = path;
     m_state = State::Plain;
@@ -84,8 +84,8 @@ bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
 
     if (!m_sourcePath.isEmpty() && !resizePicture(owner, m_sourcePath, m_resizedPath))
         return false;
-    if (textSettings && textSettings->textOn) {
-        if (!renderText(owner, *textSettings))
+    if (captionSettings && captionSettings->textOn) {
+        if (!renderText(owner, *captionSettings))
             return false;
         m_state = State::WithText;
     }
@@ -100,14 +100,14 @@ QString PicturePreparation::currentPicturePath() const
                                   : m_resizedPath;
 }
 
-bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &textSettings)
+bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &captionSettings)
 {
     const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
                                                  : m_resizedPath;
-    const Placement *placement = PlacementTable::find(textSettings.placement);
+    const Placement *placement = PlacementTable::find(captionSettings.placement);
     bool ok = false;
     if (placement && isNonEmptyFile(input)) {
-        ok = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), textSettings,
+        ok = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), captionSettings,
                                            *placement, imageToolOutput(m_withTextPath)),
                           m_withTextPath);
     } else {

@@ -61,10 +61,10 @@ int main(int argc, char *argv[])
     QProcess::execute(AppSettings::instance().imageToolPath,
                       {QStringLiteral("-size"), QStringLiteral("1200x800"), QStringLiteral("plasma:orange-purple"),
                        QStringLiteral("-blur"), QStringLiteral("0x6"), picture});
-    window.textSettings().fontName = QStringLiteral("DejaVu-Sans-Bold");
-    window.textSettings().text = QStringLiteral("Midnight Drive\nThe Velmora Band");
-    window.textSettings().pointSize = 44;
-    window.textSettings().textOn = true;
+    window.captionSettings().fontName = QStringLiteral("DejaVu-Sans-Bold");
+    window.captionSettings().text = QStringLiteral("Midnight Drive\nThe Velmora Band");
+    window.captionSettings().pointSize = 44;
+    window.captionSettings().textOn = true;
     window.openFile(picture);
     shoot(QStringLiteral("main-window-picture-and-caption"));
 

@@ -265,15 +265,15 @@ void TestMainWindow::textOnAndOff()
     auto window = makeWindow();
     QVERIFY(window);
     // The step-3 markers: text off shows the plain picture again and keeps the settings.
-    window->textSettings().fontName = "DejaVu-Sans-Bold";
-    window->textSettings().text = "Hello";
+    window->captionSettings().fontName = "DejaVu-Sans-Bold";
+    window->captionSettings().text = "Hello";
     window->picture().setState(PicturePreparation::State::Plain);
-    QVERIFY(window->picture().renderText(window.get(), window->textSettings()));
+    QVERIFY(window->picture().renderText(window.get(), window->captionSettings()));
     window->picture().setState(PicturePreparation::State::WithText);
-    window->textSettings().textOn = true;
+    window->captionSettings().textOn = true;
     window->captionOff();
-    QCOMPARE(window->textSettings().textOn, false);
-    QCOMPARE(window->textSettings().text, QStringLiteral("Hello"));
+    QCOMPARE(window->captionSettings().textOn, false);
+    QCOMPARE(window->captionSettings().text, QStringLiteral("Hello"));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(MainWindow::Step3Pending)->isVisible());
     QVERIFY(window->dropTarget()->isAttached());
@@ -307,7 +307,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     const QString withText = window->picture().withTextPath();
 
     // Cancel after a few previews: settings and picture as before.
-    const CaptionSettings before = window->textSettings();
+    const CaptionSettings before = window->captionSettings();
     QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
@@ -318,8 +318,8 @@ void TestMainWindow::textDialogCaptionReachesVideo()
         dialogControlAs<QPushButton>(dialog, CaptionDialog::CancelButton)->click();
     });
     window->openCaptionDialog();
-    QVERIFY(window->textSettings() == before);
-    QCOMPARE(window->textSettings().textOn, false);
+    QVERIFY(window->captionSettings() == before);
+    QCOMPARE(window->captionSettings().textOn, false);
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
     QVERIFY(window->control(MainWindow::Step3Pending)->isVisible());
 
@@ -342,8 +342,8 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     window->openCaptionDialog();
     QVERIFY(!firstPreview.isEmpty());
     QVERIFY(typedPreview != firstPreview);
-    QCOMPARE(window->textSettings().textOn, true);
-    QCOMPARE(window->textSettings().text, QStringLiteral("BIG WORDS"));
+    QCOMPARE(window->captionSettings().textOn, true);
+    QCOMPARE(window->captionSettings().text, QStringLiteral("BIG WORDS"));
     QVERIFY(window->control(MainWindow::Step3Done)->isVisible());
     QCOMPARE(window->picture().currentPicturePath(), withText);
 

@@ -101,7 +101,7 @@ public:
     PictureBox *pictureBox() const { return m_pictureBox; }
     QLineEdit *outputEdit() const { return m_outputEdit; }
     PicturePreparation &picture();
-    CaptionSettings &textSettings() { return m_textSettings; }
+    CaptionSettings &captionSettings() { return m_captionSettings; }
     const QString &audioPath() const { return m_audio->path(); }
     double audioDuration() const { return m_audio->duration(); }
     bool playing() const { return m_audio->isPlaying(); }
@@ -111,7 +111,7 @@ public:
     FileDropFilter *dropTarget() const { return m_dropTarget; }
     MainMenus *menus() const { return m_menus; }
     QSize initialSize() const { return m_initialSize; }
-    QPoint textDialogPosition() const { return {m_textDialogX, m_textDialogY}; }
+    QPoint captionDialogPosition() const { return {m_captionDialogX, m_captionDialogY}; }
     // The open-file dialog while it runs (tests drive it), else null.
     QDialog *openFileDialog() const;
 
@@ -151,8 +151,8 @@ private:
     bool m_initialized = false;
     bool m_menuOpen = false;
     bool m_buildRunning = false;
-    int m_textDialogX = -1;
-    int m_textDialogY = -1;
+    int m_captionDialogX = -1;
+    int m_captionDialogY = -1;
     PreviewKind m_previewKind = PreviewKind::Nothing;
-    CaptionSettings m_textSettings;
+    CaptionSettings m_captionSettings;
 };

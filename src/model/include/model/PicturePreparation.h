@@ -29,16 +29,16 @@ public:
     PicturePreparation &operator=(const PicturePreparation &) = delete;
 
     // Takes a new source picture (empty: none) or redoes the current one for a new target size,
-    // and draws the caption when textSettings is given and on. On failure the message has been
+    // and draws the caption when captionSettings is given and on. On failure the message has been
     // shown and the copy that failed no longer exists, so nothing older than this request can be
     // taken for its result.
-    bool setSourcePicture(QWidget *owner, const QString &path, const CaptionSettings *textSettings);
+    bool setSourcePicture(QWidget *owner, const QString &path, const CaptionSettings *captionSettings);
     // Plain: the resized copy, or without a source the blank canvas of the current size;
     // WithText: the copy with the caption.
     QString currentPicturePath() const;
     // Draws the caption onto the plain picture into the copy with text. Callers set the state to
     // Plain first and to WithText on success.
-    bool renderText(QWidget *owner, const CaptionSettings &textSettings);
+    bool renderText(QWidget *owner, const CaptionSettings &captionSettings);
     // Scales and letterboxes source to the current target size into destination.
     bool resizePicture(QWidget *owner, const QString &source, const QString &destination);
 

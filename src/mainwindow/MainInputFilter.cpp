@@ -2,13 +2,17 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
-MainInputFilter::MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput)
+MainInputFilter::MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput,
+                                 bool &menuOpen, const QList<QWidget *> &playback)
     : QObject(window)
     , m_window(window)
     , m_hoverFocus(hoverFocus)
     , m_textInput(textInput)
+    , m_menuOpen(menuOpen)
+    , m_playback(playback)
 {
     qApp->installEventFilter(this);
 }
@@ -24,6 +28,11 @@ bool MainInputFilter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
         if (filterKey(event))
+            return true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        if (filterClick(widget, event))
             return true;
         break;
     case QEvent::Enter:
@@ -49,6 +58,20 @@ bool MainInputFilter::filterKey(QEvent *event)
         event->accept();
         return true;
     }
+    return false;
+}
+
+bool MainInputFilter::filterClick(QWidget *widget, QEvent *event)
+{
+    // The click after a menu closed without a choice only closes what is left of it.
+    if (m_menuOpen) {
+        m_menuOpen = false;
+        return true;
+    }
+    // A button ignores the right button; the release over it is what is seen here.
+    if (event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton && m_playback.contains(widget))
+        emit playbackMenuRequested();
     return false;
 }
 

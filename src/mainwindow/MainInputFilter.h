@@ -6,10 +6,11 @@
 
 class QWidget;
 
-// Keys and hover over the main window and every control in it: Enter and Escape never end the
-// window, the digits 1 to 4 above the letters choose the target size (also while the path is
-// being typed), and the focus follows the mouse onto the controls, staying in the path once the
-// mouse has been there.
+// Keys, clicks and hover over the main window and every control in it: Enter and Escape never
+// end the window, the digits 1 to 4 above the letters choose the target size (also while the
+// path is being typed), the click after a menu closed without a choice only closes it, a right
+// click on the play or pause button asks for the playback menu, and the focus follows the mouse
+// onto the controls, staying in the path once the mouse has been there.
 class MainInputFilter : public QObject
 {
     Q_OBJECT
@@ -17,20 +18,27 @@ class MainInputFilter : public QObject
 public:
     // `hoverFocus`: the controls that take the focus when the mouse enters them; elsewhere the
     // window takes it, unless the last of them entered was `textInput`.
-    MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput);
+    // `menuOpen`: the window's flag that a menu closed without a choice; `playback`: the play
+    // and pause buttons.
+    MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput,
+                    bool &menuOpen, const QList<QWidget *> &playback);
 
 signals:
     void targetSizeChosen(int index);
+    void playbackMenuRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool filterKey(QEvent *event);
+    bool filterClick(QWidget *widget, QEvent *event);
     void focusFollowsMouse(QWidget *widget);
 
     QWidget *m_window;
     QList<QWidget *> m_hoverFocus;
     QWidget *m_textInput;
     QPointer<QWidget> m_lastHovered;
+    bool &m_menuOpen;
+    QList<QWidget *> m_playback;
 };

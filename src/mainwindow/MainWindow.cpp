@@ -91,7 +91,6 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    qApp->removeEventFilter(this);
     // Also when the window ends without the exit question (a close from outside).
     m_audio->shutdown();
     deleteBlankCanvases();
@@ -174,11 +173,11 @@ bool MainWindow::initialize()
     m_pictureBox->loadFromFile(TargetSizeTable::instance().current().blankCanvasPath);
 
     setMinimumSize(m_initialSize);
-    qApp->installEventFilter(this);
     QList<QWidget *> hoverFocus = controls(MinimizeButton, HelpButton);
     hoverFocus.removeOne(m_pictureBox);
-    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit);
+    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit, m_menuOpen, controls(PlayButton, PauseButton));
     connect(input, &MainInputFilter::targetSizeChosen, this, &MainWindow::setTargetSize);
+    connect(input, &MainInputFilter::playbackMenuRequested, this, [this] { showMenu(MainMenus::Popup::Playback); });
     m_initialized = true;
     QMetaObject::invokeMethod(this, &MainWindow::runStartupChecks, Qt::QueuedConnection);
     return true;
@@ -212,7 +211,8 @@ void MainWindow::markStep(Control done, Control pending, bool isDone)
 
 void MainWindow::setStepTip(Control step, const QString &text)
 {
-    attachToolTips().updateTip(text, this, step);
+    if (DialogToolTips *tips = toolTips())
+        tips->updateTip(text, this, step);
 }
 
 PicturePreparation &MainWindow::picture()
@@ -576,22 +576,4 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     TemplateDialog::closeEvent(event);
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    auto *widget = qobject_cast<QWidget *>(watched);
-    const QEvent::Type type = event->type();
-    if (!widget || widget->window() != this || (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease))
-        return TemplateDialog::eventFilter(watched, event);
-    // The click after a menu closed without a choice only closes what is left of it.
-    if (m_menuOpen) {
-        m_menuOpen = false;
-        return true;
-    }
-    const int id = ::controlIdOf(widget);
-    if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton
-        && (id == PlayButton || id == PauseButton))
-        showMenu(MainMenus::Popup::Playback);
-    return TemplateDialog::eventFilter(watched, event);
 }

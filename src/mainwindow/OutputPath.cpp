@@ -60,13 +60,16 @@ CreateCheckInput OutputPath::checkInput(const QString &picturePath, const QStrin
 bool OutputPath::confirmBuild(const QString &picturePath, const QString &audioPath, double audioDuration)
 {
     const QString output = path();
-    if (checkCreate(checkInput(picturePath, audioPath, audioDuration)) == CreateCheck::AskReplace
+    CreateCheckInput in = checkInput(picturePath, audioPath, audioDuration);
+    if (checkCreate(in) == CreateCheck::AskReplace
         && MessageBox::question(m_window, createCheckText(CreateCheck::AskReplace, output), QMessageBox::No,
                                 QStringLiteral("Create Pictune..."))
             != QMessageBox::Yes)
         return false;
+    // Answered, or chosen with Save As: the path no longer asks before it is replaced.
     m_typed = false;
-    const CreateCheck check = checkCreate(checkInput(picturePath, audioPath, audioDuration));
+    in.outputPathTyped = false;
+    const CreateCheck check = checkCreate(in);
     if (check == CreateCheck::Ready)
         return true;
     MessageBox::information(m_window, createCheckText(check, output));

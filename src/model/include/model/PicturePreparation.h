@@ -49,8 +49,6 @@ public:
     // For the rest of the current request, input reaches the windows while the image tool works
     // (a window that offers Cancel is modal and keeps it from the rest).
     void allowUserInput();
-    // The last request was stopped by cancel().
-    bool wasCanceled() const { return m_control.canceled; }
 
     const QString &sourcePath() const { return m_sourcePath; }
     const QString &resizedPath() const { return m_resizedPath; }

@@ -51,7 +51,7 @@ struct ToolRun::Private
     QProcess process;
     QEventLoop loop;
     QByteArray output;
-    bool truncated = false;
+    bool truncated = false; // the front of the output was dropped
     ToolLineBuffer lines;
     bool startFailed = false;
     bool timedOut = false;
@@ -79,7 +79,7 @@ struct ToolRun::Private
 
     QByteArray keptOutput() const
     {
-        if (!truncated)
+        if (!truncated && output.size() <= OutputTailBytes)
             return output;
         QByteArray tail = output.right(OutputTailBytes);
         // Begin at a line, not inside one (or inside a character).

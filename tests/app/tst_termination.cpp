@@ -22,16 +22,6 @@ using namespace TestSupport;
 
 namespace {
 
-// Gone, or a zombie nobody has reaped yet: either way it runs no more.
-bool processGone(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
-}
-
 // The id of a running child of `parent` whose command is `name`, else 0.
 qint64 childNamed(qint64 parent, const QByteArray &name)
 {

@@ -25,15 +25,6 @@ using namespace TestSupport;
 
 namespace {
 
-bool processGone(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
-}
-
 QProgressDialog *visibleOffer()
 {
     const QWidgetList windows = QApplication::topLevelWidgets();

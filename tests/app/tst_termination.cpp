@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "VirtualDisplay.h"
 
+#include "base/Paths.h"
 #include "mainwindow/MainWindow.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace TestSupport;
 
@@ -53,6 +55,7 @@ private slots:
     void initTestCase();
     void signalDuringBuild_data();
     void signalDuringBuild();
+    void onlyOurLeftoversGo();
 
 private:
     QString xdotool(const QStringList &arguments, int *exitCode = nullptr);
@@ -212,6 +215,47 @@ void TestTermination::signalDuringBuild()
     QVERIFY2(!QFileInfo::exists(output), "the partial video stayed");
     QVERIFY2(!QFileInfo::exists(temp + '/' + ours.first()), "the temporary folder stayed");
     QVERIFY(QFileInfo::exists(live));
+}
+
+// What the start-up sweep must leave alone: a link that looks like a leftover (and its target),
+// a file, a folder of another user, and a name that only starts like ours.
+void TestTermination::onlyOurLeftoversGo()
+{
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    QProcess finished;
+    finished.start(QStringLiteral("true"), {});
+    QVERIFY(finished.waitForStarted());
+    const QString deadPid = QString::number(finished.processId());
+    QVERIFY(finished.waitForFinished());
+
+    const auto makeFolder = [&temp](const QString &name) {
+        const QString folder = temp.filePath(name);
+        QDir().mkpath(folder);
+        QFile file(folder + "/kept.bmp");
+        file.open(QIODevice::WriteOnly);
+        file.write("x");
+        return folder;
+    };
+    const QString leftover = makeFolder("velmora-" + deadPid + "-Gone01");
+    const QString target = makeFolder("elsewhere");
+    QVERIFY(QFile::link(target, temp.filePath("velmora-" + deadPid + "-Link01")));
+    QFile plain(temp.filePath("velmora-" + deadPid + "-File01"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString longer = makeFolder("velmora-" + deadPid + "-TooLong1");
+    const QString foreign = makeFolder("velmora-" + deadPid + "-Other1");
+    const bool root = ::getuid() == 0;
+    if (root)
+        QCOMPARE(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+
+    removeStaleTempFolders(temp.path());
+    QVERIFY(!QFileInfo::exists(leftover));
+    QVERIFY(QFileInfo(temp.filePath("velmora-" + deadPid + "-Link01")).isSymLink());
+    QVERIFY(QFileInfo::exists(target + "/kept.bmp"));
+    QVERIFY(QFileInfo::exists(plain.fileName()));
+    QVERIFY(QFileInfo::exists(longer + "/kept.bmp"));
+    QCOMPARE(QFileInfo::exists(foreign + "/kept.bmp"), root);
 }
 
 QTEST_MAIN(TestTermination)

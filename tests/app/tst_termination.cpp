@@ -126,8 +126,10 @@ void TestTermination::signalDuringBuild()
     const QString config = root + "/config";
     const QString temp = root + "/temp";
     const QString videos = root + "/videos";
-    for (const QString &folder : {config + "/Velmora 1", temp, videos})
+    const QString runtime = root + "/runtime";
+    for (const QString &folder : {config + "/Velmora 1", temp, videos, runtime})
         QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     {
         QFile ini(config + "/Velmora 1/Velmora1.ini");
         QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -158,7 +160,7 @@ void TestTermination::signalDuringBuild()
     env.insert("DISPLAY", m_display.name());
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("XDG_CONFIG_HOME", config);
-    env.insert("XDG_RUNTIME_DIR", root);
+    env.insert("XDG_RUNTIME_DIR", runtime);
     env.insert("TMPDIR", temp);
     velmora.setProcessEnvironment(env);
     velmora.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -79,9 +79,6 @@ private:
     int &m_depth;
 };
 
-// Says why a picture could not be made, unless the user stopped it.
-void reportImageRun(QWidget *owner, ImageRun run, const QString &path, int timeoutMs);
-
 void showTempImageFailure(QWidget *owner, const QString &path)
 {
     MessageBox::information(owner, QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
@@ -89,6 +86,7 @@ void showTempImageFailure(QWidget *owner, const QString &path)
                     .arg(path));
 }
 
+// Says why a picture could not be made, unless the user stopped it.
 void reportImageRun(QWidget *owner, ImageRun run, const QString &path, int timeoutMs)
 {
     switch (run) {

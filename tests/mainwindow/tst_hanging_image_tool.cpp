@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +48,7 @@ private slots:
     void cleanup();
     void startUpNamesTheTool();
     void pictureStepOffersCancel();
+    void pictureStepTimeOutNamesTheTool();
 
 private:
     // A stand-in for the image tool: the real one, except for runs whose arguments contain
@@ -170,6 +172,31 @@ void TestHangingImageTool::pictureStepOffersCancel()
     QCOMPARE(m_messages->messages.size(), 0);
     QCOMPARE(window.picture().sourcePath(), QString());
     QCOMPARE(window.picture().currentPicturePath(), canvas);
+    const QList<qint64> hung = pids();
+    QCOMPARE(hung.size(), 2);
+    for (const qint64 pid : hung)
+        QTRY_VERIFY(processGone(pid));
+}
+
+// Left alone, a hanging picture step ends at its time limit with a message that names the tool.
+void TestHangingImageTool::pictureStepTimeOutNamesTheTool()
+{
+    const QString tool = hangingTool("-thumbnail");
+    AppSettings::instance().imageToolPath = tool;
+    const int limit = imageToolTimeout();
+    setImageToolTimeout(3000);
+    const auto restore = qScopeGuard([limit] { setImageToolTimeout(limit); });
+    MainWindow window;
+    QVERIFY(window.initialize());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    window.setPictureFile(m_picture);
+    QVERIFY(!visibleOffer());
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.first().text,
+             "The image tool did not finish within 3 seconds and was stopped:\n\n   " + tool);
+    QCOMPARE(window.picture().sourcePath(), QString());
     const QList<qint64> hung = pids();
     QCOMPARE(hung.size(), 2);
     for (const qint64 pid : hung)

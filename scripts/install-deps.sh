@@ -14,6 +14,8 @@ packages=(
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
     # headless runs, screenshots and tests
     xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
+    # real X input for the tests that drive the program from outside
+    xdotool
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi
 )

@@ -1,4 +1,5 @@
-// Processor time of Velmora's own process while a tool runs: the wait must cost next to nothing.
+// Processor time of Velmora's own process while a tool runs: the wait must cost next to nothing;
+// and its memory while a tool floods it with output.
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,26 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+void runCase(const char *name, const QString &tool, const QStringList &args)
+{
+    int lines = 0;
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    const ToolResult result = runTool(tool, args, [&](const QString &) { ++lines; });
+    const double elapsed = wall.elapsed() / 1000.0;
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::printf("%-26s wall %.2f s, Velmora's processor time %.4f s = %.2f %% of one core (%d lines, %s)\n",
+                name, elapsed, cpu, 100.0 * cpu / elapsed, lines, result.succeeded() ? "ok" : "tool failed");
 }
 
 } // namespace
@@ -40,17 +61,11 @@ int main(int argc, char *argv[])
                          "i=$((i+1)); printf 'frame=%d fps=6 size=1kB time=00:00:%02d.00 bitrate=1\\r' $i $((i%60)); "
                          "sleep 0.05; done").arg(seconds)}},
     };
-    for (const Case &c : cases) {
-        int lines = 0;
-        const double cpuBefore = cpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        const ToolResult result = runTool(c.tool, c.args, [&](const QString &) { ++lines; });
-        const double elapsed = wall.elapsed() / 1000.0;
-        const double cpu = cpuSeconds() - cpuBefore;
-        std::printf("%-26s wall %.2f s, Velmora's processor time %.4f s = %.2f %% of one core (%d lines, %s)\n",
-                    c.name, elapsed, cpu, 100.0 * cpu / elapsed, lines,
-                    result.succeeded() ? "ok" : "tool failed");
-    }
+    for (const Case &c : cases)
+        runCase(c.name, c.tool, c.args);
+    // 300 MB without a line end: the run keeps a bounded tail, so memory stays small.
+    runCase("300 MB, no line end", QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("head -c 300000000 /dev/zero | tr '\\0' x")});
+    std::printf("peak memory of the whole process: %.0f MB\n", peakMegabytes());
     return 0;
 }

@@ -2,12 +2,20 @@
 
 #include "base/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <memory>
+
+#include <cerrno>
+#include <climits>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,8 +45,11 @@ bool getTempFolder(QString &out)
                         .arg(system));
         return false;
     }
+    removeStaleTempFolders(system);
     // A private folder per run: predictable names in a shared /tmp could be planted as symlinks.
-    auto fresh = std::make_unique<QTemporaryDir>(QDir(system).filePath(QStringLiteral("velmora-XXXXXX")));
+    // The process id in the name tells a later run whether the folder was left behind.
+    auto fresh = std::make_unique<QTemporaryDir>(
+        QDir(system).filePath(QStringLiteral("velmora-%1-XXXXXX").arg(QCoreApplication::applicationPid())));
     if (!fresh->isValid()) {
         MessageBox::information(nullptr, QStringLiteral("The System TEMP Directory can not be written:\n\n\t%1\n\nSorry, can't continue.")
                         .arg(system));
@@ -47,6 +58,39 @@ bool getTempFolder(QString &out)
     dir = std::move(fresh);
     out = dir->path();
     return true;
+}
+
+void removeTempFolder()
+{
+    std::unique_ptr<QTemporaryDir> &dir = runTempDir();
+    if (dir)
+        dir->remove();
+    dir.reset();
+}
+
+void removeStaleTempFolders(const QString &systemTemp)
+{
+    static const QRegularExpression ours(QStringLiteral("^velmora-([1-9][0-9]{0,9})-[A-Za-z0-9]{6}$"));
+    const QDir folder(systemTemp);
+    const QStringList names = folder.entryList({QStringLiteral("velmora-*")},
+                                               QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = ours.match(name);
+        if (!match.hasMatch())
+            continue;
+        const QString path = folder.filePath(name);
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode)
+            || info.st_uid != ::getuid())
+            continue;
+        const qlonglong pid = match.captured(1).toLongLong();
+        if (pid == QCoreApplication::applicationPid() || pid > INT_MAX)
+            continue;
+        // EPERM means a process of another user runs under that id: not gone.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        QDir(path).removeRecursively();
+    }
 }
 
 bool makeTempFileName(const QString &prefix, QString &out)

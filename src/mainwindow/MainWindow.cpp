@@ -165,9 +165,12 @@ bool MainWindow::initialize()
 
     m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder));
 
-    if (!createBlankCanvases(this)) {
+    bool imageToolHung = false;
+    if (!createBlankCanvases(this, &imageToolHung)) {
         deleteBlankCanvases();
-        MessageBox::information(this, QStringLiteral("The Blank Bitmap Files could not be created in the system Temp directory.  Sorry, can't continue."));
+        // A hung tool has been named; the temporary folder is not to blame then.
+        if (!imageToolHung)
+            MessageBox::information(this, QStringLiteral("The Blank Bitmap Files could not be created in the system Temp directory.  Sorry, can't continue."));
         return false;
     }
     m_pictureBox->loadFromFile(TargetSizeTable::instance().current().blankCanvasPath);

@@ -1,5 +1,7 @@
 #include "PictureStep.h"
 
+#include "PictureCancelOffer.h"
+
 #include "dialogs/CaptionPreview.h"
 #include "model/CaptionSettings.h"
 #include "widgets/PictureBox.h"
@@ -17,6 +19,7 @@ bool PictureStep::prepare(const QString &path)
     // The box shows nothing while the picture is redone, and only a picture that was prepared.
     m_box->loadFromFile(QString());
     m_box->update();
+    const PictureCancelOffer offer(m_owner, m_preparation);
     const bool ok = m_preparation.setSourcePicture(m_owner, path, m_captions);
     if (ok)
         m_box->loadFromFile(m_preparation.currentPicturePath());
@@ -54,6 +57,7 @@ bool PictureStep::drawCaption(const CaptionSettings &settings)
     m_preparation.setState(PicturePreparation::State::Plain);
     m_box->loadFromFile(QString());
     m_preparing = true;
+    const PictureCancelOffer offer(m_owner, m_preparation);
     const bool drawn = m_preparation.renderText(m_owner, settings);
     m_preparing = false;
     if (drawn) {

@@ -1,6 +1,7 @@
 #include "AudioInput.h"
 
 #include "media/AudioError.h"
+#include "media/AudioFormats.h"
 
 #include <QFile>
 
@@ -19,10 +20,6 @@ extern "C" {
 #include <unistd.h>
 
 namespace {
-
-// The containers of the program's audio extensions: ADTS AAC, AIFF, WMA, FLAC, MP4/M4A,
-// MPEG audio layers I to III, Ogg, WAV. Playlists, concat lists and images stay out.
-const char FormatWhitelist[] = "aac,aiff,asf,flac,mov,mp4,m4a,mp3,ogg,wav";
 
 constexpr int IoBufferSize = 64 * 1024;
 // Packets read at the start, looking for one that decodes, before a file counts as not audio.
@@ -218,7 +215,7 @@ int AudioInput::open(const QString &path)
 
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    av_dict_set(&options, "format_whitelist", FormatWhitelist, 0);
+    av_dict_set(&options, "format_whitelist", AudioFormatWhitelist, 0);
     const int opened = avformat_open_input(&m_format, name.constData(), nullptr, &options);
     av_dict_free(&options);
     if (opened < 0) // avformat_open_input frees the context on failure

@@ -27,29 +27,79 @@ void removeFile(const QString &path)
         QFile::remove(path);
 }
 
+enum class ImageRun { Done, Failed, TimedOut, Canceled };
+
 // One run of the image tool into output. The old output goes first, so a failed run can never
 // leave an earlier picture that passes for its result; a failed run's partial output goes too.
-bool runImageTool(const QStringList &arguments, const QString &output)
+ImageRun runImageTool(const QStringList &arguments, const QString &output, int timeoutMs,
+                      PicturePreparation::RunControl *control = nullptr)
 {
     if (output.isEmpty())
-        return false;
+        return ImageRun::Failed;
     removeFile(output);
+    if (control && control->canceled)
+        return ImageRun::Canceled;
     ToolRun run(AppSettings::instance().imageToolPath, arguments);
-    run.setUserInput(ToolRun::UserInput::Deferred);
-    run.setTimeout(imageToolTimeoutMs());
-    const ToolResult result = run.exec();
-    if (imageToolRunFailed(result, isNonEmptyFile(output))) {
-        removeFile(output);
-        return false;
+    run.setUserInput(control && control->inputAllowed ? ToolRun::UserInput::Allowed
+                                                      : ToolRun::UserInput::Deferred);
+    run.setTimeout(timeoutMs);
+    ToolRun *outer = nullptr;
+    if (control) {
+        outer = control->run;
+        control->run = &run;
     }
-    return true;
+    const ToolResult result = run.exec();
+    if (control)
+        control->run = outer;
+    if (!imageToolRunFailed(result, isNonEmptyFile(output)))
+        return ImageRun::Done;
+    removeFile(output);
+    if (result.status == ToolResult::Status::Canceled)
+        return ImageRun::Canceled;
+    return result.status == ToolResult::Status::TimedOut ? ImageRun::TimedOut : ImageRun::Failed;
 }
+
+// Marks the outermost request of a preparation: its cancel and input choice start afresh.
+class RequestScope
+{
+public:
+    RequestScope(PicturePreparation::RunControl &control, int &depth)
+        : m_depth(depth)
+    {
+        if (m_depth++ == 0) {
+            control.canceled = false;
+            control.inputAllowed = false;
+        }
+    }
+    ~RequestScope() { --m_depth; }
+    RequestScope(const RequestScope &) = delete;
+    RequestScope &operator=(const RequestScope &) = delete;
+
+private:
+    int &m_depth;
+};
 
 void showTempImageFailure(QWidget *owner, const QString &path)
 {
     MessageBox::information(owner, QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
                                "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
                     .arg(path));
+}
+
+// Says why a picture could not be made, unless the user stopped it.
+void reportImageRun(QWidget *owner, ImageRun run, const QString &path, int timeoutMs)
+{
+    switch (run) {
+    case ImageRun::Done:
+    case ImageRun::Canceled:
+        break;
+    case ImageRun::TimedOut:
+        MessageBox::information(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath, timeoutMs));
+        break;
+    case ImageRun::Failed:
+        showTempImageFailure(owner, path);
+        break;
+    }
 }
 
 QString tempName(const QString &prefix)
@@ -73,9 +123,24 @@ PicturePreparation::~PicturePreparation()
     removeFile(m_withTextPath);
 }
 
+void PicturePreparation::cancel()
+{
+    m_control.canceled = true;
+    if (m_control.run)
+        m_control.run->requestCancel();
+}
+
+void PicturePreparation::allowUserInput()
+{
+    m_control.inputAllowed = true;
+    if (m_control.run)
+        m_control.run->setUserInput(ToolRun::UserInput::Allowed);
+}
+
 bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
                                           const CaptionSettings *captionSettings)
 {
+    const RequestScope request(m_control, m_requestDepth);
     m_sourcePath = path;
     m_state = State::Plain;
     // Neither copy belongs to this request yet.
@@ -104,49 +169,58 @@ bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &capti
 {
     const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
                                                  : m_resizedPath;
+    const RequestScope request(m_control, m_requestDepth);
     const Placement *placement = PlacementTable::find(captionSettings.placement);
-    bool ok = false;
+    ImageRun ran = ImageRun::Failed;
     if (placement && isNonEmptyFile(input)) {
-        ok = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), captionSettings,
-                                           *placement, imageToolOutput(m_withTextPath)),
-                          m_withTextPath);
+        ran = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), captionSettings,
+                                            *placement, imageToolOutput(m_withTextPath)),
+                           m_withTextPath, imageToolTimeoutMs(), &m_control);
     } else {
         removeFile(m_withTextPath);
     }
-    if (!ok)
-        showTempImageFailure(owner, m_withTextPath);
-    return ok;
+    reportImageRun(owner, ran, m_withTextPath, imageToolTimeoutMs());
+    return ran == ImageRun::Done;
 }
 
 bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, const QString &destination)
 {
+    const RequestScope request(m_control, m_requestDepth);
     const TargetSize &size = TargetSizeTable::instance().current();
     removeFile(destination);
     // Checked before the tool sees it: only a regular file whose content is one of the program's
     // formats, of a size the tool accepts, and named by an absolute path.
     PictureFileInfo info;
-    bool ok = false;
+    ImageRun ran = ImageRun::Failed;
     if (isAbsolutePath(source) && readPictureInfo(source, info)) {
-        ok = runImageTool(letterboxArguments(imageToolInput(info.format, source), size.width, size.height,
-                                             AppSettings::instance().backgroundColor,
-                                             imageToolOutput(destination)),
-                          destination);
+        ran = runImageTool(letterboxArguments(imageToolInput(info.format, source), size.width, size.height,
+                                              AppSettings::instance().backgroundColor,
+                                              imageToolOutput(destination)),
+                           destination, imageToolTimeoutMs(), &m_control);
     }
-    if (!ok)
-        showTempImageFailure(owner, destination);
-    return ok;
+    reportImageRun(owner, ran, destination, imageToolTimeoutMs());
+    return ran == ImageRun::Done;
 }
 
-bool createBlankCanvases(QWidget *owner)
+bool createBlankCanvases(QWidget *owner, bool *imageToolHung)
 {
     TargetSizeTable &table = TargetSizeTable::instance();
     for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
         TargetSize &row = table.row(i);
         row.blankCanvasPath = tempName(QStringLiteral("VL_Blank_%1_").arg(i));
-        if (!runImageTool(blankCanvasArguments(row.width, row.height,
-                                               AppSettings::instance().backgroundColor,
-                                               imageToolOutput(row.blankCanvasPath)),
-                          row.blankCanvasPath)) {
+        const ImageRun ran = runImageTool(blankCanvasArguments(row.width, row.height,
+                                                               AppSettings::instance().backgroundColor,
+                                                               imageToolOutput(row.blankCanvasPath)),
+                                          row.blankCanvasPath, BlankCanvasTimeoutMs);
+        if (ran == ImageRun::TimedOut) {
+            if (imageToolHung)
+                *imageToolHung = true;
+            MessageBox::information(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath,
+                                                                 BlankCanvasTimeoutMs)
+                                               + QStringLiteral("\n\nSorry, can't continue."));
+            return false;
+        }
+        if (ran != ImageRun::Done) {
             MessageBox::information(owner, QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
                                        "Possibly an invalid Temp directory?")
                             .arg(row.blankCanvasPath));
@@ -173,6 +247,13 @@ void setImageToolTimeout(int milliseconds)
 int imageToolTimeout()
 {
     return imageToolTimeoutMs();
+}
+
+QString imageToolTimedOutText(const QString &toolPath, int timeoutMs)
+{
+    return QStringLiteral("The image tool did not finish within %1 seconds and was stopped:\n\n   %2")
+        .arg((timeoutMs + 999) / 1000)
+        .arg(toolPath);
 }
 
 QString imageToolOutput(const QString &absolutePath)

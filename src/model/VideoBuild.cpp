@@ -1,5 +1,6 @@
 #include "model/VideoBuild.h"
 
+#include "media/AudioFormats.h"
 #include "tools/ToolArguments.h"
 
 #include <QLocale>
@@ -10,10 +11,13 @@
 
 namespace {
 
-const QString WebMTemplate = QStringLiteral(
-    R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 6 -c:v vp8 -c:a libvorbis -shortest "%5")");
+const QString InputTemplate = QStringLiteral(
+    R"( -y -protocol_whitelist file -f image2 -pattern_type none -loop 1 -i "%1")"
+    R"( -protocol_whitelist file -format_whitelist %3 -i "%2")");
+// The output options follow the inputs.
+const QString WebMTemplate = QStringLiteral(R"( -s %1x%2 -r 6 -c:v vp8 -c:a libvorbis -shortest "%3")");
 const QString MpegTemplate = QStringLiteral(
-    R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%5")");
+    R"( -s %1x%2 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%3")");
 
 const QString NoSpaceText = QStringLiteral("No space left on device");
 
@@ -68,13 +72,19 @@ QString outputExtension(const QString &outputPath)
     return dot < 0 ? QString() : outputPath.mid(dot + 1).toLower();
 }
 
+QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath)
+{
+    return toolArguments(InputTemplate,
+                         {picturePath, audioPath, QString::fromLatin1(AudioFormatWhitelist)});
+}
+
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
                              int height, const QString &outputPath)
 {
     const bool webm = outputExtension(outputPath) == QLatin1String("webm");
-    return toolArguments(webm ? WebMTemplate : MpegTemplate,
-                         {picturePath, audioPath, QString::number(width), QString::number(height),
-                          outputPath});
+    return encoderInputArguments(picturePath, audioPath)
+        + toolArguments(webm ? WebMTemplate : MpegTemplate,
+                        {QString::number(width), QString::number(height), outputPath});
 }
 
 double parseEncoderTime(const QString &line)

@@ -1,6 +1,7 @@
 #include "model/VideoBuildJob.h"
 
 #include "base/Paths.h"
+#include "base/TerminationSignals.h"
 #include "tools/ToolRunner.h"
 
 #include <QFile>
@@ -129,9 +130,16 @@ void VideoBuildJob::run()
         run.requestCancel();
 
     const FileStamp before = FileStamp::of(output);
+    // The program is ending on a signal: the encoder goes with it, and its partial video, as on Cancel.
+    const QMetaObject::Connection ending = connect(&TerminationSignals::instance(), &TerminationSignals::received,
+                                                   this, [&run, &output] {
+                                                       run.stopNow();
+                                                       QFile::remove(output);
+                                                   });
     m_run = &run;
     const ToolResult result = run.exec();
     m_run = nullptr;
+    disconnect(ending);
     m_pictureCopy.reset();
 
     const BuildVerdict verdict = judgeEncoderRun(result, output, isNonEmptyFile(output));

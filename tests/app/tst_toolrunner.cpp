@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <signal.h>
 
 class TestToolRunner : public QObject
@@ -25,6 +27,10 @@ private slots:
     void nestedRunFromLineHandler();
     void timerFiresWhileToolRuns();
     void timeoutKillsTool();
+    void stoppingEndsTheWholeGroup_data();
+    void stoppingEndsTheWholeGroup();
+    void longOutputKeepsATail();
+    void inputAllowedWhileRunning();
 
 private:
     QString script(const QString &name, const QByteArray &body);
@@ -54,12 +60,30 @@ void TestToolRunner::lineBuffer_data()
                                  << QStringList{"first", "second"} << QByteArray();
     QTest::addRow("LF lines and a partial one") << QList<QByteArray>{"a\nb\nc"}
                                                 << QStringList{"a", "b"} << QByteArray("c");
+    // One read of 1024 bytes or more holds many status lines: each is a line of its own.
+    QByteArray statusBurst;
+    QStringList statusLines;
+    for (int i = 1; i <= 40; ++i) {
+        const QByteArray line = "frame=" + QByteArray::number(i) + " fps=6.0 q=0.0 size=1kB time=00:00:"
+            + QByteArray::number(10 + i) + ".00 bitrate=1.0kbits/s speed=2x";
+        statusBurst += line + '\r';
+        statusLines << QString::fromLatin1(line);
+    }
+    QVERIFY(statusBurst.size() >= 2 * ToolLineBuffer::Capacity);
+    QTest::addRow("many status lines in one read") << QList<QByteArray>{statusBurst} << statusLines << QByteArray();
+    QTest::addRow("status lines after a buffered part")
+        << QList<QByteArray>{QByteArray(1000, 'a'), "b\r" + statusBurst.left(statusBurst.indexOf('\r') + 1)}
+        << QStringList{QString(1000, 'a') + 'b', statusLines.first()} << QByteArray();
+    // A line without an end goes on in pieces, so the buffer never grows past its capacity.
     QTest::addRow("1000 buffered then 30 more")
         << QList<QByteArray>{QByteArray(1000, 'a'), QByteArray(30, 'b')}
-        << QStringList{QString(1000, 'a'), QString(30, 'b')} << QByteArray();
-    QTest::addRow("exactly below the limit keeps buffering")
-        << QList<QByteArray>{QByteArray(1000, 'a'), QByteArray(23, 'b')}
-        << QStringList{} << QByteArray(1000, 'a') + QByteArray(23, 'b');
+        << QStringList{QString(1000, 'a') + QString(23, 'b')} << QByteArray(7, 'b');
+    QTest::addRow("just below a piece keeps buffering")
+        << QList<QByteArray>{QByteArray(1000, 'a'), QByteArray(22, 'b')}
+        << QStringList{} << QByteArray(1000, 'a') + QByteArray(22, 'b');
+    QTest::addRow("3000 bytes in one read, then the end")
+        << QList<QByteArray>{QByteArray(3000, 'x'), "y\n"}
+        << QStringList{QString(1023, 'x'), QString(1023, 'x'), QString(954, 'x') + 'y'} << QByteArray();
 }
 
 void TestToolRunner::lineBuffer()
@@ -206,6 +230,91 @@ void TestToolRunner::timeoutKillsTool()
     run.setTimeout(200);
     const ToolResult result = run.exec();
     QCOMPARE(result.status, ToolResult::Status::TimedOut);
+}
+
+void TestToolRunner::stoppingEndsTheWholeGroup_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addRow("cancel") << "cancel";
+    QTest::addRow("time-out") << "timeout";
+    QTest::addRow("stop now") << "stopNow";
+}
+
+// A tool that starts a helper and hangs: ending the run ends both, not just the tool.
+void TestToolRunner::stoppingEndsTheWholeGroup()
+{
+    QFETCH(QString, how);
+    const QString tool = script("forks", "sleep 300 &\necho \"child $!\"\nwait\n");
+    ToolRun run(tool, {});
+    qint64 toolPid = 0;
+    qint64 childPid = 0;
+    run.setLineHandler([&](const QString &line) {
+        if (!line.startsWith("child "))
+            return;
+        toolPid = run.processId();
+        childPid = line.mid(6).toLongLong();
+        if (how == "cancel")
+            run.requestCancel();
+        else if (how == "stopNow")
+            run.stopNow();
+    });
+    if (how == "timeout")
+        run.setTimeout(500);
+    QElapsedTimer clock;
+    clock.start();
+    const ToolResult result = run.exec();
+    QCOMPARE(result.status, how == "timeout" ? ToolResult::Status::TimedOut : ToolResult::Status::Canceled);
+    QVERIFY(toolPid > 0);
+    QVERIFY(childPid > 0);
+    QTRY_VERIFY(TestSupport::processGone(toolPid));
+    QTRY_VERIFY(TestSupport::processGone(childPid));
+    QVERIFY(clock.elapsed() < 20000);
+}
+
+// 40 MB without a line end: the run keeps only a tail, and the line handler gets bounded pieces.
+void TestToolRunner::longOutputKeepsATail()
+{
+    const QString tool = script("flood", "head -c 40000000 /dev/zero | tr '\\0' x\nprintf '\\nEND\\n'\n");
+    qsizetype longest = 0;
+    qsizetype total = 0;
+    QString last;
+    const ToolResult result = runTool(tool, {}, [&](const QString &line) {
+        longest = std::max(longest, line.size());
+        total += line.size();
+        last = line;
+    });
+    QVERIFY(result.succeeded());
+    QVERIFY2(result.output.size() <= ToolRun::OutputTailBytes, qPrintable(QString::number(result.output.size())));
+    QCOMPARE(result.output, QStringLiteral("END\n"));
+    QVERIFY(longest < ToolLineBuffer::Capacity);
+    QCOMPARE(total, qsizetype(40000000 + 3));
+    QCOMPARE(last, QStringLiteral("END"));
+
+    // 11 MB of lines, less than the run ever piles up: still only a tail, beginning at a line.
+    const QString counter = script("counter", "seq 1 1500000\n");
+    const ToolResult counted = runTool(counter, {});
+    QVERIFY(counted.succeeded());
+    QVERIFY(counted.output.size() <= ToolRun::OutputTailBytes);
+    QVERIFY(counted.output.endsWith("\n1499999\n1500000\n"));
+    const QString first = counted.output.section('\n', 0, 0);
+    const QString second = counted.output.section('\n', 1, 1);
+    QCOMPARE(second.toLongLong(), first.toLongLong() + 1);
+}
+
+// Allowing input while the tool runs does not end or restart the run.
+void TestToolRunner::inputAllowedWhileRunning()
+{
+    ToolRun run(script("twice", "echo one; sleep 0.3; echo two\n"), {});
+    QStringList seen;
+    run.setLineHandler([&](const QString &line) {
+        seen << line;
+        if (line == "one")
+            run.setUserInput(ToolRun::UserInput::Allowed);
+    });
+    const ToolResult result = run.exec();
+    QVERIFY(result.succeeded());
+    QCOMPARE(seen, (QStringList{"one", "two"}));
+    QCOMPARE(result.output, QStringLiteral("one\ntwo\n"));
 }
 
 QTEST_MAIN(TestToolRunner)

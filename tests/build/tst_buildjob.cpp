@@ -49,6 +49,8 @@ private slots:
     void refusedOutput();
     void failures_data();
     void failures();
+    void swappedAudioIsNotFollowed_data();
+    void swappedAudioIsNotFollowed();
 
 private:
     VideoBuildRequest request(const QString &audio, const QString &output) const
@@ -67,6 +69,14 @@ private:
 void TestBuildJob::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // Every build here runs with "%d" in the temporary folder's path, where the encoder's picture
+    // copy lives: the encoder must not read that name as an image-sequence pattern.
+    const QString oddTemp = m_dir.filePath("temp %d 50%");
+    QVERIFY(QDir().mkpath(oddTemp));
+    qputenv("TMPDIR", QFile::encodeName(oddTemp));
+    QString tempFolder;
+    QVERIFY(getTempFolder(tempFolder));
+    QVERIFY2(tempFolder.startsWith(oddTemp + '/'), qPrintable(tempFolder));
     m_picture = m_dir.filePath("prepared.bmp");
     m_tone = m_dir.filePath("tone 3.flac");
     m_long = m_dir.filePath("silence 20 min.flac");
@@ -249,6 +259,40 @@ void TestBuildJob::failures()
         QVERIFY2(!QFileInfo::exists(output), "a partial video stayed behind");
     }
     QFile::remove(output);
+}
+
+void TestBuildJob::swappedAudioIsNotFollowed_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addRow("HLS playlist") << QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:3.0,\nOTHER\n#EXT-X-ENDLIST\n");
+    QTest::addRow("concat list") << QByteArray("ffconcat version 1.0\nfile other-song.mp3\n");
+}
+
+// The song was chosen, then replaced by a list naming another local file: the encoder must not
+// build a video with that file's audio.
+void TestBuildJob::swappedAudioIsNotFollowed()
+{
+    QFETCH(QByteArray, list);
+    const QString other = m_dir.filePath("other-song.mp3");
+    if (!QFileInfo::exists(other)) {
+        QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=300:duration=3", other}),
+                 QString());
+    }
+    const QString song = m_dir.filePath("chosen song.mp3");
+    QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=880:duration=3", song}),
+             QString());
+    {
+        QFile file(song);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(list.replace("OTHER", QFile::encodeName(other)));
+    }
+
+    const QString output = m_dir.filePath("swapped.webm");
+    VideoBuildJob job(request(song, output));
+    QVERIFY(runToEnd(job));
+    QCOMPARE(job.outcome(), BuildOutcome::Failed);
+    QVERIFY2(job.failureReason().startsWith("The encoder reported:"), qPrintable(job.failureReason()));
+    QVERIFY2(!QFileInfo::exists(output), "a video was left behind");
 }
 
 QTEST_MAIN(TestBuildJob)

@@ -1,6 +1,7 @@
 // The decisions of a video build and of the font list, without windows.
 #include "base/AppSettings.h"
 #include "common/TestSupport.h"
+#include "media/AudioFormats.h"
 #include "media/FontList.h"
 #include "model/VideoBuild.h"
 
@@ -96,7 +97,13 @@ void TestBuildRules::encoderArguments_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList head{"-y", "-loop", "1", "-i", "/tmp/a b/\"pic\" %1.bmp", "-i", "-song's.mp3", "-s", "854x480"};
+    // Each input is read as the one file it names: no pattern, no playlist, no other protocol.
+    const QStringList head{"-y",
+                           "-protocol_whitelist", "file", "-f", "image2", "-pattern_type", "none",
+                           "-loop", "1", "-i", "/tmp/a b/\"pic\" %1.bmp",
+                           "-protocol_whitelist", "file", "-format_whitelist", AudioFormatWhitelist,
+                           "-i", "-song's.mp3",
+                           "-s", "854x480"};
     const QStringList webm{"-r", "6", "-c:v", "vp8", "-c:a", "libvorbis", "-shortest"};
     const QStringList mpeg{"-r", "30", "-vb", "19000", "-c:v", "mpeg1video", "-c:a", "mp2", "-shortest"};
 

@@ -36,6 +36,15 @@ QString writeScript(const QString &path, const QByteArray &text)
     return path;
 }
 
+bool processGone(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
 ConfigSandbox::ConfigSandbox(bool writeToolPaths)
 {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());

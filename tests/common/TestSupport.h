@@ -26,6 +26,9 @@ QString runCommand(const QString &program, const QStringList &arguments, int *ex
 // Writes an executable script (a fake tool) and returns its path, or an empty text on failure.
 QString writeScript(const QString &path, const QByteArray &text);
 
+// A process that has ended (a zombie nobody has reaped yet counts) or is gone altogether.
+bool processGone(qint64 pid);
+
 // Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, writes an INI
 // with the real tool paths when wanted, and fills AppSettings as start-up would.
 class ConfigSandbox

@@ -5,6 +5,11 @@
 // The run's private temporary folder (mode 0700, removed at exit). False after a message when the
 // system's temporary folder is unusable.
 bool getTempFolder(QString &out);
+// Removes the run's private temporary folder with everything in it (at exit, or on a signal).
+void removeTempFolder();
+// Removes the private temporary folders that runs of this user left in `systemTemp` when their
+// process is gone (a crash, SIGKILL); a folder whose process still runs stays.
+void removeStaleTempFolders(const QString &systemTemp);
 // "<temp>/<prefix>YYYY-MM-DD_hh-mm-ss_mmm.bmp"; false with out empty when there is no temp folder.
 bool makeTempFileName(const QString &prefix, QString &out);
 

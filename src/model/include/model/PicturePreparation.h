@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QWidget;
+class ToolRun;
 struct Placement;
 struct CaptionSettings;
 struct ToolResult;
@@ -42,13 +43,30 @@ public:
     // Scales and letterboxes source to the current target size into destination.
     bool resizePicture(QWidget *owner, const QString &source, const QString &destination);
 
+    // Stops the image tool working for the current request (setSourcePicture or renderText) and
+    // the rest of that request: it then returns false without a message.
+    void cancel();
+    // For the rest of the current request, input reaches the windows while the image tool works
+    // (a window that offers Cancel is modal and keeps it from the rest).
+    void allowUserInput();
+
     const QString &sourcePath() const { return m_sourcePath; }
     const QString &resizedPath() const { return m_resizedPath; }
     const QString &withTextPath() const { return m_withTextPath; }
     State state() const { return m_state; }
     void setState(State state) { m_state = state; }
 
+    // What a request's image tool runs share: the run in progress, and how the user may stop it.
+    struct RunControl
+    {
+        ToolRun *run = nullptr;
+        bool canceled = false;
+        bool inputAllowed = false;
+    };
+
 private:
+    RunControl m_control;
+    int m_requestDepth = 0;
     QString m_sourcePath;
     QString m_resizedPath;
     QString m_withTextPath;
@@ -56,14 +74,21 @@ private:
 };
 
 // Paints one canvas of the background color per target size into the temporary folder and
-// records the paths in TargetSizeTable. Stops at the first failure, after its message.
-bool createBlankCanvases(QWidget *owner);
+// records the paths in TargetSizeTable. Stops at the first failure, after its message; when the
+// image tool hung, the message names it and *imageToolHung is set.
+bool createBlankCanvases(QWidget *owner, bool *imageToolHung = nullptr);
 // Deletes every canvas made and forgets the paths.
 void deleteBlankCanvases();
 
 // Longest the image tool may take for one picture before the run counts as failed.
 void setImageToolTimeout(int milliseconds);
 int imageToolTimeout();
+// Longest it may take for one blank canvas: at start-up, before any window shows, a hanging tool
+// must be named soon.
+constexpr int BlankCanvasTimeoutMs = 10000;
+
+// The message for an image tool that was stopped after `timeoutMs`: it names the tool.
+QString imageToolTimedOutText(const QString &toolPath, int timeoutMs);
 
 // --- The decisions above as pure functions ---
 

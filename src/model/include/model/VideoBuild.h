@@ -23,6 +23,13 @@ struct VideoBuildRequest
 // The output's extension after its last ".", in lower case; empty when the path has no ".".
 QString outputExtension(const QString &outputPath);
 
+// What comes before the encoder's output options: overwrite, then the looped picture and the
+// audio, each read as the one local file it names. The picture's name is never a sequence pattern
+// ("%d" may be part of the temporary folder), and the audio is read only by the demuxers the
+// audio preview accepts, so a file swapped for a playlist after it was chosen cannot bring in
+// other files. Every output format's command line begins with these.
+QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath);
+
 // The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps) for a ".webm" output in any case,
 // otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps), which is also what a path without extension gets.
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,

@@ -10,8 +10,8 @@
 using ToolLineHandler = std::function<void(const QString &line)>;
 
 // Gathers a tool's output and hands it on line by line: a line ends at CR or LF, so every redraw
-// of a status line is one line. Text that would grow the buffer to 1024 bytes or more without a
-// line end is passed on as it stands.
+// of a status line is one line, however many arrive in one read. A line that runs to Capacity
+// bytes without an end is handed on in pieces of Capacity - 1 bytes, so the buffer stays small.
 class ToolLineBuffer
 {
 public:
@@ -40,7 +40,9 @@ struct ToolResult
 
     Status status = Status::FailedToStart;
     int exitCode = -1;
-    QString output;         // standard output and error, merged, in the order written
+    // Standard output and error, merged, in the order written; of a long output only the last
+    // OutputTailBytes or so, starting at a line.
+    QString output;
     QString errorString;    // why the tool could not start
 
     // The tool was started (and ended or was stopped).
@@ -52,10 +54,15 @@ struct ToolResult
 
 // One run of an external tool. exec() waits in a nested event loop, so windows stay responsive,
 // timers fire and handlers may start nested runs; nothing polls and nothing sleeps.
-// Each run owns its line buffer and its cancel flag.
+// Each run owns its line buffer and its cancel flag. The tool leads a process group of its own:
+// a cancel, a time-out or a termination signal ends the tool together with every process it
+// started.
 class ToolRun
 {
 public:
+    // How much of a tool's output a run keeps (the end of it).
+    static constexpr qsizetype OutputTailBytes = 8 * 1024 * 1024;
+
     enum class UserInput {
         Deferred,   // keyboard and mouse wait until the tool has ended (image tool)
         Allowed,    // the user can press Cancel while the tool runs (encoder)
@@ -67,7 +74,9 @@ public:
     ToolRun &operator=(const ToolRun &) = delete;
 
     void setLineHandler(ToolLineHandler handler) { m_lineHandler = std::move(handler); }
-    void setUserInput(UserInput input) { m_userInput = input; }
+    // May be changed while the tool runs: allowing input then takes effect at once (a window that
+    // offers a way out must get its clicks).
+    void setUserInput(UserInput input);
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     void setWorkingDirectory(const QString &dir) { m_workingDirectory = dir; }
 
@@ -77,11 +86,15 @@ public:
     void requestCancel();
     bool cancelRequested() const { return m_cancelRequested; }
     bool isRunning() const { return m_running; }
+    // Ends the tool's whole process group at once and waits until the tool is gone; exec() then
+    // returns with Status::Canceled. For a program that is about to end.
+    void stopNow();
     // Process id while running (tests and benchmarks watch the child).
     qint64 processId() const;
 
 private:
     struct Private;
+    void endProcessGroup();
 
     QString m_toolPath;
     QStringList m_arguments;

@@ -113,7 +113,7 @@ bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &capti
     } else {
         removeFile(m_withTextPath);
     }
-    if (!ok)
+    if (!ok && m_showsFailures)
         showTempImageFailure(owner, m_withTextPath);
     return ok;
 }
@@ -132,7 +132,7 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
                                              imageToolOutput(destination)),
                           destination);
     }
-    if (!ok)
+    if (!ok && m_showsFailures)
         showTempImageFailure(owner, destination);
     return ok;
 }

@@ -47,12 +47,15 @@ public:
     const QString &withTextPath() const { return m_withTextPath; }
     State state() const { return m_state; }
     void setState(State state) { m_state = state; }
+    // Off: a failure shows no message, for a picture the user did not choose (a song's cover).
+    void setShowsFailures(bool shows) { m_showsFailures = shows; }
 
 private:
     QString m_sourcePath;
     QString m_resizedPath;
     QString m_withTextPath;
     State m_state = State::Plain;
+    bool m_showsFailures = true;
 };
 
 // Paints one canvas of the background color per target size into the temporary folder and

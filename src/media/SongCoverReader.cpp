@@ -135,6 +135,8 @@ SongCoverReader::~SongCoverReader()
         thread->wait();
         delete thread;
     }
+    for (const QString &cover : std::as_const(m_unclaimed))
+        QFile::remove(cover);
 }
 
 void SongCoverReader::read(const QString &songPath)
@@ -148,6 +150,10 @@ void SongCoverReader::read(const QString &songPath)
     const QString folder = m_coverFolder;
     QThread *thread = QThread::create([this, request, songPath, folder] {
         const SongInfo info = readSongInfo(songPath, folder);
+        if (!info.coverPath.isEmpty()) {
+            const QMutexLocker locker(&m_unclaimedLock);
+            m_unclaimed.append(info.coverPath);
+        }
         // The destructor waits for this thread, so `this` outlives the call; the queued result
         // goes with it when the reader is deleted first.
         QMetaObject::invokeMethod(this, [this, request, info] { deliver(request, info); }, Qt::QueuedConnection);
@@ -162,6 +168,10 @@ void SongCoverReader::read(const QString &songPath)
 
 void SongCoverReader::deliver(quint64 request, const SongInfo &info)
 {
+    {
+        const QMutexLocker locker(&m_unclaimedLock);
+        m_unclaimed.removeOne(info.coverPath);
+    }
     if (request != m_request) {
         if (!info.coverPath.isEmpty())
             QFile::remove(info.coverPath);

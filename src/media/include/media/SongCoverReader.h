@@ -4,8 +4,10 @@
 
 #include <QList>
 #include <QMetaType>
+#include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QThread;
 
@@ -60,6 +62,9 @@ private:
 
     QString m_coverFolder;
     QList<QThread *> m_threads;
+    // Copies written but not yet delivered: the destructor deletes those it never delivers.
+    QMutex m_unclaimedLock;
+    QStringList m_unclaimed;
     quint64 m_request = 0;
     bool m_pending = false;
 };

@@ -2,10 +2,12 @@
 #include "SongFixtures.h"
 #include "TestSupport.h"
 
+#include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
 #include "dialogs/CaptionDialog.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/PictureStep.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
 #include "model/PlacementTable.h"
@@ -71,6 +73,7 @@ private slots:
     void unusableCoverLeavesTheStepEmpty_data();
     void unusableCoverLeavesTheStepEmpty();
     void chosenPictureIsNeverReplaced();
+    void coverWaitsForAPreparationToEnd();
     void coverFollowsTheSong();
     void captionFromTheSongsTags();
     void songWithoutTagsAsked();
@@ -228,6 +231,33 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
     QTest::qWait(200);
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
+{
+    // A slow image tool: the preparation's nested event loop runs long enough for a song's cover
+    // to arrive in it, and a second preparation must not start inside the first.
+    const QString slow = writeScript(m_out.filePath("slow-convert"),
+                                     "#!/bin/sh\nsleep 0.4\nexec " + convertPath().toUtf8() + " \"$@\"\n");
+    QVERIFY(!slow.isEmpty());
+    AppSettings::instance().imageToolPath = slow;
+    QWidget owner;
+    PictureBox box(&owner);
+    const CaptionSettings captions;
+    PictureStep step(&owner, &box, &captions);
+    QList<bool> preparingWhenRun;
+    QTimer::singleShot(100, this, [&] {
+        QVERIFY(step.isPreparing());
+        step.whenIdle([&] { preparingWhenRun << step.isPreparing(); });
+    });
+    QVERIFY(step.take(m_picture));
+    QVERIFY(preparingWhenRun.isEmpty());
+    QTRY_COMPARE(preparingWhenRun, QList<bool>{false});
+
+    // Queued even when idle, so it never runs inside its caller.
+    step.whenIdle([&] { preparingWhenRun << step.isPreparing(); });
+    QCOMPARE(preparingWhenRun.size(), 1);
+    QTRY_COMPARE(preparingWhenRun.size(), 2);
 }
 
 void TestSongCoverWindow::coverFollowsTheSong()

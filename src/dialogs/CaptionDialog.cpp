@@ -10,11 +10,11 @@
 #include "widgets/RangedNumberEdit.h"
 #include "widgets/WindowMover.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QAbstractButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTextCursor>

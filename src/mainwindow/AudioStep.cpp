@@ -6,7 +6,6 @@
 #include "media/SongCoverReader.h"
 
 #include <QFile>
-
 #include <QWidget>
 
 AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, QObject *parent)

@@ -8,10 +8,10 @@
 #include <QTimer>
 
 class CaptionTextEdit;
-class QAbstractButton;
 class ColorButton;
 class FontComboBox;
 class PlacementLamp;
+class QAbstractButton;
 class QCheckBox;
 class RangedNumberEdit;
 

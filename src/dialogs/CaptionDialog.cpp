@@ -10,12 +10,14 @@
 #include "widgets/RangedNumberEdit.h"
 #include "widgets/WindowMover.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTextCursor>
 
 CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
                              QWidget *owner)
@@ -50,6 +52,8 @@ CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *se
             &CaptionDialog::accept);
     connect(controlAs<QAbstractButton>(CancelButton), &QAbstractButton::clicked, this,
             &CaptionDialog::reject);
+    connect(m_songTagsButton, &QAbstractButton::clicked, this, &CaptionDialog::fillFromSongTags);
+    setSongTags(QString(), nullptr);
 
     m_checkTimer.setInterval(CheckIntervalMs);
     connect(&m_checkTimer, &QTimer::timeout, this, &CaptionDialog::onCheckTimer);
@@ -98,6 +102,7 @@ void CaptionDialog::createControls()
     m_shadowColor = controlAs<ColorButton>(ShadowColorButton);
     m_shadowX = controlAs<RangedNumberEdit>(ShadowXEdit);
     m_shadowY = controlAs<RangedNumberEdit>(ShadowYEdit);
+    m_songTagsButton = controlAs<QAbstractButton>(SongTagsButton);
 
     // The template's line break ends the intro's first line; nothing else may wrap it.
     for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
@@ -187,6 +192,32 @@ void CaptionDialog::selectPlacement(int placement)
         const QSignalBlocker blocker(m_placements[i]);
         m_placements[i]->setOn(i == placement);
     }
+}
+
+void CaptionDialog::setSongTags(const QString &songPath, const SongTags *tags)
+{
+    m_songPath = songPath;
+    m_songTags = tags ? *tags : SongTags();
+    m_songTagsButton->setEnabled(!songPath.isEmpty() && tags);
+}
+
+void CaptionDialog::fillFromSongTags()
+{
+    if (m_ended || !m_songTagsButton->isEnabled())
+        return;
+    const QString caption = songTagsCaption(m_songTags);
+    if (caption.isEmpty()) {
+        MessageBox::information(this, QStringLiteral("This Audio File has no Title or Artist tags to use as text:\n\n   %1")
+                                          .arg(m_songPath));
+        return;
+    }
+    m_text->updateScrollBars(caption);
+    // Through the cursor, so Undo brings back what the user had typed.
+    QTextCursor cursor(m_text->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(caption);
+    m_text->setFocus();
+    sendCaptionPreview();
 }
 
 void CaptionDialog::applyShadowState(bool on)

@@ -3,7 +3,9 @@
 #include "base/AppSettings.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
+#include "media/SongCoverReader.h"
 
+#include <QFile>
 #include <QWidget>
 
 AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, QObject *parent)
@@ -12,7 +14,9 @@ AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, 
     , m_pauseButton(pauseButton)
     , m_menuOpen(menuOpen)
     , m_player(std::make_unique<AudioPreview>())
+    , m_coverReader(new SongCoverReader(this))
 {
+    connect(m_coverReader, &SongCoverReader::songRead, this, &AudioStep::takeSongInfo);
 }
 
 AudioStep::~AudioStep() = default;
@@ -30,6 +34,9 @@ void AudioStep::shutdown()
 void AudioStep::take(const QString &path)
 {
     m_path = path;
+    m_tags = {};
+    m_tagsRead = false;
+    m_coverReader->read(path);
     if (path.isEmpty())
         return;
     if (!AppSettings::instance().autoPlayOnOpen)
@@ -37,6 +44,18 @@ void AudioStep::take(const QString &path)
     double seconds = 0.0;
     if (measureAudioFile(path, seconds))
         m_duration = seconds;
+}
+
+void AudioStep::takeSongInfo(const SongInfo &info)
+{
+    if (info.songPath != m_path) {
+        if (!info.coverPath.isEmpty())
+            QFile::remove(info.coverPath);
+        return;
+    }
+    m_tags = info.tags;
+    m_tagsRead = true;
+    emit songRead(info);
 }
 
 void AudioStep::preview(const QString &path)

@@ -21,6 +21,7 @@
 #include "media/AudioPreview.h"
 #include "media/FontList.h"
 #include "media/OpenableFiles.h"
+#include "media/SongCoverReader.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogToolTips.h"
 #include "widgets/PictureBox.h"
@@ -32,11 +33,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
+
+#include <utility>
 
 namespace {
 
@@ -94,6 +99,10 @@ MainWindow::~MainWindow()
     // Also when the window ends without the exit question (a close from outside).
     m_audio->shutdown();
     deleteBlankCanvases();
+    for (const QString &cover : {m_coverPath, m_pendingCoverPath}) {
+        if (!cover.isEmpty())
+            QFile::remove(cover);
+    }
 }
 
 void MainWindow::createControls()
@@ -116,6 +125,7 @@ void MainWindow::createControls()
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
     m_audio = new AudioStep(control(PlayButton), control(PauseButton), m_menuOpen, this);
+    connect(m_audio, &AudioStep::songRead, this, &MainWindow::takeSongInfo);
 }
 
 void MainWindow::connectControls()
@@ -214,8 +224,10 @@ void MainWindow::markStep(Control done, Control pending, bool isDone)
 
 void MainWindow::setStepTip(Control step, const QString &text)
 {
+    // A file name or tag like "<b>" is shown as written, not as markup.
     if (DialogToolTips *tips = toolTips())
-        tips->updateTip(text, this, step);
+        tips->updateTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre) : text,
+                        this, step);
 }
 
 PicturePreparation &MainWindow::picture()
@@ -228,12 +240,30 @@ bool MainWindow::outputPathTyped() const
     return m_output->isTyped();
 }
 
+bool MainWindow::pictureIsSongCover() const
+{
+    return !m_coverPath.isEmpty() && m_pictureStep->preparation().sourcePath() == m_coverPath;
+}
+
 void MainWindow::setPictureFile(const QString &path)
 {
-    const bool set = m_pictureStep->take(path);
+    showPictureStep(m_pictureStep->take(path));
+}
+
+void MainWindow::showPictureStep(bool set)
+{
+    // A cover copy the step no longer shows is of no further use.
+    if (!m_coverPath.isEmpty() && !pictureIsSongCover()) {
+        QFile::remove(m_coverPath);
+        m_coverPath.clear();
+    }
     markStep(Step1Done, Step1Pending, set);
-    setStepTip(Step1Done, set ? QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, picture().sourcePath())
-                              : ClearPictureTip);
+    QString tip = ClearPictureTip;
+    if (set && pictureIsSongCover())
+        tip = QStringLiteral("%1, which is the cover art of the song:\n\n%2").arg(ClearPictureTip, m_coverSongPath);
+    else if (set)
+        tip = QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, picture().sourcePath());
+    setStepTip(Step1Done, tip);
 }
 
 void MainWindow::setAudioFile(const QString &path)
@@ -245,9 +275,68 @@ void MainWindow::setAudioFile(const QString &path)
         control(id)->setEnabled(set);
     if (!set)
         m_audio->pause();
-    setStepTip(Step2Done, set ? QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
-                                    .arg(ClearAudioTip, path, formatDuration(m_audio->duration()))
-                              : ClearAudioTip);
+    updateAudioTip();
+    if (m_captionDialog)
+        m_captionDialog->setSongTags(path, nullptr);
+}
+
+void MainWindow::updateAudioTip()
+{
+    const QString &path = m_audio->path();
+    if (path.isEmpty()) {
+        setStepTip(Step2Done, ClearAudioTip);
+        return;
+    }
+    QString tip = QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
+                      .arg(ClearAudioTip, path, formatDuration(m_audio->duration()));
+    const SongTags &tags = m_audio->tags();
+    if (!tags.title.isEmpty())
+        tip += QStringLiteral("\nTitle: ") + tags.title;
+    if (!tags.artist.isEmpty())
+        tip += QStringLiteral("\nArtist: ") + tags.artist;
+    setStepTip(Step2Done, tip);
+}
+
+void MainWindow::takeSongInfo(const SongInfo &info)
+{
+    updateAudioTip();
+    if (m_captionDialog)
+        m_captionDialog->setSongTags(info.songPath, &m_audio->tags());
+    if (!m_pendingCoverPath.isEmpty())
+        QFile::remove(m_pendingCoverPath);
+    m_pendingCoverPath = info.coverPath;
+    m_pendingCoverSongPath = info.songPath;
+    // Also without a cover: the last song's cover must not stay on as this song's.
+    m_pictureStep->whenIdle([this] { takeSongCover(); });
+}
+
+void MainWindow::takeSongCover()
+{
+    const QString cover = std::exchange(m_pendingCoverPath, QString());
+    const bool userPicture = !picture().sourcePath().isEmpty() && !pictureIsSongCover();
+    if (m_pendingCoverSongPath != m_audio->path() || userPicture) {
+        if (!cover.isEmpty())
+            QFile::remove(cover);
+        return;
+    }
+    if (cover.isEmpty()) {
+        if (pictureIsSongCover())
+            showPictureStep(m_pictureStep->take(QString(), false));
+        return;
+    }
+    const QString previous = m_coverPath;
+    // Prepared like a picture the user chose, but a cover that cannot be used shows no message:
+    // the step stays empty, and never keeps the last song's cover.
+    bool set = m_pictureStep->take(cover, false);
+    if (set && picture().sourcePath() != cover)
+        set = m_pictureStep->take(QString(), false);
+    for (const QString &file : {previous, cover}) {
+        if (!file.isEmpty() && file != picture().sourcePath())
+            QFile::remove(file);
+    }
+    m_coverPath = set ? cover : QString();
+    m_coverSongPath = m_pendingCoverSongPath;
+    showPictureStep(set);
 }
 
 void MainWindow::setTargetSize(int index)
@@ -257,8 +346,7 @@ void MainWindow::setTargetSize(int index)
         settings.targetSizeIndex = index;
         if (!m_pictureStep->redo()) {
             // The picture could not be prepared at the new size: the step goes back to none.
-            markStep(Step1Done, Step1Pending, false);
-            setStepTip(Step1Done, ClearPictureTip);
+            showPictureStep(false);
         }
         settings.write(Settings::TargetVideoSize, index);
     }
@@ -320,6 +408,8 @@ void MainWindow::captionOff()
 void MainWindow::openCaptionDialog()
 {
     CaptionDialog dialog(&m_captionDialogX, &m_captionDialogY, &m_captionSettings, this);
+    dialog.setSongTags(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
+    m_captionDialog = &dialog;
     if (dialog.exec() != QDialog::Accepted) {
         m_pictureStep->showPlain();
         return;

@@ -6,6 +6,10 @@
 #include "model/CaptionSettings.h"
 #include "widgets/PictureBox.h"
 
+#include <QWidget>
+
+#include <utility>
+
 PictureStep::PictureStep(QWidget *owner, PictureBox *box, const CaptionSettings *captions)
     : m_owner(owner)
     , m_box(box)
@@ -24,11 +28,13 @@ bool PictureStep::prepare(const QString &path)
     if (ok)
         m_box->loadFromFile(m_preparation.currentPicturePath());
     m_preparing = false;
+    queueIdleTask();
     return ok;
 }
 
-bool PictureStep::take(const QString &path)
+bool PictureStep::take(const QString &path, bool showFailures)
 {
+    m_preparation.setShowsFailures(showFailures);
     const QString previous = m_preparation.sourcePath();
     bool set = !path.isEmpty();
     if (!prepare(path) && set) {
@@ -39,7 +45,29 @@ bool PictureStep::take(const QString &path)
     if (!set)
         showCurrent();
     m_box->update();
+    m_preparation.setShowsFailures(true);
     return set;
+}
+
+void PictureStep::whenIdle(std::function<void()> task)
+{
+    m_idleTask = std::move(task);
+    queueIdleTask();
+}
+
+void PictureStep::queueIdleTask()
+{
+    // Queued, so the task never runs inside a preparation's own call.
+    if (m_idleTask)
+        QMetaObject::invokeMethod(m_owner, [this] { runIdleTask(); }, Qt::QueuedConnection);
+}
+
+void PictureStep::runIdleTask()
+{
+    // A preparation that began since the task was queued queues it again when it ends.
+    if (m_preparing || !m_idleTask)
+        return;
+    std::exchange(m_idleTask, {})();
 }
 
 bool PictureStep::redo()
@@ -60,6 +88,7 @@ bool PictureStep::drawCaption(const CaptionSettings &settings)
     const PictureCancelOffer offer(m_owner, m_preparation);
     const bool drawn = m_preparation.renderText(m_owner, settings);
     m_preparing = false;
+    queueIdleTask();
     if (drawn) {
         m_preparation.setState(PicturePreparation::State::WithText);
         m_box->loadFromFile(m_preparation.currentPicturePath());

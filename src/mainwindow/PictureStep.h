@@ -2,6 +2,8 @@
 
 #include "model/PicturePreparation.h"
 
+#include <functional>
+
 class CaptionPreviewSource;
 class PictureBox;
 class QWidget;
@@ -16,8 +18,12 @@ public:
     PictureStep(QWidget *owner, PictureBox *box, const CaptionSettings *captions);
 
     // Takes a new picture (empty: none). When it cannot be prepared, the one before comes back,
-    // or none. True when a picture is set.
-    bool take(const QString &path);
+    // or none. True when a picture is set. Without showFailures a failure shows no message (a
+    // picture the user did not choose).
+    bool take(const QString &path, bool showFailures = true);
+    // Runs `task` once no picture is being prepared, from the event loop; a later task replaces
+    // one still waiting.
+    void whenIdle(std::function<void()> task);
     // Prepares the picture again for a new target size; false when it was lost on the way.
     bool redo();
     // Draws a caption onto the plain picture and shows it; on failure the box stays empty.
@@ -34,6 +40,8 @@ public:
 
 private:
     bool prepare(const QString &path);
+    void runIdleTask();
+    void queueIdleTask();
 
     QWidget *m_owner;
     PictureBox *m_box;
@@ -41,4 +49,5 @@ private:
     PicturePreparation m_preparation;
     bool m_preparing = false;
     bool m_captionPreviewBusy = false;
+    std::function<void()> m_idleTask;
 };

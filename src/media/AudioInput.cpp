@@ -19,6 +19,8 @@ extern "C" {
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace {
 
 constexpr int IoBufferSize = 64 * 1024;
@@ -221,7 +223,17 @@ int AudioInput::open(const QString &path)
     if (opened < 0) // avformat_open_input frees the context on failure
         return AudioErrorFileFormat;
 
-    if (avformat_find_stream_info(m_format, nullptr) < 0)
+    // The stream search decodes a cover picture only for its size. A one-pixel budget stops its
+    // decoder at the header: a 15000x15000 PNG cover cost 700 MB here before.
+    std::vector<AVDictionary *> streamOptions(m_format->nb_streams, nullptr);
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        if (m_format->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+            av_dict_set(&streamOptions[i], "max_pixels", "1", 0);
+    }
+    const int found = avformat_find_stream_info(m_format, streamOptions.data());
+    for (AVDictionary *&streamOption : streamOptions)
+        av_dict_free(&streamOption);
+    if (found < 0)
         return AudioErrorFileFormat;
     const AVCodec *decoder = nullptr;
     m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);

@@ -179,7 +179,8 @@ bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &capti
     } else {
         removeFile(m_withTextPath);
     }
-    reportImageRun(owner, ran, m_withTextPath, imageToolTimeoutMs());
+    if (m_showsFailures)
+        reportImageRun(owner, ran, m_withTextPath, imageToolTimeoutMs());
     return ran == ImageRun::Done;
 }
 
@@ -198,7 +199,8 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
                                               imageToolOutput(destination)),
                            destination, imageToolTimeoutMs(), &m_control);
     }
-    reportImageRun(owner, ran, destination, imageToolTimeoutMs());
+    if (m_showsFailures)
+        reportImageRun(owner, ran, destination, imageToolTimeoutMs());
     return ran == ImageRun::Done;
 }
 

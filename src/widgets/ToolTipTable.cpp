@@ -43,6 +43,8 @@ const QList<ToolTipRow> &toolTipTable()
                                    "Tip! The Up/Down Arrow Keys also change this value")},
         {204, 1905, QStringLiteral("Text Y Position Range: -400 to 400\n\n"
                                    "Tip! The Up/Down Arrow Keys also change this value")},
+        {204, 1922, QStringLiteral("Fill in the text from the Artist and Title tags of the current "
+                                   "Audio File")},
         {204, 1915, QStringLiteral("Include a Shadow behind the text, so it's easier to read")},
         {204, 1916, QStringLiteral("Click here to choose a different Shadow Color")},
         {204, 1917, QStringLiteral("Shadow X Offset Range: -200 to 200\n\n"

@@ -91,9 +91,9 @@ void TestDialogSkin::templatesLoad_data()
                                          << QSize(312, 21) << QList<int>{1700};
     QTest::addRow("text") << int(DialogId::Caption) << QStringLiteral("Pictune Text")
                           << QSize(366, 183)
-                          << QList<int>{1900, 1901, 1902, 1903, 1904, 1905, 1906, 1907, 1908,
-                                        1909, 1910, 1911, 1912, 1913, 1914, 1915, 1916, 1917,
-                                        1918, 1919, 1920, 1921, 1, 2};
+                          << QList<int>{1900, 1901, 1902, 1903, 1904, 1905, 1922, 1906, 1907,
+                                        1908, 1909, 1910, 1911, 1912, 1913, 1914, 1915, 1916,
+                                        1917, 1918, 1919, 1920, 1921, 1, 2};
     QTest::addRow("actual size") << int(DialogId::ActualSizeViewer) << QStringLiteral("VAS")
                                  << QSize(186, 94) << QList<int>{};
     QTest::addRow("build progress") << int(DialogId::BuildProgress) << QStringLiteral("Pictune Build Progress")

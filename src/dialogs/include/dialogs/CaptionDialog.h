@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/CaptionPreview.h"
+#include "media/SongTags.h"
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
 
@@ -10,6 +11,7 @@ class CaptionTextEdit;
 class ColorButton;
 class FontComboBox;
 class PlacementLamp;
+class QAbstractButton;
 class QCheckBox;
 class RangedNumberEdit;
 
@@ -44,6 +46,7 @@ public:
         ShadowColorLabel = 1919,
         ShadowXLabel = 1920,
         ShadowYLabel = 1921,
+        SongTagsButton = 1922,
     };
     enum Result { ResultOk = 1, ResultCancel = 2 };
     static constexpr int CheckIntervalMs = 200;
@@ -60,6 +63,12 @@ public:
     void selectPlacement(int placement);
 
     bool isCheckTimerActive() const { return m_checkTimer.isActive(); }
+
+    // The song whose tags "From the song's tags" offers: without a song, or until its tags are
+    // read (tags null), the button is off.
+    void setSongTags(const QString &songPath, const SongTags *tags);
+    // The button's command: the text becomes the tags' caption, or a message says there is none.
+    void fillFromSongTags();
 
 public slots:
     void accept() override;
@@ -100,6 +109,9 @@ private:
     RangedNumberEdit *m_yPos = nullptr;
     PlacementLamp *m_placements[9] = {};
     QCheckBox *m_shadow = nullptr;
+    QAbstractButton *m_songTagsButton = nullptr;
+    QString m_songPath;
+    SongTags m_songTags;
     ColorButton *m_shadowColor = nullptr;
     RangedNumberEdit *m_shadowX = nullptr;
     RangedNumberEdit *m_shadowY = nullptr;

@@ -9,10 +9,12 @@
 #include "widgets/TemplateDialog.h"
 
 #include <QList>
+#include <QPointer>
 
 #include <memory>
 
 class AudioPreview;
+class CaptionDialog;
 class FileBrowser;
 class FileDropFilter;
 class MainFrame;
@@ -21,6 +23,7 @@ class PictureBox;
 class PicturePreparation;
 class PictureStep;
 class QLineEdit;
+struct SongInfo;
 
 // The main window: three steps (picture, audio, optional caption), the preview, the output path
 // and Create, inside a frameless skinned window.
@@ -63,6 +66,8 @@ public:
     void setPictureFile(const QString &path);
     void setAudioFile(const QString &path);
     void setTargetSize(int index);
+    // True while step 1 shows the cover of the song of step 2, not a picture the user chose.
+    bool pictureIsSongCover() const;
     // Opens the open-file dialog; returns the kind of file taken, None when cancelled.
     FileKind browseForFile(FileKind kind);
 
@@ -134,6 +139,12 @@ private:
     QList<QWidget *> controls(Control first, Control last) const;
     void markStep(Control done, Control pending, bool isDone);
     void setStepTip(Control step, const QString &text);
+    void showPictureStep(bool set);
+    void updateAudioTip();
+    // A song was read: its tags go to the tooltip and the caption dialog, its cover to step 1
+    // unless the user chose a picture.
+    void takeSongInfo(const SongInfo &info);
+    void takeSongCover();
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;
@@ -154,4 +165,12 @@ private:
     int m_captionDialogY = -1;
     PreviewKind m_previewKind = PreviewKind::Nothing;
     CaptionSettings m_captionSettings;
+    // The caption dialog while it runs.
+    QPointer<CaptionDialog> m_captionDialog;
+    // The copy of the song's cover step 1 shows, the song it came from, and a cover waiting for
+    // a preparation to end.
+    QString m_coverPath;
+    QString m_coverSongPath;
+    QString m_pendingCoverPath;
+    QString m_pendingCoverSongPath;
 };

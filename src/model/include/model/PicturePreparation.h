@@ -55,6 +55,8 @@ public:
     const QString &withTextPath() const { return m_withTextPath; }
     State state() const { return m_state; }
     void setState(State state) { m_state = state; }
+    // Off: a failure shows no message, for a picture the user did not choose (a song's cover).
+    void setShowsFailures(bool shows) { m_showsFailures = shows; }
 
     // What a request's image tool runs share: the run in progress, and how the user may stop it.
     struct RunControl
@@ -71,6 +73,7 @@ private:
     QString m_resizedPath;
     QString m_withTextPath;
     State m_state = State::Plain;
+    bool m_showsFailures = true;
 };
 
 // Paints one canvas of the background color per target size into the temporary folder and

@@ -1,0 +1,262 @@
+#include "SongFixtures.h"
+#include "TestSupport.h"
+
+#include "media/PictureFile.h"
+#include "media/SongCoverReader.h"
+#include "media/SongTags.h"
+
+#include <QDir>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace SongFixtures;
+
+// Reading a song's tags and cover from each container, and every cover the program must leave
+// out without a word: none, broken, huge, of a type it does not open.
+class TestSongCover : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void coverAndTags_data();
+    void coverAndTags();
+    void unusableCover_data();
+    void unusableCover();
+    void tagOfMegabytes();
+    void notASong();
+    void cleanTag_data();
+    void cleanTag();
+    void caption_data();
+    void caption();
+    void newestRequestWins();
+
+private:
+    // Files in the cover folder: the copies the reader left behind.
+    QStringList coverFiles() const;
+
+    QTemporaryDir m_media;
+    QTemporaryDir m_covers;
+    QString m_redJpeg;
+    QString m_bluePng;
+};
+
+void TestSongCover::initTestCase()
+{
+    m_redJpeg = m_media.filePath("red.jpg");
+    m_bluePng = m_media.filePath("blue.png");
+    QVERIFY(makePicture(m_redJpeg, 120, 90, Qt::red));
+    QVERIFY(makePicture(m_bluePng, 64, 80, Qt::blue));
+}
+
+QStringList TestSongCover::coverFiles() const
+{
+    return QDir(m_covers.path()).entryList(QDir::Files);
+}
+
+void TestSongCover::coverAndTags_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("png");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("artist");
+
+    // ID3v2.3 stores these in UTF-16, FLAC and Ogg comments and MP4 atoms in UTF-8.
+    QTest::addRow("mp3 APIC, accents and CJK") << "mp3" << false << QStringLiteral("Café Ünïcode 東京の夜")
+                                               << QStringLiteral("Björk Guðmundsdóttir");
+    QTest::addRow("flac PICTURE, Cyrillic and emoji") << "flac" << true << QStringLiteral("Песня 🎵🎸")
+                                                      << QStringLiteral("Группа");
+    QTest::addRow("m4a covr, Greek and Arabic") << "m4a" << false << QStringLiteral("Τραγούδι")
+                                                << QStringLiteral("فرقة");
+    QTest::addRow("ogg METADATA_BLOCK_PICTURE, Korean and combining marks")
+        << "ogg" << true << QStringLiteral("노래 e\u0301te\u0301") << QStringLiteral("가수");
+}
+
+void TestSongCover::coverAndTags()
+{
+    QFETCH(QString, suffix);
+    QFETCH(bool, png);
+    QFETCH(QString, title);
+    QFETCH(QString, artist);
+    const QString song = m_media.filePath("tagged." + suffix);
+    QVERIFY(makeSong(song, png ? m_bluePng : m_redJpeg,
+                     {{"title", title}, {"artist", artist}, {"album", "Album"}}));
+
+    const SongInfo info = readSongInfo(song, m_covers.path());
+    QVERIFY(info.readable);
+    QCOMPARE(info.songPath, song);
+    QCOMPARE(info.tags.title, title);
+    QCOMPARE(info.tags.artist, artist);
+    QCOMPARE(info.tags.album, QStringLiteral("Album"));
+    QVERIFY2(info.coverProblem.isEmpty(), qPrintable(info.coverProblem));
+
+    // A private copy, byte for byte the picture that was attached.
+    QCOMPARE(QFileInfo(info.coverPath).absolutePath(), m_covers.path());
+    QCOMPARE(fileBytes(info.coverPath), fileBytes(png ? m_bluePng : m_redJpeg));
+    const QImage cover = loadPictureFile(info.coverPath);
+    QCOMPARE(cover.size(), png ? QSize(64, 80) : QSize(120, 90));
+    QVERIFY(QFile::remove(info.coverPath));
+}
+
+void TestSongCover::unusableCover_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<QByteArray>("mime");
+
+    QTest::addColumn<bool>("leftOut"); // the program saw the cover and left it out
+
+    const QByteArray brokenJpeg = fileBytes(m_redJpeg).left(20) + QByteArray(4000, '\x55');
+    const QByteArray huge = pngHeaderClaiming(30000, 30000);
+    QTest::addRow("mp3 without cover") << "mp3" << QByteArray() << QByteArray() << false;
+    QTest::addRow("mp3, JPEG that does not decode") << "mp3" << brokenJpeg << QByteArray("image/jpeg") << true;
+    QTest::addRow("mp3, 30000x30000 PNG") << "mp3" << huge << QByteArray("image/png") << true;
+    QTest::addRow("mp3, WebP labelled JPEG")
+        << "mp3" << QByteArray("RIFF\x24\x00\x00\x00WEBPVP8 ", 16) + QByteArray(40, '\0')
+        << QByteArray("image/jpeg") << true;
+    // The demuxer already drops types it does not know, and links to other files ("-->").
+    QTest::addRow("mp3, SVG") << "mp3" << QByteArray("<?xml version=\"1.0\"?><svg/>")
+                              << QByteArray("image/svg+xml") << false;
+    QTest::addRow("mp3, link to a file") << "mp3" << QByteArray("/etc/hostname") << QByteArray("-->") << false;
+    QTest::addRow("ogg, 30000x30000 PNG") << "ogg" << huge << QByteArray("image/png") << true;
+    QTest::addRow("ogg, JPEG that does not decode") << "ogg" << brokenJpeg << QByteArray("image/jpeg") << true;
+}
+
+void TestSongCover::unusableCover()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QByteArray, picture);
+    QFETCH(QByteArray, mime);
+    QFETCH(bool, leftOut);
+    const QString song = m_media.filePath("bad." + suffix);
+    if (suffix == "mp3") {
+        if (picture.isEmpty())
+            QVERIFY(makeSong(song, {}, {{"title", "Plain"}}));
+        else
+            QVERIFY(makeMp3WithRawCover(song, "Plain", picture, mime));
+    } else {
+        const QString cover = m_media.filePath(mime.endsWith("png") ? "bad.png" : "bad.jpg");
+        QFile file(cover);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(picture);
+        file.close();
+        QVERIFY(makeSong(song, cover, {{"title", "Plain"}}));
+    }
+
+    const SongInfo info = readSongInfo(song, m_covers.path());
+    QVERIFY(info.readable);
+    QCOMPARE(info.tags.title, QStringLiteral("Plain"));
+    QVERIFY(info.coverPath.isEmpty());
+    QCOMPARE(!info.coverProblem.isEmpty(), leftOut);
+    QCOMPARE(coverFiles(), QStringList());
+}
+
+void TestSongCover::tagOfMegabytes()
+{
+    const QString song = m_media.filePath("long.mp3");
+    const QByteArray title = QByteArray(3 * 1024 * 1024, 'x');
+    QVERIFY(makeMp3WithRawCover(song, title, fileBytes(m_redJpeg), "image/jpeg"));
+    const SongInfo info = readSongInfo(song, m_covers.path());
+    QVERIFY(info.readable);
+    QCOMPARE(info.tags.title.size(), MaxSongTagLength);
+    QVERIFY(info.tags.title.endsWith(QChar(0x2026)));
+    QVERIFY(!info.coverPath.isEmpty());
+    QVERIFY(QFile::remove(info.coverPath));
+}
+
+void TestSongCover::notASong()
+{
+    // A picture named .mp3 is no song: nothing read, nothing copied.
+    const QString fake = m_media.filePath("picture.mp3");
+    QVERIFY(QFile::copy(m_bluePng, fake));
+    const SongInfo info = readSongInfo(fake, m_covers.path());
+    QVERIFY(!info.readable);
+    QVERIFY(info.coverPath.isEmpty());
+    QVERIFY(!readSongInfo(m_media.filePath("missing.flac"), m_covers.path()).readable);
+    QCOMPARE(coverFiles(), QStringList());
+}
+
+void TestSongCover::cleanTag_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("clean");
+    QTest::addRow("as it is") << QStringLiteral("Tōkyō 東京 🎵") << QStringLiteral("Tōkyō 東京 🎵");
+    QTest::addRow("line breaks and tabs") << QStringLiteral("  One\r\nTwo\tThree\n") << QStringLiteral("One Two Three");
+    QTest::addRow("control characters") << QStringLiteral("A\u0007B\u001b[31mC") << QStringLiteral("A B [31mC");
+    QTest::addRow("image tool escapes kept as text") << QStringLiteral("@/etc/passwd %w \\n")
+                                                      << QStringLiteral("@/etc/passwd %w \\n");
+    const QString emoji = QStringLiteral("🎵");
+    // 199 characters, then an emoji across the cut: it goes whole, never by half.
+    QTest::addRow("cut before a surrogate pair") << QString(199, 'a') + emoji + QString(10, 'b')
+                                                 << QString(199, 'a') + QChar(0x2026);
+    QTest::addRow("cut before a combining mark") << QString(198, 'a') + QStringLiteral("e\u0301") + QString(10, 'b')
+                                                 << QString(198, 'a') + QChar(0x2026);
+    QTest::addRow("exactly the limit") << QString(MaxSongTagLength, 'z') << QString(MaxSongTagLength, 'z');
+}
+
+void TestSongCover::cleanTag()
+{
+    QFETCH(QString, raw);
+    QFETCH(QString, clean);
+    QCOMPARE(cleanSongTag(raw), clean);
+}
+
+void TestSongCover::caption_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("artist");
+    QTest::addColumn<QString>("caption");
+    QTest::addRow("both") << "Title" << "Artist" << QStringLiteral("Artist \u2013 Title");
+    QTest::addRow("title alone") << "Title" << "" << "Title";
+    QTest::addRow("artist alone") << "" << "Artist" << "Artist";
+    QTest::addRow("none") << "" << "" << "";
+}
+
+void TestSongCover::caption()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, artist);
+    QFETCH(QString, caption);
+    const SongTags tags{title, artist, {}};
+    QCOMPARE(songTagsCaption(tags), caption);
+    QCOMPARE(tags.hasCaption(), !caption.isEmpty());
+}
+
+void TestSongCover::newestRequestWins()
+{
+    const QString first = m_media.filePath("first.flac");
+    const QString second = m_media.filePath("second.m4a");
+    QVERIFY(makeSong(first, m_bluePng, {{"title", "First"}}));
+    QVERIFY(makeSong(second, m_redJpeg, {{"title", "Second"}}));
+
+    SongCoverReader reader;
+    reader.setCoverFolder(m_covers.path());
+    QSignalSpy read(&reader, &SongCoverReader::songRead);
+    reader.read(first);
+    reader.read(second);
+    QVERIFY(reader.isReading());
+    QTRY_COMPARE(read.size(), 1);
+    // Let the first read's late result arrive too: it is dropped with its copy.
+    QTRY_COMPARE(coverFiles().size(), 1);
+    QTest::qWait(200);
+    QCOMPARE(read.size(), 1);
+    const SongInfo info = read.first().first().value<SongInfo>();
+    QCOMPARE(info.tags.title, QStringLiteral("Second"));
+    QCOMPARE(coverFiles(), QStringList{QFileInfo(info.coverPath).fileName()});
+    QVERIFY(!reader.isReading());
+
+    // An empty request drops the one running.
+    reader.read(first);
+    reader.read(QString());
+    QVERIFY(!reader.isReading());
+    QTest::qWait(300);
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(coverFiles().size(), 1);
+    QVERIFY(QFile::remove(info.coverPath));
+}
+
+QTEST_MAIN(TestSongCover)
+#include "test_song_cover.moc"

@@ -12,6 +12,8 @@ packages=(
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
     # the three external tools and the caption fonts
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
+    # the fonts a plain ImageMagick install recommends: the picture tests run with and without them
+    fonts-urw-base35
     # headless runs, screenshots and tests
     xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
     # the accessibility check reads the AT-SPI tree with the distribution's Python

@@ -233,6 +233,10 @@ QStringList blankCanvasArguments(int width, int height, quint32 background, cons
 
 bool imageToolRunFailed(const ToolResult &result, bool outputWritten)
 {
+    // Where the Ghostscript fonts are installed an unknown font is only a warning and the text
+    // comes out in another font; without them it is an error. Either way the caption is not
+    // what the user chose.
     return result.status != ToolResult::Status::Finished || result.exitCode != 0 || !outputWritten
-        || result.output.contains(QLatin1String("@ error/"));
+        || result.output.contains(QLatin1String("@ error/"))
+        || result.output.contains(QLatin1String("unable to read font"));
 }

@@ -79,5 +79,6 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
 QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);
 
 // A run of the image tool failed: it did not start, crashed, timed out, exited non-zero, wrote no
-// output, or reported an error in ImageMagick's own form ("@ error/").
+// output, reported an error in ImageMagick's own form ("@ error/"), or could not read the font
+// (in any form: a warning where the tool falls back to another font).
 bool imageToolRunFailed(const ToolResult &result, bool outputWritten);

@@ -370,6 +370,10 @@ void MainWindow::openFile(const QString &path)
         setPictureFile(path);
         return;
     }
+    if (const QString refusal = pictureRefusal(path); !refusal.isEmpty()) {
+        MessageBox::information(this, refusedPictureMessage(path, refusal));
+        return;
+    }
     if (!isOpenableAudio(path))
         return;
     const bool autoPlay = AppSettings::instance().autoPlayOnOpen;

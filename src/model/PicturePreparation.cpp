@@ -11,6 +11,7 @@
 #include "tools/ToolRunner.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -125,12 +126,24 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
     // Checked before the tool sees it: only a regular file whose content is one of the program's
     // formats, of a size the tool accepts, and named by an absolute path.
     PictureFileInfo info;
+    QString why;
+    if (isAbsolutePath(source) && !readPictureInfo(source, info, &why)) {
+        MessageBox::information(owner, refusedPictureMessage(source, why));
+        return false;
+    }
     bool ok = false;
-    if (isAbsolutePath(source) && readPictureInfo(source, info)) {
-        ok = runImageTool(letterboxArguments(imageToolInput(info.format, source), size.width, size.height,
-                                             AppSettings::instance().backgroundColor,
-                                             imageToolOutput(destination)),
-                          destination);
+    if (isAbsolutePath(source)) {
+        // The tool expands "*", "?" and "[...]" in the last part of a name into other files of
+        // that folder: it gets the picture under a plain name of our own.
+        const QFileInfo output(destination);
+        const QString plainName = output.absolutePath() + QStringLiteral("/VL_Source_") + output.fileName();
+        if (!destination.isEmpty() && QFile::link(source, plainName)) {
+            ok = runImageTool(letterboxArguments(imageToolInput(info.format, plainName), size.width,
+                                                 size.height, AppSettings::instance().backgroundColor,
+                                                 imageToolOutput(destination)),
+                              destination);
+        }
+        removeFile(plainName);
     }
     if (!ok)
         showTempImageFailure(owner, destination);
@@ -196,8 +209,9 @@ QString escapeCaptionText(const QString &text)
 QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
                                const QString &output)
 {
+    // Upright first, as the preview shows it: phone photos are stored sideways with a tag.
     return toolArguments(
-        R"("%1" -scale %2x%3 -thumbnail %2x%3 -background %4 -gravity center -extent %2x%3 -alpha off "%5")",
+        R"("%1" -auto-orient -scale %2x%3 -thumbnail %2x%3 -background %4 -gravity center -extent %2x%3 -alpha off "%5")",
         {input, QString::number(width), QString::number(height), hexColor(background), output});
 }
 
@@ -231,6 +245,12 @@ QStringList blankCanvasArguments(int width, int height, quint32 background, cons
                          {QString::number(width), QString::number(height), hexColor(background), output});
 }
 
+QString refusedPictureMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("This Picture can not be used:\n\n   %1\n\n%2\n\nPlease choose another Picture, thanks.")
+        .arg(path, reason);
+}
+
 bool imageToolRunFailed(const ToolResult &result, bool outputWritten)
 {
     // Where the Ghostscript fonts are installed an unknown font is only a warning and the text
@@ -238,5 +258,6 @@ bool imageToolRunFailed(const ToolResult &result, bool outputWritten)
     // what the user chose.
     return result.status != ToolResult::Status::Finished || result.exitCode != 0 || !outputWritten
         || result.output.contains(QLatin1String("@ error/"))
-        || result.output.contains(QLatin1String("unable to read font"));
+        || result.output.contains(QLatin1String("unable to read font"))
+        || result.output.contains(QLatin1String("Premature end of JPEG file"));
 }

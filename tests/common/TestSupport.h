@@ -26,6 +26,9 @@ QString runCommand(const QString &program, const QStringList &arguments, int *ex
 // Writes an executable script (a fake tool) and returns its path, or an empty text on failure.
 QString writeScript(const QString &path, const QByteArray &text);
 
+// The JPEG with an EXIF orientation tag (1..8) put in front, as a camera writes it.
+QByteArray jpegWithOrientation(const QByteArray &jpeg, int orientation);
+
 // Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, writes an INI
 // with the real tool paths when wanted, and fills AppSettings as start-up would.
 class ConfigSandbox

@@ -78,7 +78,11 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
                              const Placement &placement, const QString &output);
 QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);
 
+// The message for a picture the program refuses before the image tool sees it; reason is a
+// sentence (readPictureInfo's).
+QString refusedPictureMessage(const QString &path, const QString &reason);
+
 // A run of the image tool failed: it did not start, crashed, timed out, exited non-zero, wrote no
 // output, reported an error in ImageMagick's own form ("@ error/"), or could not read the font
-// (in any form: a warning where the tool falls back to another font).
+// (in any form: a warning where the tool falls back to another font), or found the JPEG cut short.
 bool imageToolRunFailed(const ToolResult &result, bool outputWritten);

@@ -317,6 +317,7 @@ void MainWindow::captionOff()
 void MainWindow::openCaptionDialog()
 {
     CaptionDialog dialog(&m_captionDialogX, &m_captionDialogY, &m_captionSettings, this);
+    connect(&dialog, &QDialog::finished, this, [this] { m_pictureStep->endCaptionPreview(); });
     if (dialog.exec() != QDialog::Accepted) {
         m_pictureStep->showPlain();
         return;

@@ -52,28 +52,48 @@ bool PictureStep::redo()
 bool PictureStep::drawCaption(const CaptionSettings &settings)
 {
     m_preparation.setState(PicturePreparation::State::Plain);
-    m_box->loadFromFile(QString());
     m_preparing = true;
     const bool drawn = m_preparation.renderText(m_owner, settings);
     m_preparing = false;
-    if (drawn) {
+    if (drawn)
         m_preparation.setState(PicturePreparation::State::WithText);
-        m_box->loadFromFile(m_preparation.currentPicturePath());
-    }
-    m_box->update();
+    showCurrent();
     return drawn;
 }
 
 bool PictureStep::previewCaption(CaptionPreviewSource *dialog)
 {
-    if (m_captionPreviewBusy)
+    if (m_captionPreviewBusy || m_preparing) {
+        m_captionPreviewPending = true;
         return false;
+    }
     m_captionPreviewBusy = true;
-    CaptionSettings &working = dialog->workingSettings();
-    dialog->readControls(working);
-    drawCaption(working);
+    m_captionPreviewEnded = false;
+    do {
+        m_captionPreviewPending = false;
+        CaptionSettings &working = dialog->workingSettings();
+        dialog->readControls(working);
+        m_preparation.setState(PicturePreparation::State::Plain);
+        m_preparing = true;
+        const bool drawn = m_preparation.renderTextLive(m_owner, working);
+        m_preparing = false;
+        if (m_captionPreviewEnded)
+            break;
+        // Shown only when ready; a failed drawing leaves the picture without caption.
+        if (drawn)
+            m_preparation.setState(PicturePreparation::State::WithText);
+        showCurrent();
+    } while (m_captionPreviewPending);
+    m_captionPreviewPending = false;
     m_captionPreviewBusy = false;
     return true;
+}
+
+void PictureStep::endCaptionPreview()
+{
+    m_captionPreviewEnded = true;
+    m_captionPreviewPending = false;
+    m_preparation.cancelRendering();
 }
 
 void PictureStep::showPlain()

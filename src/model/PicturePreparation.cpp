@@ -30,15 +30,23 @@ void removeFile(const QString &path)
 
 // One run of the image tool into output. The old output goes first, so a failed run can never
 // leave an earlier picture that passes for its result; a failed run's partial output goes too.
-bool runImageTool(const QStringList &arguments, const QString &output)
+// With `live`, input goes on while the tool works and *live points at the run until it ends.
+bool runImageTool(const QStringList &arguments, const QString &output, ToolRun **live = nullptr,
+                  bool *canceled = nullptr)
 {
     if (output.isEmpty())
         return false;
     removeFile(output);
     ToolRun run(AppSettings::instance().imageToolPath, arguments);
-    run.setUserInput(ToolRun::UserInput::Deferred);
+    run.setUserInput(live ? ToolRun::UserInput::Allowed : ToolRun::UserInput::Deferred);
     run.setTimeout(imageToolTimeoutMs());
+    if (live)
+        *live = &run;
     const ToolResult result = run.exec();
+    if (live)
+        *live = nullptr;
+    if (canceled)
+        *canceled = result.canceled();
     if (imageToolRunFailed(result, isNonEmptyFile(output))) {
         removeFile(output);
         return false;
@@ -103,18 +111,35 @@ QString PicturePreparation::currentPicturePath() const
 
 bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &captionSettings)
 {
+    return drawCaption(owner, captionSettings, nullptr);
+}
+
+bool PicturePreparation::renderTextLive(QWidget *owner, const CaptionSettings &captionSettings)
+{
+    return drawCaption(owner, captionSettings, &m_liveRun);
+}
+
+void PicturePreparation::cancelRendering()
+{
+    if (m_liveRun)
+        m_liveRun->requestCancel();
+}
+
+bool PicturePreparation::drawCaption(QWidget *owner, const CaptionSettings &captionSettings, ToolRun **live)
+{
     const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
                                                  : m_resizedPath;
     const Placement *placement = PlacementTable::find(captionSettings.placement);
     bool ok = false;
+    bool canceled = false;
     if (placement && isNonEmptyFile(input)) {
         ok = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), captionSettings,
                                            *placement, imageToolOutput(m_withTextPath)),
-                          m_withTextPath);
+                          m_withTextPath, live, &canceled);
     } else {
         removeFile(m_withTextPath);
     }
-    if (!ok)
+    if (!ok && !canceled)
         showTempImageFailure(owner, m_withTextPath);
     return ok;
 }

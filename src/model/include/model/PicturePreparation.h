@@ -7,6 +7,7 @@ class QWidget;
 struct Placement;
 struct CaptionSettings;
 struct ToolResult;
+class ToolRun;
 
 // The picture the preview and the video use: the user's picture scaled and letterboxed to the
 // target size by the image tool, optionally with the caption drawn on a copy of it. Without a
@@ -39,6 +40,10 @@ public:
     // Draws the caption onto the plain picture into the copy with text. Callers set the state to
     // Plain first and to WithText on success.
     bool renderText(QWidget *owner, const CaptionSettings &captionSettings);
+    // The same for a live preview: the user keeps working while the image tool draws (the nested
+    // wait lets input through), and cancelRendering() stops it without a message.
+    bool renderTextLive(QWidget *owner, const CaptionSettings &captionSettings);
+    void cancelRendering();
     // Scales and letterboxes source to the current target size into destination.
     bool resizePicture(QWidget *owner, const QString &source, const QString &destination);
 
@@ -49,10 +54,13 @@ public:
     void setState(State state) { m_state = state; }
 
 private:
+    bool drawCaption(QWidget *owner, const CaptionSettings &captionSettings, ToolRun **live);
+
     QString m_sourcePath;
     QString m_resizedPath;
     QString m_withTextPath;
     State m_state = State::Plain;
+    ToolRun *m_liveRun = nullptr;
 };
 
 // Paints one canvas of the background color per target size into the temporary folder and

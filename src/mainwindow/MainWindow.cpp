@@ -372,6 +372,8 @@ void MainWindow::openFile(const QString &path)
         return;
     }
     if (const QString refusal = pictureRefusal(path); !refusal.isEmpty()) {
+        // The box leaves the drag's placeholder before the message says why.
+        endPreview();
         MessageBox::information(this, refusedPictureMessage(path, refusal));
         return;
     }

@@ -69,18 +69,24 @@ bool PictureStep::previewCaption(CaptionPreviewSource *dialog)
     }
     m_captionPreviewBusy = true;
     m_captionPreviewEnded = false;
+    bool first = true;
     do {
         m_captionPreviewPending = false;
         CaptionSettings &working = dialog->workingSettings();
+        const CaptionSettings drawn = working;
         dialog->readControls(working);
+        // A request whose controls the last drawing already showed needs no other.
+        if (!first && working == drawn && m_preparation.state() == PicturePreparation::State::WithText)
+            break;
+        first = false;
         m_preparation.setState(PicturePreparation::State::Plain);
         m_preparing = true;
-        const bool drawn = m_preparation.renderTextLive(m_owner, working);
+        const bool ok = m_preparation.renderTextLive(m_owner, working);
         m_preparing = false;
         if (m_captionPreviewEnded)
             break;
         // Shown only when ready; a failed drawing leaves the picture without caption.
-        if (drawn)
+        if (ok)
             m_preparation.setState(PicturePreparation::State::WithText);
         showCurrent();
     } while (m_captionPreviewPending);

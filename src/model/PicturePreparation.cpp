@@ -162,6 +162,7 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
         // that folder: it gets the picture under a plain name of our own.
         const QFileInfo output(destination);
         const QString plainName = output.absolutePath() + QStringLiteral("/VL_Source_") + output.fileName();
+        removeFile(plainName);
         if (!destination.isEmpty() && QFile::link(source, plainName)) {
             ok = runImageTool(letterboxArguments(imageToolInput(info.format, plainName), size.width,
                                                  size.height, AppSettings::instance().backgroundColor,

@@ -27,7 +27,7 @@ for folder in /usr/share/fonts/type1/urw-base35 /usr/share/fonts/opentype/urw-ba
 done
 # The package's fontconfig rules (61-urw-*.conf) go with it.
 mkdir "$scratch/conf.d"
-cp -a /etc/fonts/conf.d/. "$scratch/conf.d/"
+cp -RP /etc/fonts/conf.d/. "$scratch/conf.d/"
 rm -f "$scratch"/conf.d/*urw*
 mount --bind "$scratch/conf.d" /etc/fonts/conf.d
 export XDG_CACHE_HOME=$scratch/cache

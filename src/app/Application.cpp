@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "base/MessageBox.h"
+#include "base/Paths.h"
 #include "base/Settings.h"
 #include "mainwindow/MainWindow.h"
 #include "tools/ToolCheck.h"
@@ -33,6 +34,11 @@ bool Application::loadSettings()
 int Application::run()
 {
     if (!loadSettings())
+        return 1;
+    // Every picture the window shows lives in the temporary folder: without it, one message
+    // (naming the folder) and nothing more.
+    QString tempFolder;
+    if (!getTempFolder(tempFolder))
         return 1;
     MainWindow dialog;
     // A failed initialization has shown its message; the window must not run.

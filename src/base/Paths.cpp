@@ -36,6 +36,11 @@ bool getTempFolder(QString &out)
     }
     out.clear();
     QString system = QDir::tempPath();
+    // QDir::tempPath() canonicalises and so comes back empty for a TMPDIR that does not exist:
+    // the message names the variable's own value instead.
+    const QString named = qEnvironmentVariable("TMPDIR");
+    if (system.isEmpty() && !named.isEmpty())
+        system = named;
     if (system.isEmpty()) {
         MessageBox::information(nullptr, QStringLiteral("Unknown System TEMP Directory.  Sorry, can't continue."));
         return false;

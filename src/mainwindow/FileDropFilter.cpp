@@ -110,7 +110,8 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
         }
         m_dragActive = false;
         const QString path = firstDroppedFile(drop->mimeData());
-        if (!path.isEmpty() && m_isOpenable(path))
+        // A picture the program refuses is still handed on, so the user learns why.
+        if (!path.isEmpty() && (m_isOpenable(path) || !pictureRefusal(path).isEmpty()))
             m_receiver->openFile(path);
         else
             m_receiver->endPreview();

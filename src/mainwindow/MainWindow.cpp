@@ -410,6 +410,7 @@ void MainWindow::openCaptionDialog()
     CaptionDialog dialog(&m_captionDialogX, &m_captionDialogY, &m_captionSettings, this);
     dialog.setSongTags(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
     m_captionDialog = &dialog;
+    connect(&dialog, &QDialog::finished, this, [this] { m_pictureStep->endCaptionPreview(); });
     if (dialog.exec() != QDialog::Accepted) {
         m_pictureStep->showPlain();
         return;
@@ -461,6 +462,12 @@ void MainWindow::openFile(const QString &path)
         return;
     if (isOpenablePicture(path)) {
         setPictureFile(path);
+        return;
+    }
+    if (const QString refusal = pictureRefusal(path); !refusal.isEmpty()) {
+        // The box leaves the drag's placeholder before the message says why.
+        endPreview();
+        MessageBox::information(this, refusedPictureMessage(path, refusal));
         return;
     }
     if (!isOpenableAudio(path))

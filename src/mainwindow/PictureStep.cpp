@@ -83,30 +83,57 @@ bool PictureStep::redo()
 bool PictureStep::drawCaption(const CaptionSettings &settings)
 {
     m_preparation.setState(PicturePreparation::State::Plain);
-    m_box->loadFromFile(QString());
     m_preparing = true;
     const PictureCancelOffer offer(m_owner, m_preparation);
     const bool drawn = m_preparation.renderText(m_owner, settings);
     m_preparing = false;
     queueIdleTask();
-    if (drawn) {
+    if (drawn)
         m_preparation.setState(PicturePreparation::State::WithText);
-        m_box->loadFromFile(m_preparation.currentPicturePath());
-    }
-    m_box->update();
+    showCurrent();
     return drawn;
 }
 
 bool PictureStep::previewCaption(CaptionPreviewSource *dialog)
 {
-    if (m_captionPreviewBusy)
+    if (m_captionPreviewBusy || m_preparing) {
+        m_captionPreviewPending = true;
         return false;
+    }
     m_captionPreviewBusy = true;
-    CaptionSettings &working = dialog->workingSettings();
-    dialog->readControls(working);
-    drawCaption(working);
+    m_captionPreviewEnded = false;
+    bool first = true;
+    do {
+        m_captionPreviewPending = false;
+        CaptionSettings &working = dialog->workingSettings();
+        const CaptionSettings drawn = working;
+        dialog->readControls(working);
+        // A request whose controls the last drawing already showed needs no other.
+        if (!first && working == drawn && m_preparation.state() == PicturePreparation::State::WithText)
+            break;
+        first = false;
+        m_preparation.setState(PicturePreparation::State::Plain);
+        m_preparing = true;
+        const bool ok = m_preparation.renderTextLive(m_owner, working);
+        m_preparing = false;
+        if (m_captionPreviewEnded)
+            break;
+        // Shown only when ready; a failed drawing leaves the picture without caption.
+        if (ok)
+            m_preparation.setState(PicturePreparation::State::WithText);
+        showCurrent();
+    } while (m_captionPreviewPending);
+    m_captionPreviewPending = false;
     m_captionPreviewBusy = false;
+    queueIdleTask();
     return true;
+}
+
+void PictureStep::endCaptionPreview()
+{
+    m_captionPreviewEnded = true;
+    m_captionPreviewPending = false;
+    m_preparation.cancelRendering();
 }
 
 void PictureStep::showPlain()

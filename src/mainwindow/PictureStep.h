@@ -26,10 +26,15 @@ public:
     void whenIdle(std::function<void()> task);
     // Prepares the picture again for a new target size; false when it was lost on the way.
     bool redo();
-    // Draws a caption onto the plain picture and shows it; on failure the box stays empty.
+    // Draws a caption onto the plain picture and shows it; on failure the plain picture shows.
+    // The box keeps the picture it shows until the new one is ready.
     bool drawCaption(const CaptionSettings &settings);
-    // Draws the caption dialog's current settings; false while an earlier preview is drawn.
+    // Draws the caption dialog's current settings while the user goes on typing. A request that
+    // comes while a drawing is under way (false) is kept, one at most, and drawn right after it
+    // from the controls as they are then.
     bool previewCaption(CaptionPreviewSource *dialog);
+    // The caption dialog has ended: the preview being drawn is stopped and none follows.
+    void endCaptionPreview();
     // Goes back to the picture without caption.
     void showPlain();
     void showCurrent();
@@ -50,4 +55,6 @@ private:
     bool m_preparing = false;
     bool m_captionPreviewBusy = false;
     std::function<void()> m_idleTask;
+    bool m_captionPreviewPending = false;
+    bool m_captionPreviewEnded = false;
 };

@@ -6,6 +6,7 @@
 #include "media/PictureFile.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
 
@@ -50,6 +51,20 @@ bool isOpenablePicture(const QString &path)
     if (regularFileSize(path) <= 0)
         return false;
     return remembered(path, [&] { return !loadPictureFile(path).isNull(); });
+}
+
+QString pictureRefusal(const QString &path)
+{
+    if (OpenableExtensions::kindOf(pathExtension(path)) != FileKind::Picture || regularFileSize(path) <= 0
+        || isOpenablePicture(path))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || sniffPictureFormat(file.read(32)) == PictureFormat::None)
+        return {};
+    QString why;
+    if (loadPictureFile(path, &why).isNull())
+        return why;
+    return {};
 }
 
 bool isOpenableAudio(const QString &path)

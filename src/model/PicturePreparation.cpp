@@ -11,6 +11,7 @@
 #include "tools/ToolRunner.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -167,9 +168,27 @@ QString PicturePreparation::currentPicturePath() const
 
 bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &captionSettings)
 {
+    return drawCaption(owner, captionSettings, false);
+}
+
+bool PicturePreparation::renderTextLive(QWidget *owner, const CaptionSettings &captionSettings)
+{
+    return drawCaption(owner, captionSettings, true);
+}
+
+void PicturePreparation::cancelRendering()
+{
+    cancel();
+}
+
+bool PicturePreparation::drawCaption(QWidget *owner, const CaptionSettings &captionSettings, bool live)
+{
     const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
                                                  : m_resizedPath;
     const RequestScope request(m_control, m_requestDepth);
+    // A live preview lets the user go on typing while the tool draws.
+    if (live)
+        m_control.inputAllowed = true;
     const Placement *placement = PlacementTable::find(captionSettings.placement);
     ImageRun ran = ImageRun::Failed;
     if (placement && isNonEmptyFile(input)) {
@@ -192,12 +211,26 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
     // Checked before the tool sees it: only a regular file whose content is one of the program's
     // formats, of a size the tool accepts, and named by an absolute path.
     PictureFileInfo info;
+    QString why;
+    if (isAbsolutePath(source) && !readPictureInfo(source, info, &why)) {
+        if (m_showsFailures)
+            MessageBox::information(owner, refusedPictureMessage(source, why));
+        return false;
+    }
     ImageRun ran = ImageRun::Failed;
-    if (isAbsolutePath(source) && readPictureInfo(source, info)) {
-        ran = runImageTool(letterboxArguments(imageToolInput(info.format, source), size.width, size.height,
-                                              AppSettings::instance().backgroundColor,
-                                              imageToolOutput(destination)),
-                           destination, imageToolTimeoutMs(), &m_control);
+    if (isAbsolutePath(source)) {
+        // The tool expands "*", "?" and "[...]" in the last part of a name into other files of
+        // that folder: it gets the picture under a plain name of our own.
+        const QFileInfo output(destination);
+        const QString plainName = output.absolutePath() + QStringLiteral("/VL_Source_") + output.fileName();
+        removeFile(plainName);
+        if (!destination.isEmpty() && QFile::link(source, plainName)) {
+            ran = runImageTool(letterboxArguments(imageToolInput(info.format, plainName), size.width,
+                                                  size.height, AppSettings::instance().backgroundColor,
+                                                  imageToolOutput(destination)),
+                               destination, imageToolTimeoutMs(), &m_control);
+        }
+        removeFile(plainName);
     }
     if (m_showsFailures)
         reportImageRun(owner, ran, destination, imageToolTimeoutMs());
@@ -279,8 +312,9 @@ QString escapeCaptionText(const QString &text)
 QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
                                const QString &output)
 {
+    // Upright first, as the preview shows it: phone photos are stored sideways with a tag.
     return toolArguments(
-        R"("%1" -scale %2x%3 -thumbnail %2x%3 -background %4 -gravity center -extent %2x%3 -alpha off "%5")",
+        R"("%1" -auto-orient -scale %2x%3 -thumbnail %2x%3 -background %4 -gravity center -extent %2x%3 -alpha off "%5")",
         {input, QString::number(width), QString::number(height), hexColor(background), output});
 }
 
@@ -314,8 +348,19 @@ QStringList blankCanvasArguments(int width, int height, quint32 background, cons
                          {QString::number(width), QString::number(height), hexColor(background), output});
 }
 
+QString refusedPictureMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("This Picture can not be used:\n\n   %1\n\n%2\n\nPlease choose another Picture, thanks.")
+        .arg(path, reason);
+}
+
 bool imageToolRunFailed(const ToolResult &result, bool outputWritten)
 {
+    // Where the Ghostscript fonts are installed an unknown font is only a warning and the text
+    // comes out in another font; without them it is an error. Either way the caption is not
+    // what the user chose.
     return result.status != ToolResult::Status::Finished || result.exitCode != 0 || !outputWritten
-        || result.output.contains(QLatin1String("@ error/"));
+        || result.output.contains(QLatin1String("@ error/"))
+        || result.output.contains(QLatin1String("unable to read font"))
+        || result.output.contains(QLatin1String("Premature end of JPEG file"));
 }

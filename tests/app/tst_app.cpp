@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,6 +57,9 @@ class TestApp : public QObject
     Q_OBJECT
 
 private slots:
+    // First: the run's temporary folder must not exist yet.
+    void unusableTempFolderStopsStartUp_data();
+    void unusableTempFolderStopsStartUp();
     void startupToolChecks_data();
     void startupToolChecks();
     void startupSettings_data();
@@ -75,6 +79,45 @@ private slots:
     void messageBoxTypes();
     void nextAnswerSkipsTheBox();
 };
+
+void TestApp::unusableTempFolderStopsStartUp_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addRow("missing folder") << "gone/tmp";
+    QTest::addRow("a file") << "plain-file";
+}
+
+void TestApp::unusableTempFolderStopsStartUp()
+{
+    QFETCH(QString, name);
+    ConfigSandbox sandbox;
+    QTemporaryDir scratch;
+    writeFile(scratch.filePath("plain-file"), "x");
+    const QString tempFolder = scratch.filePath(name);
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tempFolder));
+    // Should the window open after all, it is closed so the failure shows instead of a hang.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+                dialog->done(0);
+    });
+    closer.start(2000);
+
+    MessageRecorder recorder;
+    AppSettings::instance().reset();
+    const int exitCode = Application().run();
+    if (oldTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
+    QCOMPARE(exitCode, 1);
+    QCOMPARE(recorder.messages.size(), 1);
+    QCOMPARE(recorder.messages.first().text,
+             QStringLiteral("The System TEMP Directory does not exist:\n\n\t%1\n\nSorry, can't continue.").arg(tempFolder));
+    QVERIFY(recorder.messages.first().owner == nullptr);
+}
 
 // Each row writes an INI (placeholders: CONVERT, FFMPEG, FFPLAY, DIR = a scratch folder holding
 // fake tools) and expects start-up to pass or to show exactly one message.

@@ -88,4 +88,14 @@ MessageRecorder::~MessageRecorder()
     MessageBox::setHook({});
 }
 
+QByteArray jpegWithOrientation(const QByteArray &jpeg, int orientation)
+{
+    // APP1 "Exif": a big-endian TIFF header and one IFD holding tag 0x0112 (SHORT, count 1).
+    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 32);
+    exif[25] = char(orientation);
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char((exif.size() + 2) >> 8)).append(char((exif.size() + 2) & 0xFF)).append(exif);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
 } // namespace TestSupport

@@ -28,6 +28,8 @@ QString writeScript(const QString &path, const QByteArray &text);
 
 // A process that has ended (a zombie nobody has reaped yet counts) or is gone altogether.
 bool processGone(qint64 pid);
+// The JPEG with an EXIF orientation tag (1..8) put in front, as a camera writes it.
+QByteArray jpegWithOrientation(const QByteArray &jpeg, int orientation);
 
 // Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, writes an INI
 // with the real tool paths when wanted, and fills AppSettings as start-up would.

@@ -113,7 +113,7 @@ void TestPictureArguments::captionArguments()
 void TestPictureArguments::letterboxAndCanvasArguments()
 {
     QCOMPARE(letterboxArguments("jpeg:/p/a b.jpg[0]", 854, 480, 0x102030, "bmp:/t/VL.bmp"),
-             QStringList({"jpeg:/p/a b.jpg[0]", "-scale", "854x480", "-thumbnail", "854x480",
+             QStringList({"jpeg:/p/a b.jpg[0]", "-auto-orient", "-scale", "854x480", "-thumbnail", "854x480",
                           "-background", "#102030", "-gravity", "center", "-extent", "854x480",
                           "-alpha", "off", "bmp:/t/VL.bmp"}));
     QCOMPARE(blankCanvasArguments(426, 240, 0xABCDEF, "bmp:/t/VL.bmp"),

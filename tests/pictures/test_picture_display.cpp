@@ -46,7 +46,8 @@ QByteArray pngHeaderOnly(quint32 width, quint32 height, quint8 bitDepth, quint8 
     qToBigEndian<quint32>(height, ihdr.data() + 4);
     ihdr[8] = char(bitDepth);
     ihdr[9] = char(colorType);
-    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr)
+    const QByteArray palette = colorType == 3 ? pngChunk("PLTE", QByteArray(6, '\x80')) : QByteArray();
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr) + palette
         + pngChunk("IDAT", QByteArray("\x78\x9C\x01\x02", 4)) + pngChunk("IEND", {});
 }
 
@@ -89,7 +90,14 @@ private slots:
     void sniffFormat();
     void openablePictures_data();
     void openablePictures();
-    void allocationLimitRefusesHugeDecode();
+    void pixelLimits_data();
+    void pixelLimits();
+    void pixelKinds_data();
+    void pixelKinds();
+    void incompleteJpeg_data();
+    void incompleteJpeg();
+    void orientationApplied_data();
+    void orientationApplied();
     void colorProfileConvertedToSrgb();
 
     void layout_data();
@@ -133,8 +141,30 @@ void TestPictureDisplay::initTestCase()
     writeFile(path("corrupt.jpg"), QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(300, '\x5A'));
     writeFile(path("wide.png"), pngHeaderOnly(16001, 1, 8, 2));
     writeFile(path("vast.png"), pngHeaderOnly(12000, 12000, 8, 2));
-    writeFile(path("deep.png"), pngHeaderOnly(11000, 11000, 16, 6));
     QVERIFY(::mkfifo(QFile::encodeName(path("pipe.png")).constData(), 0600) == 0);
+
+    QImage grey(30, 20, QImage::Format_Grayscale8);
+    grey.fill(128);
+    QVERIFY(grey.save(path("grey.png")));
+    QVERIFY(grey.save(path("grey.jpg")));
+    QImage palette = solid(30, 20, qRgb(200, 10, 10)).convertToFormat(QImage::Format_Indexed8);
+    QVERIFY(palette.save(path("palette.png")));
+    QVERIFY(palette.save(path("palette.bmp")));
+    // Photos made at test time: noise does not compress, so the files are big enough to cut.
+    const QList<QStringList> photos = {
+        {"-size", "640x480", "plasma:fractal", "-quality", "95", path("photo.jpg")},
+        {"-size", "640x480", "plasma:fractal", "-quality", "95", "-interlace", "JPEG", path("progressive.jpg")},
+        {"-size", "30x40", "xc:#ff0000", "-size", "30x40", "xc:#0000ff", "+append", path("stored.jpg")},
+        {"-size", "30x40", "xc:#ff0000", "-size", "30x40", "xc:#0000ff", "+append", "-orient", "RightTop",
+         path("sideways.tif")},
+    };
+    for (const QStringList &args : photos) {
+        const QString out = runCommand(convertPath(), args, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(out));
+    }
+    QFile stored(path("stored.jpg"));
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    writeFile(path("sideways.jpg"), jpegWithOrientation(stored.readAll(), 6));
 }
 
 void TestPictureDisplay::init()
@@ -204,26 +234,155 @@ void TestPictureDisplay::openablePictures()
         QCOMPARE(image.size(), size);
     } else {
         QVERIFY(!why.isEmpty());
-        QCOMPARE(why.startsWith(QLatin1String("too large")), name == "wide.png" || name == "vast.png");
+        QCOMPARE(why.startsWith(QLatin1String("It is ")) && why.contains(QLatin1String(" pixels")),
+                 name == "wide.png" || name == "vast.png");
         QVERIFY(loadPictureFile(path(name)).isNull());
     }
 }
 
-void TestPictureDisplay::allocationLimitRefusesHugeDecode()
+void TestPictureDisplay::pixelLimits_data()
 {
-    // Within the tool's pixel limits, but 16-bit RGBA needs about 970 MB decoded.
-    PictureFileInfo info;
-    QVERIFY(readPictureInfo(path("deep.png"), info));
-    QCOMPARE(info.size, QSize(11000, 11000));
+    // Header-only PNGs: the limits are decided before anything is decoded.
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("bitDepth");
+    QTest::addColumn<int>("colorType");
+    QTest::addColumn<QString>("refusal");   // empty: accepted
+    QTest::addRow("grey at its limit") << QSize(7723, 7723) << 8 << 0 << "";
+    QTest::addRow("grey over its limit") << QSize(7724, 7724) << 8 << 0 << "at most 59.65 megapixels of a grey PNG";
+    QTest::addRow("1-bit grey over the grey limit") << QSize(7724, 7724) << 1 << 0 << "of a grey PNG";
+    QTest::addRow("16-bit grey far beyond the grey limit") << QSize(11000, 11000) << 16 << 0 << "";
+    QTest::addRow("palette at its limit") << QSize(10361, 10361) << 8 << 3 << "";
+    QTest::addRow("palette over its limit") << QSize(10363, 10363) << 8 << 3
+                                            << "at most 107.37 megapixels of a picture with a palette";
+    QTest::addRow("color at the tool's limit") << QSize(16000, 8000) << 8 << 2 << "";
+    QTest::addRow("color over the tool's limit") << QSize(16000, 8001) << 8 << 2 << "at most 128.00 megapixels can be used";
+    QTest::addRow("16-bit color within the decoding budget") << QSize(8000, 8000) << 16 << 6 << "";
+    // 8 bytes a pixel decoded: about 970 MB, over the 512 MB budget.
+    QTest::addRow("16-bit color over the decoding budget") << QSize(11000, 11000) << 16 << 6
+                                                           << "at most 67.11 megapixels";
+}
+
+void TestPictureDisplay::pixelLimits()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, bitDepth);
+    QFETCH(int, colorType);
+    QFETCH(QString, refusal);
+    const QString file = path("limit.png");
+    writeFile(file, pngHeaderOnly(size.width(), size.height(), bitDepth, colorType));
+    // The environment cannot widen the budget.
     qputenv("QT_IMAGEIO_MAXALLOC", "4096");
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("exceeds the current allocation limit"));
-    QVERIFY(loadPictureFile(path("deep.png")).isNull());
+    PictureFileInfo info;
+    QString why;
+    const bool ok = readPictureInfo(file, info, &why);
     qunsetenv("QT_IMAGEIO_MAXALLOC");
+    QCOMPARE(ok, refusal.isEmpty());
+    if (!ok) {
+        QVERIFY2(why.contains(refusal), qPrintable(why));
+        QVERIFY(why.startsWith(QStringLiteral("It is %1 x %2 pixels").arg(size.width()).arg(size.height())));
+        // Refused for the preview as for the image tool, without a decoding attempt.
+        QVERIFY(loadPictureFile(file).isNull());
+        PictureBox box;
+        QVERIFY(!box.loadFromFile(file));
+        QVERIFY(!box.hasPicture());
+    }
+}
+
+void TestPictureDisplay::pixelKinds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<PicturePixels>("pixels");
+    QTest::addRow("jpeg") << "blue.jpg" << PicturePixels::Direct;
+    QTest::addRow("grey jpeg") << "grey.jpg" << PicturePixels::Direct;
+    QTest::addRow("color png") << "green.png" << PicturePixels::Direct;
+    QTest::addRow("grey png") << "grey.png" << PicturePixels::PngGrey;
+    QTest::addRow("palette png") << "palette.png" << PicturePixels::Palette;
+    QTest::addRow("gif") << "blue.gif" << PicturePixels::Palette;
+    QTest::addRow("24-bit bmp") << "blue.bmp" << PicturePixels::Direct;
+    QTest::addRow("8-bit bmp") << "palette.bmp" << PicturePixels::Palette;
+    QTest::addRow("tiff") << "blue.tif" << PicturePixels::Direct;
+}
+
+void TestPictureDisplay::pixelKinds()
+{
+    QFETCH(QString, name);
+    QFETCH(PicturePixels, pixels);
+    PictureFileInfo info;
+    QVERIFY(readPictureInfo(path(name), info));
+    QCOMPARE(info.pixels, pixels);
+}
+
+void TestPictureDisplay::incompleteJpeg_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<qint64>("keep");       // bytes kept from the start; -1: all
+    QTest::addColumn<QByteArray>("append");
+    QTest::addColumn<bool>("complete");
+    QTest::addRow("whole photo") << "photo.jpg" << qint64(-1) << QByteArray() << true;
+    QTest::addRow("whole progressive photo") << "progressive.jpg" << qint64(-1) << QByteArray() << true;
+    QTest::addRow("bytes after the end") << "photo.jpg" << qint64(-1) << QByteArray(5000, '\0') << true;
+    QTest::addRow("first 4 KB") << "photo.jpg" << qint64(4096) << QByteArray() << false;
+    QTest::addRow("first half") << "photo.jpg" << qint64(-2) << QByteArray() << false;
+    QTest::addRow("progressive, first half") << "progressive.jpg" << qint64(-2) << QByteArray() << false;
+    QTest::addRow("all but the end marker") << "photo.jpg" << qint64(-3) << QByteArray() << false;
+    QTest::addRow("cut in the headers") << "photo.jpg" << qint64(300) << QByteArray() << false;
+}
+
+void TestPictureDisplay::incompleteJpeg()
+{
+    QFETCH(QString, source);
+    QFETCH(qint64, keep);
+    QFETCH(QByteArray, append);
+    QFETCH(bool, complete);
+    QFile whole(path(source));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    QByteArray bytes = whole.readAll();
+    QVERIFY(bytes.size() > 100000);
+    if (keep == -2)
+        bytes.truncate(bytes.size() / 2);
+    else if (keep == -3)
+        bytes.chop(2);
+    else if (keep >= 0)
+        bytes.truncate(keep);
+    bytes += append;
+    const QString file = path("cut.jpg");
+    writeFile(file, bytes);
+
+    QFile device(file);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    QCOMPARE(isCompleteJpeg(device), complete);
+    PictureFileInfo info;
+    QString why;
+    QCOMPARE(readPictureInfo(file, info, &why), complete);
+    QCOMPARE(loadPictureFile(file).isNull(), !complete);
+    if (!complete)
+        QCOMPARE(why, QStringLiteral("The file ends before the picture does: it may be an unfinished download or copy."));
+}
+
+void TestPictureDisplay::orientationApplied_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addRow("jpeg") << "sideways.jpg";
+    QTest::addRow("tiff") << "sideways.tif";
+}
+
+void TestPictureDisplay::orientationApplied()
+{
+    // Stored 60x40, red left and blue right, tagged to be turned a quarter clockwise: upright it
+    // is 40x60, red above blue.
+    QFETCH(QString, name);
+    const QImage upright = loadPictureFile(path(name));
+    QCOMPARE(upright.size(), QSize(40, 60));
+    QVERIFY(near(upright.pixel(20, 10), qRgb(255, 0, 0), 40));
+    QVERIFY(near(upright.pixel(20, 50), qRgb(0, 0, 255), 40));
 
     PictureBox box;
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("exceeds the current allocation limit"));
-    QVERIFY(!box.loadFromFile(path("deep.png")));
-    QVERIFY(!box.hasPicture());
+    QVERIFY(box.loadFromFile(path(name)));
+    QCOMPARE(box.pictureSize(), QSize(40, 60));
+
+    ActualSizeViewer viewer(path(name));
+    QVERIFY(viewer.initialize());
+    QCOMPARE(viewer.size(), QSize(40, 60));
 }
 
 void TestPictureDisplay::colorProfileConvertedToSrgb()

@@ -2,6 +2,7 @@
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
 #include "common/TestSupport.h"
+#include "media/PictureFile.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
 #include "tools/ToolArguments.h"
@@ -107,7 +108,11 @@ private slots:
     void letterbox();
     void oddFileNames_data();
     void oddFileNames();
+    void patternCharactersTakenLiterally_data();
+    void patternCharactersTakenLiterally();
     void multiFrameSourcesUseTheFirstFrame();
+    void orientedPhotoComesOutUpright();
+    void greyPngLimitAgreesWithTheTool();
     void blankCanvases();
     void noPictureUsesCanvasOfCurrentSize();
     void captionRendersCharacters_data();
@@ -287,6 +292,102 @@ void TestPicturePreparation::oddFileNames()
     QCOMPARE(image.pixel(320, 180), qRgb(0, 0, 255));
 }
 
+void TestPicturePreparation::patternCharactersTakenLiterally_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("others");
+    QTest::addRow("star") << "*.jpg" << QStringList{"a.jpg", "b.jpg"};
+    QTest::addRow("question mark") << "why?.jpg" << QStringList{"whyz.jpg"};
+    QTest::addRow("character class") << "f[ab].jpg" << QStringList{"fa.jpg", "fb.jpg"};
+}
+
+void TestPicturePreparation::patternCharactersTakenLiterally()
+{
+    // The tool expands a pattern only when its working folder is not the picture's own.
+    QFETCH(QString, name);
+    QFETCH(QStringList, others);
+    QTemporaryDir folder;
+    int exitCode = -1;
+    QString out = runCommand(convertPath(), {"-size", "40x30", "xc:#ff0000", folder.filePath(name)}, &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(out));
+    for (const QString &other : others) {
+        out = runCommand(convertPath(), {"-size", "40x30", "xc:#0000ff", folder.filePath(other)}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(out));
+    }
+    QVERIFY(QDir::current() != QDir(folder.path()));
+
+    PicturePreparation preparation;
+    QVERIFY(preparation.setSourcePicture(nullptr, folder.filePath(name), nullptr));
+    QVERIFY(m_messages->messages.isEmpty());
+    const QImage image(preparation.currentPicturePath());
+    QCOMPARE(image.size(), QSize(640, 360));
+    QVERIFY2(near(image.pixel(320, 180), qRgb(255, 0, 0), 12), qPrintable(pixelText(image.pixel(320, 180))));
+    QString temp;
+    QVERIFY(getTempFolder(temp));
+    QCOMPARE(QDir(temp).entryList({"*-0.bmp", "*-1.bmp", "VL_Source_*"}, QDir::Files | QDir::System),
+             QStringList());
+}
+
+void TestPicturePreparation::orientedPhotoComesOutUpright()
+{
+    // Stored 60x40, red left of blue, tagged to be turned a quarter clockwise: upright, a
+    // portrait with red above blue, letterboxed with bars left and right.
+    int exitCode = -1;
+    const QString out = runCommand(convertPath(), {"-size", "30x40", "xc:#ff0000", "-size", "30x40", "xc:#0000ff",
+                                                   "+append", path("stored.jpg")}, &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(out));
+    QFile stored(path("stored.jpg"));
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QFile phone(path("phone.jpg"));
+    QVERIFY(phone.open(QIODevice::WriteOnly));
+    phone.write(jpegWithOrientation(stored.readAll(), 6));
+    phone.close();
+
+    PicturePreparation preparation;
+    QVERIFY(preparation.setSourcePicture(nullptr, phone.fileName(), nullptr));
+    const QImage image(preparation.currentPicturePath());
+    QCOMPARE(image.size(), QSize(640, 360));
+    QCOMPARE(image.pixel(100, 180), BackgroundPixel);
+    QCOMPARE(image.pixel(540, 180), BackgroundPixel);
+    QVERIFY2(near(image.pixel(320, 60), qRgb(255, 0, 0), 40), qPrintable(pixelText(image.pixel(320, 60))));
+    QVERIFY2(near(image.pixel(320, 300), qRgb(0, 0, 255), 40), qPrintable(pixelText(image.pixel(320, 300))));
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestPicturePreparation::greyPngLimitAgreesWithTheTool()
+{
+    // The largest grey PNG the program takes is prepared by the real tool; one pixel row and
+    // column more is refused up front with its size, and a little further the tool fails by
+    // itself, naming no reason.
+    QImage largest(7723, 7723, QImage::Format_Grayscale8);
+    largest.fill(200);
+    QVERIFY(largest.save(path("largest-grey.png")));
+    largest = QImage();
+    PicturePreparation preparation;
+    QVERIFY(preparation.setSourcePicture(nullptr, path("largest-grey.png"), nullptr));
+    QVERIFY(m_messages->messages.isEmpty());
+    QVERIFY(near(QImage(preparation.currentPicturePath()).pixel(320, 180), qRgb(200, 200, 200), 2));
+
+    QImage over(7724, 7724, QImage::Format_Grayscale8);
+    over.fill(200);
+    QVERIFY(over.save(path("over-grey.png")));
+    over = QImage();
+    QVERIFY(!preparation.setSourcePicture(nullptr, path("over-grey.png"), nullptr));
+    QCOMPARE(m_messages->messages.size(), 1);
+    QVERIFY2(m_messages->messages.at(0).text.contains(QLatin1String("at most 59.65 megapixels of a grey PNG")),
+             qPrintable(m_messages->messages.at(0).text));
+
+    QImage beyond(7760, 7760, QImage::Format_Grayscale8);
+    beyond.fill(200);
+    QVERIFY(beyond.save(path("beyond-grey.png")));
+    beyond = QImage();
+    int exitCode = -1;
+    const QString out = runCommand(convertPath(), letterboxArguments(imageToolInput(PictureFormat::Png, path("beyond-grey.png")),
+                                                                    640, 360, 0, imageToolOutput(path("beyond.bmp"))),
+                                   &exitCode);
+    QVERIFY2(exitCode != 0, qPrintable(out));
+}
+
 void TestPicturePreparation::multiFrameSourcesUseTheFirstFrame()
 {
     // Without a frame index the tool writes one file per frame and none under the asked name.
@@ -439,27 +540,35 @@ void TestPicturePreparation::sourceFailures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
-    QTest::addRow("missing") << "missing.jpg" << QByteArray();
-    QTest::addRow("corrupt jpeg") << "corrupt.jpg" << QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(400, 'Z');
-    QTest::addRow("truncated png") << "truncated.png" << QByteArray("@truncate");
-    QTest::addRow("text named .png") << "text.png" << QByteArray("hello, I am text\n");
+    QTest::addColumn<QString>("reason");    // empty: the tool's failure message
+    const QString notPicture = QStringLiteral("It is not a JPEG, PNG, BMP, GIF or TIFF picture.");
+    QTest::addRow("missing") << "missing.jpg" << QByteArray() << "The file can not be opened.";
+    QTest::addRow("corrupt jpeg") << "corrupt.jpg" << QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(400, 'Z')
+                                  << "The file ends before the picture does: it may be an unfinished download or copy.";
+    QTest::addRow("truncated jpeg") << "cut.jpg" << QByteArray("@cut") 
+                                    << "The file ends before the picture does: it may be an unfinished download or copy.";
+    QTest::addRow("truncated png") << "truncated.png" << QByteArray("@truncate") << "";
+    QTest::addRow("text named .png") << "text.png" << QByteArray("hello, I am text\n") << notPicture;
     QTest::addRow("svg named .jpg") << "drawing.jpg"
         << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\">"
-                      "<image href=\"/etc/passwd\"/></svg>");
-    QTest::addRow("fifo named .png") << "pipe.png" << QByteArray("@fifo");
-    QTest::addRow("larger than the tool allows") << "huge.png" << QByteArray("@huge");
-    QTest::addRow("relative path") << "@relative" << QByteArray();
-    QTest::addRow("empty file") << "empty.png" << QByteArray("@empty");
+                      "<image href=\"/etc/passwd\"/></svg>") << notPicture;
+    QTest::addRow("fifo named .png") << "pipe.png" << QByteArray("@fifo") << "It is not a plain file.";
+    QTest::addRow("larger than the tool allows") << "huge.png" << QByteArray("@huge")
+        << "It is 16001 x 1 pixels (0.02 megapixels): at most 107.37 megapixels of a picture with a palette can "
+           "be used, and at most 16000 pixels wide or high.";
+    QTest::addRow("relative path") << "@relative" << QByteArray() << "";
+    QTest::addRow("empty file") << "empty.png" << QByteArray("@empty") << notPicture;
 }
 
 void TestPicturePreparation::sourceFailures()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
     QString source = path(name);
     QFile::remove(source);
-    if (content == "@truncate") {
-        QFile full(path("gradient.png"));
+    if (content == "@truncate" || content == "@cut") {
+        QFile full(path(content == "@cut" ? "portrait.jpg" : "gradient.png"));
         QVERIFY(full.open(QIODevice::ReadOnly));
         QFile cut(source);
         QVERIFY(cut.open(QIODevice::WriteOnly));
@@ -484,7 +593,8 @@ void TestPicturePreparation::sourceFailures()
     CaptionSettings text = caption(QStringLiteral("never drawn"));
     QVERIFY(!preparation.setSourcePicture(nullptr, source, &text));
     QCOMPARE(m_messages->messages.size(), 1);
-    QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
+    QCOMPARE(m_messages->messages.at(0).text, reason.isEmpty() ? tempImageMessage(preparation.resizedPath())
+                                                               : refusedPictureMessage(source, reason));
     QCOMPARE(m_messages->messages.at(0).caption, QStringLiteral("Velmora"));
     QCOMPARE(m_messages->messages.at(0).icon, QMessageBox::NoIcon);
     QCOMPARE(preparation.state(), PicturePreparation::State::Plain);

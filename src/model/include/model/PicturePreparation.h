@@ -8,6 +8,7 @@ class ToolRun;
 struct Placement;
 struct CaptionSettings;
 struct ToolResult;
+class ToolRun;
 
 // The picture the preview and the video use: the user's picture scaled and letterboxed to the
 // target size by the image tool, optionally with the caption drawn on a copy of it. Without a
@@ -40,6 +41,10 @@ public:
     // Draws the caption onto the plain picture into the copy with text. Callers set the state to
     // Plain first and to WithText on success.
     bool renderText(QWidget *owner, const CaptionSettings &captionSettings);
+    // The same for a live preview: the user keeps working while the image tool draws (the nested
+    // wait lets input through), and cancelRendering() stops it without a message.
+    bool renderTextLive(QWidget *owner, const CaptionSettings &captionSettings);
+    void cancelRendering();
     // Scales and letterboxes source to the current target size into destination.
     bool resizePicture(QWidget *owner, const QString &source, const QString &destination);
 
@@ -69,6 +74,8 @@ public:
 private:
     RunControl m_control;
     int m_requestDepth = 0;
+    bool drawCaption(QWidget *owner, const CaptionSettings &captionSettings, bool live);
+
     QString m_sourcePath;
     QString m_resizedPath;
     QString m_withTextPath;
@@ -106,6 +113,11 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
                              const Placement &placement, const QString &output);
 QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);
 
+// The message for a picture the program refuses before the image tool sees it; reason is a
+// sentence (readPictureInfo's).
+QString refusedPictureMessage(const QString &path, const QString &reason);
+
 // A run of the image tool failed: it did not start, crashed, timed out, exited non-zero, wrote no
-// output, or reported an error in ImageMagick's own form ("@ error/").
+// output, reported an error in ImageMagick's own form ("@ error/"), or could not read the font
+// (in any form: a warning where the tool falls back to another font), or found the JPEG cut short.
 bool imageToolRunFailed(const ToolResult &result, bool outputWritten);

@@ -14,11 +14,9 @@ packages=(
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
     # the fonts a plain ImageMagick install recommends: the picture tests run with and without them
     fonts-urw-base35
-    # real key presses into the caption dialog under Xvfb
-    xdotool
     # headless runs, screenshots and tests
     xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
-    # real X input for the tests that drive the program from outside
+    # real X input (keys, clicks) for the tests that drive the program from outside
     xdotool
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi

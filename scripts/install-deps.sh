@@ -16,6 +16,8 @@ packages=(
     xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi
+    # the Debian package and its checks: dependencies, desktop entry, metainfo, a window manager
+    dpkg-dev file desktop-file-utils appstream openbox xdotool
 )
 
 missing=()

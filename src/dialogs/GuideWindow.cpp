@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -57,8 +58,12 @@ GuideWindow::GuideWindow(QWidget *parent)
     m_back->setEnabled(false);
     m_forward->setEnabled(false);
 
-    // Wide enough for the guide's pictures of the windows, tall enough to read a section whole.
-    resize(860, 680);
+    // Wide enough for the guide's pictures of the windows, tall enough to read a section whole,
+    // within a small screen.
+    QSize preferred(860, 680);
+    if (const QScreen *where = screen())
+        preferred = preferred.boundedTo(where->availableGeometry().size() * 9 / 10);
+    resize(preferred);
 }
 
 void GuideWindow::showPage(const QUrl &page)

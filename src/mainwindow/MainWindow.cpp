@@ -147,6 +147,9 @@ void MainWindow::connectControls()
         connect(m_menus->action(command), &QAction::triggered, this,
                 [this, section = section] { openUserGuide(section); });
     }
+    // F1 opens the guide from anywhere in the window, as on every desktop.
+    m_menus->action(Command::UserGuide)->setShortcut(QKeySequence::HelpContents);
+    addAction(m_menus->action(Command::UserGuide));
     for (int i = 0; i < MainMenus::OtherProductCount; ++i)
         connect(m_menus->otherProductAction(i), &QAction::triggered, this, [this, i] { openOtherProductPage(i); });
     connect(m_menus->action(Command::About), &QAction::triggered, this, &MainWindow::showAbout);

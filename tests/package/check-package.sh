@@ -81,6 +81,8 @@ check "the binary is a stripped 64-bit program" grep -q "ELF 64-bit.*stripped" <
 [[ $(file -L "$root/usr/bin/velmora") != *"not stripped"* ]] || fail "the binary is not stripped"
 missing=$(ldd "$root/usr/bin/velmora" | grep "not found" || true)
 check "every library of the binary is found" test -z "$missing"
+check "velmora --version answers without a display" \
+    test "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velmora" --version)" = "Velmora $version"
 check "the 256x256 icon is a 256 x 256 PNG" grep -q "PNG image data, 256 x 256" <<<"$(file "$share/icons/hicolor/256x256/apps/velmora.png")"
 
 desktop=$share/applications/velmora.desktop

@@ -14,18 +14,7 @@ mkdir -p "$out"
 raw=$(mktemp -d)
 _velmora_cleanup+=("rm -rf '$raw'")
 
-# A display number the server picks itself: others run their own servers at the same time.
-exec {fd}>"$raw/display"
-Xvfb -displayfd "$fd" -screen 0 1400x900x24 -br -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-exec {fd}>&-
-_velmora_cleanup+=("kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null || true")
-for _ in $(seq 100); do [[ -s $raw/display ]] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$raw/display")
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-_velmora_cleanup+=("kill $wm 2>/dev/null; wait $wm 2>/dev/null || true")
-sleep 1
+velmora_private_x 1400x900
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 
 "$build/tests/mainwindow/velmora_screenshots" "$raw" >/dev/null

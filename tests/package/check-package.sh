@@ -9,6 +9,8 @@
 #   3. a picture and a song on the command line: the main window, no message.
 # Usage: check-package.sh BUILD_DIR CLIPBOARD_HELPER WORK_DIR   (screenshots land in WORK_DIR/shots)
 set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/lib.sh"
 build=$1 clipboard=$2 work=$3
 
 fail() {
@@ -28,12 +30,6 @@ done
 
 rm -rf "$work"
 mkdir -p "$work/out" "$work/shots"
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-}
-trap cleanup EXIT
 
 # ---------------------------------------------------------------- the package
 # Up to date with the sources (a no-op after a full build), then packed from the build folder.
@@ -74,15 +70,15 @@ for path in /usr/bin/velmora \
 done
 echo "ok: contents: binary, desktop entry, icons, metainfo, man page, system INI, guide"
 
-root=$work/root
-dpkg-deb -x "$deb" "$root"
-share=$root/usr/share
-check "the binary is a stripped 64-bit program" grep -q "ELF 64-bit.*stripped" <<<"$(file -L "$root/usr/bin/velmora")"
-[[ $(file -L "$root/usr/bin/velmora") != *"not stripped"* ]] || fail "the binary is not stripped"
-missing=$(ldd "$root/usr/bin/velmora" | grep "not found" || true)
+unpacked=$work/root
+dpkg-deb -x "$deb" "$unpacked"
+share=$unpacked/usr/share
+check "the binary is a stripped 64-bit program" grep -q "ELF 64-bit.*stripped" <<<"$(file -L "$unpacked/usr/bin/velmora")"
+[[ $(file -L "$unpacked/usr/bin/velmora") != *"not stripped"* ]] || fail "the binary is not stripped"
+missing=$(ldd "$unpacked/usr/bin/velmora" | grep "not found" || true)
 check "every library of the binary is found" test -z "$missing"
 check "velmora --version answers without a display" \
-    test "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velmora" --version)" = "Velmora $version"
+    test "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$unpacked/usr/bin/velmora" --version)" = "Velmora $version"
 check "the 256x256 icon is a 256 x 256 PNG" grep -q "PNG image data, 256 x 256" <<<"$(file "$share/icons/hicolor/256x256/apps/velmora.png")"
 
 desktop=$share/applications/velmora.desktop
@@ -108,7 +104,7 @@ if command -v man >/dev/null; then
     check "man page: formats without warnings" test -z "$warnings"
 fi
 
-ini="$root/etc/xdg/Velmora 1/Velmora1.ini"
+ini="$unpacked/etc/xdg/Velmora 1/Velmora1.ini"
 for line in "[Velmora 1]" S1=/usr/bin/convert S2=/usr/bin/ffmpeg S3=/usr/bin/ffplay; do
     grep -qxF "$line" "$ini" || fail "system INI lacks $line"
 done
@@ -126,22 +122,7 @@ check "guide: pictures of the windows" test -n "$(ls "$guide"/images/*.png 2>/de
 echo "ok: guide: both sections, every picture it shows"
 
 # ---------------------------------------------------------------- the unpacked program under X
-exec {fd}>"$work/display"
-Xvfb -displayfd "$fd" -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec {fd}>&-
-for _ in $(seq 100); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$work/display")
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
-done
+velmora_private_x 1280x900
 
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 unset XDG_CONFIG_HOME XDG_CONFIG_DIRS QT_SCALE_FACTOR
@@ -180,9 +161,9 @@ start() {
     config=$work/$name/config
     mkdir -p "$config" "$work/$name/home" "$work/$name/tmp"
     HOME=$work/$name/home XDG_CONFIG_HOME=$config XDG_CONFIG_DIRS=$dirs TMPDIR=$work/$name/tmp \
-        "$root/usr/bin/velmora" "$@" >"$work/$name/output.log" 2>&1 &
+        "$unpacked/usr/bin/velmora" "$@" >"$work/$name/output.log" 2>&1 &
     app=$!
-    pids+=("$app")
+    _velmora_cleanup+=("kill $app 2>/dev/null || true")
 }
 
 stop() {
@@ -191,7 +172,7 @@ stop() {
 }
 
 # 1. First start: nothing but the package's own files.
-start first-start "$root/etc/xdg"
+start first-start "$unpacked/etc/xdg"
 main=$(wait_for_window "$app" MAIN)
 # The font list is read once the window is up; a failure would show its message then.
 sleep 3
@@ -206,7 +187,7 @@ stop
 broken=$work/broken-system
 mkdir -p "$broken/Velmora 1"
 printf '[Velmora 1]\nS1=/nonexistent/convert\n' >"$broken/Velmora 1/Velmora1.ini"
-start missing-tool "$broken:$root/etc/xdg"
+start missing-tool "$broken:$unpacked/etc/xdg"
 box=$(wait_for_window "$app" DIALOG)
 check "missing tool: no main window" test -z "$(window_of "$app" MAIN)"
 import -window root "$work/shots/missing-tool.png"
@@ -235,7 +216,7 @@ media=$work/media
 mkdir -p "$media"
 /usr/bin/convert -size 800x600 plasma:orange-purple "$media/cover art.jpg"
 ffmpeg -nostdin -v error -f lavfi -i "sine=frequency=330:duration=3" "$media/first song.flac"
-start with-files "$root/etc/xdg" "$media/cover art.jpg" "$media/first song.flac"
+start with-files "$unpacked/etc/xdg" "$media/cover art.jpg" "$media/first song.flac"
 main=$(wait_for_window "$app" MAIN)
 sleep 3
 check "picture and song: no message" test -z "$(window_of "$app" DIALOG)"

@@ -42,9 +42,14 @@ QString StartupFiles::notOpenedMessage() const
 {
     if (notOpened.isEmpty())
         return {};
+    // A whole folder's worth handed over by a file manager must not make a box taller than the
+    // screen: the first few, then how many more.
+    constexpr int Shown = 10;
     QStringList lines;
-    for (const QString &path : notOpened)
+    for (const QString &path : notOpened.mid(0, Shown))
         lines << QStringLiteral("   ") + path;
+    if (notOpened.size() > Shown)
+        lines << QStringLiteral("   ... and %1 more").arg(notOpened.size() - Shown);
     return QStringLiteral("These files were not opened:\n\n%1\n\n"
                           "Velmora opens one Picture File and one Audio File at a time, and only "
                           "files it can read as a picture or a song.")

@@ -127,6 +127,12 @@ void TestStartupFiles::notOpenedMessage()
              QStringLiteral("These files were not opened:\n\n   /a/notes.txt\n   /b/c d.doc\n\n"
                             "Velmora opens one Picture File and one Audio File at a time, and only "
                             "files it can read as a picture or a song."));
+
+    for (int i = 3; i <= 12; ++i)
+        files.notOpened << QStringLiteral("/m/%1.txt").arg(i);
+    const QString many = files.notOpenedMessage();
+    QVERIFY(many.contains("   /m/10.txt\n   ... and 2 more\n\n"));
+    QVERIFY(!many.contains("/m/11.txt"));
 }
 
 void TestStartupFiles::bothStepsDone_data()

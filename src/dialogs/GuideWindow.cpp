@@ -1,5 +1,6 @@
 #include "dialogs/GuideWindow.h"
 
+#include "dialogs/ActualSizeViewer.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/SkinArtwork.h"
 
@@ -73,11 +74,28 @@ void GuideWindow::showPage(const QUrl &page)
     // A page without a fragment starts at its top even when it was shown before.
     if (!page.hasFragment())
         m_browser->verticalScrollBar()->setValue(0);
+    if (!m_placed) {
+        m_placed = true;
+        placeOnScreen();
+    }
     show();
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
+}
+
+void GuideWindow::placeOnScreen()
+{
+    const QScreen *where = parentWidget() ? parentWidget()->screen() : screen();
+    if (!where)
+        return;
+    const QRect workArea = where->availableGeometry();
+    const QRect owner = parentWidget() ? parentWidget()->frameGeometry() : workArea;
+    // The frame is only known once the window is mapped: a title bar's worth is the guess, so
+    // the whole window lands inside the work area, centered over its owner where it fits.
+    const QSize frameSize = size().grownBy(QMargins(4, 32, 4, 4));
+    move(placeCenteredInWorkArea(owner, frameSize, workArea));
 }
 
 QUrl GuideWindow::currentPage() const

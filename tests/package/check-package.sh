@@ -3,7 +3,7 @@
 # desktop entry and metainfo, unpacks it into a private root and starts the unpacked program under
 # Xvfb with openbox, as a new user would after installing it:
 #   1. empty user configuration, the package's system-wide INI found through XDG_CONFIG_DIRS:
-#      the main window appears, no message, nothing written;
+#      the main window appears, no message, nothing written; F1 opens the installed guide;
 #   2. a system-wide INI naming a missing tool first in XDG_CONFIG_DIRS: the start-up message,
 #      naming the user's INI, read back through the clipboard (Ctrl+C in the box), and exit status 1;
 #   3. a picture and a song on the command line: the main window, no message.
@@ -181,6 +181,19 @@ check "first start: Velmora still runs" kill -0 "$app"
 import -window root "$work/shots/first-start.png"
 check "first start: nothing written to the user's configuration" \
     test -z "$(find "$config" -type f)"
+# F1 (real input) opens the guide the package installed, found beside the unpacked program.
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || xdotool windowfocus --sync "$main"
+xdotool key F1
+guide_window=
+for _ in $(seq 100); do
+    guide_window=$(xdotool search --onlyvisible --pid "$app" --name '^Velmora User Guide$' 2>/dev/null | head -1)
+    [[ -n $guide_window ]] && break
+    sleep 0.1
+done
+check "first start: F1 opens the installed user guide" test -n "$guide_window"
+check "first start: still no message" test -z "$(window_of "$app" DIALOG)"
+sleep 1
+import -window root "$work/shots/installed-guide.png"
 stop
 
 # 2. A system-wide INI naming a missing tool, first in XDG_CONFIG_DIRS.

@@ -26,10 +26,12 @@ protected:
 private:
     void followLink(const QUrl &link);
     void openInBrowser();
+    void placeOnScreen();
 
     QTextBrowser *m_browser = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_forward = nullptr;
     QPushButton *m_contents = nullptr;
     QUrl m_home;
+    bool m_placed = false;
 };

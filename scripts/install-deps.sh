@@ -20,6 +20,8 @@ packages=(
     xdotool
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi
+    # the Debian package and its checks: dependencies, desktop entry, metainfo, a window manager
+    dpkg-dev file desktop-file-utils appstream openbox xdotool
 )
 
 missing=()

@@ -69,3 +69,29 @@ velmora_sandbox_config() {
     velmora_write_ini "$config/Velmora 1/Velmora1.ini" "DestinationFolderPath=$config"
     export XDG_CONFIG_HOME=$config
 }
+
+# velmora_private_x [WIDTHxHEIGHT]: starts a private Xvfb on a display number the server picks
+# itself (others run their servers at the same time) with the openbox window manager, so windows
+# get the frames and placement of a desktop; exports DISPLAY. Both stop when the script ends.
+velmora_private_x() {
+    local size=${1:-1400x900} file pid fd
+    file=$(mktemp)
+    _velmora_cleanup+=("rm -f '$file'")
+    exec {fd}>"$file"
+    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -br -nolisten tcp >/dev/null 2>&1 &
+    pid=$!
+    exec {fd}>&-
+    _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
+    for _ in $(seq 100); do [[ -s $file ]] && break; sleep 0.1; done
+    [[ -s $file ]] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=:$(head -1 "$file")
+    openbox --sm-disable >/dev/null 2>&1 &
+    pid=$!
+    _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    echo "openbox did not start on $DISPLAY" >&2
+    return 1
+}

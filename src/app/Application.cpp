@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "app/StartupFiles.h"
+
 #include "base/AppSettings.h"
 #include "base/MessageBox.h"
 #include "base/Paths.h"
@@ -13,6 +15,7 @@ bool Application::loadSettings()
 {
     AppSettings &settings = AppSettings::instance();
     settings.iniPath = Settings::iniFilePath();
+    settings.systemIniPaths = Settings::systemIniFilePaths();
     settings.load();
 
     const std::pair<ToolCheck::Tool, const QString &> tools[] = {
@@ -31,7 +34,26 @@ bool Application::loadSettings()
     return true;
 }
 
-int Application::run()
+namespace {
+
+// The road of a drop, so the steps do with these files what they do with dropped ones.
+void openStartupFiles(MainWindow &window, const StartupFiles &files)
+{
+    // The start-up checks may have ended the window.
+    if (!window.isVisible())
+        return;
+    if (!files.picture.isEmpty())
+        window.openFile(files.picture);
+    if (!files.audio.isEmpty())
+        window.openFile(files.audio);
+    const QString refused = files.notOpenedMessage();
+    if (!refused.isEmpty())
+        MessageBox::information(&window, refused);
+}
+
+} // namespace
+
+int Application::run(const StartupFiles &files)
 {
     if (!loadSettings())
         return 1;
@@ -42,7 +64,12 @@ int Application::run()
         return 1;
     MainWindow dialog;
     // A failed initialization has shown its message; the window must not run.
-    if (dialog.initialize())
-        dialog.exec();
+    if (!dialog.initialize())
+        return 0;
+    // Queued behind the start-up checks that initialize() queued: the window is laid out first.
+    if (!files.isEmpty())
+        QMetaObject::invokeMethod(&dialog, [&dialog, files] { openStartupFiles(dialog, files); },
+                                  Qt::QueuedConnection);
+    dialog.exec();
     return 0;
 }

@@ -13,13 +13,21 @@ void AppSettings::reset()
 
 void AppSettings::load()
 {
-    const QByteArray file = IniFile::readAll(iniPath);
-    imageToolPath = Settings::ImageTool.valueIn(file);
-    encoderPath = Settings::Encoder.valueIn(file);
-    playerPath = Settings::Player.valueIn(file);
-    targetSizeIndex = Settings::TargetVideoSize.valueIn(file);
-    backgroundColor = Settings::DefaultBackgroundColor.valueIn(file);
-    autoPlayOnOpen = Settings::AutoPlayOnOpen.valueIn(file);
+    const QList<QByteArray> files = readFiles();
+    imageToolPath = Settings::ImageTool.valueIn(files);
+    encoderPath = Settings::Encoder.valueIn(files);
+    playerPath = Settings::Player.valueIn(files);
+    targetSizeIndex = Settings::TargetVideoSize.valueIn(files);
+    backgroundColor = Settings::DefaultBackgroundColor.valueIn(files);
+    autoPlayOnOpen = Settings::AutoPlayOnOpen.valueIn(files);
+}
+
+QList<QByteArray> AppSettings::readFiles() const
+{
+    QList<QByteArray> files{IniFile::readAll(iniPath)};
+    for (const QString &path : systemIniPaths)
+        files << IniFile::readAll(path);
+    return files;
 }
 
 bool AppSettings::write(const QList<IniFile::KeyValue> &entries) const

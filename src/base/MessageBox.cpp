@@ -1,8 +1,31 @@
 #include "base/MessageBox.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
 #include <optional>
 
 namespace {
+
+// Qt copies a message box's text with Ctrl+C only on Windows; here too a user may want to paste
+// the path a message names.
+class CopyableMessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(text());
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
 
 MessageBox::Hook &hook()
 {
@@ -75,7 +98,7 @@ MessageBox::Button MessageBox::show(const Message &message)
     if (hook())
         return hook()(message);
 
-    QMessageBox box(message.owner);
+    CopyableMessageBox box(message.owner);
     box.setWindowTitle(message.caption);
     box.setText(message.text);
     box.setIcon(message.icon);

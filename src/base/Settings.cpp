@@ -3,6 +3,7 @@
 #include "base/Paths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cctype>
@@ -120,6 +121,24 @@ QString Settings::iniFilePath()
     if (!isDirectory(folder))
         QDir().mkpath(folder);
     return folder + QStringLiteral("/Velmora1.ini");
+}
+
+QStringList Settings::systemIniFilePaths()
+{
+    const QString user = QFileInfo(iniFilePath()).absoluteFilePath();
+    QStringList folders = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_DIRS")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (folders.isEmpty())
+        folders << QStringLiteral("/etc/xdg");
+    QStringList paths;
+    for (const QString &folder : std::as_const(folders)) {
+        // The XDG rules ignore relative folders; the user's own file is read first anyway.
+        if (QDir::isRelativePath(folder))
+            continue;
+        const QString path = QDir::cleanPath(folder + QLatin1Char('/') + Section + QStringLiteral("/Velmora1.ini"));
+        if (path != user && !paths.contains(path) && QFileInfo(path).isFile())
+            paths << path;
+    }
+    return paths;
 }
 
 std::optional<qint64> Settings::parseHex(const QString &text)

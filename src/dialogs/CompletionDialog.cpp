@@ -1,5 +1,6 @@
 #include "dialogs/CompletionDialog.h"
 
+#include "base/WebAddresses.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
@@ -53,7 +54,7 @@ CompletionDialog::CompletionDialog(const QString &outputPath, const QString &pla
 
 QString CompletionDialog::uploadPageUrl()
 {
-    return QStringLiteral("https://www.youtube.com/upload");
+    return webAddress(WebAddress::UploadPage).toString();
 }
 
 QStringList CompletionDialog::playerArguments(const QString &outputPath)

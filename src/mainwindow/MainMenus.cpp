@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "base/TargetSizeTable.h"
+#include "base/WebAddresses.h"
 
 #include <QAction>
 #include <QMenu>
@@ -32,15 +33,6 @@ const CommandText CommandTexts[] = {
     {MainMenus::Command::About, "&About Velmora..."},
 };
 
-const char *const WebPages[] = {
-    "https://velmora.app/guide",
-    "https://velmora.app/videos",
-    "https://velmora.app/help",
-    "https://velmora.app/slides",
-    "https://velmora.app/loops",
-    "https://velmora.app/covers",
-};
-
 // The click that closes a menu must not reach the window as well.
 QMenu *newPopup(QMenu *menu)
 {
@@ -64,14 +56,14 @@ QAction *MainMenus::sizeAction(int index) const
     return m_actions[size_t(Command::Size720p) + size_t(index)];
 }
 
-QAction *MainMenus::webPageAction(int index) const
+QAction *MainMenus::otherProductAction(int index) const
 {
-    return m_actions[size_t(Command::UserGuide) + size_t(index)];
+    return m_actions[size_t(Command::OtherProduct1) + size_t(index)];
 }
 
-QUrl MainMenus::webPage(int index)
+QUrl MainMenus::otherProductPage(int index)
 {
-    return QUrl(QString::fromLatin1(WebPages[index]));
+    return webAddress(WebAddress(int(WebAddress::OtherProduct1) + index));
 }
 
 QString MainMenus::aboutText()
@@ -102,12 +94,13 @@ QMenu *MainMenus::createMenu(Popup popup, QWidget *parent) const
         menu->addAction(action(Command::StopPlayback));
         break;
     case Popup::Help:
-        // The program's own help pages, then its sister products.
-        for (int i = 0; i < WebPageCount; ++i) {
-            if (i == int(Command::OtherProduct1) - int(Command::UserGuide))
-                menu->addSeparator();
-            menu->addAction(webPageAction(i));
-        }
+        // The guide shipped with the program, then its sister products.
+        menu->addAction(action(Command::UserGuide));
+        menu->addAction(action(Command::TrainingVideos));
+        menu->addAction(action(Command::HelpDesk));
+        menu->addSeparator();
+        for (int i = 0; i < OtherProductCount; ++i)
+            menu->addAction(otherProductAction(i));
         menu->addSeparator();
         menu->addAction(action(Command::About));
         break;

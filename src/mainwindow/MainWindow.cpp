@@ -13,6 +13,7 @@
 #include "base/TargetSizeTable.h"
 #include "dialogs/ActualSizeViewer.h"
 #include "dialogs/CaptionDialog.h"
+#include "dialogs/GuideWindow.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/PictuneBuild.h"
 #include "mainwindow/AudioStep.h"
@@ -40,6 +41,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
+
+#include <utility>
 
 #include <utility>
 
@@ -145,8 +148,20 @@ void MainWindow::connectControls()
     connect(controlAs<QAbstractButton>(PauseButton), &QAbstractButton::clicked, m_audio, &AudioStep::pause);
     connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
     connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
-    for (int i = 0; i < MainMenus::WebPageCount; ++i)
-        connect(m_menus->webPageAction(i), &QAction::triggered, this, [this, i] { openWebPage(i); });
+    const std::pair<Command, UserGuide::Section> guideCommands[] = {
+        {Command::UserGuide, UserGuide::Section::Contents},
+        {Command::TrainingVideos, UserGuide::Section::Walkthrough},
+        {Command::HelpDesk, UserGuide::Section::Troubleshooting},
+    };
+    for (const auto &[command, section] : guideCommands) {
+        connect(m_menus->action(command), &QAction::triggered, this,
+                [this, section = section] { openUserGuide(section); });
+    }
+    // F1 opens the guide from anywhere in the window, as on every desktop.
+    m_menus->action(Command::UserGuide)->setShortcut(QKeySequence::HelpContents);
+    addAction(m_menus->action(Command::UserGuide));
+    for (int i = 0; i < MainMenus::OtherProductCount; ++i)
+        connect(m_menus->otherProductAction(i), &QAction::triggered, this, [this, i] { openOtherProductPage(i); });
     connect(m_menus->action(Command::About), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -561,9 +576,24 @@ void MainWindow::showAbout()
     m_menuOpen = false;
 }
 
-void MainWindow::openWebPage(int index)
+void MainWindow::openUserGuide(UserGuide::Section section)
 {
-    DesktopLauncher::instance().openUrl(MainMenus::webPage(index));
+    m_menuOpen = false;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString index = UserGuide::indexFile(programFolder);
+    if (index.isEmpty()) {
+        const DropPause pause(m_dropTarget);
+        MessageBox::information(this, UserGuide::missingMessage(programFolder));
+        return;
+    }
+    if (!m_guide)
+        m_guide = new GuideWindow(this);
+    m_guide->showPage(UserGuide::sectionUrl(index, section));
+}
+
+void MainWindow::openOtherProductPage(int index)
+{
+    DesktopLauncher::instance().openUrl(MainMenus::otherProductPage(index));
     m_menuOpen = false;
 }
 

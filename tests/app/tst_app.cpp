@@ -62,6 +62,9 @@ private slots:
     void unusableTempFolderStopsStartUp();
     void startupToolChecks_data();
     void startupToolChecks();
+    void startupWithSystemFiles_data();
+    void startupWithSystemFiles();
+    void systemFilesAreNeverWritten();
     void startupSettings_data();
     void startupSettings();
     void folderSettings_data();
@@ -192,6 +195,107 @@ void TestApp::startupToolChecks()
         QCOMPARE(m.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(m.owner == nullptr);
     }
+}
+
+// A package installs system-wide files (XDG_CONFIG_DIRS); the user's file comes first, key by
+// key, and a failure's message still names the user's file, the one to fix. "-" is no file.
+void TestApp::startupWithSystemFiles_data()
+{
+    QTest::addColumn<QByteArray>("user");
+    QTest::addColumn<QByteArray>("system0");
+    QTest::addColumn<QByteArray>("system1");
+    QTest::addColumn<QString>("message");   // empty: start-up passes
+    QTest::addColumn<int>("sizeIndex");
+
+    const QByteArray all = "[Velmora 1]\nS1=CONVERT\nS2=FFMPEG\nS3=FFPLAY\n";
+    const QByteArray none = "-";
+    const QString init = QStringLiteral("Can't initialize the %1 path from:\n\n   INI\n\nSorry, can't continue.");
+    const QString find = QStringLiteral("Can't find the %1 executable, specified in:\n\n   INI\n\nSorry, can't continue.");
+    const QString invalid = QStringLiteral("Invalid %1 file, specified in:\n\n   INI\n\nSorry, can't continue.");
+
+    QTest::addRow("system file alone") << none << all << none << QString() << 2;
+    QTest::addRow("second system folder") << none << none << all << QString() << 2;
+    QTest::addRow("user's key wins over a good one")
+        << QByteArray("[Velmora 1]\nS2=DIR/plain\n") << all << none << invalid.arg("s2") << 2;
+    QTest::addRow("user's empty key still counts")
+        << QByteArray("[Velmora 1]\nS3=\n") << all << none << find.arg("s3") << 2;
+    QTest::addRow("first system folder wins")
+        << none << QByteArray("[Velmora 1]\nS1=DIR/nothing\n") << all << find.arg("s1") << 2;
+    QTest::addRow("keys gathered from every file")
+        << QByteArray("[Velmora 1]\nTargetVideoSize=3\nS1=CONVERT\n")
+        << QByteArray("[Velmora 1]\nS2=FFMPEG\nTargetVideoSize=0\n")
+        << QByteArray("[Velmora 1]\nS1=DIR/nothing\nS3=FFPLAY\nTargetVideoSize=1\n") << QString() << 3;
+    QTest::addRow("size from a system file") << none << QByteArray(all + "TargetVideoSize=1\n") << none << QString() << 1;
+    QTest::addRow("system file names a missing tool")
+        << none << QByteArray("[Velmora 1]\nS1=/nonexistent/convert\nS2=FFMPEG\nS3=FFPLAY\n") << none
+        << find.arg("s1") << 2;
+    QTest::addRow("no tool anywhere") << QByteArray("[Velmora 1]\nTargetVideoSize=1\n")
+        << QByteArray("[Other]\nS1=CONVERT\n") << none << init.arg("s1") << 1;
+}
+
+void TestApp::startupWithSystemFiles()
+{
+    QFETCH(QByteArray, user);
+    QFETCH(QByteArray, system0);
+    QFETCH(QByteArray, system1);
+    QFETCH(QString, message);
+    QFETCH(int, sizeIndex);
+
+    ConfigSandbox sandbox(false);
+    QTemporaryDir scratch;
+    writeFile(scratch.filePath("plain"), "#!/bin/sh\necho Version: ImageMagick\n", QFile::ReadOwner | QFile::WriteOwner);
+    const auto fill = [&](QByteArray text) {
+        text.replace("CONVERT", convertPath().toUtf8());
+        text.replace("FFMPEG", ffmpegPath().toUtf8());
+        text.replace("FFPLAY", ffplayPath().toUtf8());
+        text.replace("DIR", scratch.path().toUtf8());
+        return text;
+    };
+    if (user != "-")
+        sandbox.writeIni(fill(user));
+    if (system0 != "-")
+        sandbox.writeSystemIni(0, fill(system0));
+    if (system1 != "-")
+        sandbox.writeSystemIni(1, fill(system1));
+
+    MessageRecorder recorder;
+    AppSettings::instance().reset();
+    const bool ok = Application().loadSettings();
+    QCOMPARE(AppSettings::instance().targetSizeIndex, sizeIndex);
+    if (message.isEmpty()) {
+        QVERIFY(ok);
+        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(AppSettings::instance().encoderPath, ffmpegPath());
+        QCOMPARE(AppSettings::instance().playerPath, ffplayPath());
+    } else {
+        QVERIFY(!ok);
+        QCOMPARE(recorder.messages.size(), 1);
+        QCOMPARE(recorder.messages.first().text, QString(message).replace(QStringLiteral("INI"), sandbox.iniPath()));
+    }
+}
+
+// Whatever the program writes goes to the user's file; the system-wide one stays as installed.
+void TestApp::systemFilesAreNeverWritten()
+{
+    ConfigSandbox sandbox(false);
+    const QByteArray system = "[Velmora 1]\nS1=" + convertPath().toUtf8() + "\nS2=" + ffmpegPath().toUtf8()
+        + "\nS3=" + ffplayPath().toUtf8() + "\nTargetVideoSize=1\nDestinationFolderPath=/srv/videos/\n";
+    sandbox.writeSystemIni(0, system);
+    MessageRecorder recorder;
+    AppSettings &settings = AppSettings::instance();
+    settings.reset();
+    QVERIFY(Application().loadSettings());
+    QCOMPARE(settings.systemIniPaths, QStringList{sandbox.systemIniPath(0)});
+    QCOMPARE(settings.read(Settings::DestinationFolder), QStringLiteral("/srv/videos"));
+
+    QVERIFY(settings.write(Settings::TargetVideoSize, 3));
+    QVERIFY(settings.write(Settings::DestinationFolder, QStringLiteral("/home/u/Videos")));
+    QCOMPARE(readFile(sandbox.iniPath()), QByteArray("[Velmora 1]\nTargetVideoSize=3\nDestinationFolderPath=/home/u/Videos\n"));
+    QCOMPARE(readFile(sandbox.systemIniPath(0)), system);
+    QCOMPARE(settings.read(Settings::DestinationFolder), QStringLiteral("/home/u/Videos"));
+    settings.load();
+    QCOMPARE(settings.targetSizeIndex, 3);
+    QCOMPARE(settings.imageToolPath, convertPath());
 }
 
 // Each row is the section's text; start-up reads it into the record in one go.

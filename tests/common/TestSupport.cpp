@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace TestSupport {
@@ -48,6 +49,8 @@ bool processGone(qint64 pid)
 ConfigSandbox::ConfigSandbox(bool writeToolPaths)
 {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", (m_dir.path() + QStringLiteral("/system0:") + m_dir.path()
+                                + QStringLiteral("/system1")).toLocal8Bit());
     AppSettings &settings = AppSettings::instance();
     settings.reset();
     settings.iniPath = iniPath();
@@ -70,6 +73,19 @@ void ConfigSandbox::writeIni(const QByteArray &text) const
 {
     QDir().mkpath(m_dir.path() + QStringLiteral("/Velmora 1"));
     QFile file(iniPath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text);
+}
+
+QString ConfigSandbox::systemIniPath(int index) const
+{
+    return m_dir.path() + QStringLiteral("/system%1/Velmora 1/Velmora1.ini").arg(index);
+}
+
+void ConfigSandbox::writeSystemIni(int index, const QByteArray &text) const
+{
+    QDir().mkpath(QFileInfo(systemIniPath(index)).path());
+    QFile file(systemIniPath(index));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(text);
 }

@@ -31,8 +31,10 @@ bool processGone(qint64 pid);
 // The JPEG with an EXIF orientation tag (1..8) put in front, as a camera writes it.
 QByteArray jpegWithOrientation(const QByteArray &jpeg, int orientation);
 
-// Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, writes an INI
-// with the real tool paths when wanted, and fills AppSettings as start-up would.
+// Points the configuration folder (XDG_CONFIG_HOME) at a fresh temporary folder, and the
+// system-wide folders (XDG_CONFIG_DIRS) at two empty ones inside it, so the machine's own files
+// never count; writes an INI with the real tool paths when wanted, and fills AppSettings as
+// start-up would.
 class ConfigSandbox
 {
 public:
@@ -40,6 +42,9 @@ public:
     QString configHome() const { return m_dir.path(); }
     QString iniPath() const;
     void writeIni(const QByteArray &text) const;
+    // The system-wide file of XDG_CONFIG_DIRS's folder `index` (0 or 1), and writing it.
+    QString systemIniPath(int index) const;
+    void writeSystemIni(int index, const QByteArray &text) const;
 
 private:
     QTemporaryDir m_dir;

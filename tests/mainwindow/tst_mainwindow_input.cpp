@@ -264,7 +264,8 @@ void TestMainWindowInput::menuJustClosedSwallowsOneClick()
     connect(&chooser, &QTimer::timeout, this, [&] {
         for (QMenu *menu : window->findChildren<QMenu *>())
             if (menu->isVisible()) {
-                menu->setActiveAction(menu->actions().first());
+                // An entry that opens a web page, which the launcher records.
+                menu->setActiveAction(window->menus()->otherProductAction(0));
                 QTest::keyClick(menu, Qt::Key_Return);
             }
     });

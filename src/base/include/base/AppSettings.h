@@ -6,12 +6,15 @@
 #include <QList>
 #include <QRgb>
 #include <QString>
+#include <QStringList>
 
 // The process-wide record of the settings, filled once at start-up from the settings file;
-// the folder keys are read from the file again whenever they are asked for.
+// the folder keys are read from the file again whenever they are asked for. A key the user's
+// file (iniPath) lacks comes from the system-wide files, in order; only iniPath is written.
 struct AppSettings
 {
     QString iniPath;
+    QStringList systemIniPaths;
     QString imageToolPath;
     QString encoderPath;
     QString playerPath;
@@ -22,15 +25,17 @@ struct AppSettings
     static AppSettings &instance();
     // Back to the values before the settings file is read (tests start each case from here).
     void reset();
-    // Every key the record holds, from one read of the file at iniPath.
+    // Every key the record holds, from one read of the files.
     void load();
 
-    // One key as the file at iniPath holds it now.
+    // One key as the files hold it now.
     template <typename T>
     T read(const Settings::Key<T> &key) const
     {
-        return key.valueIn(IniFile::readAll(iniPath));
+        return key.valueIn(readFiles());
     }
+    // The bytes of iniPath, then of each system-wide file.
+    QList<QByteArray> readFiles() const;
     // Writes keys of the file at iniPath, several in one atomic save; false when the save failed.
     // The record's fields are left to the caller.
     bool write(const QList<IniFile::KeyValue> &entries) const;

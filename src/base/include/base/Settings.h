@@ -3,8 +3,10 @@
 #include "base/IniFile.h"
 
 #include <QLatin1String>
+#include <QList>
 #include <QRgb>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -35,6 +37,15 @@ public:
         T valueIn(const QByteArray &file) const
         {
             return valueOf(IniFile::find(file, Section, name));
+        }
+        // The value from the first of the files (their bytes, in order) that holds the key.
+        T valueIn(const QList<QByteArray> &files) const
+        {
+            for (const QByteArray &file : files) {
+                if (std::optional<QString> text = IniFile::find(file, Section, name))
+                    return valueOf(text);
+            }
+            return defaultValue();
         }
         // The key and the text that stores value, for AppSettings::write.
         IniFile::KeyValue entry(const T &value) const
@@ -68,6 +79,10 @@ public:
 
     // <configuration folder>/Velmora 1/Velmora1.ini; the folder is created when missing.
     static QString iniFilePath();
+    // The system-wide files a package installs (<folder>/Velmora 1/Velmora1.ini for each folder
+    // of XDG_CONFIG_DIRS, /etc/xdg when unset), in that order, those that exist. They give the
+    // keys the user's file lacks and are never written.
+    static QStringList systemIniFilePaths();
 
     // Reads like scanf("%x"): leading blanks, optional sign and "0x", hex digits up to the first
     // other character. nullopt when no digit was read.

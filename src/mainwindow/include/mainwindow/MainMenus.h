@@ -34,7 +34,7 @@ public:
     };
     static constexpr int CommandCount = int(Command::About) + 1;
     static constexpr int SizeCount = 4;
-    static constexpr int WebPageCount = 6;
+    static constexpr int OtherProductCount = 3;
 
     enum class Popup { TargetSize, Playback, Help };
 
@@ -43,9 +43,9 @@ public:
     QAction *action(Command command) const { return m_actions[size_t(command)]; }
     // The target size command of a size row (0 for 720p).
     QAction *sizeAction(int index) const;
-    // The web-page command `index` (0 for the user guide) and the page it opens.
-    QAction *webPageAction(int index) const;
-    static QUrl webPage(int index);
+    // The command of other product `index` (0 to 2) and the web page it opens.
+    QAction *otherProductAction(int index) const;
+    static QUrl otherProductPage(int index);
     // What About shows.
     static QString aboutText();
 

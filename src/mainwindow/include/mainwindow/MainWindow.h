@@ -2,6 +2,8 @@
 
 #include "dialogs/CaptionPreview.h"
 #include "dialogs/FilePreviewReceiver.h"
+#include "dialogs/GuideWindow.h"
+#include "dialogs/UserGuide.h"
 #include "mainwindow/AudioStep.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
@@ -87,7 +89,11 @@ public:
     // What the menus do.
     void viewActualSize();
     void showAbout();
-    void openWebPage(int index);
+    // The guide's section in its window (made once, then brought up again).
+    void openUserGuide(UserGuide::Section section);
+    void openOtherProductPage(int index);
+    // The guide's window while it is open, else null.
+    GuideWindow *guideWindow() const { return m_guide; }
 
     // FilePreviewReceiver
     void previewFile(const QString &path) override;
@@ -156,6 +162,7 @@ private:
     std::unique_ptr<PictureStep> m_pictureStep;
     std::unique_ptr<FileBrowser> m_browser;
     std::unique_ptr<MainFrame> m_frame;
+    QPointer<GuideWindow> m_guide;
     QSize m_initialSize;
 
     bool m_initialized = false;

@@ -165,11 +165,11 @@ void TestMainWindow::createChecks_data()
     QTest::addColumn<QString>("message");    // empty: the build runs
     QTest::addColumn<bool>("editFocused");
 
-    const QString ext = "The Save As file path needs to have a \"webm\" or \"mpg\" file extension.\n\nPlease fix this, and try again, thanks.";
+    const QString ext = "The Save As file path needs to have a \"webm\", \"mpg\" or \"mp4\" file extension.\n\nPlease fix this, and try again, thanks.";
     const QString folder = "The Save As directory does not exist.\n\nPlease fix this, and try again, thanks.";
     QTest::addRow("no extension") << "OUT/clip" << "" << ext << true;
     QTest::addRow("dot only in a folder") << "OUT/my.videos/clip" << "" << ext << true;
-    QTest::addRow("other extension") << "OUT/clip.mp4" << "" << ext << true;
+    QTest::addRow("other extension") << "OUT/clip.mkv" << "" << ext << true;
     QTest::addRow("picture gone") << "OUT/clip.webm" << "picture"
                                   << "The source Picture can not be found.\n\nPlease fix this, and try again, thanks." << false;
     QTest::addRow("audio gone") << "OUT/clip.webm" << "audio"
@@ -413,6 +413,11 @@ void TestMainWindow::saveAs()
     QCOMPARE(SaveAsDialog::withExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a", "MPEG-1 Facebook Compatible (mpg)"), QStringLiteral("/v/a.mpg"));
+    QCOMPARE(SaveAsDialog::filtersFor("mp4"),
+             QStringList({"MP4 (H.264/AAC) (*.mp4)", "WebM Files (webm) (*.webm)",
+                          "MPEG-1 Facebook Compatible (mpg) (*.mpg)"}));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a", "MP4 (H.264/AAC)"), QStringLiteral("/v/a.mp4"));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a.Mp4", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.Mp4"));
 }
 
 void TestMainWindow::applicationRunsTheInitializedWindow()

@@ -232,7 +232,11 @@ void TestMainWindowInput::keys()
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_5);
-    QCOMPARE(edit->text(), before + "5");
+    QCOMPARE(AppSettings::instance().targetSizeIndex, 4);
+    QCOMPARE(window->pictureBox()->pictureSize(), QSize(1920, 1080));
+    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(4).blankCanvasPath);
+    QTest::keyClick(edit, Qt::Key_6);
+    QCOMPARE(edit->text(), before + "6");
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Escape);
     QTest::keyClick(window.get(), Qt::Key_Escape);

@@ -2,6 +2,7 @@
 // that all see the same machine load: the usual one-liner at 1 fps (the encoder run once per
 // frame over the still picture) and the audio alone (AAC encoding of a FLAC song, copying the
 // audio of an M4A song), the floor of any build that must write that audio.
+#include "BenchCommands.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "model/VideoBuild.h"
 #include "model/VideoBuildJob.h"
@@ -18,21 +19,12 @@
 
 #include <algorithm>
 
+using BenchCommands::median;
+using BenchCommands::run;
+
 namespace {
 
 QTextStream out(stdout);
-
-bool run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    // As from a shell with "< /dev/null": the encoder polls an open stdin for key presses.
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-}
 
 // Seconds a command takes, or -1 when it fails.
 double timed(const QString &program, const QStringList &arguments)
@@ -49,13 +41,6 @@ double duration(const QString &ffprobe, const QString &path)
                             QStringLiteral("format=duration"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
     process.waitForFinished(-1);
     return QString::fromLatin1(process.readAllStandardOutput()).trimmed().toDouble();
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n == 0 ? 0 : n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
 }
 
 } // namespace

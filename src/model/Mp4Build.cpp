@@ -161,7 +161,8 @@ QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
               << QStringLiteral("-color_range") << QStringLiteral("tv") << QStringLiteral("-an")
               << QStringLiteral("-f") << QStringLiteral("mp4") << piecePath;
     if (!encodedAudioPath.isEmpty()) {
-        arguments << QStringLiteral("-map") << QStringLiteral("1:a:0") << QStringLiteral("-vn")
+        arguments << QStringLiteral("-map") << QStringLiteral("1:a:0") << QStringLiteral("-map_metadata")
+                  << QStringLiteral("1") << QStringLiteral("-vn")
                   << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
                   << QStringLiteral("192k") << QStringLiteral("-f") << QStringLiteral("mp4")
                   << encodedAudioPath;

@@ -31,7 +31,7 @@ QJsonObject probeJson(const QString &path)
         TestSupport::ffprobePath(),
         {"-v", "error", "-show_entries",
          "stream=codec_type,codec_name,profile,pix_fmt,width,height,r_frame_rate,avg_frame_rate,duration",
-         "-of", "json", path});
+         "-show_entries", "format_tags=title", "-of", "json", path});
     return QJsonDocument::fromJson(json.toUtf8()).object();
 }
 
@@ -102,7 +102,7 @@ void TestMp4Build::initTestCase()
                   {"-v", "error", "-y", "-f", "lavfi", "-i",
                    QStringLiteral("sine=frequency=330:duration=%1:sample_rate=44100").arg(SongSeconds), "-f",
                    "lavfi", "-i", QStringLiteral("sine=frequency=495:duration=%1:sample_rate=44100").arg(SongSeconds),
-                   "-filter_complex", "amerge=inputs=2", flac}),
+                   "-filter_complex", "amerge=inputs=2", "-metadata", "title=Midnight Drive", flac}),
              QString());
     const QString mp3 = m_dir.filePath("song.mp3");
     const QString m4a = m_dir.filePath("song.m4a");
@@ -181,7 +181,11 @@ void TestMp4Build::build()
     QCOMPARE(positions.last(), job.progressMaximum());
     QCOMPARE(leftovers(), QStringList());
 
-    const QJsonArray streams = probeJson(output).value("streams").toArray();
+    const QJsonObject probed = probeJson(output);
+    // The song's tags travel with it.
+    QCOMPARE(probed.value("format").toObject().value("tags").toObject().value("title").toString(),
+             QString("Midnight Drive"));
+    const QJsonArray streams = probed.value("streams").toArray();
     QCOMPARE(streams.size(), 2);
     const QJsonObject video = streams.at(0).toObject();
     const QJsonObject audio = streams.at(1).toObject();

@@ -1,5 +1,6 @@
 // Building a 3-minute song through the build dialog against running the same encoder command
 // directly, interleaved so that both see the same machine load.
+#include "BenchCommands.h"
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
@@ -19,21 +20,12 @@
 
 #include <sys/resource.h>
 
+using BenchCommands::median;
+using BenchCommands::run;
+
 namespace {
 
 QTextStream out(stdout);
-
-bool run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    // As from a shell with "< /dev/null": the encoder polls an open stdin for key presses.
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-}
 
 double cpuSeconds(int who)
 {
@@ -41,13 +33,6 @@ double cpuSeconds(int who)
     getrusage(who, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
 }
 
 } // namespace

@@ -6,10 +6,35 @@
 #include <QDir>
 #include <QLineEdit>
 
+#include <array>
+
 namespace {
 
-const QString WebmFilter = QStringLiteral("WebM Files (webm) (*.webm)");
-const QString MpegFilter = QStringLiteral("MPEG-1 Facebook Compatible (mpg) (*.mpg)");
+struct OutputFormat
+{
+    QLatin1String extension;
+    QString filter;
+};
+
+// In the order the dialog lists them after the current one.
+const std::array<OutputFormat, 3> &outputFormats()
+{
+    static const std::array<OutputFormat, 3> formats{{
+        {QLatin1String("webm"), QStringLiteral("WebM Files (webm) (*.webm)")},
+        {QLatin1String("mpg"), QStringLiteral("MPEG-1 Facebook Compatible (mpg) (*.mpg)")},
+        {QLatin1String("mp4"), QStringLiteral("MP4 (H.264/AAC) (*.mp4)")},
+    }};
+    return formats;
+}
+
+const OutputFormat *formatOf(const QString &extension)
+{
+    for (const OutputFormat &format : outputFormats()) {
+        if (format.extension == extension)
+            return &format;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -24,25 +49,34 @@ SaveAsDialog::SaveAsDialog(QWidget *owner, const QString &folder, const QString 
     setNameFilters(filters);
     labelFileDialogLists(this);
     selectNameFilter(filters.first());
-    setDefaultSuffix(currentExtension == QLatin1String("mpg") ? QStringLiteral("mpg") : QStringLiteral("webm"));
+    const OutputFormat *current = formatOf(currentExtension);
+    setDefaultSuffix(current ? QString(current->extension) : QStringLiteral("webm"));
     selectFile(name);
 }
 
 QStringList SaveAsDialog::filtersFor(const QString &currentExtension)
 {
-    if (currentExtension == QLatin1String("mpg"))
-        return {MpegFilter, WebmFilter};
-    return {WebmFilter, MpegFilter};
+    const OutputFormat *current = formatOf(currentExtension);
+    QStringList filters;
+    if (current)
+        filters.append(current->filter);
+    for (const OutputFormat &format : outputFormats()) {
+        if (&format != current)
+            filters.append(format.filter);
+    }
+    return filters;
 }
 
 QString SaveAsDialog::withExtension(const QString &path, const QString &filter)
 {
-    const QString extension = pathExtension(path);
-    if (extension == QLatin1String("webm") || extension == QLatin1String("mpg"))
+    if (formatOf(pathExtension(path)))
         return path;
     // The dialog reports the filter without its pattern list when it hides the details.
-    const bool mpeg = filter.startsWith(MpegFilter.left(MpegFilter.indexOf(QLatin1String(" (*"))));
-    return path + (mpeg ? QStringLiteral(".mpg") : QStringLiteral(".webm"));
+    for (const OutputFormat &format : outputFormats()) {
+        if (filter.startsWith(format.filter.left(format.filter.lastIndexOf(QLatin1String(" (*")))))
+            return path + QLatin1Char('.') + format.extension;
+    }
+    return path + QStringLiteral(".webm");
 }
 
 void SaveAsDialog::accept()

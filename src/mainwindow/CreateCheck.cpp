@@ -7,7 +7,8 @@ CreateCheck checkCreate(const CreateCheckInput &in)
     if (in.outputPathTyped && in.outputExists)
         return CreateCheck::AskReplace;
     const QString extension = pathExtension(in.outputPath);
-    if (extension != QLatin1String("webm") && extension != QLatin1String("mpg"))
+    if (extension != QLatin1String("webm") && extension != QLatin1String("mpg")
+        && extension != QLatin1String("mp4"))
         return CreateCheck::WrongExtension;
     if (!in.pictureExists)
         return CreateCheck::PictureMissing;
@@ -27,7 +28,7 @@ QString createCheckText(CreateCheck check, const QString &outputPath)
     case CreateCheck::AskReplace:
         return QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(outputPath);
     case CreateCheck::WrongExtension:
-        return QStringLiteral("The Save As file path needs to have a \"webm\" or \"mpg\" file extension.\n\n"
+        return QStringLiteral("The Save As file path needs to have a \"webm\", \"mpg\" or \"mp4\" file extension.\n\n"
                               "Please fix this, and try again, thanks.");
     case CreateCheck::PictureMissing:
         return QStringLiteral("The source Picture can not be found.\n\nPlease fix this, and try again, thanks.");

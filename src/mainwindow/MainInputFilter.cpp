@@ -52,7 +52,7 @@ bool MainInputFilter::filterKey(QEvent *event)
         event->accept();
         return true;
     }
-    if (k >= Qt::Key_1 && k <= Qt::Key_4 && !(key->modifiers() & Qt::KeypadModifier)) {
+    if (k >= Qt::Key_1 && k <= Qt::Key_5 && !(key->modifiers() & Qt::KeypadModifier)) {
         if (event->type() == QEvent::KeyPress)
             emit targetSizeChosen(k - Qt::Key_1);
         event->accept();

@@ -7,7 +7,7 @@
 class QWidget;
 
 // Keys, clicks and hover over the main window and every control in it: Enter and Escape never
-// end the window, the digits 1 to 4 above the letters choose the target size (also while the
+// end the window, the digits 1 to 5 above the letters choose the target size (also while the
 // path is being typed), the click after a menu closed without a choice only closes it, a right
 // click on the play or pause button asks for the playback menu, and the focus follows the mouse
 // onto the controls, staying in the path once the mouse has been there.

@@ -21,6 +21,7 @@ const CommandText CommandTexts[] = {
     {MainMenus::Command::Size480p, "&480p (854x480)"},
     {MainMenus::Command::Size360p, "&360p (640x360)"},
     {MainMenus::Command::Size240p, "&240p (426x240)"},
+    {MainMenus::Command::Size1080p, "&1080p (1920x1080)"},
     {MainMenus::Command::ViewActualSize, "View Actual Size..."},
     {MainMenus::Command::RestartPlayback, "&Restart Playback"},
     {MainMenus::Command::StopPlayback, "&Stop"},

@@ -2,11 +2,14 @@
 
 #include "base/Paths.h"
 #include "base/TerminationSignals.h"
+#include "model/Mp4Build.h"
 #include "tools/ToolRunner.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -85,16 +88,25 @@ void VideoBuildJob::cancel()
         m_run->requestCancel();
 }
 
-bool VideoBuildJob::makePrivatePictureCopy(QString &copyPath)
+std::unique_ptr<QTemporaryFile> VideoBuildJob::makeTempFile(const QString &pattern)
 {
     QString folder;
     if (!getTempFolder(folder))
-        return false;
+        return {};
+    auto file = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') + pattern);
+    if (!file->open())
+        return {};
+    file->close();
+    return file;
+}
+
+bool VideoBuildJob::makePrivatePictureCopy(QString &copyPath)
+{
     const QString suffix = QFileInfo(m_request.picturePath).suffix();
-    auto copy = std::make_unique<QTemporaryFile>(
-        folder + QStringLiteral("/BuildPicture_XXXXXX") + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix));
+    auto copy = makeTempFile(QStringLiteral("BuildPicture_XXXXXX")
+                             + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix));
     QFile source(m_request.picturePath);
-    if (!source.open(QIODevice::ReadOnly) || !copy->open())
+    if (!copy || !source.open(QIODevice::ReadOnly) || !copy->open())
         return false;
     while (!source.atEnd()) {
         const QByteArray block = source.read(1 << 20);
@@ -120,6 +132,11 @@ void VideoBuildJob::run()
         return;
     }
 
+    if (outputExtension(m_request.outputPath) == QLatin1String("mp4")) {
+        runMp4(picture);
+        return;
+    }
+
     const QString &output = m_request.outputPath;
     ToolRun run(m_request.encoderPath,
                 encoderArguments(picture, m_request.audioPath, m_request.videoSize.width(),
@@ -142,7 +159,13 @@ void VideoBuildJob::run()
     disconnect(ending);
     m_pictureCopy.reset();
 
-    const BuildVerdict verdict = judgeEncoderRun(result, output, isNonEmptyFile(output));
+    endRun(judgeEncoderRun(result, output, isNonEmptyFile(output)), !FileStamp::of(output).sameAs(before));
+}
+
+void VideoBuildJob::endRun(const BuildVerdict &verdict, bool outputTouched)
+{
+    m_piece.reset();
+    m_encodedAudio.reset();
     switch (verdict.outcome) {
     case BuildOutcome::PermissionDenied:
         end(BuildOutcome::PermissionDenied, 0);
@@ -152,9 +175,9 @@ void VideoBuildJob::run()
         break;
     case BuildOutcome::Failed:
         m_failureReason = verdict.reason;
-        // Only what this encoder run wrote goes: a file it never touched is not ours to delete.
-        if (!FileStamp::of(output).sameAs(before))
-            QFile::remove(output);
+        // Only what this build wrote goes: a file it never touched is not ours to delete.
+        if (outputTouched)
+            QFile::remove(m_request.outputPath);
         end(BuildOutcome::Failed, 0);
         break;
     case BuildOutcome::Done:
@@ -164,12 +187,101 @@ void VideoBuildJob::run()
     }
 }
 
+void VideoBuildJob::runMp4(const QString &picture)
+{
+    const QString &output = m_request.outputPath;
+    const FileStamp before = FileStamp::of(output);
+    m_piece = makeTempFile(QStringLiteral("BuildPiece_XXXXXX.mp4"));
+    const bool copyAudio = isAacLcAudio(m_request.audioPath);
+    if (!copyAudio)
+        m_encodedAudio = makeTempFile(QStringLiteral("BuildAudio_XXXXXX.m4a"));
+    if (!m_piece || (!copyAudio && !m_encodedAudio)) {
+        m_pictureCopy.reset();
+        endRun({BuildOutcome::Failed, QStringLiteral("The encoder's temporary files could not be created.")}, false);
+        return;
+    }
+    const QString audio = copyAudio ? m_request.audioPath : m_encodedAudio->fileName();
+
+    // Progress follows the audio: the first pass when it encodes the audio, else the muxing.
+    const QSize size = m_request.videoSize;
+    const bool pieceDone = runEncoderPass(
+        mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
+                          copyAudio ? QString() : audio),
+        m_piece->fileName(), !copyAudio);
+    m_pictureCopy.reset();
+    if (!pieceDone)
+        return;
+    if (!runEncoderPass(mp4MuxArguments(m_piece->fileName(), audio, m_request.audioDuration, output), output,
+                        copyAudio))
+        return;
+    m_piece.reset();
+    m_encodedAudio.reset();
+
+    const QString fault = checkWrittenMp4();
+    if (m_cancelRequested) {
+        endRun({BuildOutcome::Canceled, {}}, true);
+    } else if (!fault.isEmpty()) {
+        endRun({BuildOutcome::Failed, QStringLiteral("The video was written, but it failed its check:\n\n   %1").arg(fault)},
+               !FileStamp::of(output).sameAs(before));
+    } else {
+        endRun({BuildOutcome::Done, {}}, true);
+    }
+}
+
+bool VideoBuildJob::runEncoderPass(const QStringList &arguments, const QString &outputPath, bool countsProgress)
+{
+    const QString &output = m_request.outputPath;
+    const FileStamp before = FileStamp::of(output);
+    ToolRun run(m_request.encoderPath, arguments);
+    run.setUserInput(ToolRun::UserInput::Allowed);
+    run.setLineHandler([this](const QString &line) { statusLine(line); });
+    if (m_cancelRequested)
+        run.requestCancel();
+    m_countsProgress = countsProgress;
+    // The program is ending on a signal: the encoder goes with it, and what this pass wrote.
+    const QMetaObject::Connection ending = connect(&TerminationSignals::instance(), &TerminationSignals::received,
+                                                   this, [&run, &outputPath] {
+                                                       run.stopNow();
+                                                       QFile::remove(outputPath);
+                                                   });
+    m_run = &run;
+    const ToolResult result = run.exec();
+    m_run = nullptr;
+    disconnect(ending);
+    m_countsProgress = true;
+
+    const BuildVerdict verdict = judgeEncoderRun(result, output, isNonEmptyFile(outputPath));
+    if (verdict.outcome == BuildOutcome::Done)
+        return true;
+    endRun(verdict, !FileStamp::of(output).sameAs(before));
+    return false;
+}
+
+QString VideoBuildJob::checkWrittenMp4()
+{
+    const QString path = m_request.outputPath;
+    const Mp4Expectation expected{m_request.videoSize, m_request.audioDuration};
+    QString fault;
+    std::unique_ptr<QThread> checker(QThread::create([&fault, path, expected] { fault = checkMp4File(path, expected); }));
+    QEventLoop loop;
+    connect(checker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    checker->start();
+    loop.exec();
+    checker->wait();
+    return fault;
+}
+
 void VideoBuildJob::statusLine(const QString &line)
 {
     const double seconds = parseEncoderTime(line);
-    if (!(seconds > 0))
+    if (!(seconds > 0) || !m_countsProgress)
         return;
-    emit progressChanged(progressPosition(seconds, m_progressMaximum),
+    // The bar never runs backwards, whichever pass reports.
+    const int position = progressPosition(seconds, m_progressMaximum);
+    if (position < m_lastPosition)
+        return;
+    m_lastPosition = position;
+    emit progressChanged(position,
                          progressPercent(seconds, m_request.audioDuration));
 }
 

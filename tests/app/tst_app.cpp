@@ -310,7 +310,8 @@ void TestApp::startupSettings_data()
     QTest::addRow("none") << QByteArray() << 2 << black << true;
     QTest::addRow("size 3") << QByteArray("TargetVideoSize=3\n") << 3 << black << true;
     QTest::addRow("size 0x3") << QByteArray("TargetVideoSize=0x3\n") << 3 << black << true;
-    QTest::addRow("size 4 is out of range") << QByteArray("TargetVideoSize=4\n") << 2 << black << true;
+    QTest::addRow("size 4 is 1920x1080") << QByteArray("TargetVideoSize=4\n") << 4 << black << true;
+    QTest::addRow("size 5 is out of range") << QByteArray("TargetVideoSize=5\n") << 2 << black << true;
     QTest::addRow("size A is out of range") << QByteArray("TargetVideoSize=A\n") << 2 << black << true;
     QTest::addRow("size -1") << QByteArray("TargetVideoSize=-1\n") << 2 << black << true;
     QTest::addRow("size x") << QByteArray("TargetVideoSize=x\n") << 2 << black << true;

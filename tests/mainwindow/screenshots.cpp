@@ -1,13 +1,15 @@
 // Takes screenshots of the main window in the states a user sees: at rest, with a picture and a
-// caption, with the target-size menu open, and resized larger. Run by scripts/screenshots.sh
+// caption, with the target-size menu open, Save As with its formats, and resized larger. Run by scripts/screenshots.sh
 // under Xvfb; the PNGs go to the folder given as the first argument.
 #include "app/Application.h"
 #include "base/AppSettings.h"
 #include "base/TargetSizeTable.h"
+#include "dialogs/SaveAsDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "widgets/PictureBox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QMenu>
 #include <QPixmap>
@@ -81,6 +83,20 @@ int main(int argc, char *argv[])
             menu->close();
         });
         menu->exec(window.mapToGlobal(QPoint(window.width() / 2, window.height() / 2)));
+    }
+
+    {
+        // Save As with its list of output formats open.
+        SaveAsDialog dialog(&window, QDir::homePath(), QStringLiteral("MyPictune"), QStringLiteral("webm"));
+        QTimer::singleShot(400, [&] {
+            if (auto *formats = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+                formats->showPopup();
+        });
+        QTimer::singleShot(1000, [&] {
+            shoot(QStringLiteral("save-as-formats"));
+            dialog.reject();
+        });
+        dialog.exec();
     }
 
     window.resize(window.width() + 380, window.height() + 260);

@@ -165,11 +165,11 @@ void TestMainWindow::createChecks_data()
     QTest::addColumn<QString>("message");    // empty: the build runs
     QTest::addColumn<bool>("editFocused");
 
-    const QString ext = "The Save As file path needs to have a \"webm\" or \"mpg\" file extension.\n\nPlease fix this, and try again, thanks.";
+    const QString ext = "The Save As file path needs to have a \"webm\", \"mpg\" or \"mp4\" file extension.\n\nPlease fix this, and try again, thanks.";
     const QString folder = "The Save As directory does not exist.\n\nPlease fix this, and try again, thanks.";
     QTest::addRow("no extension") << "OUT/clip" << "" << ext << true;
     QTest::addRow("dot only in a folder") << "OUT/my.videos/clip" << "" << ext << true;
-    QTest::addRow("other extension") << "OUT/clip.mp4" << "" << ext << true;
+    QTest::addRow("other extension") << "OUT/clip.mkv" << "" << ext << true;
     QTest::addRow("picture gone") << "OUT/clip.webm" << "picture"
                                   << "The source Picture can not be found.\n\nPlease fix this, and try again, thanks." << false;
     QTest::addRow("audio gone") << "OUT/clip.webm" << "audio"
@@ -391,7 +391,8 @@ void TestMainWindow::saveAs()
         QMetaObject::invokeMethod(dialog, "accept");
     });
     window->chooseOutputPath();
-    QCOMPARE(filters, (QStringList{"MPEG-1 Facebook Compatible (mpg) (*.mpg)", "WebM Files (webm) (*.webm)"}));
+    QCOMPARE(filters, (QStringList{"MPEG-1 Facebook Compatible (mpg) (*.mpg)", "WebM Files (webm) (*.webm)",
+                                   "MP4 (H.264/AAC) (*.mp4)"}));
     QCOMPARE(name, QStringLiteral("old clip.final"));
     QCOMPARE(folder, QFileInfo(m_out.path()).absoluteFilePath());
     const QString chosen = m_out.path() + "/holiday.mpg";
@@ -409,10 +410,35 @@ void TestMainWindow::saveAs()
     QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Create Pictune..."));
     QVERIFY(window->outputPathTyped());
 
+    // The MP4 filter: the bare name gets ".mp4", and the build ends like the others, on the
+    // clipboard and in the completion dialog.
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<SaveAsDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->selectNameFilter("MP4 (H.264/AAC) (*.mp4)");
+        // The dialog writes the name for the new filter itself once the change is through.
+        QTimer::singleShot(0, dialog, [dialog] {
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText("festival");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    });
+    window->chooseOutputPath();
+    const QString mp4 = m_out.path() + "/festival.mp4";
+    QCOMPARE(window->outputEdit()->text(), mp4);
+    window->createVideo();
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(QGuiApplication::clipboard()->text(), mp4);
+    QCOMPARE(probe(mp4, "stream=codec_name,width,height"), QStringLiteral("h264,640,360\naac"));
+
     QCOMPARE(SaveAsDialog::filtersFor("webm").first(), QStringLiteral("WebM Files (webm) (*.webm)"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a", "MPEG-1 Facebook Compatible (mpg)"), QStringLiteral("/v/a.mpg"));
+    QCOMPARE(SaveAsDialog::filtersFor("mp4"),
+             QStringList({"MP4 (H.264/AAC) (*.mp4)", "WebM Files (webm) (*.webm)",
+                          "MPEG-1 Facebook Compatible (mpg) (*.mpg)"}));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a", "MP4 (H.264/AAC)"), QStringLiteral("/v/a.mp4"));
+    QCOMPARE(SaveAsDialog::withExtension("/v/a.Mp4", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.Mp4"));
 }
 
 void TestMainWindow::applicationRunsTheInitializedWindow()

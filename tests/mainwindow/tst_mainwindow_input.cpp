@@ -232,7 +232,11 @@ void TestMainWindowInput::keys()
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_5);
-    QCOMPARE(edit->text(), before + "5");
+    QCOMPARE(AppSettings::instance().targetSizeIndex, 4);
+    QCOMPARE(window->pictureBox()->pictureSize(), QSize(1920, 1080));
+    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(4).blankCanvasPath);
+    QTest::keyClick(edit, Qt::Key_6);
+    QCOMPARE(edit->text(), before + "6");
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Escape);
     QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -291,7 +295,7 @@ void TestMainWindowInput::sameSizeWritesNothing()
 
     auto menu = std::unique_ptr<QMenu>(window->menus()->createMenu(MainMenus::Popup::TargetSize, window.get()));
     const QList<QAction *> sizes = menu->actions().first()->menu()->actions();
-    QCOMPARE(sizes.size(), 4);
+    QCOMPARE(sizes.size(), 5);
     QVERIFY(sizes.at(2)->isChecked());
     QCOMPARE(sizes.at(0)->text(), QStringLiteral("&720p (1280x720)"));
     QCOMPARE(menu->actions().last()->text(), QStringLiteral("View Actual Size..."));
@@ -342,7 +346,8 @@ void TestMainWindowInput::menus()
     const std::unique_ptr<QMenu> size(window->menus()->createMenu(Popup::TargetSize, window.get()));
     QCOMPARE(menuTexts(size.get()), (QStringList{"Target Video Size", "View Actual Size..."}));
     QMenu *sizes = size->actions().first()->menu();
-    QCOMPARE(menuTexts(sizes), (QStringList{"&720p (1280x720)", "&480p (854x480)", "&360p (640x360)", "&240p (426x240)"}));
+    QCOMPARE(menuTexts(sizes), (QStringList{"&720p (1280x720)", "&480p (854x480)", "&360p (640x360)", "&240p (426x240)",
+                                      "&1080p (1920x1080)"}));
     QVERIFY(size->testAttribute(Qt::WA_NoMouseReplay));
     QVERIFY(sizes->testAttribute(Qt::WA_NoMouseReplay));
     const std::unique_ptr<QMenu> playback(window->menus()->createMenu(Popup::Playback, window.get()));

@@ -208,7 +208,9 @@ void TestMainWindowRules::createChecks_data()
                                   << CreateCheck::WrongExtension;
     QTest::addRow("dot only in a folder") << "/v/my.webm/clip" << true << false << true << true << 3.0 << true
                                           << true << CreateCheck::WrongExtension;
-    QTest::addRow("extension before picture") << "/v/clip.mp4" << false << false << false << false << 0.0 << false
+    QTest::addRow("mp4") << "/v/clip.mp4" << true << false << true << true << 3.0 << true << true
+                         << CreateCheck::Ready;
+    QTest::addRow("extension before picture") << "/v/clip.mkv" << false << false << false << false << 0.0 << false
                                               << false << CreateCheck::WrongExtension;
     QTest::addRow("picture before audio") << webm << false << false << false << false << 3.0 << false << false
                                           << CreateCheck::PictureMissing;

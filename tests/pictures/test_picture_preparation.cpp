@@ -785,7 +785,8 @@ void TestPicturePreparation::temporaryFilesRemoved()
         PicturePreparation preparation;
         CaptionSettings text = caption(QStringLiteral("Bye"));
         QVERIFY(preparation.setSourcePicture(nullptr, path("portrait.jpg"), &text));
-        QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files).size(), 6);
+        // A blank canvas per size, the letterboxed picture and the captioned one.
+        QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files).size(), TargetSizeTable::RowCount + 2);
     }
     deleteBlankCanvases();
     QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList());

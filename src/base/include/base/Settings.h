@@ -58,7 +58,7 @@ public:
     // The one section of the file that holds the program's keys.
     static constexpr QLatin1String Section{"Velmora 1"};
     // The target video sizes the TargetVideoSize key can name, 0 to TargetSizeCount - 1.
-    static constexpr int TargetSizeCount = 4;
+    static constexpr int TargetSizeCount = 5;
 
     // Paths of the three tools. An absent key reads as "x": the tool check takes any path
     // starting with "x" as never set.

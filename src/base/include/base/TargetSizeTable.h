@@ -17,7 +17,8 @@ struct TargetSize
     QSize size() const { return {width, height}; }
 };
 
-// The four video sizes; row 2 (640x360) is the default.
+// The five video sizes; row 2 (640x360) is the default. 1920x1080 came last, as row 4, so that
+// the rows older settings files name keep their meaning.
 class TargetSizeTable
 {
 public:
@@ -34,5 +35,6 @@ private:
         {854, 480, {}},
         {640, 360, {}},
         {426, 240, {}},
+        {1920, 1080, {}},
     }};
 };

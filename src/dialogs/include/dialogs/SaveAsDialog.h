@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-// The Save As dialog of the output path: WebM and MPEG-1 filters (the current format first), an
+// The Save As dialog of the output path: WebM, MPEG-1 and MP4 filters (the current format first), an
 // initial folder and name, the chosen filter's extension added to a name without one, and the
 // question before replacing a file.
 class SaveAsDialog : public QFileDialog
@@ -14,7 +14,7 @@ public:
                  const QString &currentExtension);
 
     static QStringList filtersFor(const QString &currentExtension);
-    // The name with the filter's extension added unless it already ends in .webm or .mpg.
+    // The name with the filter's extension added unless it already ends in .webm, .mpg or .mp4.
     static QString withExtension(const QString &path, const QString &filter);
 
 public slots:

@@ -21,6 +21,7 @@ public:
         Size480p,
         Size360p,
         Size240p,
+        Size1080p,
         ViewActualSize,
         RestartPlayback,
         StopPlayback,
@@ -33,7 +34,7 @@ public:
         About,
     };
     static constexpr int CommandCount = int(Command::About) + 1;
-    static constexpr int SizeCount = 4;
+    static constexpr int SizeCount = 5;
     static constexpr int OtherProductCount = 3;
 
     enum class Popup { TargetSize, Playback, Help };

@@ -53,8 +53,16 @@ private:
     enum class Stage { Ready, Started, Ending, Finished };
 
     void run();
+    // The MP4 build: a piece of video and the audio first, then the two muxed, then the check.
+    void runMp4(const QString &picture);
+    // Runs one encoder pass; false when the build must end (its outcome is then set).
+    bool runEncoderPass(const QStringList &arguments, const QString &outputPath, bool countsProgress);
+    // The written MP4 checked on a worker thread; the event loop runs meanwhile.
+    QString checkWrittenMp4();
+    void endRun(const BuildVerdict &verdict, bool outputTouched);
     void statusLine(const QString &line);
     bool makePrivatePictureCopy(QString &copyPath);
+    std::unique_ptr<QTemporaryFile> makeTempFile(const QString &pattern);
     void end(BuildOutcome outcome, int pauseMs);
     void finish();
 
@@ -62,9 +70,14 @@ private:
     int m_progressMaximum;
     Stage m_stage = Stage::Ready;
     bool m_cancelRequested = false;
+    bool m_countsProgress = true;
+    int m_lastPosition = 0;
     BuildOutcome m_outcome = BuildOutcome::Failed;
     QString m_failureReason;
     ToolRun *m_run = nullptr;
     std::unique_ptr<QTemporaryFile> m_pictureCopy;
+    // The MP4 build's piece of video and encoded audio, gone when the build ends.
+    std::unique_ptr<QTemporaryFile> m_piece;
+    std::unique_ptr<QTemporaryFile> m_encodedAudio;
     QTimer *m_pauseTimer;
 };

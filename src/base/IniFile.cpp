@@ -213,6 +213,11 @@ bool IniFile::writeStrings(const QString &path, const QString &section,
         return false;
     if (exists)
         file.setPermissions(QFile(path).permissions());
-    file.write(text);
+    // QSaveFile buffers writes and Qt 6.4's commit() does not notice a buffered write that fails
+    // (a full disk): it would replace the file with an empty one and report success.
+    if (file.write(text) != text.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }

@@ -257,7 +257,9 @@ void MainWindow::setTargetSize(int index)
             markStep(Step1Done, Step1Pending, false);
             setStepTip(Step1Done, ClearPictureTip);
         }
-        settings.write(Settings::TargetVideoSize, index);
+        // The size holds for this run either way; the user learns that the next run forgets it.
+        if (!settings.write(Settings::TargetVideoSize, index))
+            MessageBox::warning(this, settings.notSavedText());
     }
     m_menuOpen = false;
 }

@@ -135,6 +135,7 @@ void MainWindow::connectControls()
     connect(controlAs<QAbstractButton>(PauseButton), &QAbstractButton::clicked, m_audio, &AudioStep::pause);
     connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
     connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
+    connect(m_audio, &AudioStep::lengthMeasured, this, &MainWindow::audioMeasured);
     for (int i = 0; i < MainMenus::WebPageCount; ++i)
         connect(m_menus->webPageAction(i), &QAction::triggered, this, [this, i] { openWebPage(i); });
     connect(m_menus->action(Command::About), &QAction::triggered, this, &MainWindow::showAbout);
@@ -242,9 +243,30 @@ void MainWindow::setAudioFile(const QString &path)
         control(id)->setEnabled(set);
     if (!set)
         m_audio->pause();
-    setStepTip(Step2Done, set ? QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
-                                    .arg(ClearAudioTip, path, formatDuration(m_audio->duration()))
-                              : ClearAudioTip);
+    showAudioTip();
+}
+
+void MainWindow::showAudioTip()
+{
+    const QString &path = m_audio->path();
+    const QString duration = m_audio->isMeasuring() ? QStringLiteral("(measuring)") : formatDuration(m_audio->duration());
+    setStepTip(Step2Done, path.isEmpty() ? ClearAudioTip
+                                         : QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
+                                               .arg(ClearAudioTip, path, duration));
+}
+
+void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
+{
+    if (result.status == AudioLengthResult::Measured) {
+        showAudioTip();
+        return;
+    }
+    // Opening it went well, but the whole file is no song to build from: let it go, and say why.
+    setAudioFile(QString());
+    const QString text = result.status == AudioLengthResult::TimedOut
+        ? QStringLiteral("The length of the Audio File could not be measured in time:\n\n   %1\n\nPlease choose another Audio File, thanks.")
+        : QStringLiteral("The Audio File can not be read:\n\n   %1\n\nPlease choose another Audio File, thanks.");
+    MessageBox::information(this, text.arg(path));
 }
 
 void MainWindow::setTargetSize(int index)
@@ -411,12 +433,18 @@ void MainWindow::chooseOutputPath()
 
 void MainWindow::createVideo()
 {
+    const QString song = m_audio->path();
+    // A song still being measured is waited for; one that turned out unusable is gone by then,
+    // and the user has read why.
+    const double duration = m_audio->waitForDuration();
+    if (m_audio->path() != song)
+        return;
     const QString picturePath = picture().currentPicturePath();
-    if (!m_output->confirmBuild(picturePath, m_audio->path(), m_audio->duration()))
+    if (!m_output->confirmBuild(picturePath, song, duration))
         return;
     m_audio->stop();
     const AppSettings &settings = AppSettings::instance();
-    const VideoBuildRequest request{settings.encoderPath, picturePath, m_audio->path(), m_audio->duration(),
+    const VideoBuildRequest request{settings.encoderPath, picturePath, song, duration,
                                     m_output->path(), TargetSizeTable::instance().current().size()};
     m_buildRunning = true;
     const BuildOutcome outcome = buildPictune(this, request, settings.playerPath);

@@ -134,6 +134,9 @@ private:
     QList<QWidget *> controls(Control first, Control last) const;
     void markStep(Control done, Control pending, bool isDone);
     void setStepTip(Control step, const QString &text);
+    void showAudioTip();
+    // The song's length has arrived, or the song turned out to be unusable.
+    void audioMeasured(const QString &path, AudioLengthResult result);
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;

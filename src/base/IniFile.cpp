@@ -158,13 +158,10 @@ QByteArray IniFile::writeToText(const QByteArray &text, const QString &section,
         result.replace(eq + 1, line.end - eq - 1, value.toUtf8());
     } else if (loc.header >= 0) {
         const Line &last = lines.at(loc.lastInSection);
-        QByteArray insert = entry + newline;
-        int at = last.next;
-        if (last.next == last.end) {    // the section's last line has no line break
-            insert = newline + entry;
-            at = last.end;
-        }
-        result.insert(at, insert);
+        // When the section's last line has no line break (at most a stray CR, which ends no
+        // line), the entry needs one before it.
+        const bool lineEnded = last.next > 0 && text.at(last.next - 1) == '\n';
+        result.insert(last.next, lineEnded ? entry + newline : newline + entry);
     } else {
         if (!result.isEmpty() && !result.endsWith('\n'))
             result += newline;

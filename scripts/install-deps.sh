@@ -18,6 +18,11 @@ packages=(
     python3-pyatspi
 )
 
+# The fuzz targets (scripts/fuzz.sh, run by CI) need clang with libFuzzer and the sanitizers.
+if [[ ${CI:-} == true || ${VELMORA_FUZZ:-} == 1 ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

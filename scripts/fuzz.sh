@@ -32,7 +32,8 @@ printf '\xef\xbb\xbf; comment\r\n[Other]\r\nS1=x\r\n[velmora 1]\r\n  s1 = "/usr/
     >"$seeds/fuzz_ini/bom-crlf.ini"
 "$ffmpeg" -hide_banner -nostdin -y -f lavfi -i sine=duration=3 -f lavfi -i color=size=64x36:duration=3 \
     -stats -c:v mpeg1video -c:a mp2 -f mpeg /dev/null 2>"$seeds/fuzz_encoder_time/encoder.txt" || true
-"$convert" -list font 2>&1 | head -c 6000 >"$seeds/fuzz_font_list/fonts.txt"
+"$convert" -list font >"$seeds/fuzz_font_list/fonts.txt" 2>&1
+truncate -s '<6000' "$seeds/fuzz_font_list/fonts.txt"
 for ext in jpg png bmp gif tif; do
     "$convert" -size 24x16 gradient:red-blue "$seeds/fuzz_picture/gradient.$ext"
 done
@@ -48,6 +49,7 @@ done
 
 failed=()
 for t in "${targets[@]}"; do
+    rm -rf "$build/crashes/$t"
     mkdir -p "$build/corpus/$t" "$build/crashes/$t"
     echo "== $t: ${seconds} s"
     if ! "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=3072 -print_final_stats=1 \

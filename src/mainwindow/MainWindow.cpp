@@ -257,7 +257,8 @@ void MainWindow::showAudioTip()
 
 void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
 {
-    if (result.status == AudioLengthResult::Measured) {
+    // A song deleted since it was chosen stays taken: Create says it can not be found.
+    if (result.status == AudioLengthResult::Measured || !isNonEmptyFile(path)) {
         showAudioTip();
         return;
     }

@@ -14,7 +14,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZ
 cmake --build "$build" -j "${VELMORA_JOBS:-$(nproc)}"
 # Qt, fontconfig and the drivers keep memory until exit by design: leaks are not checked here
 # (test_audiobadinput_asan checks the audio code's own).
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
 ctest --output-on-failure -j "${VELMORA_TEST_JOBS:-2}" -LE layering "$@"

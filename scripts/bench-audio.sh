@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Audio engine benchmark: measureAudioFile on 60-minute files (WAV, FLAC, M4A, LAME MP3 with its
 # length header, VBR MP3 without one), the delay from AudioPreview::play to the first samples at the
-# device, processor use and peak memory while playing the 60-minute MP3.
+# device, processor use and peak memory while playing the 60-minute MP3, and measuring songs
+# followed by gigabytes of zeros or junk.
 # The hour-long files are made once with ffmpeg and kept in $VELMORA_BENCH_MEDIA
 # (default: <build>/bench-audio-media).
 set -euo pipefail
@@ -51,3 +52,25 @@ echo "== measureAudioFile (warm cache; 7 runs)"
 "$bench" measure "${files[@]}" 2>/dev/null
 echo "== playing $(basename "${files[5]}") (SDL driver: $SDL_AUDIODRIVER)"
 "$bench" play "${files[5]}" "${VELMORA_BENCH_PLAY_SECONDS:-20}" 2>/dev/null
+
+# Hostile files: a 5-second MP3 without info frame followed by zeros (sparse, as a pre-allocated
+# download leaves it) or by junk. Measuring must stop at the end of the audio, in bounded memory.
+hostile=$media/hostile
+mkdir -p "$hostile"
+[[ -s $hostile/song.mp3 ]] ||
+    "$ffmpeg" -hide_banner -nostdin -loglevel error -y -f lavfi -i sine=duration=5 -c:a libmp3lame \
+        -write_xing 0 "$hostile/song.mp3"
+for size in 1G 20G; do
+    [[ -s $hostile/zeros-$size.mp3 ]] || { cp "$hostile/song.mp3" "$hostile/zeros-$size.mp3" &&
+        truncate -s "$size" "$hostile/zeros-$size.mp3"; }
+done
+[[ -s $hostile/junk-64M.mp3 ]] || { cp "$hostile/song.mp3" "$hostile/junk-64M.mp3" &&
+    head -c 64M /dev/urandom >>"$hostile/junk-64M.mp3"; }
+echo "== hostile files (5 s of audio each; whole process: time and peak memory)"
+for f in "$hostile"/zeros-1G.mp3 "$hostile"/zeros-20G.mp3 "$hostile"/junk-64M.mp3; do
+    if [[ -x /usr/bin/time ]]; then
+        /usr/bin/time -f "  %e s elapsed, peak %M KB" "$bench" measure "$f" 2>&1
+    else
+        "$bench" measure "$f" 2>/dev/null
+    fi
+done

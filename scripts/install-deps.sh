@@ -24,6 +24,11 @@ packages=(
     dpkg-dev file desktop-file-utils appstream openbox xdotool
 )
 
+# The fuzz targets (scripts/fuzz.sh, run by CI) need clang with libFuzzer and the sanitizers.
+if [[ ${CI:-} == true || ${VELMORA_FUZZ:-} == 1 ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -7,3 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
 cd "$build"
 ctest --output-on-failure -j "${VELMORA_TEST_JOBS:-2}" "$@"
+# CI also runs the whole suite under AddressSanitizer and UBSan, and each fuzz target briefly;
+# VELMORA_SANITIZE=1 asks for the sanitizer run by hand.
+if [[ ${CI:-} == true || ${VELMORA_SANITIZE:-} == 1 ]]; then
+    "$root/scripts/sanitize.sh" "$@"
+fi
+if [[ ${CI:-} == true ]]; then
+    "$root/scripts/fuzz.sh"
+fi

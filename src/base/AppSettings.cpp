@@ -34,3 +34,10 @@ bool AppSettings::write(const QList<IniFile::KeyValue> &entries) const
 {
     return IniFile::writeStrings(iniPath, Settings::Section, entries);
 }
+
+QString AppSettings::notSavedText() const
+{
+    return QStringLiteral("The settings could not be saved in:\n\n   %1\n\nPlease check that this file can be "
+                          "written, thanks.")
+        .arg(iniPath);
+}

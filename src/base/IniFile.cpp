@@ -158,13 +158,10 @@ QByteArray IniFile::writeToText(const QByteArray &text, const QString &section,
         result.replace(eq + 1, line.end - eq - 1, value.toUtf8());
     } else if (loc.header >= 0) {
         const Line &last = lines.at(loc.lastInSection);
-        QByteArray insert = entry + newline;
-        int at = last.next;
-        if (last.next == last.end) {    // the section's last line has no line break
-            insert = newline + entry;
-            at = last.end;
-        }
-        result.insert(at, insert);
+        // When the section's last line has no line break (at most a stray CR, which ends no
+        // line), the entry needs one before it.
+        const bool lineEnded = last.next > 0 && text.at(last.next - 1) == '\n';
+        result.insert(last.next, lineEnded ? entry + newline : newline + entry);
     } else {
         if (!result.isEmpty() && !result.endsWith('\n'))
             result += newline;
@@ -213,6 +210,11 @@ bool IniFile::writeStrings(const QString &path, const QString &section,
         return false;
     if (exists)
         file.setPermissions(QFile(path).permissions());
-    file.write(text);
+    // QSaveFile buffers writes and Qt 6.4's commit() does not notice a buffered write that fails
+    // (a full disk): it would replace the file with an empty one and report success.
+    if (file.write(text) != text.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }

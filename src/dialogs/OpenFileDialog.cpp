@@ -5,9 +5,14 @@
 #include "dialogs/FilePreviewReceiver.h"
 #include "media/OpenableFiles.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 
 OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, FileKind kind,
                                const QString &initialFolder)
@@ -28,6 +33,9 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
 
     connect(this, &QFileDialog::currentChanged, this, &OpenFileDialog::selectionChanged);
+    // Connected after the dialog's own handler, so this one has the last word.
+    if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        connect(edit, &QLineEdit::textChanged, this, &OpenFileDialog::nameTyped);
     connect(m_autoPlay, &QCheckBox::clicked, this, &OpenFileDialog::autoPlayClicked);
 }
 
@@ -56,4 +64,24 @@ void OpenFileDialog::autoPlayClicked(bool checked)
     if (!checked && m_receiver->previewKind() == PreviewKind::Audio)
         m_receiver->endPreview();
     AppSettings::instance().autoPlayOnOpen = checked;
+}
+
+void OpenFileDialog::nameTyped(const QString &text)
+{
+    // Qt reads a typed text with a double quote as a list of quoted names, so a file whose name
+    // holds one could never be opened by typing it. A text that names an existing file as it
+    // stands selects that file instead.
+    if (!text.contains(QLatin1Char('"')))
+        return;
+    const QString path = QDir(directory().absolutePath()).absoluteFilePath(text);
+    if (!QFileInfo(path).isFile())
+        return;
+    auto *model = findChild<QFileSystemModel *>();
+    auto *list = findChild<QAbstractItemView *>(QStringLiteral("listView"));
+    if (!model || !list || !list->selectionModel() || list->model() != model)
+        return;
+    const QModelIndex index = model->index(path);
+    if (!index.isValid() || list->selectionModel()->isRowSelected(index.row(), index.parent()))
+        return;
+    list->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }

@@ -82,8 +82,7 @@ void OptionsDialog::accept()
         Settings::AutoPlayOnOpen.entry(autoPlay),
     });
     if (!saved) {
-        MessageBox::warning(this, QStringLiteral("The settings could not be saved in:\n\n   %1\n\nPlease check that this file can be written, thanks.")
-                        .arg(settings.iniPath));
+        MessageBox::warning(this, settings.notSavedText());
         return;
     }
     settings.autoPlayOnOpen = autoPlay;

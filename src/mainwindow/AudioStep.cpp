@@ -5,6 +5,8 @@
 #include "media/AudioPreview.h"
 #include "media/SongCoverReader.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QWidget>
 
@@ -14,8 +16,10 @@ AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, 
     , m_pauseButton(pauseButton)
     , m_menuOpen(menuOpen)
     , m_player(std::make_unique<AudioPreview>())
+    , m_measurer(new AudioLengthMeasurer(this))
     , m_coverReader(new SongCoverReader(this))
 {
+    connect(m_measurer, &AudioLengthMeasurer::measured, this, &AudioStep::measured);
     connect(m_coverReader, &SongCoverReader::songRead, this, &AudioStep::takeSongInfo);
 }
 
@@ -37,13 +41,39 @@ void AudioStep::take(const QString &path)
     m_tags = {};
     m_tagsRead = false;
     m_coverReader->read(path);
+    m_duration = 0.0;
+    m_measurer->cancel();
+    // A canceled measuring never reports: whoever waits for it stops waiting.
+    if (m_waitLoop)
+        m_waitLoop->quit();
     if (path.isEmpty())
         return;
     if (!AppSettings::instance().autoPlayOnOpen)
         m_player->open(path);
-    double seconds = 0.0;
-    if (measureAudioFile(path, seconds))
-        m_duration = seconds;
+    m_measurer->measure(path);
+}
+
+void AudioStep::measured(const QString &path, AudioLengthResult result)
+{
+    if (path != m_path)
+        return;
+    if (result.status == AudioLengthResult::Measured)
+        m_duration = result.seconds;
+    emit lengthMeasured(path, result);
+}
+
+double AudioStep::waitForDuration()
+{
+    if (m_measurer->isMeasuring()) {
+        QEventLoop loop;
+        connect(m_measurer, &AudioLengthMeasurer::measured, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        m_waitLoop = &loop;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QApplication::restoreOverrideCursor();
+        m_waitLoop = nullptr;
+    }
+    return m_duration;
 }
 
 void AudioStep::takeSongInfo(const SongInfo &info)

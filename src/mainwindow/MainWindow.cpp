@@ -148,6 +148,7 @@ void MainWindow::connectControls()
     connect(controlAs<QAbstractButton>(PauseButton), &QAbstractButton::clicked, m_audio, &AudioStep::pause);
     connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
     connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
+    connect(m_audio, &AudioStep::lengthMeasured, this, &MainWindow::audioMeasured);
     const std::pair<Command, UserGuide::Section> guideCommands[] = {
         {Command::UserGuide, UserGuide::Section::Contents},
         {Command::TrainingVideos, UserGuide::Section::Walkthrough},
@@ -302,8 +303,8 @@ void MainWindow::updateAudioTip()
         setStepTip(Step2Done, ClearAudioTip);
         return;
     }
-    QString tip = QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3")
-                      .arg(ClearAudioTip, path, formatDuration(m_audio->duration()));
+    const QString duration = m_audio->isMeasuring() ? QStringLiteral("(measuring)") : formatDuration(m_audio->duration());
+    QString tip = QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3").arg(ClearAudioTip, path, duration);
     const SongTags &tags = m_audio->tags();
     if (!tags.title.isEmpty())
         tip += QStringLiteral("\nTitle: ") + tags.title;
@@ -354,6 +355,21 @@ void MainWindow::takeSongCover()
     showPictureStep(set);
 }
 
+void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
+{
+    // A song deleted since it was chosen stays taken: Create says it can not be found.
+    if (result.status == AudioLengthResult::Measured || !isNonEmptyFile(path)) {
+        updateAudioTip();
+        return;
+    }
+    // Opening it went well, but the whole file is no song to build from: let it go, and say why.
+    setAudioFile(QString());
+    const QString text = result.status == AudioLengthResult::TimedOut
+        ? QStringLiteral("The length of the Audio File could not be measured in time:\n\n   %1\n\nPlease choose another Audio File, thanks.")
+        : QStringLiteral("The Audio File can not be read:\n\n   %1\n\nPlease choose another Audio File, thanks.");
+    MessageBox::information(this, text.arg(path));
+}
+
 void MainWindow::setTargetSize(int index)
 {
     AppSettings &settings = AppSettings::instance();
@@ -363,7 +379,9 @@ void MainWindow::setTargetSize(int index)
             // The picture could not be prepared at the new size: the step goes back to none.
             showPictureStep(false);
         }
-        settings.write(Settings::TargetVideoSize, index);
+        // The size holds for this run either way; the user learns that the next run forgets it.
+        if (!settings.write(Settings::TargetVideoSize, index))
+            MessageBox::warning(this, settings.notSavedText());
     }
     m_menuOpen = false;
 }
@@ -524,12 +542,18 @@ void MainWindow::chooseOutputPath()
 
 void MainWindow::createVideo()
 {
+    const QString song = m_audio->path();
+    // A song still being measured is waited for; one that turned out unusable is gone by then,
+    // and the user has read why.
+    const double duration = m_audio->waitForDuration();
+    if (m_audio->path() != song)
+        return;
     const QString picturePath = picture().currentPicturePath();
-    if (!m_output->confirmBuild(picturePath, m_audio->path(), m_audio->duration()))
+    if (!m_output->confirmBuild(picturePath, song, duration))
         return;
     m_audio->stop();
     const AppSettings &settings = AppSettings::instance();
-    const VideoBuildRequest request{settings.encoderPath, picturePath, m_audio->path(), m_audio->duration(),
+    const VideoBuildRequest request{settings.encoderPath, picturePath, song, duration,
                                     m_output->path(), TargetSizeTable::instance().current().size()};
     m_buildRunning = true;
     const BuildOutcome outcome = buildPictune(this, request, settings.playerPath);

@@ -27,13 +27,26 @@ constexpr int IoBufferSize = 64 * 1024;
 // Packets read at the start, looking for one that decodes, before a file counts as not audio.
 constexpr int MaxPacketsBeforeFirstFrame = 256;
 
+// Runs of this many MPEG audio or ADTS frames, each starting where the last ended, are audio;
+// junk makes a false frame now and then, but not eight in a row.
+constexpr int MinFrameRun = 8;
+
 int readFile(void *opaque, uint8_t *buffer, int size)
 {
-    const int fd = *static_cast<int *>(opaque);
+    auto *reader = static_cast<AudioInput::Reader *>(opaque);
+    if ((reader->cancel && reader->cancel->load(std::memory_order_relaxed))
+        || std::chrono::steady_clock::now() >= reader->deadline) {
+        reader->interrupted = true;
+        return AVERROR_EXIT;
+    }
+    if (reader->limitJunk && reader->sincePacket >= AudioInput::JunkLimit)
+        return AVERROR_EOF;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, size_t(size));
-        if (n > 0)
+        const ssize_t n = ::read(reader->fd, buffer, size_t(size));
+        if (n > 0) {
+            reader->sincePacket += n;
             return int(n);
+        }
         if (n == 0)
             return AVERROR_EOF;
         if (errno != EINTR)
@@ -43,12 +56,15 @@ int readFile(void *opaque, uint8_t *buffer, int size)
 
 int64_t seekFile(void *opaque, int64_t offset, int whence)
 {
-    const int fd = *static_cast<int *>(opaque);
+    auto *reader = static_cast<AudioInput::Reader *>(opaque);
+    const int fd = reader->fd;
     if (whence & AVSEEK_SIZE) {
         struct stat st;
         return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
     }
     const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
+    if (at >= 0)
+        reader->sincePacket = 0;
     return at < 0 ? AVERROR(errno) : int64_t(at);
 }
 
@@ -66,6 +82,8 @@ struct MpegInfoTag
     int64_t bytes = 0;
     int64_t tagPos = 0;
     int samplesPerFrame = 0;
+    int sampleRate = 0;
+    bool mpeg1 = false;
     int delay = 0;
     int padding = 0;
     bool gapless = false;
@@ -97,6 +115,9 @@ bool readMpegInfoTag(int fd, MpegInfoTag &tag)
         || (h[2] & 0x0c) == 0x0c)
         return false;
     const bool mpeg1 = (h[1] & 0x18) == 0x18;
+    static const int Rates[3] = {44100, 48000, 32000};
+    tag.sampleRate = Rates[(h[2] >> 2) & 3] >> (mpeg1 ? 0 : (h[1] & 0x18) == 0x10 ? 1 : 2);
+    tag.mpeg1 = mpeg1;
     const bool mono = (h[3] & 0xc0) == 0xc0;
     const int offset = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
     if (n < offset + 8 + 12 + 100 + 4 + 24)
@@ -127,6 +148,66 @@ bool readMpegInfoTag(int fd, MpegInfoTag &tag)
     return tag.frames > 0 && tag.bytes > 0;
 }
 
+// The length an MPEG audio frame header states, 0 when it is no header; -1 for a free-format
+// frame, whose length only the next header tells.
+int mpegFrameLength(const uint8_t *h, int size)
+{
+    if (size < 4 || h[0] != 0xff || (h[1] & 0xe0) != 0xe0)
+        return 0;
+    const int version = (h[1] >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const int layer = 4 - ((h[1] >> 1) & 3);
+    const int bitrateIndex = h[2] >> 4;
+    const int rateIndex = (h[2] >> 2) & 3;
+    if (version == 1 || layer == 4 || bitrateIndex == 15 || rateIndex == 3)
+        return 0;
+    if (bitrateIndex == 0)
+        return -1;
+    static const short Kbps[5][15] = {
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448}, // MPEG-1 layer I
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},    // MPEG-1 layer II
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},     // MPEG-1 layer III
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},    // MPEG-2 layer I
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},         // MPEG-2 II, III
+    };
+    static const int Rates[3] = {44100, 48000, 32000};
+    const bool mpeg1 = version == 3;
+    const int rate = Rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    const int bitrate = 1000 * Kbps[mpeg1 ? layer - 1 : layer == 1 ? 3 : 4][bitrateIndex];
+    const int padding = (h[2] >> 1) & 1;
+    if (layer == 1)
+        return (12 * bitrate / rate + padding) * 4;
+    return (layer == 3 && !mpeg1 ? 72 : 144) * bitrate / rate + padding;
+}
+
+// Whether a packet of raw MPEG audio or ADTS is exactly one frame as its header states. The
+// demuxer hands junk on as packets that start at a false header and run to the next one.
+bool isWholeFrame(bool adts, const uint8_t *data, int size)
+{
+    if (adts) {
+        if (size < 7 || data[0] != 0xff || (data[1] & 0xf6) != 0xf0)
+            return false;
+        return ((data[3] & 3) << 11 | data[4] << 3 | data[5] >> 5) == size;
+    }
+    const int length = mpegFrameLength(data, size);
+    return length == size || length == -1;
+}
+
+// Whether the tag's counts describe this file: its bytes are those after the tag's frame (an
+// ID3v1 tag may follow), and its average frame size is one that layer III can have. Files joined
+// together, or a count patched by hand, fail.
+bool tagMatchesFile(const MpegInfoTag &tag, int64_t fileSize)
+{
+    const int64_t present = fileSize - tag.tagPos;
+    if (present < tag.bytes || present - tag.bytes > 128)
+        return false;
+    // Frame bytes = samples per frame / 8 x bit rate / sample rate, plus a padding byte.
+    const double perKbps = tag.samplesPerFrame / 8.0 * 1000.0 / tag.sampleRate;
+    const double smallest = perKbps * (tag.mpeg1 ? 32 : 8);
+    const double largest = perKbps * (tag.mpeg1 ? 320 : 160) + 1;
+    const double average = double(tag.bytes) / double(tag.frames);
+    return average >= smallest * 0.9 && average <= largest * 1.1;
+}
+
 } // namespace
 
 // Timestamps met while reading, in the stream's time base.
@@ -138,14 +219,16 @@ struct AudioInput::Span
     int packets = 0;
     int frames = 0;
 
-    void addPacket(const AVPacket *packet)
+    void addPacket(const AVPacket *packet) { add(packet->pts, packet->dts, packet->duration); }
+
+    void add(int64_t pts, int64_t dts, int64_t duration)
     {
-        int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        int64_t at = pts != AV_NOPTS_VALUE ? pts : dts;
         if (at == AV_NOPTS_VALUE)
             at = packetEnd == AV_NOPTS_VALUE ? 0 : packetEnd;
         if (firstPacket == AV_NOPTS_VALUE)
             firstPacket = at;
-        const int64_t end = at + std::max<int64_t>(packet->duration, 0);
+        const int64_t end = at + std::max<int64_t>(duration, 0);
         if (packetEnd == AV_NOPTS_VALUE || end > packetEnd)
             packetEnd = end;
         ++packets;
@@ -173,8 +256,8 @@ AudioInput::~AudioInput()
         av_freep(&m_io->buffer);
         avio_context_free(&m_io);
     }
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_reader.fd >= 0)
+        ::close(m_reader.fd);
 }
 
 AVStream *AudioInput::stream() const
@@ -190,20 +273,21 @@ int AudioInput::open(const QString &path)
     if (name.isEmpty())
         return AudioErrorFileOpen;
     // O_NONBLOCK: a FIFO must not hang the open; it is refused by the type test below.
-    m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (m_fd < 0)
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    m_reader.fd = fd;
+    if (fd < 0)
         return AudioErrorFileOpen;
     struct stat st;
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
         return AudioErrorFileOpen;
-    const int flags = ::fcntl(m_fd, F_GETFL);
+    const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
-        ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
     auto *buffer = static_cast<unsigned char *>(av_malloc(IoBufferSize));
     if (!buffer)
         return AudioErrorMemory;
-    m_io = avio_alloc_context(buffer, IoBufferSize, 0, &m_fd, readFile, nullptr, seekFile);
+    m_io = avio_alloc_context(buffer, IoBufferSize, 0, &m_reader, readFile, nullptr, seekFile);
     if (!m_io) {
         av_free(buffer);
         return AudioErrorMemory;
@@ -243,7 +327,7 @@ int AudioInput::open(const QString &path)
         m_format->streams[i]->discard = int(i) == m_streamIndex ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
 
     const AVCodecParameters *parameters = stream()->codecpar;
-    if (parameters->sample_rate <= 0 || parameters->ch_layout.nb_channels <= 0)
+    if (!isPlausibleFormat(parameters->sample_rate, parameters->ch_layout.nb_channels))
         return AudioErrorFileFormat;
     m_codec = avcodec_alloc_context3(decoder);
     if (!m_codec)
@@ -253,12 +337,29 @@ int AudioInput::open(const QString &path)
     m_codec->pkt_timebase = stream()->time_base;
     if (avcodec_open2(m_codec, decoder, nullptr) < 0)
         return AudioErrorCodec;
+    // The header is read; from here on a long stretch without packets ends the file.
+    m_reader.limitJunk = true;
+    m_reader.sincePacket = 0;
     return AudioOk;
+}
+
+bool AudioInput::isPlausibleFormat(int sampleRate, int channels)
+{
+    return sampleRate >= MinSampleRate && sampleRate <= MaxSampleRate && channels >= 1
+        && channels <= MaxChannels;
+}
+
+void AudioInput::setBudget(const std::atomic<bool> *cancel, std::chrono::steady_clock::time_point deadline)
+{
+    m_reader.cancel = cancel;
+    m_reader.deadline = deadline;
 }
 
 bool AudioInput::readPacket(AVPacket *packet)
 {
     while (av_read_frame(m_format, packet) >= 0) {
+        // The demuxer found something it can use, even if in another stream.
+        m_reader.sincePacket = 0;
         if (packet->stream_index == m_streamIndex)
             return true;
         av_packet_unref(packet);
@@ -304,6 +405,71 @@ bool AudioInput::decodeToEnd(AVPacket *packet, AVFrame *frame, Span &span)
     return span.frames > 0;
 }
 
+bool AudioInput::firstFrame(AVPacket *packet, AVFrame *frame, Span &head)
+{
+    while (head.frames == 0 && head.packets < MaxPacketsBeforeFirstFrame && readPacket(packet)) {
+        head.addPacket(packet);
+        decodePacket(packet, frame, head);
+        av_packet_unref(packet);
+    }
+    return head.frames > 0 && !m_reader.interrupted;
+}
+
+bool AudioInput::decodesAtStart()
+{
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    Span head;
+    const bool ok = packet && frame && firstFrame(packet, frame, head);
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    return ok;
+}
+
+void AudioInput::readRest(AVPacket *packet, Span &span)
+{
+    // Raw MPEG audio and ADTS have no container: the demuxer skips whatever is not a frame
+    // header, and junk holds a false one every few kilobytes.
+    const char *name = m_format->iformat->name;
+    const bool adts = std::strcmp(name, "aac") == 0;
+    const bool framesOnly = adts || std::strcmp(name, "mp3") == 0;
+    struct Pending
+    {
+        int64_t pts, dts, duration;
+    };
+    Pending run[MinFrameRun];
+    int runLength = MinFrameRun; // the head that decoded is audio
+    int64_t runEnd = -1;
+    int64_t audioEnd = -1;
+    while (readPacket(packet)) {
+        if (!framesOnly || packet->pos < 0) {
+            span.addPacket(packet);
+            av_packet_unref(packet);
+            continue;
+        }
+        if (packet->pos != runEnd || !isWholeFrame(adts, packet->data, packet->size))
+            runLength = 0;
+        runEnd = packet->pos + packet->size;
+        if (audioEnd < 0)
+            audioEnd = packet->pos;
+        if (runLength < MinFrameRun) {
+            run[runLength] = {packet->pts, packet->dts, packet->duration};
+            if (++runLength == MinFrameRun) {
+                for (const Pending &p : run)
+                    span.add(p.pts, p.dts, p.duration);
+            }
+        } else {
+            span.addPacket(packet);
+        }
+        if (runLength >= MinFrameRun)
+            audioEnd = runEnd;
+        const bool junkOnly = packet->pos - audioEnd > JunkLimit;
+        av_packet_unref(packet);
+        if (junkOnly)
+            break;
+    }
+}
+
 int64_t AudioInput::measureFrames(int rate)
 {
     AVStream *st = stream();
@@ -313,19 +479,14 @@ int64_t AudioInput::measureFrames(int rate)
     const auto done = [&](int64_t result) {
         av_packet_free(&packet);
         av_frame_free(&frame);
-        return result;
+        return m_reader.interrupted ? -1 : result;
     };
     if (!packet || !frame)
         return done(-1);
 
     // Something must decode at the start, or the file is no audio we can play.
     Span head;
-    while (head.frames == 0 && head.packets < MaxPacketsBeforeFirstFrame && readPacket(packet)) {
-        head.addPacket(packet);
-        decodePacket(packet, frame, head);
-        av_packet_unref(packet);
-    }
-    if (head.frames == 0)
+    if (!firstFrame(packet, frame, head))
         return done(-1);
     const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : head.firstPacket;
 
@@ -340,13 +501,13 @@ int64_t AudioInput::measureFrames(int rate)
             claimedEnd = start + av_rescale_q(m_format->duration, AV_TIME_BASE_Q, tb);
     }
     // MPEG audio: the info frame states frames and bytes exactly, and seeking near the end
-    // would need an index built from the whole file. When every stated byte is there, the
-    // stated length holds.
-    MpegInfoTag tag;
-    if (std::strcmp(m_format->iformat->name, "mp3") == 0 && readMpegInfoTag(m_fd, tag)) {
+    // would need an index built from the whole file. When the counts describe this file, the
+    // stated length holds; otherwise every packet is read.
+    if (std::strcmp(m_format->iformat->name, "mp3") == 0) {
+        MpegInfoTag tag;
         struct stat info;
-        const int64_t present = ::fstat(m_fd, &info) == 0 ? int64_t(info.st_size) - tag.tagPos : 0;
-        if (present >= tag.bytes) {
+        if (readMpegInfoTag(m_reader.fd, tag) && ::fstat(m_reader.fd, &info) == 0
+            && tagMatchesFile(tag, int64_t(info.st_size))) {
             int64_t samples = tag.frames * tag.samplesPerFrame;
             // What the decoder drops: the encoder's delay and padding, or its own delay.
             samples -= tag.gapless ? tag.delay + tag.padding : 529;
@@ -359,10 +520,7 @@ int64_t AudioInput::measureFrames(int rate)
     int64_t end = AV_NOPTS_VALUE;
     if (claimedEnd == AV_NOPTS_VALUE) {
         Span all = head;
-        while (readPacket(packet)) {
-            all.addPacket(packet);
-            av_packet_unref(packet);
-        }
+        readRest(packet, all);
         end = all.packetEnd;
     } else {
         const int64_t tailStart = claimedEnd - av_rescale_q(2, AVRational{1, 1}, tb);
@@ -382,10 +540,7 @@ int64_t AudioInput::measureFrames(int rate)
                 if (!rewind())
                     return done(-1);
                 Span all;
-                while (readPacket(packet)) {
-                    all.addPacket(packet);
-                    av_packet_unref(packet);
-                }
+                readRest(packet, all);
                 end = all.packetEnd;
             }
         }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 
 struct AVCodecContext;
@@ -23,23 +25,54 @@ public:
     AudioInput(const AudioInput &) = delete;
     AudioInput &operator=(const AudioInput &) = delete;
 
+    // Audio beyond these is no real recording; their conversion alone could take gigabytes.
+    static constexpr int MinSampleRate = 1000;
+    static constexpr int MaxSampleRate = 768000;
+    static constexpr int MaxChannels = 64;
+    // Bytes read without the demuxer finding a packet (or, in MPEG audio and ADTS, without a run
+    // of consecutive frames) before the rest of the file counts as not audio: a pre-allocated
+    // download ends in zeros or junk.
+    static constexpr int64_t JunkLimit = 16 * 1024 * 1024;
+
+    static bool isPlausibleFormat(int sampleRate, int channels);
+
     // 0 on success, else an AudioError code.
     int open(const QString &path);
+
+    // Reading stops (as at the end of the file, with interrupted() true) once `cancel` is set or
+    // the deadline has passed.
+    void setBudget(const std::atomic<bool> *cancel, std::chrono::steady_clock::time_point deadline);
+    bool interrupted() const { return m_reader.interrupted; }
 
     AVFormatContext *format() const { return m_format; }
     AVCodecContext *codec() const { return m_codec; }
     AVStream *stream() const;
-    int descriptor() const { return m_fd; }
+    int descriptor() const { return m_reader.fd; }
 
     // The next packet of the audio stream; false at the end of the file or on a read error.
     bool readPacket(AVPacket *packet);
     // Back to the first packet, with the decoder flushed.
     bool rewind();
 
+    // True when a packet at the start decodes to sound.
+    bool decodesAtStart();
+
     // The length that decoding the whole stream yields, in frames at `rate`; -1 when nothing
-    // decodes. Reads the file's end rather than trusting its header, so a truncated file
-    // measures what is really there.
+    // decodes or the budget ran out. Reads the file's end rather than trusting its header, so a
+    // truncated file measures what is really there.
     int64_t measureFrames(int rate);
+
+    // What the read callbacks share with the reader: the descriptor, the budget, and the bytes
+    // read since the demuxer last found a packet.
+    struct Reader
+    {
+        int fd = -1;
+        const std::atomic<bool> *cancel = nullptr;
+        std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+        bool limitJunk = false;
+        int64_t sincePacket = 0;
+        bool interrupted = false;
+    };
 
 private:
     struct Span;
@@ -47,7 +80,11 @@ private:
     bool decodePacket(const AVPacket *packet, AVFrame *frame, Span &span);
     bool decodeToEnd(AVPacket *packet, AVFrame *frame, Span &span);
 
-    int m_fd = -1;
+    bool firstFrame(AVPacket *packet, AVFrame *frame, Span &head);
+    // The rest of the packets into span, as far as they are audio.
+    void readRest(AVPacket *packet, Span &span);
+
+    Reader m_reader;
     AVIOContext *m_io = nullptr;
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;

@@ -17,6 +17,8 @@ namespace {
 
 // The decoder sleeps until this much of the buffer is free, so it wakes a few times a second.
 constexpr size_t RefillFrames = AudioStream::Rate / 8;
+// Output frames one conversion step makes at most (about 0.1 s, 32 KB).
+constexpr int64_t StepFrames = 4096;
 
 } // namespace
 
@@ -103,6 +105,10 @@ void AudioStream::restartDecoding()
     }
     m_pending.clear();
     m_pendingOffset = 0;
+    if (m_frameHeld)
+        av_frame_unref(m_frame);
+    m_frameHeld = false;
+    m_frameOffset = 0;
     m_flushingDecoder = false;
     m_inputEnded = false;
     m_drained.store(false, std::memory_order_release);
@@ -157,17 +163,28 @@ void AudioStream::flushPending()
 
 void AudioStream::decodeStep()
 {
+    if (m_frameHeld) {
+        convertHeldFrame();
+        return;
+    }
     AVCodecContext *codec = m_input.codec();
     const int received = avcodec_receive_frame(codec, m_frame);
     if (received >= 0) {
-        convert(m_frame);
-        av_frame_unref(m_frame);
+        m_frameHeld = true;
+        m_frameOffset = 0;
+        if (!setUpResampler(m_frame)) {
+            // A frame the device cannot take (a format that changed midway) is skipped.
+            av_frame_unref(m_frame);
+            m_frameHeld = false;
+            return;
+        }
+        convertHeldFrame();
         return;
     }
     if (received == AVERROR_EOF) {
         // Whatever the resampler still holds comes out last.
         if (m_swr)
-            convert(nullptr);
+            convert(nullptr, 0);
         m_inputEnded = true;
         return;
     }
@@ -185,44 +202,74 @@ void AudioStream::decodeStep()
     }
 }
 
-bool AudioStream::convert(const AVFrame *frame)
+void AudioStream::convertHeldFrame()
 {
-    if (frame) {
-        AVChannelLayout inLayout;
-        if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
-            av_channel_layout_default(&inLayout, std::max(frame->ch_layout.nb_channels, 1));
-        else
-            av_channel_layout_copy(&inLayout, &frame->ch_layout);
-        const uint64_t mask = inLayout.order == AV_CHANNEL_ORDER_NATIVE ? inLayout.u.mask : 0;
-        if (!m_swr || frame->format != m_swrFormat || frame->sample_rate != m_swrRate
-            || mask != m_swrLayout || inLayout.nb_channels != m_swrChannels) {
-            swr_free(&m_swr);
-            AVChannelLayout outLayout = AV_CHANNEL_LAYOUT_STEREO;
-            if (swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, Rate, &inLayout,
-                                    AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr)
-                    < 0
-                || swr_init(m_swr) < 0) {
-                swr_free(&m_swr);
-                av_channel_layout_uninit(&inLayout);
-                return false;
-            }
-            m_swrFormat = frame->format;
-            m_swrRate = frame->sample_rate;
-            m_swrLayout = mask;
-            m_swrChannels = inLayout.nb_channels;
-        }
-        av_channel_layout_uninit(&inLayout);
+    const AVFrame *frame = m_frame;
+    const int channels = m_swrChannels;
+    // Input samples whose output fits one step: few at a low rate, many at a high one.
+    const int64_t perStep = std::max<int64_t>(1, StepFrames * frame->sample_rate / Rate);
+    const int samples = int(std::min<int64_t>(frame->nb_samples - m_frameOffset, perStep));
+    const auto format = AVSampleFormat(frame->format);
+    const int sampleBytes = av_get_bytes_per_sample(format);
+    const uint8_t *slice[AudioInput::MaxChannels];
+    if (av_sample_fmt_is_planar(format)) {
+        for (int c = 0; c < channels; ++c)
+            slice[c] = frame->extended_data[c] + size_t(m_frameOffset) * sampleBytes;
+    } else {
+        slice[0] = frame->extended_data[0] + size_t(m_frameOffset) * sampleBytes * channels;
     }
-    const int inSamples = frame ? frame->nb_samples : 0;
-    const int capacity = swr_get_out_samples(m_swr, inSamples);
+    convert(slice, samples);
+    m_frameOffset += samples;
+    if (m_frameOffset >= frame->nb_samples) {
+        av_frame_unref(m_frame);
+        m_frameHeld = false;
+    }
+}
+
+bool AudioStream::setUpResampler(const AVFrame *frame)
+{
+    AVChannelLayout inLayout;
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
+        av_channel_layout_default(&inLayout, std::max(frame->ch_layout.nb_channels, 1));
+    else
+        av_channel_layout_copy(&inLayout, &frame->ch_layout);
+    // A decoder may report another format than the header did; the same limits hold.
+    if (frame->nb_samples <= 0 || av_get_bytes_per_sample(AVSampleFormat(frame->format)) <= 0
+        || !AudioInput::isPlausibleFormat(frame->sample_rate, inLayout.nb_channels)) {
+        av_channel_layout_uninit(&inLayout);
+        return false;
+    }
+    const uint64_t mask = inLayout.order == AV_CHANNEL_ORDER_NATIVE ? inLayout.u.mask : 0;
+    if (!m_swr || frame->format != m_swrFormat || frame->sample_rate != m_swrRate
+        || mask != m_swrLayout || inLayout.nb_channels != m_swrChannels) {
+        swr_free(&m_swr);
+        AVChannelLayout outLayout = AV_CHANNEL_LAYOUT_STEREO;
+        if (swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, Rate, &inLayout,
+                                AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr)
+                < 0
+            || swr_init(m_swr) < 0) {
+            swr_free(&m_swr);
+            av_channel_layout_uninit(&inLayout);
+            return false;
+        }
+        m_swrFormat = frame->format;
+        m_swrRate = frame->sample_rate;
+        m_swrLayout = mask;
+        m_swrChannels = inLayout.nb_channels;
+    }
+    av_channel_layout_uninit(&inLayout);
+    return true;
+}
+
+bool AudioStream::convert(const uint8_t *const *input, int samples)
+{
+    const int capacity = swr_get_out_samples(m_swr, samples);
     if (capacity <= 0)
         return true;
     const size_t at = m_pending.size();
     m_pending.resize(at + size_t(capacity) * Channels);
     auto *out = reinterpret_cast<uint8_t *>(m_pending.data() + at);
-    const int made = swr_convert(m_swr, &out, capacity,
-                                 frame ? const_cast<const uint8_t **>(frame->extended_data) : nullptr,
-                                 inSamples);
+    const int made = swr_convert(m_swr, &out, capacity, const_cast<const uint8_t **>(input), samples);
     m_pending.resize(at + size_t(std::max(made, 0)) * Channels);
     return made >= 0;
 }

@@ -59,9 +59,13 @@ public:
 private:
     void run();
     void restartDecoding();
-    // One step of decoding under m_mutex: converts one frame into m_pending, or ends the input.
+    // One step of decoding under m_mutex: converts a bounded slice of a frame into m_pending,
+    // or ends the input.
     void decodeStep();
-    bool convert(const AVFrame *frame);
+    // The next slice of the held frame; drops the frame once it is all converted.
+    void convertHeldFrame();
+    bool setUpResampler(const AVFrame *frame);
+    bool convert(const uint8_t *const *input, int samples);
     void flushPending();
 
     AudioInput m_input;
@@ -71,6 +75,10 @@ private:
     uint64_t m_swrLayout = 0;
     int m_swrChannels = 0;
     AVFrame *m_frame = nullptr;
+    // A decoded frame is converted a slice at a time, so a frame of a low sample rate never
+    // makes more than a few thousand frames at the device's rate in one go.
+    bool m_frameHeld = false;
+    int m_frameOffset = 0;
     struct AVPacket *m_packet = nullptr;
     bool m_flushingDecoder = false;
     bool m_inputEnded = false;

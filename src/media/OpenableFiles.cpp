@@ -73,10 +73,8 @@ bool isOpenableAudio(const QString &path)
         return false;
     if (regularFileSize(path) <= 0)
         return false;
-    return remembered(path, [&] {
-        double seconds = 0.0;
-        return measureAudioFile(path, seconds);
-    });
+    // Measuring may read the whole file: the window measures later, off its thread.
+    return remembered(path, [&] { return probeAudioFile(path); });
 }
 
 bool isOpenableFile(const QString &path)

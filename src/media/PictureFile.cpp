@@ -317,6 +317,11 @@ QImage loadPictureFile(const QString &path, QString *why)
         setWhy(why, QStringLiteral("The picture in it is damaged and can not be read."));
         return {};
     }
+    // A GIF's header may state a small frame on a huge screen, and the screen is what decodes.
+    if (!isPictureSizeAcceptable(image.size())) {
+        setWhy(why, QStringLiteral("too large (%1x%2)").arg(image.width()).arg(image.height()));
+        return {};
+    }
     const QColorSpace colorSpace = image.colorSpace();
     if (colorSpace.isValid() && colorSpace != QColorSpace(QColorSpace::SRgb)) {
         // Color conversion works on true-color pixels, not on a palette.

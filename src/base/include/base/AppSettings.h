@@ -44,4 +44,6 @@ struct AppSettings
     {
         return write({key.entry(value)});
     }
+    // What the user reads when a write failed: the file named, the old one kept.
+    QString notSavedText() const;
 };

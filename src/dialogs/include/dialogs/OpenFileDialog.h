@@ -25,6 +25,7 @@ public:
 private:
     void selectionChanged(const QString &path);
     void autoPlayClicked(bool checked);
+    void nameTyped(const QString &text);
 
     FilePreviewReceiver *m_receiver;
     QCheckBox *m_autoPlay = nullptr;

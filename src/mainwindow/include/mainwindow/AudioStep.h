@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/AudioLength.h"
 #include "media/SongTags.h"
 
 #include <QObject>
@@ -27,9 +28,9 @@ public:
     QString start();
     void shutdown();
 
-    // Takes a song (empty: none) and measures it. It waits at its start unless auto-play is on,
-    // in which case the preview already holds it. Its tags and cover are read in the background
-    // and arrive through songRead().
+    // Takes a song (empty: none) and starts measuring it off this thread; lengthMeasured()
+    // follows. It waits at its start unless auto-play is on, in which case the preview already
+    // holds it. Its tags and cover are read in the background and arrive through songRead().
     void take(const QString &path);
     // Plays a dragged or selected file without taking it.
     void preview(const QString &path);
@@ -44,7 +45,12 @@ public:
     void stop();
 
     const QString &path() const { return m_path; }
+    // Seconds as measured; 0 while the song is being measured or when it could not be.
     double duration() const { return m_duration; }
+    bool isMeasuring() const { return m_measurer->isMeasuring(); }
+    // The duration once the measuring running now has ended. The window keeps painting and
+    // defers input meanwhile; measuring is bounded in time, so the wait is too.
+    double waitForDuration();
     bool isPlaying() const { return m_playing; }
     AudioPreview &player() const { return *m_player; }
     // The song's tags, once read (empty before and for a song without tags).
@@ -55,15 +61,21 @@ public:
 signals:
     // The song taken was read: its tags, and the copy of its cover, which the receiver owns.
     void songRead(const SongInfo &info);
+    // The song taken has been measured: its duration is known, or it turned out to be no audio
+    // that can be built from (status other than Measured; the song stays taken).
+    void lengthMeasured(const QString &path, AudioLengthResult result);
 
 private:
     void enableButtons(bool enabled);
     void takeSongInfo(const SongInfo &info);
+    void measured(const QString &path, AudioLengthResult result);
 
     QWidget *m_playButton;
     QWidget *m_pauseButton;
     bool &m_menuOpen;
     std::unique_ptr<AudioPreview> m_player;
+    AudioLengthMeasurer *m_measurer;
+    class QEventLoop *m_waitLoop = nullptr;
     QString m_path;
     double m_duration = 0.0;
     bool m_playing = false;

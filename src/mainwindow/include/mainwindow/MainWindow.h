@@ -151,6 +151,8 @@ private:
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
     void takeSongCover();
+    // The song's length has arrived, or the song turned out to be unusable.
+    void audioMeasured(const QString &path, AudioLengthResult result);
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;

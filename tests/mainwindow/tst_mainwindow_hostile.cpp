@@ -1,0 +1,152 @@
+#include "MainWindowFixture.h"
+
+#include "mainwindow/MainWindow.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace TestSupport;
+
+// The window with songs that take a while to measure or turn out to be no song at all, and file
+// names that Qt's file dialog reads as something else.
+class TestMainWindowHostile : public QObject, public MainWindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { createMedia(); }
+    void init() { setUpTest(); }
+    void cleanup() { tearDownTest(); }
+
+    void songLengthArrivesLater();
+    void createWaitsForTheLength();
+    void songThatIsNoAudioIsLetGo();
+    void typedNameWithQuoteOpens();
+
+private:
+    // The song followed by zeros up to `size` bytes (a sparse file), as a pre-allocated download
+    // leaves it.
+    QString paddedSong(qint64 size = 20LL * 1024 * 1024 * 1024);
+    QString step2Tip(MainWindow *window) const
+    {
+        return window->control(MainWindow::Step2Done)->toolTip();
+    }
+};
+
+QString TestMainWindowHostile::paddedSong(qint64 size)
+{
+    const QString padded = m_out.filePath("padded.mp3");
+    QFile::remove(padded);
+    if (!QFile::copy(m_song, padded) || !QFile::resize(padded, size))
+        return {};
+    return padded;
+}
+
+void TestMainWindowHostile::songLengthArrivesLater()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    const QString song = paddedSong();
+    QVERIFY(!song.isEmpty());
+
+    // Taking the song returns before it is measured: the window's thread reads none of its 20 GB.
+    bool timerRan = false;
+    QTimer::singleShot(0, this, [&] { timerRan = true; });
+    dropFile(window.get(), song);
+    QCOMPARE(window->audioPath(), song);
+    QVERIFY(window->audio().isMeasuring());
+    QVERIFY(step2Tip(window.get()).endsWith("Duration: (measuring)"));
+    QVERIFY(window->control(MainWindow::CreateButton)->isEnabled());
+
+    QTRY_VERIFY(timerRan);
+    QTRY_VERIFY(!window->audio().isMeasuring());
+    QVERIFY(qAbs(window->audioDuration() - 3.0) < 0.1);
+    QVERIFY2(step2Tip(window.get()).contains("\n\nDuration: 0:00:03.0"), qPrintable(step2Tip(window.get())));
+    QVERIFY(m_messages->messages.isEmpty());
+
+    // Another song while one is measured: only the last one's length counts.
+    window->setAudioFile(song);
+    window->setAudioFile(m_flac);
+    QTRY_VERIFY(!window->audio().isMeasuring());
+    QVERIFY(qAbs(window->audioDuration() - 2.0) < 0.1);
+}
+
+void TestMainWindowHostile::createWaitsForTheLength()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    dropFile(window.get(), m_picture);
+    // The encoder itself reads every byte of the zeros: a smaller tail keeps the build short.
+    const QString song = paddedSong(64 * 1024 * 1024);
+    QVERIFY(!song.isEmpty());
+    dropFile(window.get(), song);
+    QVERIFY(window->audio().isMeasuring());
+    const QString mpg = m_out.filePath("waited.mpg");
+    window->outputEdit()->setText(mpg);
+    ModalAnswerer closer(closeCompletionDialog);
+    // Create at once: the build waits for the length and then runs for the whole song.
+    window->createVideo();
+    QCOMPARE(closer.handled, 1);
+    QVERIFY(m_messages->messages.isEmpty());
+    const QString length = runCommand(ffprobePath(), {"-v", "error", "-show_entries", "format=duration",
+                                                      "-of", "default=nw=1:nk=1", mpg});
+    QVERIFY2(qAbs(length.toDouble() - 3.0) < 0.2, qPrintable(length));
+}
+
+void TestMainWindowHostile::songThatIsNoAudioIsLetGo()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    // Taken without the quick test (as a file named on the command line may be): the measuring
+    // finds out, the step lets it go and the user reads why.
+    const QString noise = m_out.filePath("noise.mp3");
+    QFile file(noise);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(64 * 1024, '\x5a'));
+    file.close();
+    window->setAudioFile(noise);
+    QTRY_COMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.first().text,
+             "The Audio File can not be read:\n\n   " + noise + "\n\nPlease choose another Audio File, thanks.");
+    QCOMPARE(window->audioPath(), QString());
+    QVERIFY(window->control(MainWindow::Step2Pending)->isVisible());
+    QVERIFY(!window->control(MainWindow::CreateButton)->isEnabled());
+}
+
+void TestMainWindowHostile::typedNameWithQuoteOpens()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    const QString quoted = m_out.filePath("say \"hi\" to.mp3");
+    QVERIFY(QFile::copy(m_song, quoted));
+
+    bool openEnabled = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(window->openFileDialog());
+        QVERIFY(dialog);
+        dialog->setDirectory(m_out.path());
+        auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+        auto *open = dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Open);
+        QVERIFY(edit && open);
+        // The directory's listing arrives from a thread of the file system model.
+        QTRY_VERIFY(dialog->findChild<QFileSystemModel *>()->index(quoted).isValid());
+        edit->setFocus();
+        QTest::keyClicks(edit, "say \"hi\" to.mp3");
+        openEnabled = open->isEnabled();
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    QCOMPARE(window->browseForFile(FileKind::Audio), FileKind::Audio);
+    QVERIFY(openEnabled);
+    QCOMPARE(window->audioPath(), quoted);
+}
+
+QTEST_MAIN(TestMainWindowHostile)
+#include "tst_mainwindow_hostile.moc"

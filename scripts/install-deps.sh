@@ -10,12 +10,16 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins libgl-dev
     # audio decoding and output
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
+    # window positions from the X server
+    libxcb1-dev
     # the three external tools and the caption fonts
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
     # headless runs, screenshots and tests
     xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi
+    # the desktop tests: a window manager and real input events
+    openbox xdotool
 )
 
 missing=()

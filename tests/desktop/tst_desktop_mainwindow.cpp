@@ -1,0 +1,207 @@
+#include "DesktopSupport.h"
+#include "MainWindowFixture.h"
+
+#include "dialogs/CaptionDialog.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/MainWindow.h"
+#include "media/AudioPreview.h"
+#include "model/PicturePreparation.h"
+#include "widgets/PictureBox.h"
+#include "widgets/SkinButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace TestSupport;
+
+namespace {
+
+// Calls `handle` once with the first pop-up menu that shows while it lives; a menu's own event
+// loop runs under the code that opened it, so the test looks at it from a timer.
+class PopupWatcher : public QObject
+{
+public:
+    explicit PopupWatcher(std::function<void(QMenu *)> handle)
+        : m_handle(std::move(handle))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu || !menu->isVisible() || !QTest::qWaitForWindowExposed(menu))
+                return;
+            m_timer.stop();
+            seen = true;
+            m_handle(menu);
+        });
+        m_timer.start(20);
+    }
+    bool seen = false;
+
+private:
+    QTimer m_timer;
+    std::function<void(QMenu *)> m_handle;
+};
+
+QPoint globalCentre(QWidget *widget)
+{
+    return widget->mapToGlobal(widget->rect().center());
+}
+
+} // namespace
+
+// The main window on a real desktop: openbox frames and places it, input comes from XTest and
+// files from a real XDND drag.
+class TestDesktopMainWindow : public QObject, private MainWindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { createMedia(); }
+    void init() { setUpTest(); }
+    void cleanup() { tearDownTest(); }
+
+    void positionMatchesServer();
+    void rightClick_data();
+    void rightClick();
+    void focusReturnsToBody();
+    void dropWhileCaptionDialogRuns();
+
+private:
+    std::unique_ptr<MainWindow> makeSettledWindow();
+};
+
+std::unique_ptr<MainWindow> TestDesktopMainWindow::makeSettledWindow()
+{
+    auto window = makeWindow();
+    if (window && !Desktop::waitForSettledWindow(window.get()).viewable)
+        return {};
+    return window;
+}
+
+void TestDesktopMainWindow::positionMatchesServer()
+{
+    // The window manager's reply races the window's own idea of its place: try several starts.
+    for (int start = 0; start < 4; ++start) {
+        auto window = makeSettledWindow();
+        QVERIFY(window);
+        const Desktop::ServerWindow server = Desktop::serverWindow(window->winId());
+        QCOMPARE(window->geometry(), server.client);
+        QCOMPARE(window->mapToGlobal(QPoint(0, 0)), server.client.topLeft());
+    }
+}
+
+void TestDesktopMainWindow::rightClick_data()
+{
+    QTest::addColumn<int>("control");   // 0: the body, beside the controls
+    QTest::addColumn<QString>("menu");  // the first entry of the menu that opens, "" for none
+
+    QTest::addRow("play") << int(MainWindow::PlayButton) << "&Restart Playback";
+    QTest::addRow("body") << 0 << "Target Video Size";
+    QTest::addRow("picture") << int(MainWindow::PicturePreview) << "Target Video Size";
+    QTest::addRow("step 1 marker") << int(MainWindow::Step1Pending) << "";
+    QTest::addRow("options") << int(MainWindow::OptionsButton) << "";
+}
+
+void TestDesktopMainWindow::rightClick()
+{
+    QFETCH(int, control);
+    QFETCH(QString, menu);
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    window->setAudioFile(m_song);
+    QWidget *target = control ? window->control(control) : nullptr;
+    const QPoint at = target ? globalCentre(target) : window->mapToGlobal(QPoint(window->width() / 2, 8));
+
+    QString first;
+    QSignalSpy restarted(window->menus()->action(MainMenus::Command::RestartPlayback), &QAction::triggered);
+    PopupWatcher watcher([&](QMenu *shown) {
+        first = shown->actions().value(0) ? shown->actions().first()->text() : QString();
+        if (first == QLatin1String("&Restart Playback"))
+            // The entry is reachable: a real click on it.
+            Desktop::click(shown->mapToGlobal(shown->actionGeometry(shown->actions().first()).center()));
+        else
+            Desktop::pressKeys({"Escape"});
+    });
+    QVERIFY(Desktop::click(at, 3));
+    QTest::qWait(300);
+    if (menu.isEmpty()) {
+        QVERIFY2(!watcher.seen, qPrintable(first));
+        return;
+    }
+    QTRY_VERIFY(watcher.seen);
+    QCOMPARE(first, menu);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    if (control == MainWindow::PlayButton)
+        QCOMPARE(restarted.count(), 1);
+}
+
+void TestDesktopMainWindow::focusReturnsToBody()
+{
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    auto *options = qobject_cast<SkinButton *>(window->control(MainWindow::OptionsButton));
+    QVERIFY(Desktop::movePointer(globalCentre(options)));
+    QTRY_VERIFY(options->hasFocus());
+    QCOMPARE(options->currentFace(), SkinButton::Face::Focus);
+
+    QVERIFY(Desktop::movePointer(globalCentre(window->pictureBox())));
+    QTRY_COMPARE(QApplication::focusWidget(), window.get());
+    QCOMPARE(options->currentFace(), SkinButton::Face::Up);
+}
+
+void TestDesktopMainWindow::dropWhileCaptionDialogRuns()
+{
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    Desktop::DragSource source({m_picture});
+    QVERIFY(source.isReady());
+
+    QString action;
+    bool ran = false;
+    bool holdsFocus = false;
+    bool holdsMoves = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = window->findChild<CaptionDialog *>();
+        if (!dialog || !Desktop::waitForSettledWindow(dialog).viewable)
+            return;
+        // A spot of the main window the dialog does not cover.
+        const QRect covered = dialog->frameGeometry();
+        QPoint target;
+        for (QPoint p : {globalCentre(window->pictureBox()), window->mapToGlobal(QPoint(40, window->height() / 2)),
+                         window->mapToGlobal(QPoint(window->width() - 40, window->height() / 2))})
+            if (!covered.contains(p)) {
+                target = p;
+                break;
+            }
+        action = source.dragTo(target, [&] { return window->previewKind() == PreviewKind::Picture; });
+
+        // Other input to the window waits for the dialog, as under a modal one: no focus on
+        // hover, no move by dragging the body.
+        QWidget *options = window->control(MainWindow::OptionsButton);
+        QVERIFY(Desktop::movePointer(globalCentre(options)));
+        QTest::qWait(200);
+        holdsFocus = !options->hasFocus();
+        const QRect before = Desktop::serverWindow(window->winId()).client;
+        const QPoint body = window->mapToGlobal(QPoint(window->width() / 2, 8));
+        Desktop::movePointer(body);
+        Desktop::xdotool({"mousedown", "1"});
+        Desktop::movePointer(body + QPoint(60, 40));
+        Desktop::xdotool({"mouseup", "1"});
+        QTest::qWait(200);
+        holdsMoves = Desktop::serverWindow(window->winId()).client == before;
+        ran = true;
+        dialog->reject();
+    });
+    window->openCaptionDialog();
+    QVERIFY(ran);
+    QCOMPARE(action, QStringLiteral("copy"));
+    QCOMPARE(window->picture().sourcePath(), m_picture);
+    QVERIFY(holdsFocus);
+    QVERIFY(holdsMoves);
+}
+
+QTEST_MAIN(TestDesktopMainWindow)
+#include "tst_desktop_mainwindow.moc"

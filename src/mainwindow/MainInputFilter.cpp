@@ -1,6 +1,8 @@
 #include "MainInputFilter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -38,6 +40,11 @@ bool MainInputFilter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Enter:
         focusFollowsMouse(widget);
         break;
+    case QEvent::Leave:
+        // Going from a control back to the body sends the window no Enter of its own.
+        if (m_hoverFocus.contains(widget) && widget != m_textInput && bodyUnderPointer())
+            focusFollowsMouse(m_window);
+        break;
     default:
         break;
     }
@@ -68,11 +75,16 @@ bool MainInputFilter::filterClick(QWidget *widget, QEvent *event)
         m_menuOpen = false;
         return true;
     }
-    // A button ignores the right button; the release over it is what is seen here.
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton && m_playback.contains(widget))
+    if (static_cast<QMouseEvent *>(event)->button() != Qt::RightButton || !qobject_cast<QAbstractButton *>(widget))
+        return false;
+    // A button ignores the right button, so its press would travel on to the window and open the
+    // size menu, which belongs to the body alone: the press ends here, and the release over the
+    // play or pause button opens the playback menu.
+    if (event->type() == QEvent::MouseButtonRelease && m_playback.contains(widget)
+        && widget->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
         emit playbackMenuRequested();
-    return false;
+    event->accept();
+    return true;
 }
 
 void MainInputFilter::focusFollowsMouse(QWidget *widget)
@@ -84,4 +96,13 @@ void MainInputFilter::focusFollowsMouse(QWidget *widget)
         // The window's hidden focus sink cannot take the focus in Qt: the window itself does.
         m_window->setFocus(Qt::MouseFocusReason);
     }
+}
+
+bool MainInputFilter::bodyUnderPointer() const
+{
+    const QPoint pointer = QCursor::pos();
+    if (!m_window->frameGeometry().contains(pointer))
+        return false;
+    QWidget *under = m_window->childAt(m_window->mapFromGlobal(pointer));
+    return !under || !m_hoverFocus.contains(under);
 }

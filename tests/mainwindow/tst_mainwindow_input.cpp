@@ -40,6 +40,7 @@ private slots:
     void dragAndDrop_data();
     void dragAndDrop();
     void audioDragWithAutoPlay();
+    void songChosenWithoutPreview();
     void openFileDialog();
     void keys();
     void menuJustClosedSwallowsOneClick();
@@ -155,6 +156,28 @@ void TestMainWindowInput::audioDragWithAutoPlay()
     window->clearAudio();
     QVERIFY(window->audioPath().isEmpty());
     QVERIFY(!window->control(MainWindow::CreateButton)->isEnabled());
+}
+
+void TestMainWindowInput::songChosenWithoutPreview()
+{
+    AppSettings::instance().autoPlayOnOpen = true;
+    auto window = makeWindow();
+    QVERIFY(window);
+    AppSettings::instance().autoPlayOnOpen = true;
+    // An earlier selection still plays when another name is typed and opened.
+    window->previewFile(m_song);
+    QVERIFY(window->playing());
+    window->openFile(m_flac);
+    QCOMPARE(window->audioPath(), m_flac);
+    QCOMPARE(window->audioPreview().path(), m_flac);
+    QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
+
+    // The song previewed is the one chosen: it plays on.
+    window->previewFile(m_song);
+    window->openFile(m_song);
+    QCOMPARE(window->audioPath(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
+    QVERIFY(window->playing());
 }
 
 void TestMainWindowInput::openFileDialog()

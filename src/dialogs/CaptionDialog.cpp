@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QWindow>
 
 CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
                              QWidget *owner)
@@ -206,6 +207,8 @@ void CaptionDialog::showEvent(QShowEvent *event)
         return;
     m_opened = true;
     placeDialog();
+    if (m_firstPlacement && windowHandle())
+        windowHandle()->installEventFilter(this);
     // The first drawing waits for the image tool; run it once the window is on screen.
     QMetaObject::invokeMethod(this, [this] {
         if (m_ended)
@@ -218,20 +221,30 @@ void CaptionDialog::showEvent(QShowEvent *event)
 
 void CaptionDialog::placeDialog()
 {
-    if (WindowMover::isWayland() || !m_positionX || !m_positionY)
+    if (WindowMover::isWayland() || !m_positionX || !m_positionY || !windowHandle())
         return;
-    if (*m_positionX == -1 || *m_positionY == -1) {
+    if (*m_positionX == -1 || *m_positionY == -1 || m_firstPlacement) {
         const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
         if (!owner)
             return;
         const QScreen *screen = owner->screen();
         const QRect desktop = screen ? screen->geometry() : QRect();
-        const QPoint first = CaptionDialogRules::firstPosition(frameGeometry(),
-                                                            owner->frameGeometry(), desktop);
+        // The window's own frame is known only once the window manager has framed it.
+        m_assumedFrame = frameMargins();
+        const QRect frame = geometry().marginsAdded(m_assumedFrame);
+        const QPoint first = CaptionDialogRules::firstPosition(frame, owner->frameGeometry(), desktop);
         *m_positionX = first.x();
         *m_positionY = first.y();
+        m_firstPlacement = true;
     }
-    move(*m_positionX, *m_positionY);
+    // The position is the frame's, as stored in done(): move() of a window not yet framed would
+    // take it for the client area's and the dialog would creep up by the title bar each time.
+    windowHandle()->setFramePosition(QPoint(*m_positionX, *m_positionY));
+}
+
+QMargins CaptionDialog::frameMargins() const
+{
+    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
 }
 
 void CaptionDialog::sendCaptionPreview()
@@ -341,9 +354,10 @@ void CaptionDialog::done(int result)
 {
     m_checkTimer.stop();
     m_ended = true;
-    if (m_opened && !WindowMover::isWayland() && m_positionX && m_positionY) {
-        *m_positionX = pos().x();
-        *m_positionY = pos().y();
+    if (m_opened && !WindowMover::isWayland() && m_positionX && m_positionY && windowHandle()) {
+        const QPoint frame = windowHandle()->framePosition();
+        *m_positionX = frame.x();
+        *m_positionY = frame.y();
     }
     TemplateDialog::done(result);
 }
@@ -359,6 +373,15 @@ void CaptionDialog::keyPressEvent(QKeyEvent *event)
 
 bool CaptionDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    // Shown and framed: the first position is worked out again with the real frame.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && m_firstPlacement
+        && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        if (frameMargins() != m_assumedFrame)
+            placeDialog();
+        m_firstPlacement = false;
+        return false;
+    }
     if (event->type() == QEvent::FocusOut) {
         if (auto *control = qobject_cast<QWidget *>(watched))
             reportIfChanged(::controlIdOf(control));

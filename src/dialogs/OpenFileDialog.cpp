@@ -3,11 +3,15 @@
 #include "base/AppSettings.h"
 #include "dialogs/FileDialogLabels.h"
 #include "dialogs/FilePreviewReceiver.h"
+#include "dialogs/OpenFileDialogPlacement.h"
 #include "media/OpenableFiles.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QShowEvent>
 #include <QGridLayout>
+#include <QScreen>
+#include <QWindow>
 
 OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, FileKind kind,
                                const QString &initialFolder)
@@ -56,4 +60,38 @@ void OpenFileDialog::autoPlayClicked(bool checked)
     if (!checked && m_receiver->previewKind() == PreviewKind::Audio)
         m_receiver->endPreview();
     AppSettings::instance().autoPlayOnOpen = checked;
+}
+
+void OpenFileDialog::showEvent(QShowEvent *event)
+{
+    QFileDialog::showEvent(event);
+    if (event->spontaneous() || !windowHandle())
+        return;
+    placeBesideOwner();
+    windowHandle()->installEventFilter(this);
+}
+
+bool OpenFileDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        if (!m_placedWithFrame)
+            placeBesideOwner();
+    }
+    return QFileDialog::eventFilter(watched, event);
+}
+
+void OpenFileDialog::placeBesideOwner()
+{
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QWindow *handle = windowHandle();
+    if (!owner || !handle)
+        return;
+    const QScreen *screen = owner->screen();
+    const QMargins frame = handle->frameMargins();
+    m_placedWithFrame = !frame.isNull();
+    const QPoint corner = OpenFileDialogPlacement::besideOwner(
+        geometry().marginsAdded(frame).size(), owner->frameGeometry(), m_receiver->previewArea(),
+        screen ? screen->availableGeometry() : QRect());
+    handle->setFramePosition(corner);
 }

@@ -4,6 +4,7 @@
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
 
+#include <QMargins>
 #include <QTimer>
 
 class CaptionTextEdit;
@@ -74,7 +75,10 @@ protected:
 private:
     void createControls();
     void fillControls();
+    // Puts the window's frame (title bar included) where the owner's position says, or where
+    // the first-position rule puts a frame of this size.
     void placeDialog();
+    QMargins frameMargins() const;
     void applyShadowState(bool on);
     // Asks the owner to draw the controls; nothing once the dialog has ended.
     void sendCaptionPreview();
@@ -91,6 +95,10 @@ private:
     QTimer m_checkTimer;
     bool m_opened = false;
     bool m_ended = false;
+    // The first position was worked out before the window manager had framed the window: the
+    // frame it assumed, to place it again once the real one is known.
+    bool m_firstPlacement = false;
+    QMargins m_assumedFrame;
 
     FontComboBox *m_fontBox = nullptr;
     RangedNumberEdit *m_pointSize = nullptr;

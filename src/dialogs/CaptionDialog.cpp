@@ -207,8 +207,10 @@ void CaptionDialog::showEvent(QShowEvent *event)
         return;
     m_opened = true;
     placeDialog();
-    if (m_firstPlacement && windowHandle())
+    if (windowHandle()) {
+        m_awaitingFrame = true;
         windowHandle()->installEventFilter(this);
+    }
     // The first drawing waits for the image tool; run it once the window is on screen.
     QMetaObject::invokeMethod(this, [this] {
         if (m_ended)
@@ -223,23 +225,27 @@ void CaptionDialog::placeDialog()
 {
     if (WindowMover::isWayland() || !m_positionX || !m_positionY || !windowHandle())
         return;
+    // Until the window manager has framed the window, its frame is the last one seen.
+    static QMargins knownFrame;
+    const QMargins frame = frameMargins().isNull() ? knownFrame : frameMargins();
     if (*m_positionX == -1 || *m_positionY == -1 || m_firstPlacement) {
         const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
         if (!owner)
             return;
         const QScreen *screen = owner->screen();
         const QRect desktop = screen ? screen->geometry() : QRect();
-        // The window's own frame is known only once the window manager has framed it.
-        m_assumedFrame = frameMargins();
-        const QRect frame = geometry().marginsAdded(m_assumedFrame);
-        const QPoint first = CaptionDialogRules::firstPosition(frame, owner->frameGeometry(), desktop);
+        const QPoint first = CaptionDialogRules::firstPosition(geometry().marginsAdded(frame),
+                                                               owner->frameGeometry(), desktop);
         *m_positionX = first.x();
         *m_positionY = first.y();
         m_firstPlacement = true;
     }
-    // The position is the frame's, as stored in done(): move() of a window not yet framed would
-    // take it for the client area's and the dialog would creep up by the title bar each time.
-    windowHandle()->setFramePosition(QPoint(*m_positionX, *m_positionY));
+    m_assumedFrame = frame;
+    if (!frameMargins().isNull())
+        knownFrame = frameMargins();
+    // The position stored is the frame's (done() stores it so); the window is placed by its
+    // client area, which a window not yet framed is all Qt knows of.
+    windowHandle()->setPosition(QPoint(*m_positionX + frame.left(), *m_positionY + frame.top()));
 }
 
 QMargins CaptionDialog::frameMargins() const
@@ -373,10 +379,11 @@ void CaptionDialog::keyPressEvent(QKeyEvent *event)
 
 bool CaptionDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    // Shown and framed: the first position is worked out again with the real frame.
-    if (watched == windowHandle() && event->type() == QEvent::Expose && m_firstPlacement
+    // Shown and framed: placed again when the real frame differs from the one assumed.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && m_awaitingFrame
         && windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);
+        m_awaitingFrame = false;
         if (frameMargins() != m_assumedFrame)
             placeDialog();
         m_firstPlacement = false;

@@ -6,7 +6,9 @@
 #include "dialogs/OpenFileDialogPlacement.h"
 #include "media/OpenableFiles.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QFileSystemModel>
 #include <QFileInfo>
 #include <QShowEvent>
 #include <QGridLayout>
@@ -32,6 +34,13 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
 
     connect(this, &QFileDialog::currentChanged, this, &OpenFileDialog::selectionChanged);
+    // A name typed into the dialog selects its file without making it current: preview that too.
+    if (auto *list = findChild<QAbstractItemView *>(QStringLiteral("listView")); list && list->selectionModel())
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
+            const QModelIndexList rows = list->selectionModel()->selectedRows();
+            if (rows.size() == 1)
+                selectionChanged(rows.first().data(QFileSystemModel::FilePathRole).toString());
+        });
     connect(m_autoPlay, &QCheckBox::clicked, this, &OpenFileDialog::autoPlayClicked);
 }
 
@@ -49,6 +58,9 @@ QString OpenFileDialog::titleFor(FileKind kind)
 
 void OpenFileDialog::selectionChanged(const QString &path)
 {
+    if (path == m_previewed)
+        return;
+    m_previewed = path;
     if (m_receiver->previewKind() != PreviewKind::Nothing)
         m_receiver->endPreview();
     if (QFileInfo(path).isFile() && isOpenableFile(path))

@@ -60,10 +60,13 @@ Qt::Edges WindowMover::resizeEdgesAt(const QPoint &pos) const
 
 std::optional<QPoint> WindowMover::serverPosition(const QWindow *window)
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !window || !window->handle())
+    // Other platforms may answer for the X11 interface without a connection behind it.
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || !window || !window->handle())
         return std::nullopt;
-    xcb_connection_t *connection = x11->connection();
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return std::nullopt;
     const auto id = xcb_window_t(window->winId());
     const auto free = [](void *reply) { std::free(reply); };
     const std::unique_ptr<xcb_get_geometry_reply_t, decltype(free)> geometry(

@@ -2,6 +2,9 @@
 #include "MainWindowFixture.h"
 
 #include "dialogs/CaptionDialog.h"
+#include "dialogs/CaptionDialogRules.h"
+#include "widgets/FontComboBox.h"
+#include "widgets/DialogTemplate.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindow.h"
 #include "media/AudioPreview.h"
@@ -11,6 +14,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QListView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -68,6 +75,9 @@ private slots:
     void rightClick();
     void focusReturnsToBody();
     void dropWhileCaptionDialogRuns();
+    void captionDialogPlacement();
+    void fontListHeight();
+    void openFileDialogBesideWindow();
 
 private:
     std::unique_ptr<MainWindow> makeSettledWindow();
@@ -201,6 +211,96 @@ void TestDesktopMainWindow::dropWhileCaptionDialogRuns()
     QCOMPARE(window->picture().sourcePath(), m_picture);
     QVERIFY(holdsFocus);
     QVERIFY(holdsMoves);
+}
+
+void TestDesktopMainWindow::captionDialogPlacement()
+{
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    const QRect owner = Desktop::serverWindow(window->winId()).frameRect();
+    QList<Desktop::ServerWindow> opened;
+    for (int i = 0; i < 3; ++i) {
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = window->findChild<CaptionDialog *>();
+            if (dialog) {
+                opened << Desktop::waitForSettledWindow(dialog);
+                dialog->reject();
+            }
+        });
+        window->openCaptionDialog();
+    }
+    QCOMPARE(opened.size(), 3);
+    // openbox decorates the dialog: its title bar is part of the frame the rule places.
+    QVERIFY(opened.first().frame.top() > 0);
+    const QRect first = opened.first().frameRect();
+    QCOMPARE(first.topLeft(), CaptionDialogRules::firstPosition(first, owner, window->screen()->geometry()));
+    // Reopened where it was closed: no creeping by the title bar.
+    QCOMPARE(opened.at(1).frameRect(), first);
+    QCOMPARE(opened.at(2).frameRect(), first);
+    QCOMPARE(window->captionDialogPosition(), first.topLeft());
+}
+
+void TestDesktopMainWindow::fontListHeight()
+{
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    int listHeight = 0;
+    int rows = 0;
+    int popupHeight = 0;
+    bool scrolls = false;
+    bool below = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = window->findChild<CaptionDialog *>();
+        if (!dialog || !Desktop::waitForSettledWindow(dialog).viewable)
+            return;
+        auto *fonts = dialogControlAs<FontComboBox>(dialog, CaptionDialog::FontCombo);
+        listHeight = fonts->listHeight();
+        rows = fonts->count();
+        Desktop::click(globalCentre(fonts));
+        QWidget *popup = fonts->view()->window();
+        if (QTest::qWaitForWindowExposed(popup)) {
+            const Desktop::ServerWindow server = Desktop::waitForSettledWindow(popup->winId());
+            popupHeight = server.client.height();
+            below = server.client.top() >= fonts->mapToGlobal(QPoint(0, fonts->height())).y() - 1;
+            scrolls = fonts->view()->verticalScrollBar()->isVisible();
+            Desktop::pressKeys({"Escape"});
+            QTRY_VERIFY(!popup->isVisible());
+        }
+        dialog->reject();
+    });
+    window->openCaptionDialog();
+    QVERIFY(listHeight > 100);
+    QVERIFY2(popupHeight > 0 && popupHeight <= listHeight, qPrintable(QString::number(popupHeight)));
+    QVERIFY(below);
+    // The image tool knows far more fonts than the list shows at once.
+    QVERIFY(rows > 30);
+    QVERIFY(scrolls);
+}
+
+void TestDesktopMainWindow::openFileDialogBesideWindow()
+{
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    // Room on the right of the window for the dialog.
+    window->move(20, 120);
+    QTRY_COMPARE(Desktop::serverWindow(window->winId()).client.topLeft(), QPoint(20, 120));
+    QRect dialogFrame;
+    QRect preview;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(window->openFileDialog());
+        if (!dialog)
+            return;
+        dialog->setDirectory(m_media.path());
+        const Desktop::ServerWindow server = Desktop::waitForSettledWindow(dialog);
+        dialogFrame = server.frameRect();
+        preview = window->previewArea();
+        dialog->reject();
+    });
+    window->browseForFile(FileKind::Picture);
+    QVERIFY(dialogFrame.isValid());
+    QVERIFY2(!dialogFrame.intersects(preview), qPrintable(QStringLiteral("%1 %2").arg(
+        QString::number(dialogFrame.x()), QString::number(preview.right()))));
+    QVERIFY(window->screen()->availableGeometry().contains(dialogFrame));
 }
 
 QTEST_MAIN(TestDesktopMainWindow)

@@ -95,8 +95,9 @@ private:
     QTimer m_checkTimer;
     bool m_opened = false;
     bool m_ended = false;
-    // The first position was worked out before the window manager had framed the window: the
-    // frame it assumed, to place it again once the real one is known.
+    // Placed before the window manager had framed the window: the frame assumed, to place it
+    // again once the real one is known; whether the first position was worked out this time.
+    bool m_awaitingFrame = false;
     bool m_firstPlacement = false;
     QMargins m_assumedFrame;
 

@@ -35,4 +35,5 @@ private:
     FilePreviewReceiver *m_receiver;
     QCheckBox *m_autoPlay = nullptr;
     bool m_placedWithFrame = false;
+    QString m_previewed;
 };

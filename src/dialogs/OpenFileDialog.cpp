@@ -33,13 +33,16 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
 
+    // Clicks, arrow keys and type-ahead in the file list move the current file.
     connect(this, &QFileDialog::currentChanged, this, &OpenFileDialog::selectionChanged);
-    // A name typed into the dialog selects its file without making it current: preview that too.
+    // A name typed or completed in the name box selects its file without making it current, and
+    // a name that no longer matches clears the selection: the preview follows both. The list and
+    // the detail view share this selection model.
     if (auto *list = findChild<QAbstractItemView *>(QStringLiteral("listView")); list && list->selectionModel())
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
             const QModelIndexList rows = list->selectionModel()->selectedRows();
-            if (rows.size() == 1)
-                selectionChanged(rows.first().data(QFileSystemModel::FilePathRole).toString());
+            if (rows.size() <= 1)
+                selectionChanged(rows.isEmpty() ? QString() : rows.first().data(QFileSystemModel::FilePathRole).toString());
         });
     connect(m_autoPlay, &QCheckBox::clicked, this, &OpenFileDialog::autoPlayClicked);
 }

@@ -12,10 +12,15 @@
 #include "widgets/PictureBox.h"
 #include "widgets/SkinButton.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QListView>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QMenu>
@@ -81,6 +86,7 @@ private slots:
 
 private:
     std::unique_ptr<MainWindow> makeSettledWindow();
+    void previewFollowsKeys(MainWindow *window, QFileDialog *dialog);
 };
 
 std::unique_ptr<MainWindow> TestDesktopMainWindow::makeSettledWindow()
@@ -286,21 +292,80 @@ void TestDesktopMainWindow::openFileDialogBesideWindow()
     QTRY_COMPARE(Desktop::serverWindow(window->winId()).client.topLeft(), QPoint(20, 120));
     QRect dialogFrame;
     QRect preview;
+    bool keysDone = false;
     QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<QFileDialog *>(window->openFileDialog());
         if (!dialog)
             return;
+        const auto close = qScopeGuard([dialog] { dialog->reject(); });
         dialog->setDirectory(m_media.path());
         const Desktop::ServerWindow server = Desktop::waitForSettledWindow(dialog);
         dialogFrame = server.frameRect();
         preview = window->previewArea();
-        dialog->reject();
+        previewFollowsKeys(window.get(), dialog);
+        keysDone = !QTest::currentTestFailed();
     });
     window->browseForFile(FileKind::Picture);
+    QVERIFY(keysDone);
     QVERIFY(dialogFrame.isValid());
     QVERIFY2(!dialogFrame.intersects(preview), qPrintable(QStringLiteral("%1 %2").arg(
         QString::number(dialogFrame.x()), QString::number(preview.right()))));
     QVERIFY(window->screen()->availableGeometry().contains(dialogFrame));
+}
+
+// Real keys in the open dialog of the media folder (fake.jpg, photo one.jpg, portrait.png): the
+// picture box shows what the keyboard selects, as it does for the mouse.
+void TestDesktopMainWindow::previewFollowsKeys(MainWindow *window, QFileDialog *dialog)
+{
+    const QSize own = window->pictureBox()->pictureSize();
+    const QSize photo(800, 600);
+    const QSize portrait(300, 600);
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name && name->completer());
+    QTRY_VERIFY(dialog->isActiveWindow());
+    QTRY_COMPARE(QApplication::focusWidget(), name);
+
+    // The name box: a partial name selects nothing; a completion chosen with the arrow keys
+    // previews its file, and going back to the partial name ends the preview.
+    QVERIFY(Desktop::pressKeys({"p", "o", "r", "t"}));
+    QWidget *completions = name->completer()->popup();
+    QTRY_VERIFY(completions->isVisible());
+    QCOMPARE(window->previewKind(), PreviewKind::Nothing);
+    QVERIFY(Desktop::pressKeys({"Down"}));
+    QTRY_COMPARE(window->pictureBox()->pictureSize(), portrait);
+    QVERIFY(Desktop::pressKeys({"Down"}));
+    QTRY_COMPARE(window->pictureBox()->pictureSize(), own);
+    QVERIFY(Desktop::pressKeys({"Escape"}));
+    QTRY_VERIFY(!completions->isVisible());
+
+    // The file list: arrow keys and type-ahead.
+    QAbstractItemView *files = nullptr;
+    for (const char *view : {"treeView", "listView"}) {
+        auto *candidate = dialog->findChild<QAbstractItemView *>(QLatin1String(view));
+        if (candidate && candidate->isVisible())
+            files = candidate;
+    }
+    QVERIFY(files);
+    auto *model = qobject_cast<QFileSystemModel *>(files->model());
+    QVERIFY(model);
+    QTRY_VERIFY(files->visualRect(model->index(m_notPicture)).isValid());
+    QVERIFY(Desktop::click(files->viewport()->mapToGlobal(files->visualRect(model->index(m_notPicture)).center())));
+    QTRY_COMPARE(QApplication::focusWidget(), files);
+    QCOMPARE(window->pictureBox()->pictureSize(), own);
+
+    const struct {
+        QStringList keys;
+        QSize shown;
+    } steps[] = {
+        {{"Down"}, photo},
+        {{"Down"}, portrait},
+        {{"Home"}, own},   // not a picture: the preview ends
+        {{"p", "o"}, portrait},
+    };
+    for (const auto &step : steps) {
+        QVERIFY(Desktop::pressKeys(step.keys));
+        QTRY_COMPARE(window->pictureBox()->pictureSize(), step.shown);
+    }
 }
 
 QTEST_MAIN(TestDesktopMainWindow)

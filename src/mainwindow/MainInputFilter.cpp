@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -40,10 +39,15 @@ bool MainInputFilter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Enter:
         focusFollowsMouse(widget);
         break;
-    case QEvent::Leave:
-        // Going from a control back to the body sends the window no Enter of its own.
-        if (m_hoverFocus.contains(widget) && widget != m_textInput && bodyUnderPointer())
-            focusFollowsMouse(m_window);
+    case QEvent::MouseMove:
+        // Going from a control back to the body sends the window no Enter of its own, only moves.
+        // Each move is decided by its own position: a move a control ignores travels on to its
+        // parent, and a later query of the pointer may already see another place. A held button
+        // grabs the moves for the widget pressed.
+        if (auto *move = static_cast<QMouseEvent *>(event); move->buttons() == Qt::NoButton) {
+            QWidget *under = widget->childAt(move->position().toPoint());
+            focusFollowsMouse(under ? under : widget);
+        }
         break;
     default:
         break;
@@ -87,22 +91,17 @@ bool MainInputFilter::filterClick(QWidget *widget, QEvent *event)
     return true;
 }
 
-void MainInputFilter::focusFollowsMouse(QWidget *widget)
+void MainInputFilter::focusFollowsMouse(QWidget *under)
 {
-    if (m_hoverFocus.contains(widget)) {
-        m_lastHovered = widget;
-        widget->setFocus(Qt::MouseFocusReason);
-    } else if (m_lastHovered != m_textInput) {
+    QWidget *control = under;
+    while (control && control != m_window && !m_hoverFocus.contains(control))
+        control = control->parentWidget();
+    if (control && control != m_window) {
+        m_lastHovered = control;
+        if (!control->hasFocus())
+            control->setFocus(Qt::MouseFocusReason);
+    } else if (m_lastHovered != m_textInput && !m_window->hasFocus()) {
         // The window's hidden focus sink cannot take the focus in Qt: the window itself does.
         m_window->setFocus(Qt::MouseFocusReason);
     }
-}
-
-bool MainInputFilter::bodyUnderPointer() const
-{
-    const QPoint pointer = QCursor::pos();
-    if (!m_window->frameGeometry().contains(pointer))
-        return false;
-    QWidget *under = m_window->childAt(m_window->mapFromGlobal(pointer));
-    return !under || !m_hoverFocus.contains(under);
 }

@@ -34,9 +34,8 @@ protected:
 private:
     bool filterKey(QEvent *event);
     bool filterClick(QWidget *widget, QEvent *event);
-    void focusFollowsMouse(QWidget *widget);
-    // The pointer is over the window's body or picture, not over one of its controls.
-    bool bodyUnderPointer() const;
+    // `under`: the widget under the pointer, a control, a part of one, or the body.
+    void focusFollowsMouse(QWidget *under);
 
     QWidget *m_window;
     QList<QWidget *> m_hoverFocus;

@@ -78,6 +78,7 @@ private slots:
     void positionMatchesServer();
     void rightClick_data();
     void rightClick();
+    void focusReturnsToBody_data();
     void focusReturnsToBody();
     void dropWhileCaptionDialogRuns();
     void captionDialogPlacement();
@@ -154,18 +155,43 @@ void TestDesktopMainWindow::rightClick()
         QCOMPARE(restarted.count(), 1);
 }
 
+void TestDesktopMainWindow::focusReturnsToBody_data()
+{
+    QTest::addColumn<int>("control");
+    QTest::addRow("options") << int(MainWindow::OptionsButton);
+    QTest::addRow("step 1 marker") << int(MainWindow::Step1Pending);
+    QTest::addRow("save as") << int(MainWindow::SaveAsButton);
+    QTest::addRow("minimize") << int(MainWindow::MinimizeButton);
+}
+
 void TestDesktopMainWindow::focusReturnsToBody()
 {
+    QFETCH(int, control);
     auto window = makeSettledWindow();
     QVERIFY(window);
-    auto *options = qobject_cast<SkinButton *>(window->control(MainWindow::OptionsButton));
-    QVERIFY(Desktop::movePointer(globalCentre(options)));
-    QTRY_VERIFY(options->hasFocus());
-    QCOMPARE(options->currentFace(), SkinButton::Face::Focus);
+    QTRY_VERIFY(window->isActiveWindow());
+    auto *button = qobject_cast<SkinButton *>(window->control(control));
+    QVERIFY(button);
+    // A spot of the body a few pixels beside the control, where leaving it and the next move
+    // come closest together, and the picture farther away.
+    const QRect area = button->geometry();
+    QPoint beside;
+    for (QPoint p : {QPoint(area.left() - 3, area.center().y()), QPoint(area.right() + 3, area.center().y()),
+                     QPoint(area.center().x(), area.top() - 3), QPoint(area.center().x(), area.bottom() + 3)})
+        if (window->rect().contains(p) && !window->childAt(p)) {
+            beside = window->mapToGlobal(p);
+            break;
+        }
+    QVERIFY(!beside.isNull());
 
-    QVERIFY(Desktop::movePointer(globalCentre(window->pictureBox())));
-    QTRY_COMPARE(QApplication::focusWidget(), window.get());
-    QCOMPARE(options->currentFace(), SkinButton::Face::Up);
+    for (const QPoint &body : {beside, globalCentre(window->pictureBox())}) {
+        QVERIFY(Desktop::movePointer(globalCentre(button)));
+        QTRY_VERIFY(button->hasFocus());
+        QCOMPARE(button->currentFace(), SkinButton::Face::Focus);
+        QVERIFY(Desktop::movePointer(body));
+        QTRY_COMPARE(QApplication::focusWidget(), window.get());
+        QCOMPARE(button->currentFace(), SkinButton::Face::Up);
+    }
 }
 
 void TestDesktopMainWindow::dropWhileCaptionDialogRuns()

@@ -455,21 +455,27 @@ void TestMainWindowInput::focusFollowsMouse()
 {
     auto window = makeWindow();
     QVERIFY(window);
-    auto enter = [](QWidget *widget) {
-        QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-        QApplication::sendEvent(widget, &event);
+    // Moves as the window system delivers them: leaving a control for the body brings the
+    // window no Enter, only moves.
+    auto moveTo = [&](QWidget *widget) {
+        QTest::mouseMove(window->windowHandle(), widget->mapTo(window.get(), widget->rect().center()));
     };
     QWidget *options = window->control(MainWindow::OptionsButton);
-    enter(options);
+    QWidget *picture = window->pictureBox();
+    moveTo(options);
     QCOMPARE(window->focusWidget(), options);
-    enter(window.get());
+    moveTo(picture);
+    QCOMPARE(window->focusWidget(), window.get());
+    moveTo(options);
+    QCOMPARE(window->focusWidget(), options);
+    QTest::mouseMove(window->windowHandle(), QPoint(window->width() / 2, 8));
     QCOMPARE(window->focusWidget(), window.get());
     // Once the mouse was over the path, the body leaves the focus there for typing.
-    enter(window->outputEdit());
+    moveTo(window->outputEdit());
     QCOMPARE(window->focusWidget(), window->outputEdit());
-    enter(window.get());
+    moveTo(picture);
     QCOMPARE(window->focusWidget(), window->outputEdit());
-    enter(options);
+    moveTo(options);
     QCOMPARE(window->focusWidget(), options);
 }
 

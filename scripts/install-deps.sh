@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins libgl-dev
     # audio decoding and output
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
+    # window positions from the X server
+    libxcb1-dev
     # the three external tools and the caption fonts
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
     # the fonts a plain ImageMagick install recommends: the picture tests run with and without them
@@ -20,8 +22,9 @@ packages=(
     xdotool
     # the accessibility check reads the AT-SPI tree with the distribution's Python
     python3-pyatspi
-    # the Debian package and its checks: dependencies, desktop entry, metainfo, a window manager
-    dpkg-dev file desktop-file-utils appstream openbox xdotool
+    # the Debian package and its checks (dependencies, desktop entry, metainfo) and the desktop
+    # tests: a window manager
+    dpkg-dev file desktop-file-utils appstream openbox
 )
 
 # The fuzz targets (scripts/fuzz.sh, run by CI) need clang with libFuzzer and the sanitizers.

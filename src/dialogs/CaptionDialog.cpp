@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTextCursor>
+#include <QWindow>
 
 CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
                              QWidget *owner)
@@ -237,6 +238,10 @@ void CaptionDialog::showEvent(QShowEvent *event)
         return;
     m_opened = true;
     placeDialog();
+    if (windowHandle()) {
+        m_awaitingFrame = true;
+        windowHandle()->installEventFilter(this);
+    }
     // The first drawing waits for the image tool; run it once the window is on screen.
     QMetaObject::invokeMethod(this, [this] {
         if (m_ended)
@@ -249,20 +254,34 @@ void CaptionDialog::showEvent(QShowEvent *event)
 
 void CaptionDialog::placeDialog()
 {
-    if (WindowMover::isWayland() || !m_positionX || !m_positionY)
+    if (WindowMover::isWayland() || !m_positionX || !m_positionY || !windowHandle())
         return;
-    if (*m_positionX == -1 || *m_positionY == -1) {
+    // Until the window manager has framed the window, its frame is the last one seen.
+    static QMargins knownFrame;
+    const QMargins frame = frameMargins().isNull() ? knownFrame : frameMargins();
+    if (*m_positionX == -1 || *m_positionY == -1 || m_firstPlacement) {
         const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
         if (!owner)
             return;
         const QScreen *screen = owner->screen();
         const QRect desktop = screen ? screen->geometry() : QRect();
-        const QPoint first = CaptionDialogRules::firstPosition(frameGeometry(),
-                                                            owner->frameGeometry(), desktop);
+        const QPoint first = CaptionDialogRules::firstPosition(geometry().marginsAdded(frame),
+                                                               owner->frameGeometry(), desktop);
         *m_positionX = first.x();
         *m_positionY = first.y();
+        m_firstPlacement = true;
     }
-    move(*m_positionX, *m_positionY);
+    m_assumedFrame = frame;
+    if (!frameMargins().isNull())
+        knownFrame = frameMargins();
+    // The position stored is the frame's (done() stores it so); the window is placed by its
+    // client area, which a window not yet framed is all Qt knows of.
+    windowHandle()->setPosition(QPoint(*m_positionX + frame.left(), *m_positionY + frame.top()));
+}
+
+QMargins CaptionDialog::frameMargins() const
+{
+    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
 }
 
 void CaptionDialog::sendCaptionPreview()
@@ -372,9 +391,10 @@ void CaptionDialog::done(int result)
 {
     m_checkTimer.stop();
     m_ended = true;
-    if (m_opened && !WindowMover::isWayland() && m_positionX && m_positionY) {
-        *m_positionX = pos().x();
-        *m_positionY = pos().y();
+    if (m_opened && !WindowMover::isWayland() && m_positionX && m_positionY && windowHandle()) {
+        const QPoint frame = windowHandle()->framePosition();
+        *m_positionX = frame.x();
+        *m_positionY = frame.y();
     }
     TemplateDialog::done(result);
 }
@@ -390,6 +410,16 @@ void CaptionDialog::keyPressEvent(QKeyEvent *event)
 
 bool CaptionDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    // Shown and framed: placed again when the real frame differs from the one assumed.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && m_awaitingFrame
+        && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        m_awaitingFrame = false;
+        if (frameMargins() != m_assumedFrame)
+            placeDialog();
+        m_firstPlacement = false;
+        return false;
+    }
     if (event->type() == QEvent::FocusOut) {
         if (auto *control = qobject_cast<QWidget *>(watched))
             reportIfChanged(::controlIdOf(control));

@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "dialogs/FileDialogLabels.h"
 #include "dialogs/FilePreviewReceiver.h"
+#include "dialogs/OpenFileDialogPlacement.h"
 #include "media/OpenableFiles.h"
 
 #include <QAbstractItemView>
@@ -13,6 +14,9 @@
 #include <QGridLayout>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
 
 OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, FileKind kind,
                                const QString &initialFolder)
@@ -32,7 +36,17 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
 
+    // Clicks, arrow keys and type-ahead in the file list move the current file.
     connect(this, &QFileDialog::currentChanged, this, &OpenFileDialog::selectionChanged);
+    // A name typed or completed in the name box selects its file without making it current, and
+    // a name that no longer matches clears the selection: the preview follows both. The list and
+    // the detail view share this selection model.
+    if (auto *list = findChild<QAbstractItemView *>(QStringLiteral("listView")); list && list->selectionModel())
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
+            const QModelIndexList rows = list->selectionModel()->selectedRows();
+            if (rows.size() <= 1)
+                selectionChanged(rows.isEmpty() ? QString() : rows.first().data(QFileSystemModel::FilePathRole).toString());
+        });
     // Connected after the dialog's own handler, so this one has the last word.
     if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         connect(edit, &QLineEdit::textChanged, this, &OpenFileDialog::nameTyped);
@@ -53,6 +67,9 @@ QString OpenFileDialog::titleFor(FileKind kind)
 
 void OpenFileDialog::selectionChanged(const QString &path)
 {
+    if (path == m_previewed)
+        return;
+    m_previewed = path;
     if (m_receiver->previewKind() != PreviewKind::Nothing)
         m_receiver->endPreview();
     if (QFileInfo(path).isFile() && isOpenableFile(path))
@@ -84,4 +101,38 @@ void OpenFileDialog::nameTyped(const QString &text)
     if (!index.isValid() || list->selectionModel()->isRowSelected(index.row(), index.parent()))
         return;
     list->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void OpenFileDialog::showEvent(QShowEvent *event)
+{
+    QFileDialog::showEvent(event);
+    if (event->spontaneous() || !windowHandle())
+        return;
+    placeBesideOwner();
+    windowHandle()->installEventFilter(this);
+}
+
+bool OpenFileDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        if (!m_placedWithFrame)
+            placeBesideOwner();
+    }
+    return QFileDialog::eventFilter(watched, event);
+}
+
+void OpenFileDialog::placeBesideOwner()
+{
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QWindow *handle = windowHandle();
+    if (!owner || !handle)
+        return;
+    const QScreen *screen = owner->screen();
+    const QMargins frame = handle->frameMargins();
+    m_placedWithFrame = !frame.isNull();
+    const QPoint corner = OpenFileDialogPlacement::besideOwner(
+        geometry().marginsAdded(frame).size(), owner->frameGeometry(), m_receiver->previewArea(),
+        screen ? screen->availableGeometry() : QRect());
+    handle->setFramePosition(corner);
 }

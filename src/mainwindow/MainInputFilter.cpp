@@ -1,5 +1,6 @@
 #include "MainInputFilter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -38,6 +39,16 @@ bool MainInputFilter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Enter:
         focusFollowsMouse(widget);
         break;
+    case QEvent::MouseMove:
+        // Going from a control back to the body sends the window no Enter of its own, only moves.
+        // Each move is decided by its own position: a move a control ignores travels on to its
+        // parent, and a later query of the pointer may already see another place. A held button
+        // grabs the moves for the widget pressed.
+        if (auto *move = static_cast<QMouseEvent *>(event); move->buttons() == Qt::NoButton) {
+            QWidget *under = widget->childAt(move->position().toPoint());
+            focusFollowsMouse(under ? under : widget);
+        }
+        break;
     default:
         break;
     }
@@ -68,19 +79,28 @@ bool MainInputFilter::filterClick(QWidget *widget, QEvent *event)
         m_menuOpen = false;
         return true;
     }
-    // A button ignores the right button; the release over it is what is seen here.
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton && m_playback.contains(widget))
+    if (static_cast<QMouseEvent *>(event)->button() != Qt::RightButton || !qobject_cast<QAbstractButton *>(widget))
+        return false;
+    // A button ignores the right button, so its press would travel on to the window and open the
+    // size menu, which belongs to the body alone: the press ends here, and the release over the
+    // play or pause button opens the playback menu.
+    if (event->type() == QEvent::MouseButtonRelease && m_playback.contains(widget)
+        && widget->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
         emit playbackMenuRequested();
-    return false;
+    event->accept();
+    return true;
 }
 
-void MainInputFilter::focusFollowsMouse(QWidget *widget)
+void MainInputFilter::focusFollowsMouse(QWidget *under)
 {
-    if (m_hoverFocus.contains(widget)) {
-        m_lastHovered = widget;
-        widget->setFocus(Qt::MouseFocusReason);
-    } else if (m_lastHovered != m_textInput) {
+    QWidget *control = under;
+    while (control && control != m_window && !m_hoverFocus.contains(control))
+        control = control->parentWidget();
+    if (control && control != m_window) {
+        m_lastHovered = control;
+        if (!control->hasFocus())
+            control->setFocus(Qt::MouseFocusReason);
+    } else if (m_lastHovered != m_textInput && !m_window->hasFocus()) {
         // The window's hidden focus sink cannot take the focus in Qt: the window itself does.
         m_window->setFocus(Qt::MouseFocusReason);
     }

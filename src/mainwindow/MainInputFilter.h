@@ -10,7 +10,8 @@ class QWidget;
 // end the window, the digits 1 to 5 above the letters choose the target size (also while the
 // path is being typed), the click after a menu closed without a choice only closes it, a right
 // click on the play or pause button asks for the playback menu, and the focus follows the mouse
-// onto the controls, staying in the path once the mouse has been there.
+// onto the controls and back to the window over the body, staying in the path once the mouse has
+// been there. A right press on a button never reaches the window: the size menu is the body's.
 class MainInputFilter : public QObject
 {
     Q_OBJECT
@@ -33,7 +34,8 @@ protected:
 private:
     bool filterKey(QEvent *event);
     bool filterClick(QWidget *widget, QEvent *event);
-    void focusFollowsMouse(QWidget *widget);
+    // `under`: the widget under the pointer, a control, a part of one, or the body.
+    void focusFollowsMouse(QWidget *under);
 
     QWidget *m_window;
     QList<QWidget *> m_hoverFocus;

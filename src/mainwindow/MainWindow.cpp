@@ -2,6 +2,7 @@
 
 #include "DropPause.h"
 #include "FileBrowser.h"
+#include "InputHold.h"
 #include "MainFrame.h"
 #include "MainInputFilter.h"
 #include "OutputPath.h"
@@ -444,7 +445,8 @@ void MainWindow::openCaptionDialog()
     dialog.setSongTags(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
     m_captionDialog = &dialog;
     connect(&dialog, &QDialog::finished, this, [this] { m_pictureStep->endCaptionPreview(); });
-    if (dialog.exec() != QDialog::Accepted) {
+    // Files may be dropped on the window while the dialog runs.
+    if (InputHold::exec(&dialog, this) != QDialog::Accepted) {
         m_pictureStep->showPlain();
         return;
     }
@@ -505,17 +507,20 @@ void MainWindow::openFile(const QString &path)
     }
     if (!isOpenableAudio(path))
         return;
-    const bool autoPlay = AppSettings::instance().autoPlayOnOpen;
-    if (m_audio->isPlaying() || !autoPlay) {
-        setAudioFile(path);
-        if (!autoPlay)
-            m_audio->pause();
-    } else if (m_audio->player().open(path)) {
-        // Auto-play is on but no preview played it (the dialog's box was ticked late): the
-        // file is still the user's choice, so take it, stopped at its start.
-        setAudioFile(path);
-        m_audio->pause();
+    // With auto-play on, the preview of this very file goes on playing. What the player holds
+    // decides, not whether something plays: after an earlier preview it may hold another file.
+    if (AppSettings::instance().autoPlayOnOpen) {
+        if (m_audio->player().path() == path) {
+            setAudioFile(path);
+            return;
+        }
+        // No preview played it (a typed name, the box ticked late): the file is still the
+        // user's choice, so take it, stopped at its start.
+        if (!m_audio->player().open(path))
+            return;
     }
+    setAudioFile(path);
+    m_audio->pause();
 }
 
 void MainWindow::showPlaceholder()
@@ -526,6 +531,11 @@ void MainWindow::showPlaceholder()
 bool MainWindow::acceptsDrops() const
 {
     return !m_pictureStep->isPreparing();
+}
+
+QRect MainWindow::previewArea() const
+{
+    return QRect(m_pictureBox->mapToGlobal(QPoint(0, 0)), m_pictureBox->size());
 }
 
 int MainWindow::previewCaption(CaptionPreviewSource *dialog)

@@ -1,6 +1,7 @@
 #include "widgets/DialogFont.h"
 
 #include "widgets/DialogTemplate.h"
+#include "widgets/FontComboBox.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -111,8 +112,12 @@ bool applyDialogFont(QWidget *dialog, int templateId, double dotsPerInch, Dialog
         control->setFont(state.font);
         QRect rect = dialogUnitsToPixels(item.rect, base);
         // A drop-down list's template height is that of its open list, not of the box.
-        if (qobject_cast<QComboBox *>(control))
+        if (qobject_cast<QComboBox *>(control)) {
+            const int templateHeight = rect.height();
             rect.setHeight(control->sizeHint().height());
+            if (auto *fonts = qobject_cast<FontComboBox *>(control))
+                fonts->setListHeight(templateHeight - rect.height());
+        }
         control->setGeometry(rect);
     });
     return true;

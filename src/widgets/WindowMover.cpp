@@ -5,6 +5,12 @@
 #include <QStyleHints>
 #include <QWidget>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
 
 WindowMover::WindowMover(QWidget *window, int resizeMargin)
     : QObject(window)
@@ -52,10 +58,58 @@ Qt::Edges WindowMover::resizeEdgesAt(const QPoint &pos) const
     return edgesAt(pos, m_window->size(), m_resizeMargin);
 }
 
+std::optional<QPoint> WindowMover::serverPosition(const QWindow *window)
+{
+    // Other platforms may answer for the X11 interface without a connection behind it.
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || !window || !window->handle())
+        return std::nullopt;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return std::nullopt;
+    const auto id = xcb_window_t(window->winId());
+    const auto free = [](void *reply) { std::free(reply); };
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(free)> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), free);
+    if (!geometry)
+        return std::nullopt;
+    const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(free)> root(
+        xcb_translate_coordinates_reply(connection, xcb_translate_coordinates(connection, id, geometry->root, 0, 0),
+                                        nullptr),
+        free);
+    if (!root)
+        return std::nullopt;
+    const qreal ratio = window->devicePixelRatio();
+    return QPoint(qRound(root->dst_x / ratio), qRound(root->dst_y / ratio));
+}
+
+void WindowMover::matchServerPosition()
+{
+    QWindow *handle = m_window->windowHandle();
+    if (!handle || !handle->isExposed() || m_dragging)
+        return;
+    // Under openbox Qt may keep the first placement's (0,0) while the window stands elsewhere,
+    // which misplaces everything Qt maps to the screen until the window is moved. Asking for the
+    // place it already has brings the window manager's answer that sets Qt right.
+    const std::optional<QPoint> server = serverPosition(handle);
+    if (server && *server != handle->position())
+        handle->setPosition(*server);
+}
+
 bool WindowMover::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_window->windowHandle()
+        && (event->type() == QEvent::Expose || event->type() == QEvent::Move)) {
+        matchServerPosition();
+        return false;
+    }
     if (watched == m_window) {
         switch (event->type()) {
+        case QEvent::WinIdChange:
+        case QEvent::Show:
+            if (QWindow *handle = m_window->windowHandle())
+                handle->installEventFilter(this);
+            break;
         case QEvent::MouseButtonPress:
             return press(static_cast<QMouseEvent *>(event));
         case QEvent::MouseMove:

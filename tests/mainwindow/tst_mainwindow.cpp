@@ -310,7 +310,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     // Cancel after a few previews: settings and picture as before.
     const CaptionSettings before = window->captionSettings();
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
+        auto *dialog = window->findChild<CaptionDialog *>();
         QVERIFY(dialog);
         auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->setFocus();
@@ -328,7 +328,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     QByteArray firstPreview;
     QByteArray typedPreview;
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
+        auto *dialog = window->findChild<CaptionDialog *>();
         QVERIFY(dialog);
         QTest::qWait(300);
         firstPreview = fileBytes(withText);

@@ -40,6 +40,7 @@ private slots:
     void dragAndDrop_data();
     void dragAndDrop();
     void audioDragWithAutoPlay();
+    void songChosenWithoutPreview();
     void openFileDialog();
     void keys();
     void menuJustClosedSwallowsOneClick();
@@ -155,6 +156,28 @@ void TestMainWindowInput::audioDragWithAutoPlay()
     window->clearAudio();
     QVERIFY(window->audioPath().isEmpty());
     QVERIFY(!window->control(MainWindow::CreateButton)->isEnabled());
+}
+
+void TestMainWindowInput::songChosenWithoutPreview()
+{
+    AppSettings::instance().autoPlayOnOpen = true;
+    auto window = makeWindow();
+    QVERIFY(window);
+    AppSettings::instance().autoPlayOnOpen = true;
+    // An earlier selection still plays when another name is typed and opened.
+    window->previewFile(m_song);
+    QVERIFY(window->playing());
+    window->openFile(m_flac);
+    QCOMPARE(window->audioPath(), m_flac);
+    QCOMPARE(window->audioPreview().path(), m_flac);
+    QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
+
+    // The song previewed is the one chosen: it plays on.
+    window->previewFile(m_song);
+    window->openFile(m_song);
+    QCOMPARE(window->audioPath(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
+    QVERIFY(window->playing());
 }
 
 void TestMainWindowInput::openFileDialog()
@@ -438,21 +461,27 @@ void TestMainWindowInput::focusFollowsMouse()
 {
     auto window = makeWindow();
     QVERIFY(window);
-    auto enter = [](QWidget *widget) {
-        QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-        QApplication::sendEvent(widget, &event);
+    // Moves as the window system delivers them: leaving a control for the body brings the
+    // window no Enter, only moves.
+    auto moveTo = [&](QWidget *widget) {
+        QTest::mouseMove(window->windowHandle(), widget->mapTo(window.get(), widget->rect().center()));
     };
     QWidget *options = window->control(MainWindow::OptionsButton);
-    enter(options);
+    QWidget *picture = window->pictureBox();
+    moveTo(options);
     QCOMPARE(window->focusWidget(), options);
-    enter(window.get());
+    moveTo(picture);
+    QCOMPARE(window->focusWidget(), window.get());
+    moveTo(options);
+    QCOMPARE(window->focusWidget(), options);
+    QTest::mouseMove(window->windowHandle(), QPoint(window->width() / 2, 8));
     QCOMPARE(window->focusWidget(), window.get());
     // Once the mouse was over the path, the body leaves the focus there for typing.
-    enter(window->outputEdit());
+    moveTo(window->outputEdit());
     QCOMPARE(window->focusWidget(), window->outputEdit());
-    enter(window.get());
+    moveTo(picture);
     QCOMPARE(window->focusWidget(), window->outputEdit());
-    enter(options);
+    moveTo(options);
     QCOMPARE(window->focusWidget(), options);
 }
 

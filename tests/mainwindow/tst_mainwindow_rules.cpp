@@ -1,3 +1,4 @@
+#include "dialogs/OpenFileDialogPlacement.h"
 #include "mainwindow/CreateCheck.h"
 #include "mainwindow/MainLayout.h"
 #include "media/OpenableExtensions.h"
@@ -22,6 +23,8 @@ private slots:
     void createChecks();
     void resizeEdges_data();
     void resizeEdges();
+    void openFileDialogBesideWindow_data();
+    void openFileDialogBesideWindow();
 };
 
 namespace {
@@ -281,6 +284,40 @@ void TestMainWindowRules::resizeEdges()
     QCOMPARE(int(found), edges);
     QCOMPARE(int(WindowMover::resizeCursor(found)), cursor);
     QCOMPARE(int(WindowMover::edgesAt(pos, QSize(400, 300), 0)), 0);
+}
+
+void TestMainWindowRules::openFileDialogBesideWindow_data()
+{
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QRect>("picture");
+    QTest::addColumn<QPoint>("expected");
+
+    // Dialog 600x450 on a 1600x1000 screen; the picture box 40 pixels inside the owner's sides.
+    QTest::addRow("left half: overlaps the right edge") << QRect(100, 200, 542, 608) << QRect(140, 260, 462, 400)
+                                                        << QPoint(602, 279);
+    QTest::addRow("right half: overlaps the left edge") << QRect(900, 200, 542, 608) << QRect(940, 260, 462, 400)
+                                                        << QPoint(340, 279);
+    QTest::addRow("picture near the edge: no overlap") << QRect(100, 200, 542, 608) << QRect(110, 260, 530, 400)
+                                                       << QPoint(640, 279);
+    QTest::addRow("no room either side: pushed inside") << QRect(300, 0, 1000, 1000) << QRect(320, 50, 960, 900)
+                                                        << QPoint(1000, 275);
+    QTest::addRow("low owner: kept on the screen") << QRect(100, 800, 542, 608) << QRect(140, 860, 462, 400)
+                                                   << QPoint(602, 550);
+}
+
+void TestMainWindowRules::openFileDialogBesideWindow()
+{
+    QFETCH(QRect, owner);
+    QFETCH(QRect, picture);
+    QFETCH(QPoint, expected);
+    const QSize dialog(600, 450);
+    const QRect screen(0, 0, 1600, 1000);
+    const QPoint corner = OpenFileDialogPlacement::besideOwner(dialog, owner, picture, screen);
+    QCOMPARE(corner, expected);
+    QVERIFY(screen.contains(QRect(corner, dialog)));
+    // Where the screen has room beside the picture, the dialog leaves it uncovered.
+    if (picture.left() >= dialog.width() || screen.right() - picture.right() >= dialog.width())
+        QVERIFY(!QRect(corner, dialog).intersects(picture));
 }
 
 QTEST_APPLESS_MAIN(TestMainWindowRules)

@@ -5,6 +5,7 @@
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
 
+#include <QMargins>
 #include <QTimer>
 
 class CaptionTextEdit;
@@ -83,7 +84,10 @@ protected:
 private:
     void createControls();
     void fillControls();
+    // Puts the window's frame (title bar included) where the owner's position says, or where
+    // the first-position rule puts a frame of this size.
     void placeDialog();
+    QMargins frameMargins() const;
     void applyShadowState(bool on);
     // Asks the owner to draw the controls; nothing once the dialog has ended.
     void sendCaptionPreview();
@@ -100,6 +104,11 @@ private:
     QTimer m_checkTimer;
     bool m_opened = false;
     bool m_ended = false;
+    // Placed before the window manager had framed the window: the frame assumed, to place it
+    // again once the real one is known; whether the first position was worked out this time.
+    bool m_awaitingFrame = false;
+    bool m_firstPlacement = false;
+    QMargins m_assumedFrame;
 
     FontComboBox *m_fontBox = nullptr;
     RangedNumberEdit *m_pointSize = nullptr;

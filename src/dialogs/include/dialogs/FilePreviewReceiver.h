@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 // What the main window is previewing for a drag or a selection in the open-file dialog.
@@ -22,4 +23,6 @@ public:
     virtual PreviewKind previewKind() const = 0;
     // False while a drop must wait (a picture is being prepared).
     virtual bool acceptsDrops() const { return true; }
+    // Where the previews show, in screen coordinates; a dialog that previews leaves it in sight.
+    virtual QRect previewArea() const { return {}; }
 };

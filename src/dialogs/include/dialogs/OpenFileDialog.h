@@ -22,11 +22,19 @@ public:
     static QString titleFor(FileKind kind);
     QCheckBox *autoPlayBox() const { return m_autoPlay; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Beside the owner, the preview in sight; again once the window manager has framed it.
+    void placeBesideOwner();
     void selectionChanged(const QString &path);
     void autoPlayClicked(bool checked);
     void nameTyped(const QString &text);
 
     FilePreviewReceiver *m_receiver;
     QCheckBox *m_autoPlay = nullptr;
+    bool m_placedWithFrame = false;
+    QString m_previewed;
 };

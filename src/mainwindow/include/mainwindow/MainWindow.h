@@ -102,6 +102,7 @@ public:
     void showPlaceholder() override;
     PreviewKind previewKind() const override { return m_previewKind; }
     bool acceptsDrops() const override;
+    QRect previewArea() const override;
 
     // CaptionPreviewTarget
     int previewCaption(CaptionPreviewSource *dialog) override;

@@ -3,13 +3,17 @@
 #include <QObject>
 #include <QPoint>
 
+#include <optional>
+
 class QMouseEvent;
 class QSize;
 class QWidget;
+class QWindow;
 
 // Lets the user move a window by dragging its body with the left button and, given a margin,
 // resize it by its edges, showing the matching cursor there. It filters the window's own mouse
-// events; presses on child controls never reach it.
+// events; presses on child controls never reach it. On X11 it also keeps Qt's idea of the
+// window's position equal to the X server's while the window is placed and shown.
 class WindowMover : public QObject
 {
     Q_OBJECT
@@ -26,6 +30,9 @@ public:
     static Qt::CursorShape resizeCursor(Qt::Edges edges);
     // Wayland compositors ignore moves of top-level windows by the program itself.
     static bool isWayland();
+    // The top-left corner of `window`'s client area as the X server has it, in Qt's coordinates;
+    // nothing off X11 or before the window exists.
+    static std::optional<QPoint> serverPosition(const QWindow *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,6 +41,7 @@ private:
     bool press(QMouseEvent *event);
     bool move(QMouseEvent *event);
     Qt::Edges resizeEdgesAt(const QPoint &pos) const;
+    void matchServerPosition();
 
     QWidget *m_window;
     int m_resizeMargin;

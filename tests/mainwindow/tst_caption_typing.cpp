@@ -61,7 +61,7 @@ void TestCaptionTyping::typingNeverWaitsForTheImageTool()
     qint64 typingMs = 0;
 
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
+        auto *dialog = window->findChild<CaptionDialog *>();
         if (!dialog) {
             failure = QStringLiteral("no caption dialog");
             return;

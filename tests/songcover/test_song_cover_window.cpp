@@ -296,7 +296,7 @@ void TestSongCoverWindow::captionFromTheSongsTags()
     QString filled;
     QString undone;
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
+        auto *dialog = window->findChild<CaptionDialog *>();
         QVERIFY(dialog);
         auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         auto *fromTags = dialogControlAs<QAbstractButton>(dialog, CaptionDialog::SongTagsButton);
@@ -332,7 +332,7 @@ void TestSongCoverWindow::captionFromTheSongsTags()
     window->setAudioFile(m_m4a);
     QTRY_VERIFY(window->audio().tagsRead());
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
+        auto *dialog = window->findChild<CaptionDialog *>();
         QVERIFY(dialog);
         QTRY_VERIFY(dialogControlAs<QAbstractButton>(dialog, CaptionDialog::SongTagsButton)->isEnabled());
         dialog->fillFromSongTags();
@@ -355,7 +355,7 @@ void TestSongCoverWindow::songWithoutTagsAsked()
     bool enabledWithoutSong = true;
     QString textAfter;
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<CaptionDialog *>(QApplication::activeModalWidget());
+        auto *dialog = window->findChild<CaptionDialog *>();
         QVERIFY(dialog);
         auto *fromTags = dialogControlAs<QAbstractButton>(dialog, CaptionDialog::SongTagsButton);
         enabledWithoutSong = fromTags->isEnabled();

@@ -74,24 +74,27 @@ velmora_sandbox_config() {
 # itself (others run their servers at the same time) with the openbox window manager, so windows
 # get the frames and placement of a desktop; exports DISPLAY. Both stop when the script ends.
 velmora_private_x() {
-    local size=${1:-1400x900} file pid fd
-    file=$(mktemp)
-    _velmora_cleanup+=("rm -f '$file'")
-    exec {fd}>"$file"
-    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -br -nolisten tcp >/dev/null 2>&1 &
+    local size=${1:-1400x900} work pid fd
+    work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-x.XXXXXX")
+    _velmora_cleanup+=("rm -rf '$work'")
+    exec {fd}>"$work/display"
+    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -br -nolisten tcp >"$work/xvfb.log" 2>&1 &
     pid=$!
     exec {fd}>&-
     _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
-    for _ in $(seq 100); do [[ -s $file ]] && break; sleep 0.1; done
-    [[ -s $file ]] || { echo "Xvfb did not start" >&2; return 1; }
-    export DISPLAY=:$(head -1 "$file")
-    openbox --sm-disable >/dev/null 2>&1 &
+    for _ in $(seq 300); do [[ -s $work/display ]] && break; sleep 0.1; done
+    [[ -s $work/display ]] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
+    export DISPLAY=:$(head -1 "$work/display")
+    # openbox with its stock configuration, never the user's own.
+    XDG_CONFIG_HOME=$work/config openbox --sm-disable >"$work/openbox.log" 2>&1 &
     pid=$!
     _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
-    for _ in $(seq 100); do
+    # The window manager is up once it names its check window on the root window.
+    for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
         sleep 0.1
     done
     echo "openbox did not start on $DISPLAY" >&2
+    cat "$work/openbox.log" >&2
     return 1
 }

@@ -1,6 +1,7 @@
 #include "model/Mp4Build.h"
 
 #include "media/AudioFormats.h"
+#include "model/VideoBuild.h"
 
 #include <QFile>
 #include <QLocale>
@@ -130,21 +131,6 @@ QString decodeRun(const AVCodecParameters *parameters, const PacketRun &run, QSi
     return {};
 }
 
-// Inputs are opened as what they are meant to be and nothing else: files only, the picture taken
-// by its literal name (no image-sequence pattern), the audio only as one of the song formats.
-QStringList limitedPictureInput(const QString &path)
-{
-    return {QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-f"),
-            QStringLiteral("image2"), QStringLiteral("-pattern_type"), QStringLiteral("none"),
-            QStringLiteral("-i"), path};
-}
-
-QStringList limitedAudioInput(const QString &path)
-{
-    return {QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-format_whitelist"),
-            QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"), path};
-}
-
 } // namespace
 
 QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
@@ -161,9 +147,9 @@ QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
                                .arg(Mp4PieceFrames - 1)
                                .arg(Mp4FrameRate);
     QStringList arguments{QStringLiteral("-y")};
-    arguments << limitedPictureInput(picturePath);
+    arguments << encoderPictureInput(picturePath, false);
     if (!encodedAudioPath.isEmpty())
-        arguments << limitedAudioInput(audioPath);
+        arguments << encoderAudioInput(audioPath);
     arguments << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-vf") << filter
               << QStringLiteral("-frames:v") << frames << QStringLiteral("-r")
               << QString::number(Mp4FrameRate) << QStringLiteral("-c:v") << QStringLiteral("libx264")
@@ -195,7 +181,7 @@ QStringList mp4MuxArguments(const QString &piecePath, const QString &audioPath, 
             QStringLiteral("-stream_loop"), QStringLiteral("-1"),
             QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-f"), QStringLiteral("mov"),
             QStringLiteral("-i"), piecePath}
-        + limitedAudioInput(audioPath)
+        + encoderAudioInput(audioPath)
         + QStringList{QStringLiteral("-map"), QStringLiteral("0:v:0"),
             QStringLiteral("-map"), QStringLiteral("1:a:0"),
             QStringLiteral("-map_metadata"), QStringLiteral("1"),

@@ -11,9 +11,6 @@
 
 namespace {
 
-const QString InputTemplate = QStringLiteral(
-    R"( -y -protocol_whitelist file -f image2 -pattern_type none -loop 1 -i "%1")"
-    R"( -protocol_whitelist file -format_whitelist %3 -i "%2")");
 // The output options follow the inputs.
 const QString WebMTemplate = QStringLiteral(R"( -s %1x%2 -r 6 -c:v vp8 -c:a libvorbis -shortest "%3")");
 const QString MpegTemplate = QStringLiteral(
@@ -72,10 +69,24 @@ QString outputExtension(const QString &outputPath)
     return dot < 0 ? QString() : outputPath.mid(dot + 1).toLower();
 }
 
+QStringList encoderPictureInput(const QString &picturePath, bool looped)
+{
+    QStringList arguments{QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-f"),
+                          QStringLiteral("image2"), QStringLiteral("-pattern_type"), QStringLiteral("none")};
+    if (looped)
+        arguments << QStringLiteral("-loop") << QStringLiteral("1");
+    return arguments << QStringLiteral("-i") << picturePath;
+}
+
+QStringList encoderAudioInput(const QString &audioPath)
+{
+    return {QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-format_whitelist"),
+            QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"), audioPath};
+}
+
 QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath)
 {
-    return toolArguments(InputTemplate,
-                         {picturePath, audioPath, QString::fromLatin1(AudioFormatWhitelist)});
+    return QStringList{QStringLiteral("-y")} + encoderPictureInput(picturePath, true) + encoderAudioInput(audioPath);
 }
 
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,

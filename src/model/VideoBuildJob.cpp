@@ -137,33 +137,17 @@ void VideoBuildJob::run()
         return;
     }
 
-    const QString &output = m_request.outputPath;
-    ToolRun run(m_request.encoderPath,
-                encoderArguments(picture, m_request.audioPath, m_request.videoSize.width(),
-                                 m_request.videoSize.height(), output));
-    run.setUserInput(ToolRun::UserInput::Allowed);
-    run.setLineHandler([this](const QString &line) { statusLine(line); });
-    if (m_cancelRequested)
-        run.requestCancel();
-
-    const FileStamp before = FileStamp::of(output);
-    // The program is ending on a signal: the encoder goes with it, and its partial video, as on Cancel.
-    const QMetaObject::Connection ending = connect(&TerminationSignals::instance(), &TerminationSignals::received,
-                                                   this, [&run, &output] {
-                                                       run.stopNow();
-                                                       QFile::remove(output);
-                                                   });
-    m_run = &run;
-    const ToolResult result = run.exec();
-    m_run = nullptr;
-    disconnect(ending);
-    m_pictureCopy.reset();
-
-    endRun(judgeEncoderRun(result, output, isNonEmptyFile(output)), !FileStamp::of(output).sameAs(before));
+    const QSize size = m_request.videoSize;
+    const bool done = runEncoderPass(encoderArguments(picture, m_request.audioPath, size.width(), size.height(),
+                                                      m_request.outputPath),
+                                     m_request.outputPath, true);
+    if (done)
+        endRun({BuildOutcome::Done, {}}, true);
 }
 
 void VideoBuildJob::endRun(const BuildVerdict &verdict, bool outputTouched)
 {
+    m_pictureCopy.reset();
     m_piece.reset();
     m_encodedAudio.reset();
     switch (verdict.outcome) {
@@ -196,7 +180,6 @@ void VideoBuildJob::runMp4(const QString &picture)
     if (!copyAudio)
         m_encodedAudio = makeTempFile(QStringLiteral("BuildAudio_XXXXXX.m4a"));
     if (!m_piece || (!copyAudio && !m_encodedAudio)) {
-        m_pictureCopy.reset();
         endRun({BuildOutcome::Failed, QStringLiteral("The encoder's temporary files could not be created.")}, false);
         return;
     }
@@ -208,9 +191,9 @@ void VideoBuildJob::runMp4(const QString &picture)
         mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
                           copyAudio ? QString() : audio),
         m_piece->fileName(), !copyAudio);
-    m_pictureCopy.reset();
     if (!pieceDone)
         return;
+    m_pictureCopy.reset();
     if (!runEncoderPass(mp4MuxArguments(m_piece->fileName(), audio, m_request.audioDuration, output), output,
                         copyAudio))
         return;

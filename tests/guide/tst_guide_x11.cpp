@@ -19,7 +19,7 @@
 using namespace TestSupport;
 
 // Help -> User Guide and Help -> Help Desk clicked with the mouse (real input through XTest, by
-// xdotool) under Xvfb with openbox, run by run-under-x.sh; screenshots of the open guide go to
+// xdotool) under Xvfb with openbox, run by tests/desktop/desktop-session.sh; screenshots of the open guide go to
 // $VELMORA_GUIDE_SHOTS.
 class TestGuideX11 : public QObject
 {
@@ -38,7 +38,7 @@ private:
 void TestGuideX11::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("needs an X server: run through run-under-x.sh");
+        QSKIP("needs an X server: run through tests/desktop/desktop-session.sh");
 }
 
 void TestGuideX11::click(const QPoint &globalPosition)

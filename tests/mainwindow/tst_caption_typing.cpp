@@ -16,7 +16,7 @@ using namespace TestSupport;
 
 // Typing into the caption dialog with real key presses from the X server (xdotool), so input
 // reaches the program the way a keyboard's does: a wait for the image tool that held input back
-// would show here as lag. Runs under its own Xvfb (xvfb-run -a).
+// would show here as lag. Runs on a private desktop (tests/desktop/desktop-session.sh).
 class TestCaptionTyping : public QObject, public MainWindowFixture
 {
     Q_OBJECT
@@ -32,7 +32,7 @@ private slots:
 void TestCaptionTyping::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("needs an X server (run through xvfb-run)");
+        QSKIP("needs an X server (run through tests/desktop/desktop-session.sh)");
     createMedia();
 }
 

@@ -23,6 +23,12 @@ struct VideoBuildRequest
 // The output's extension after its last ".", in lower case; empty when the path has no ".".
 QString outputExtension(const QString &outputPath);
 
+// One input of the encoder, read as the one local file it names: the picture by its literal name
+// (looped: repeated for as long as the output needs it), the audio only through the demuxers the
+// audio preview accepts.
+QStringList encoderPictureInput(const QString &picturePath, bool looped);
+QStringList encoderAudioInput(const QString &audioPath);
+
 // What comes before the encoder's output options: overwrite, then the looped picture and the
 // audio, each read as the one local file it names. The picture's name is never a sequence pattern
 // ("%d" may be part of the temporary folder), and the audio is read only by the demuxers the

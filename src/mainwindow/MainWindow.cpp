@@ -264,7 +264,11 @@ bool MainWindow::pictureIsSongCover() const
 
 void MainWindow::setPictureFile(const QString &path)
 {
-    showPictureStep(m_pictureStep->take(path));
+    const bool set = m_pictureStep->take(path);
+    showPictureStep(set);
+    // Dropped while the text dialog runs: the new picture shows the caption being edited.
+    if (set && m_captionDialog)
+        m_pictureStep->previewCaption(m_captionDialog);
 }
 
 void MainWindow::showPictureStep(bool set)
@@ -451,9 +455,10 @@ void MainWindow::openCaptionDialog()
         return;
     }
     // The last preview may not be of the confirmed settings (a change only the timer saw, a
-    // dropped or failed preview): draw them before calling the step done.
+    // dropped or failed preview, a picture dropped meanwhile and drawn with the caption before):
+    // draw them before calling the step done.
     const bool current = picture().state() == PicturePreparation::State::WithText
-        && dialog.workingSettings() == m_captionSettings && isNonEmptyFile(picture().withTextPath());
+        && picture().withTextSettings() == m_captionSettings && isNonEmptyFile(picture().withTextPath());
     const bool drawn = current || m_pictureStep->drawCaption(m_captionSettings);
     if (!drawn) {
         m_pictureStep->showCurrent();

@@ -198,6 +198,8 @@ bool PicturePreparation::drawCaption(QWidget *owner, const CaptionSettings &capt
     } else {
         removeFile(m_withTextPath);
     }
+    if (ran == ImageRun::Done)
+        m_withTextSettings = captionSettings;
     if (m_showsFailures)
         reportImageRun(owner, ran, m_withTextPath, imageToolTimeoutMs());
     return ran == ImageRun::Done;

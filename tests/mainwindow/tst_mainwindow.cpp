@@ -57,6 +57,7 @@ private slots:
     void exitQuestion();
     void textOnAndOff();
     void textDialogCaptionReachesVideo();
+    void pictureDroppedWhileEditingShowsEditedCaption();
     void saveAs();
     void applicationRunsTheInitializedWindow();
 };
@@ -361,6 +362,45 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     const QImage image(frame);
     QCOMPARE(image.size(), QSize(640, 360));
     QVERIFY2(brightPixelsInMiddle(image) > 500, "the caption is not in the video's frame");
+}
+
+void TestMainWindow::pictureDroppedWhileEditingShowsEditedCaption()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    // A caption confirmed first, then edited while a picture is dropped onto the window.
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = window->findChild<CaptionDialog *>();
+        QVERIFY(dialog);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
+        text->selectAll();
+        text->setFocus();
+        QTest::keyClicks(text, "OLD");
+        QTest::qWait(600);
+        dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
+    });
+    window->openCaptionDialog();
+    QCOMPARE(window->picture().withTextSettings().text, QStringLiteral("OLD"));
+
+    QString shownWhileOpen;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = window->findChild<CaptionDialog *>();
+        QVERIFY(dialog);
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
+        text->selectAll();
+        text->setFocus();
+        QTest::keyClicks(text, "NEW");
+        QTest::qWait(600);
+        dropFile(window.get(), m_picture);
+        shownWhileOpen = window->picture().withTextSettings().text;
+        dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
+    });
+    window->openCaptionDialog();
+    QCOMPARE(window->picture().sourcePath(), m_picture);
+    QCOMPARE(shownWhileOpen, QStringLiteral("NEW"));
+    QCOMPARE(window->captionSettings().text, QStringLiteral("NEW"));
+    QCOMPARE(window->picture().withTextSettings().text, QStringLiteral("NEW"));
+    QCOMPARE(window->picture().currentPicturePath(), window->picture().withTextPath());
 }
 
 void TestMainWindow::saveAs()

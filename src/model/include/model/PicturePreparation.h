@@ -1,12 +1,13 @@
 #pragma once
 
+#include "model/CaptionSettings.h"
+
 #include <QString>
 #include <QStringList>
 
 class QWidget;
 class ToolRun;
 struct Placement;
-struct CaptionSettings;
 struct ToolResult;
 class ToolRun;
 
@@ -58,6 +59,8 @@ public:
     const QString &sourcePath() const { return m_sourcePath; }
     const QString &resizedPath() const { return m_resizedPath; }
     const QString &withTextPath() const { return m_withTextPath; }
+    // The caption the copy with text holds: what the last successful drawing used.
+    const CaptionSettings &withTextSettings() const { return m_withTextSettings; }
     State state() const { return m_state; }
     void setState(State state) { m_state = state; }
     // Off: a failure shows no message, for a picture the user did not choose (a song's cover).
@@ -79,6 +82,7 @@ private:
     QString m_sourcePath;
     QString m_resizedPath;
     QString m_withTextPath;
+    CaptionSettings m_withTextSettings;
     State m_state = State::Plain;
     bool m_showsFailures = true;
 };

@@ -56,12 +56,12 @@ QList<char32_t> charactersNeedingGlyphs(const QString &text)
     return characters;
 }
 
-bool fontFileCoversText(const QString &glyphFile, const QString &text)
+FontCoverage fontFileCoverage(const QString &glyphFile, const QString &text)
 {
     // The live preview checks on every key press: a font file is read once, not each time.
     // Fonts are only read under a GUI application; without one nothing can be told.
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return false;
+        return FontCoverage::Unreadable;
     static QMutex mutex;
     static QHash<QString, QRawFont> fonts;
     const QMutexLocker locker(&mutex);
@@ -69,17 +69,19 @@ bool fontFileCoversText(const QString &glyphFile, const QString &text)
     if (it == fonts.end())
         it = fonts.insert(glyphFile, QRawFont(glyphFile, CheckPixelSize));
     if (!it->isValid())
-        return false;
+        return FontCoverage::Unreadable;
     const QList<char32_t> characters = charactersNeedingGlyphs(text);
-    return std::all_of(characters.cbegin(), characters.cend(),
-                       [&](char32_t c) { return it->supportsCharacter(uint(c)); });
+    const bool full = std::all_of(characters.cbegin(), characters.cend(),
+                                  [&](char32_t c) { return it->supportsCharacter(uint(c)); });
+    return full ? FontCoverage::Full : FontCoverage::Partial;
 }
 
 QString captionFontFor(const QString &fontName, const QString &text, const QStringList &names,
                        const QHash<QString, QString> &glyphFiles, const FontCoverageCheck &covers)
 {
     const QString ownFile = glyphFiles.value(fontName);
-    if (ownFile.isEmpty() || charactersNeedingGlyphs(text).isEmpty() || covers(ownFile, text))
+    if (ownFile.isEmpty() || charactersNeedingGlyphs(text).isEmpty()
+        || covers(ownFile, text) != FontCoverage::Partial)
         return fontName;
     const FontStyle style = styleOf(fontName);
     QString firstCovering;
@@ -90,7 +92,7 @@ QString captionFontFor(const QString &fontName, const QString &text, const QStri
         // Known not to help: checking it would only cost a file load.
         if (!firstCovering.isEmpty() && !(styleOf(name) == style))
             continue;
-        if (!covers(file, text))
+        if (covers(file, text) != FontCoverage::Full)
             continue;
         if (styleOf(name) == style)
             return name;
@@ -102,5 +104,5 @@ QString captionFontFor(const QString &fontName, const QString &text, const QStri
 
 QString captionFont(const QString &fontName, const QString &text)
 {
-    return captionFontFor(fontName, text, fontNameList(), fontGlyphFiles(), fontFileCoversText);
+    return captionFontFor(fontName, text, fontNameList(), fontGlyphFiles(), fontFileCoverage);
 }

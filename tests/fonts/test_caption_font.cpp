@@ -75,6 +75,8 @@ void TestCaptionFont::choice_data()
     QTest::addRow("one font must have every character") << "Plain" << Armenian + Georgian << "Both";
     QTest::addRow("no font has it: the user's stays") << "Plain-Bold" << "Hi \U0001F600" << "Plain-Bold";
     QTest::addRow("a font without a known file stays") << "Unlisted" << Armenian << "Unlisted";
+    QTest::addRow("an unreadable font stays") << "Broken" << Armenian << "Broken";
+    QTest::addRow("an unreadable font is never chosen") << "Plain-Bold-Italic" << Georgian << "Georgian";
 }
 
 void TestCaptionFont::choice()
@@ -86,6 +88,7 @@ void TestCaptionFont::choice()
     const QString latin = QStringLiteral("abcdefghijklmnopqrstuvwxyzHIL,");
     // What each fake file has glyphs for; the list order is the tool's.
     const QList<std::pair<QString, QString>> fonts = {
+        {"Broken", QString()},
         {"Plain", latin},
         {"Plain-Bold", latin},
         {"Plain-Italic", latin},
@@ -108,8 +111,12 @@ void TestCaptionFont::choice()
     names << "Unlisted";
     const FontCoverageCheck covers = [&](const QString &file, const QString &needed) {
         const QList<char32_t> had = charactersNeedingGlyphs(glyphs.value(file));
+        if (had.isEmpty())
+            return FontCoverage::Unreadable;
         const QList<char32_t> characters = charactersNeedingGlyphs(needed);
-        return std::all_of(characters.cbegin(), characters.cend(), [&](char32_t c) { return had.contains(c); });
+        return std::all_of(characters.cbegin(), characters.cend(), [&](char32_t c) { return had.contains(c); })
+            ? FontCoverage::Full
+            : FontCoverage::Partial;
     };
     QCOMPARE(captionFontFor(font, text, names, files, covers), chosen);
 }
@@ -135,9 +142,10 @@ void TestCaptionFont::realCoverage()
     QFETCH(bool, covered);
     const QString file = fontGlyphFiles().value(font);
     QVERIFY2(QFileInfo(file).isFile(), qPrintable(font + " -> " + file));
-    QCOMPARE(fontFileCoversText(file, text), covered);
-    QCOMPARE(fontFileCoversText(file, text), covered);  // and from the kept load
-    QVERIFY(!fontFileCoversText(m_dir.filePath("no-such-font.ttf"), "a"));
+    const FontCoverage expected = covered ? FontCoverage::Full : FontCoverage::Partial;
+    QCOMPARE(fontFileCoverage(file, text), expected);
+    QCOMPARE(fontFileCoverage(file, text), expected);  // and from the kept load
+    QCOMPARE(fontFileCoverage(m_dir.filePath("no-such-font.ttf"), "a"), FontCoverage::Unreadable);
 }
 
 void TestCaptionFont::drawing_data()

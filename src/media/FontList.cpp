@@ -17,9 +17,29 @@ QStringList &fontNameList()
     return names;
 }
 
-QStringList parseFontList(const QString &output, bool *found)
+QHash<QString, QString> &fontGlyphFiles()
+{
+    static QHash<QString, QString> files;
+    return files;
+}
+
+namespace {
+
+// The rest of the line after position p.
+QString lineFrom(const QString &text, int p)
+{
+    int end = p;
+    while (end < text.size() && text.at(end) != QLatin1Char('\r') && text.at(end) != QLatin1Char('\n'))
+        ++end;
+    return text.mid(p, end - p);
+}
+
+} // namespace
+
+QStringList parseFontList(const QString &output, bool *found, QHash<QString, QString> *glyphFiles)
 {
     const QLatin1String key("Font: ");
+    const QLatin1String glyphsKey("glyphs: ");
     QStringList names;
     int p = output.indexOf(key);
     if (found)
@@ -33,6 +53,14 @@ QStringList parseFontList(const QString &output, bool *found)
         if (!name.isEmpty())
             names.append(name);
         p = output.indexOf(key, end);
+        if (glyphFiles && !name.isEmpty()) {
+            const int glyphs = output.indexOf(glyphsKey, end);
+            if (glyphs >= 0 && (p < 0 || glyphs < p)) {
+                const QString file = lineFrom(output, glyphs + glyphsKey.size());
+                if (!file.isEmpty())
+                    glyphFiles->insert(name, file);
+            }
+        }
     }
     return names;
 }
@@ -45,9 +73,11 @@ bool queryFontList()
     if (!result.succeeded())
         return false;
     bool found = false;
-    const QStringList names = parseFontList(result.output, &found);
+    QHash<QString, QString> files;
+    const QStringList names = parseFontList(result.output, &found, &files);
     if (!found)
         return false;
     fontNameList().append(names);
+    fontGlyphFiles().insert(files);
     return !fontNameList().isEmpty();
 }

@@ -4,6 +4,7 @@
 #include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
+#include "media/FontCoverage.h"
 #include "media/PictureFile.h"
 #include "model/CaptionSettings.h"
 #include "model/PlacementTable.h"
@@ -326,8 +327,10 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
     const QString text = escapeCaptionText(settings.text);
     const int sx = placement.xSign;
     const int sy = placement.ySign;
+    // The tool has no per-character fallback as the dialog's text box has: characters the chosen
+    // font lacks would come out blank, so another listed font that has them all draws the caption.
     QStringList arguments = toolArguments(R"("%1" -font %2 -pointsize %3 -gravity %4)",
-                                          {input, settings.fontName,
+                                          {input, captionFont(settings.fontName, settings.text),
                                            QString::number(settings.pointSize), placement.gravity});
     // The shadow first, so the text is drawn over it.
     if (settings.shadowOn) {

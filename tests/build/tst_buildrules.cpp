@@ -220,6 +220,7 @@ void TestBuildRules::parseFontList_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<bool>("found");
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("glyphFiles");  // each name's, in order; empty for none
 
     const QString block = "  Font: %1%2    family: Fam%2    style: Normal%2    glyphs: /f/%1.ttf%2";
     for (const QString &end : {QString("\r\n"), QString("\n")}) {
@@ -227,14 +228,20 @@ void TestBuildRules::parseFontList_data()
         QTest::addRow("three blocks, %s", qPrintable(name))
             << "Path: /etc/type.xml" + end + block.arg("DejaVu-Sans", end) + block.arg("Liberation Mono", end)
                    + block.arg("  spaced  ", end)
-            << true << QStringList{"DejaVu-Sans", "Liberation Mono", "  spaced  "};
+            << true << QStringList{"DejaVu-Sans", "Liberation Mono", "  spaced  "}
+            << QStringList{"/f/DejaVu-Sans.ttf", "/f/Liberation Mono.ttf", "/f/  spaced  .ttf"};
     }
-    QTest::addRow("last entry without a line end") << "  Font: A\n  Font: B-Bold" << true << QStringList{"A", "B-Bold"};
-    QTest::addRow("empty last entry adds nothing") << "  Font: A\r\n  Font: " << true << QStringList{"A"};
-    QTest::addRow("empty name mid list") << "Font: \nFont: Z\n" << true << QStringList{"Z"};
+    QTest::addRow("last entry without a line end")
+        << "  Font: A\n  Font: B-Bold" << true << QStringList{"A", "B-Bold"} << QStringList{"", ""};
+    QTest::addRow("a file belongs to its own entry only")
+        << "  Font: A\n  Font: B\n    glyphs: /b.pfb" << true << QStringList{"A", "B"} << QStringList{"", "/b.pfb"};
+    QTest::addRow("empty last entry adds nothing")
+        << "  Font: A\r\n  Font: \r\n    glyphs: /x.ttf\r\n" << true << QStringList{"A"} << QStringList{""};
+    QTest::addRow("empty name mid list") << "Font: \nFont: Z\n" << true << QStringList{"Z"} << QStringList{""};
     QTest::addRow("no font at all")
-        << "convert: unable to read font `x' @ error/annotate.c/RenderType/999.\n" << false << QStringList{};
-    QTest::addRow("colon without blank") << "Font:A\n" << false << QStringList{};
+        << "convert: unable to read font `x' @ error/annotate.c/RenderType/999.\n" << false << QStringList{}
+        << QStringList{};
+    QTest::addRow("colon without blank") << "Font:A\n" << false << QStringList{} << QStringList{};
 }
 
 void TestBuildRules::parseFontList()
@@ -242,9 +249,18 @@ void TestBuildRules::parseFontList()
     QFETCH(QString, output);
     QFETCH(bool, found);
     QFETCH(QStringList, names);
+    QFETCH(QStringList, glyphFiles);
     bool gotFound = !found;
     QCOMPARE(::parseFontList(output, &gotFound), names);
     QCOMPARE(gotFound, found);
+    // Asking for the files changes nothing else.
+    QHash<QString, QString> files;
+    QCOMPARE(::parseFontList(output, nullptr, &files), names);
+    QStringList gotFiles;
+    for (const QString &name : names)
+        gotFiles << files.value(name);
+    QCOMPARE(gotFiles, glyphFiles);
+    QCOMPARE(files.size(), int(glyphFiles.size() - glyphFiles.count(QString())));
 }
 
 void TestBuildRules::queryRealFontList()
@@ -264,6 +280,8 @@ void TestBuildRules::queryRealFontList()
     }
     QCOMPARE(names, expected);
     QVERIFY(names.contains("DejaVu-Sans"));
+    QVERIFY2(fontGlyphFiles().value("DejaVu-Sans").endsWith("/DejaVuSans.ttf"),
+             qPrintable(fontGlyphFiles().value("DejaVu-Sans")));
     for (const QString &name : names) {
         QVERIFY(!name.isEmpty());
         QVERIFY(!name.contains('\r') && !name.contains('\n'));

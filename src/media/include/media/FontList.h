@@ -1,16 +1,23 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 // The image tool's font names, in the order it lists them; filled once after start-up.
 QStringList &fontNameList();
 
+// Each listed font's file, by name, as the tool itself reads it: what a caption's coverage is
+// checked against. Names the tool lists without a file are absent.
+QHash<QString, QString> &fontGlyphFiles();
+
 // The names of a "-list font" output: the text after each "Font: " up to the line's end (CR or
 // LF), or to the end of the text for a last entry without one. Empty names are never taken.
-// *found tells whether the output held any "Font: " at all.
-QStringList parseFontList(const QString &output, bool *found = nullptr);
+// *found tells whether the output held any "Font: " at all. *glyphFiles, when given, gets each
+// name's file from the "glyphs: " line of its entry.
+QStringList parseFontList(const QString &output, bool *found = nullptr,
+                          QHash<QString, QString> *glyphFiles = nullptr);
 
-// Asks the image tool for its fonts and appends them to fontNameList. True when the list then
-// holds at least one name. Shows no message: the caller does.
+// Asks the image tool for its fonts and appends them to fontNameList, their files to
+// fontGlyphFiles. True when the list then holds at least one name. Shows no message: the caller does.
 bool queryFontList();

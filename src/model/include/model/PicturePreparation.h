@@ -113,6 +113,8 @@ QString imageToolOutput(const QString &absolutePath);
 QString escapeCaptionText(const QString &text);
 QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
                                const QString &output);
+// The font is settings.fontName unless it lacks characters of the text that another of the tool's
+// listed fonts has (captionFont).
 QStringList captionArguments(const QString &input, const CaptionSettings &settings,
                              const Placement &placement, const QString &output);
 QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);

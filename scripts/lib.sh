@@ -73,28 +73,65 @@ velmora_sandbox_config() {
 # velmora_private_x [WIDTHxHEIGHT]: starts a private Xvfb on a display number the server picks
 # itself (others run their servers at the same time) with the openbox window manager, so windows
 # get the frames and placement of a desktop; exports DISPLAY. Both stop when the script ends.
+# A desktop that does not come up is started afresh, twice at most: servers starting and stopping
+# side by side can leave one that no client reaches.
 velmora_private_x() {
-    local size=${1:-1400x900} work pid fd
+    local size=${1:-1400x900} attempt
+    for attempt in 1 2 3; do
+        _velmora_start_private_x "$size" && return 0
+        echo "private desktop: attempt $attempt failed" >&2
+    done
+    return 1
+}
+
+_velmora_start_private_x() {
+    local size=$1 work fd xvfb wm
     work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-x.XXXXXX")
     _velmora_cleanup+=("rm -rf '$work'")
     exec {fd}>"$work/display"
     Xvfb -displayfd "$fd" -screen 0 "${size}x24" -br -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    pid=$!
+    xvfb=$!
     exec {fd}>&-
-    _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
+    _velmora_cleanup+=("kill $xvfb 2>/dev/null && wait $xvfb 2>/dev/null || true")
     for _ in $(seq 300); do [[ -s $work/display ]] && break; sleep 0.1; done
-    [[ -s $work/display ]] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
-    export DISPLAY=:$(head -1 "$work/display")
+    if [[ ! -s $work/display ]]; then
+        _velmora_private_x_failed "Xvfb did not name its display" "$work" "$xvfb"
+        return 1
+    fi
+    DISPLAY=:$(head -1 "$work/display")
+    export DISPLAY
+    # Named is not yet proven reachable: a client must get through before the window manager starts.
+    for _ in $(seq 100); do
+        kill -0 "$xvfb" 2>/dev/null || break
+        xprop -root >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    if ! xprop -root >/dev/null 2>&1; then
+        _velmora_private_x_failed "Xvfb on $DISPLAY takes no clients" "$work" "$xvfb"
+        return 1
+    fi
     # openbox with its stock configuration, never the user's own.
     XDG_CONFIG_HOME=$work/config openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    pid=$!
-    _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
+    wm=$!
+    _velmora_cleanup+=("kill $wm 2>/dev/null && wait $wm 2>/dev/null || true")
     # The window manager is up once it names its check window on the root window.
     for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        kill -0 "$wm" 2>/dev/null || break
         sleep 0.1
     done
-    echo "openbox did not start on $DISPLAY" >&2
-    cat "$work/openbox.log" >&2
+    _velmora_private_x_failed "openbox did not start on $DISPLAY" "$work" "$xvfb" "$wm"
     return 1
+}
+
+# Says why, shows both logs and stops what was started, so that a retry begins clean.
+_velmora_private_x_failed() {
+    local why=$1 work=$2 pid log
+    shift 2
+    echo "$why" >&2
+    for log in "$work"/xvfb.log "$work"/openbox.log; do
+        [[ -s $log ]] && { echo "--- $(basename "$log")"; cat "$log"; } >&2
+    done
+    for pid in "$@"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    return 0
 }

@@ -21,6 +21,9 @@ public:
     QString name() const { return m_name; }
 
 private:
+    bool startOnce(QString *error);
+    void stop();
+
     pid_t m_pid = -1;
     QString m_name;
 };

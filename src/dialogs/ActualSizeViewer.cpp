@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 QPoint placeCenteredInWorkArea(const QRect &ownerFrame, const QSize &frameSize, const QRect &workArea)
 {
@@ -59,10 +60,9 @@ bool ActualSizeViewer::initialize()
     QScreen *screen = nullptr;
     QRect ownerFrame;
     if (owner) {
-        const QRect client = owner->geometry();
-        ownerFrame = owner->frameGeometry();
-        frameMargins = QMargins(client.left() - ownerFrame.left(), client.top() - ownerFrame.top(),
-                                ownerFrame.right() - client.right(), ownerFrame.bottom() - client.bottom());
+        ownerFrame = WindowMover::serverFrameGeometry(owner);
+        if (const QWindow *handle = owner->windowHandle())
+            frameMargins = handle->frameMargins();
         screen = owner->screen();
     } else {
         screen = QGuiApplication::screenAt(QCursor::pos());

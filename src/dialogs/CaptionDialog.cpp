@@ -266,7 +266,7 @@ void CaptionDialog::placeDialog()
         const QScreen *screen = owner->screen();
         const QRect desktop = screen ? screen->geometry() : QRect();
         const QPoint first = CaptionDialogRules::firstPosition(geometry().marginsAdded(frame),
-                                                               owner->frameGeometry(), desktop);
+                                                               WindowMover::serverFrameGeometry(owner), desktop);
         *m_positionX = first.x();
         *m_positionY = first.y();
         m_firstPlacement = true;

@@ -3,6 +3,7 @@
 #include "dialogs/ActualSizeViewer.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/SkinArtwork.h"
+#include "widgets/WindowMover.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -91,7 +92,7 @@ void GuideWindow::placeOnScreen()
     if (!where)
         return;
     const QRect workArea = where->availableGeometry();
-    const QRect owner = parentWidget() ? parentWidget()->frameGeometry() : workArea;
+    const QRect owner = parentWidget() ? WindowMover::serverFrameGeometry(parentWidget()->window()) : workArea;
     // The frame is only known once the window is mapped: a title bar's worth is the guess, so
     // the whole window lands inside the work area, centered over its owner where it fits.
     const QSize frameSize = size().grownBy(QMargins(4, 32, 4, 4));

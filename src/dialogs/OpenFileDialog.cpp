@@ -5,6 +5,7 @@
 #include "dialogs/FilePreviewReceiver.h"
 #include "dialogs/OpenFileDialogPlacement.h"
 #include "media/OpenableFiles.h"
+#include "widgets/WindowMover.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -132,7 +133,7 @@ void OpenFileDialog::placeBesideOwner()
     const QMargins frame = handle->frameMargins();
     m_placedWithFrame = !frame.isNull();
     const QPoint corner = OpenFileDialogPlacement::besideOwner(
-        geometry().marginsAdded(frame).size(), owner->frameGeometry(), m_receiver->previewArea(),
+        geometry().marginsAdded(frame).size(), WindowMover::serverFrameGeometry(owner), m_receiver->previewArea(),
         screen ? screen->availableGeometry() : QRect());
     handle->setFramePosition(corner);
 }

@@ -540,7 +540,7 @@ bool MainWindow::acceptsDrops() const
 
 QRect MainWindow::previewArea() const
 {
-    return QRect(m_pictureBox->mapToGlobal(QPoint(0, 0)), m_pictureBox->size());
+    return QRect(WindowMover::serverMapToGlobal(m_pictureBox, QPoint(0, 0)), m_pictureBox->size());
 }
 
 int MainWindow::previewCaption(CaptionPreviewSource *dialog)

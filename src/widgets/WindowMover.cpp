@@ -60,6 +60,12 @@ Qt::Edges WindowMover::resizeEdgesAt(const QPoint &pos) const
 
 std::optional<QPoint> WindowMover::serverPosition(const QWindow *window)
 {
+    const std::optional<QRect> client = serverGeometry(window);
+    return client ? std::optional<QPoint>(client->topLeft()) : std::nullopt;
+}
+
+std::optional<QRect> WindowMover::serverGeometry(const QWindow *window)
+{
     // Other platforms may answer for the X11 interface without a connection behind it.
     if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || !window || !window->handle())
         return std::nullopt;
@@ -80,7 +86,24 @@ std::optional<QPoint> WindowMover::serverPosition(const QWindow *window)
     if (!root)
         return std::nullopt;
     const qreal ratio = window->devicePixelRatio();
-    return QPoint(qRound(root->dst_x / ratio), qRound(root->dst_y / ratio));
+    return QRect(qRound(root->dst_x / ratio), qRound(root->dst_y / ratio), qRound(geometry->width / ratio),
+                 qRound(geometry->height / ratio));
+}
+
+QRect WindowMover::serverFrameGeometry(const QWidget *window)
+{
+    const std::optional<QRect> client = serverGeometry(window->windowHandle());
+    if (!client)
+        return window->frameGeometry();
+    const QWindow *handle = window->windowHandle();
+    return client->marginsAdded(handle->frameMargins());
+}
+
+QPoint WindowMover::serverMapToGlobal(const QWidget *widget, const QPoint &pos)
+{
+    const QWidget *window = widget->window();
+    const std::optional<QPoint> client = serverPosition(window->windowHandle());
+    return client ? *client + widget->mapTo(window, pos) : widget->mapToGlobal(pos);
 }
 
 void WindowMover::matchServerPosition()

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 
 #include <optional>
 
@@ -33,6 +34,14 @@ public:
     // The top-left corner of `window`'s client area as the X server has it, in Qt's coordinates;
     // nothing off X11 or before the window exists.
     static std::optional<QPoint> serverPosition(const QWindow *window);
+    // Its client area, place and size, as the X server has it.
+    static std::optional<QRect> serverGeometry(const QWindow *window);
+    // The top-level `window`'s frame, and a point in it on the screen, where the X server has the
+    // window. Qt was seen holding an old place or size, (0,0) or 1x1, for a while after the window
+    // manager had placed and sized the window: long enough, on a busy machine, to misplace a
+    // dialog opened beside it.
+    static QRect serverFrameGeometry(const QWidget *window);
+    static QPoint serverMapToGlobal(const QWidget *widget, const QPoint &pos);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -42,6 +42,7 @@ void AudioStep::take(const QString &path)
     m_tagsRead = false;
     m_coverReader->read(path);
     m_duration = 0.0;
+    m_readLimit = -1;
     m_measurer->cancel();
     // A canceled measuring never reports: whoever waits for it stops waiting.
     if (m_waitLoop)
@@ -57,8 +58,10 @@ void AudioStep::measured(const QString &path, AudioLengthResult result)
 {
     if (path != m_path)
         return;
-    if (result.status == AudioLengthResult::Measured)
+    if (result.status == AudioLengthResult::Measured) {
         m_duration = result.seconds;
+        m_readLimit = result.readLimit;
+    }
     emit lengthMeasured(path, result);
 }
 

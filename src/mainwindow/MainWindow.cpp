@@ -569,7 +569,8 @@ void MainWindow::createVideo()
     m_audio->stop();
     const AppSettings &settings = AppSettings::instance();
     const VideoBuildRequest request{settings.encoderPath, picturePath, song, duration,
-                                    m_output->path(), TargetSizeTable::instance().current().size()};
+                                    m_output->path(), TargetSizeTable::instance().current().size(),
+                                    m_audio->readLimit()};
     m_buildRunning = true;
     const BuildOutcome outcome = buildPictune(this, request, settings.playerPath);
     m_buildRunning = false;

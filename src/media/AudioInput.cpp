@@ -12,10 +12,12 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cmath>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -218,8 +220,22 @@ struct AudioInput::Span
     int64_t firstPacket = AV_NOPTS_VALUE;
     int packets = 0;
     int frames = 0;
+    // The file offset just past the last packet; -1 once a packet came without its offset.
+    int64_t byteEnd = 0;
 
-    void addPacket(const AVPacket *packet) { add(packet->pts, packet->dts, packet->duration); }
+    void addPacket(const AVPacket *packet)
+    {
+        add(packet->pts, packet->dts, packet->duration);
+        addBytes(packet->pos, packet->size);
+    }
+
+    void addBytes(int64_t pos, int size)
+    {
+        if (pos < 0)
+            byteEnd = -1;
+        else if (byteEnd >= 0)
+            byteEnd = std::max(byteEnd, pos + size);
+    }
 
     void add(int64_t pts, int64_t dts, int64_t duration)
     {
@@ -468,6 +484,28 @@ void AudioInput::readRest(AVPacket *packet, Span &span)
         if (junkOnly)
             break;
     }
+    // The audio ends with the last run of frames, whatever false frames the junk after it held.
+    if (framesOnly && audioEnd >= 0)
+        span.addBytes(audioEnd, 0);
+}
+
+int64_t AudioInput::encoderReadLimit() const
+{
+    // Raw streams and chunked files need nothing after their last packet. An MP4's index may
+    // follow its audio, and a WMA's index does: those are read whole.
+    static constexpr const char *NothingAfterAudio[] = {"aac", "aiff", "flac", "mp3", "ogg", "wav"};
+    if (m_audioBytesEnd < 0 || !m_format)
+        return -1;
+    const char *name = m_format->iformat->name;
+    if (std::none_of(std::begin(NothingAfterAudio), std::end(NothingAfterAudio),
+                     [name](const char *format) { return std::strcmp(format, name) == 0; }))
+        return -1;
+    struct stat info;
+    if (::fstat(m_reader.fd, &info) != 0)
+        return -1;
+    // Tags after the audio (ID3v1, APE) are well within the margin.
+    const int64_t limit = m_audioBytesEnd + JunkLimit;
+    return limit < int64_t(info.st_size) ? limit : -1;
 }
 
 int64_t AudioInput::measureFrames(int rate)
@@ -476,6 +514,7 @@ int64_t AudioInput::measureFrames(int rate)
     const AVRational tb = st->time_base;
     AVPacket *packet = av_packet_alloc();
     AVFrame *frame = av_frame_alloc();
+    m_audioBytesEnd = -1;
     const auto done = [&](int64_t result) {
         av_packet_free(&packet);
         av_frame_free(&frame);
@@ -518,22 +557,26 @@ int64_t AudioInput::measureFrames(int rate)
     }
 
     int64_t end = AV_NOPTS_VALUE;
+    int64_t bytesEnd = -1;
     if (claimedEnd == AV_NOPTS_VALUE) {
         Span all = head;
         readRest(packet, all);
         end = all.packetEnd;
+        bytesEnd = all.byteEnd;
     } else {
         const int64_t tailStart = claimedEnd - av_rescale_q(2, AVRational{1, 1}, tb);
         if (tailStart <= head.packetEnd) {
             Span all = head;
             decodeToEnd(packet, frame, all);
             end = all.frameEnd;
+            bytesEnd = all.byteEnd;
         } else {
             avcodec_flush_buffers(m_codec);
             Span tail;
             if (avformat_seek_file(m_format, m_streamIndex, INT64_MIN, tailStart, tailStart, 0) >= 0
                 && decodeToEnd(packet, frame, tail) && tail.firstPacket > head.packetEnd) {
                 end = tail.frameEnd;
+                bytesEnd = tail.byteEnd;
             } else {
                 // The end is not where the header puts it (or the seek went back to the start):
                 // read every packet from the beginning.
@@ -542,9 +585,11 @@ int64_t AudioInput::measureFrames(int rate)
                 Span all;
                 readRest(packet, all);
                 end = all.packetEnd;
+                bytesEnd = all.byteEnd;
             }
         }
     }
+    m_audioBytesEnd = bytesEnd > 0 ? bytesEnd : -1;
     if (end == AV_NOPTS_VALUE || end <= start)
         return done(-1);
     const double seconds = double(end - start) * av_q2d(tb);

@@ -61,6 +61,12 @@ public:
     // decodes or the budget ran out. Reads the file's end rather than trusting its header, so a
     // truncated file measures what is really there.
     int64_t measureFrames(int rate);
+    // After measureFrames(): how many bytes from the start of the file an encoder must read to get
+    // all the audio that was measured, with a margin; -1 when it must read the whole file. A song
+    // followed by a long stretch of zeros or junk (a pre-allocated download) is otherwise read to
+    // its end by the encoder, at gigabytes of memory per gigabyte of file, and audio past the
+    // junk would be encoded although it was neither measured nor played.
+    int64_t encoderReadLimit() const;
 
     // What the read callbacks share with the reader: the descriptor, the budget, and the bytes
     // read since the demuxer last found a packet.
@@ -89,4 +95,5 @@ private:
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
     int m_streamIndex = -1;
+    int64_t m_audioBytesEnd = -1;
 };

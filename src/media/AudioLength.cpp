@@ -30,6 +30,7 @@ AudioLengthResult measureAudioLength(const QString &path, const std::atomic<bool
         return result;
     result.status = AudioLengthResult::Measured;
     result.seconds = double(frames) / AudioStream::Rate;
+    result.readLimit = input.encoderReadLimit();
     return result;
 }
 

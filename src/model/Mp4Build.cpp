@@ -135,7 +135,7 @@ QString decodeRun(const AVCodecParameters *parameters, const PacketRun &run, QSi
 
 QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
                               const QString &piecePath, const QString &audioPath,
-                              const QString &encodedAudioPath)
+                              const QString &encodedAudioPath, qint64 audioReadLimit)
 {
     const QString frames = QString::number(Mp4PieceFrames);
     // The picture is read and converted once; the loop filter hands the encoder the same frame.
@@ -149,7 +149,7 @@ QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
     QStringList arguments{QStringLiteral("-y")};
     arguments << encoderPictureInput(picturePath, false);
     if (!encodedAudioPath.isEmpty())
-        arguments << encoderAudioInput(audioPath);
+        arguments << encoderAudioInput(audioPath, audioReadLimit);
     arguments << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-vf") << filter
               << QStringLiteral("-frames:v") << frames << QStringLiteral("-r")
               << QString::number(Mp4FrameRate) << QStringLiteral("-c:v") << QStringLiteral("libx264")
@@ -174,14 +174,14 @@ QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
 }
 
 QStringList mp4MuxArguments(const QString &piecePath, const QString &audioPath, double duration,
-                            const QString &outputPath)
+                            const QString &outputPath, qint64 audioReadLimit)
 {
     // The piece is our own MP4; the audio is the song itself when it is copied.
     return QStringList{QStringLiteral("-y"),
             QStringLiteral("-stream_loop"), QStringLiteral("-1"),
             QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-f"), QStringLiteral("mov"),
             QStringLiteral("-i"), piecePath}
-        + encoderAudioInput(audioPath)
+        + encoderAudioInput(audioPath, audioReadLimit)
         + QStringList{QStringLiteral("-map"), QStringLiteral("0:v:0"),
             QStringLiteral("-map"), QStringLiteral("1:a:0"),
             QStringLiteral("-map_metadata"), QStringLiteral("1"),

@@ -78,22 +78,29 @@ QStringList encoderPictureInput(const QString &picturePath, bool looped)
     return arguments << QStringLiteral("-i") << picturePath;
 }
 
-QStringList encoderAudioInput(const QString &audioPath)
+QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit)
 {
-    return {QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-format_whitelist"),
-            QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"), audioPath};
+    if (readLimit <= 0) {
+        return {QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-format_whitelist"),
+                QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"), audioPath};
+    }
+    // The subfile protocol ends the file there; everything after ",,:" is the path as it is.
+    return {QStringLiteral("-protocol_whitelist"), QStringLiteral("subfile,file"),
+            QStringLiteral("-format_whitelist"), QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"),
+            QStringLiteral("subfile,,start,0,end,%1,,:%2").arg(readLimit).arg(audioPath)};
 }
 
-QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath)
+QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath, qint64 audioReadLimit)
 {
-    return QStringList{QStringLiteral("-y")} + encoderPictureInput(picturePath, true) + encoderAudioInput(audioPath);
+    return QStringList{QStringLiteral("-y")} + encoderPictureInput(picturePath, true)
+        + encoderAudioInput(audioPath, audioReadLimit);
 }
 
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
-                             int height, const QString &outputPath)
+                             int height, const QString &outputPath, qint64 audioReadLimit)
 {
     const bool webm = outputExtension(outputPath) == QLatin1String("webm");
-    return encoderInputArguments(picturePath, audioPath)
+    return encoderInputArguments(picturePath, audioPath, audioReadLimit)
         + toolArguments(webm ? WebMTemplate : MpegTemplate,
                         {QString::number(width), QString::number(height), outputPath});
 }

@@ -139,7 +139,7 @@ void VideoBuildJob::run()
 
     const QSize size = m_request.videoSize;
     const bool done = runEncoderPass(encoderArguments(picture, m_request.audioPath, size.width(), size.height(),
-                                                      m_request.outputPath),
+                                                      m_request.outputPath, m_request.audioReadLimit),
                                      m_request.outputPath, true);
     if (done)
         endRun({BuildOutcome::Done, {}}, true);
@@ -189,12 +189,14 @@ void VideoBuildJob::runMp4(const QString &picture)
     const QSize size = m_request.videoSize;
     const bool pieceDone = runEncoderPass(
         mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
-                          copyAudio ? QString() : audio),
+                          copyAudio ? QString() : audio, m_request.audioReadLimit),
         m_piece->fileName(), !copyAudio);
     if (!pieceDone)
         return;
     m_pictureCopy.reset();
-    if (!runEncoderPass(mp4MuxArguments(m_piece->fileName(), audio, m_request.audioDuration, output), output,
+    // Only the song itself is bounded; an audio track we encoded is read whole.
+    const qint64 muxLimit = copyAudio ? m_request.audioReadLimit : -1;
+    if (!runEncoderPass(mp4MuxArguments(m_piece->fileName(), audio, m_request.audioDuration, output, muxLimit), output,
                         copyAudio))
         return;
     m_piece.reset();

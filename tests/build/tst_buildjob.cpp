@@ -3,6 +3,7 @@
 
 #include "base/Paths.h"
 #include "common/TestSupport.h"
+#include "media/AudioLength.h"
 #include "model/VideoBuildJob.h"
 
 #include <QDir>
@@ -51,6 +52,8 @@ private slots:
     void failures();
     void swappedAudioIsNotFollowed_data();
     void swappedAudioIsNotFollowed();
+    void audioPastJunkIsNotEncoded_data();
+    void audioPastJunkIsNotEncoded();
 
 private:
     VideoBuildRequest request(const QString &audio, const QString &output) const
@@ -293,6 +296,49 @@ void TestBuildJob::swappedAudioIsNotFollowed()
     QCOMPARE(job.outcome(), BuildOutcome::Failed);
     QVERIFY2(job.failureReason().startsWith("The encoder reported:"), qPrintable(job.failureReason()));
     QVERIFY2(!QFileInfo::exists(output), "a video was left behind");
+}
+
+void TestBuildJob::audioPastJunkIsNotEncoded_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addRow("WebM") << "webm";
+    QTest::addRow("MPEG-1") << "mpg";
+}
+
+// A song, then more zeros than the measuring reads past (a pre-allocated download), then another
+// song: the video holds the song that was measured and played, not what lies beyond the zeros.
+// The name holds what the encoder's bounded input syntax uses, to show it is taken literally.
+void TestBuildJob::audioPastJunkIsNotEncoded()
+{
+    QFETCH(QString, extension);
+    const QString song = m_dir.filePath("download,,:end,1,,.mp3");
+    if (!QFileInfo::exists(song)) {
+        const QString first = m_dir.filePath("first.mp3");
+        const QString second = m_dir.filePath("second.mp3");
+        QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=3", first}),
+                 QString());
+        QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=880:duration=3", second}),
+                 QString());
+        QFile in1(first), in2(second), out(song);
+        QVERIFY(in1.open(QIODevice::ReadOnly) && in2.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        out.write(in1.readAll());
+        out.write(QByteArray(17 * 1024 * 1024, '\0'));
+        out.write(in2.readAll());
+    }
+    const AudioLengthResult measured = measureAudioLength(song);
+    QCOMPARE(measured.status, AudioLengthResult::Measured);
+    QVERIFY2(std::abs(measured.seconds - 3.0) < 0.1, qPrintable(QString::number(measured.seconds)));
+    QVERIFY(measured.readLimit > 0 && measured.readLimit < QFileInfo(song).size());
+
+    const QString output = m_dir.filePath("bounded." + extension);
+    VideoBuildRequest bounded = request(song, output);
+    bounded.audioDuration = measured.seconds;
+    bounded.audioReadLimit = measured.readLimit;
+    VideoBuildJob job(bounded);
+    QVERIFY(runToEnd(job));
+    QCOMPARE(job.outcome(), BuildOutcome::Done);
+    const double seconds = probe(output).duration;
+    QVERIFY2(seconds > 2.8 && seconds < 3.5, qPrintable(QString::number(seconds)));
 }
 
 QTEST_MAIN(TestBuildJob)

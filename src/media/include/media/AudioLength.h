@@ -17,6 +17,9 @@ struct AudioLengthResult
     };
     Status status = NotAudio;
     double seconds = 0.0;
+    // For Measured: the bytes from the file's start that hold all the audio measured, which is all
+    // an encoder should read; -1 for the whole file.
+    qint64 readLimit = -1;
 };
 
 // Measures the decoded length of an audio file without an output device. Bounded: reading stops

@@ -17,16 +17,17 @@ constexpr int Mp4PieceFrames = Mp4FrameRate;
 
 // The first pass: the picture, scaled to the video size, as one piece of Mp4PieceFrames frames
 // in piecePath; when encodedAudioPath is not empty, the same run encodes audioPath's first
-// audio stream to AAC-LC there (the two encoders then share the processor).
+// audio stream to AAC-LC there (the two encoders then share the processor), reading no more than
+// audioReadLimit bytes of it when that is positive.
 QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
                               const QString &piecePath, const QString &audioPath,
-                              const QString &encodedAudioPath);
+                              const QString &encodedAudioPath, qint64 audioReadLimit = -1);
 
 // The second pass: the piece repeated and the audio copied into outputPath, cut at duration
 // seconds, with the index at the front so playback can begin before the download ends.
-// The song's tags go with it.
+// The song's tags go with it. A positive audioReadLimit bounds the bytes of the audio file read.
 QStringList mp4MuxArguments(const QString &piecePath, const QString &audioPath, double duration,
-                            const QString &outputPath);
+                            const QString &outputPath, qint64 audioReadLimit = -1);
 
 // True when the file's first audio stream is AAC-LC, the one AAC the output may carry as it is.
 bool isAacLcAudio(const QString &audioPath);

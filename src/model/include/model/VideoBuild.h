@@ -18,6 +18,7 @@ struct VideoBuildRequest
     double audioDuration = 0;  // seconds, as measured by the audio engine
     QString outputPath;
     QSize videoSize;
+    qint64 audioReadLimit = -1;  // bytes of the audio file the encoder reads; -1: all of it
 };
 
 // The output's extension after its last ".", in lower case; empty when the path has no ".".
@@ -25,21 +26,22 @@ QString outputExtension(const QString &outputPath);
 
 // One input of the encoder, read as the one local file it names: the picture by its literal name
 // (looped: repeated for as long as the output needs it), the audio only through the demuxers the
-// audio preview accepts.
+// audio preview accepts and, given a positive read limit, no further than that many bytes.
 QStringList encoderPictureInput(const QString &picturePath, bool looped);
-QStringList encoderAudioInput(const QString &audioPath);
+QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit = -1);
 
 // What comes before the encoder's output options: overwrite, then the looped picture and the
 // audio, each read as the one local file it names. The picture's name is never a sequence pattern
 // ("%d" may be part of the temporary folder), and the audio is read only by the demuxers the
 // audio preview accepts, so a file swapped for a playlist after it was chosen cannot bring in
 // other files. Every output format's command line begins with these.
-QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath);
+QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath,
+                                  qint64 audioReadLimit = -1);
 
 // The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps) for a ".webm" output in any case,
 // otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps), which is also what a path without extension gets.
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
-                             int height, const QString &outputPath);
+                             int height, const QString &outputPath, qint64 audioReadLimit = -1);
 
 // Seconds of the " time=hh:mm:ss.xx" field of an encoder status line (a line that begins with
 // "frame=" or "size="); 0 for every other line. Hours and minutes are read at most two characters

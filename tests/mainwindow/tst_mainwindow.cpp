@@ -368,15 +368,22 @@ void TestMainWindow::pictureDroppedWhileEditingShowsEditedCaption()
 {
     auto window = makeWindow();
     QVERIFY(window);
-    // A caption confirmed first, then edited while a picture is dropped onto the window.
-    QTimer::singleShot(0, this, [&] {
+    // Replaces the caption in the open dialog and lets its live preview run.
+    const auto typeCaption = [&window](const char *caption) {
         auto *dialog = window->findChild<CaptionDialog *>();
-        QVERIFY(dialog);
+        if (!dialog)
+            return static_cast<CaptionDialog *>(nullptr);
         auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->selectAll();
         text->setFocus();
-        QTest::keyClicks(text, "OLD");
+        QTest::keyClicks(text, caption);
         QTest::qWait(600);
+        return dialog;
+    };
+    // A caption confirmed first, then edited while a picture is dropped onto the window.
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = typeCaption("OLD");
+        QVERIFY(dialog);
         dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
     });
     window->openCaptionDialog();
@@ -384,13 +391,8 @@ void TestMainWindow::pictureDroppedWhileEditingShowsEditedCaption()
 
     QString shownWhileOpen;
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = window->findChild<CaptionDialog *>();
+        auto *dialog = typeCaption("NEW");
         QVERIFY(dialog);
-        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
-        text->selectAll();
-        text->setFocus();
-        QTest::keyClicks(text, "NEW");
-        QTest::qWait(600);
         dropFile(window.get(), m_picture);
         shownWhileOpen = window->picture().withTextSettings().text;
         dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();

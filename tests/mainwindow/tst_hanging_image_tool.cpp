@@ -1,13 +1,14 @@
 // An image tool that hangs, and starts a helper that hangs too: at start-up the program names
 // the tool within a short time, and a picture step offers Cancel, clicked here with real X input
 // (the tool's wait holds input back until the offer shows). Either way the tool's whole process
-// group is gone afterwards. Runs on a private X server.
+// group is gone afterwards. Runs on a private desktop.
 #include "TestSupport.h"
-#include "VirtualDisplay.h"
+#include "DesktopSupport.h"
 
 #include "base/AppSettings.h"
 #include "mainwindow/MainWindow.h"
 #include "model/PicturePreparation.h"
+#include "widgets/WindowMover.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -150,14 +151,11 @@ void TestHangingImageTool::pictureStepOffersCancel()
         if (!offer || offeredAfter >= 0)
             return;
         offeredAfter = clock.elapsed();
-        QVERIFY(QTest::qWaitForWindowExposed(offer));
+        QVERIFY(Desktop::waitForSettledWindow(offer).viewable);
         const QPushButton *cancel = offer->findChild<QPushButton *>();
         QVERIFY(cancel);
         QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
-        const QPoint at = cancel->mapToGlobal(cancel->rect().center());
-        int code = -1;
-        runCommand("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}, &code);
-        QCOMPARE(code, 0);
+        QVERIFY(Desktop::click(WindowMover::serverMapToGlobal(cancel, cancel->rect().center())));
     });
     watcher.start(50);
     clock.start();
@@ -203,19 +201,5 @@ void TestHangingImageTool::pictureStepTimeOutNamesTheTool()
         QTRY_VERIFY(processGone(pid));
 }
 
-int main(int argc, char *argv[])
-{
-    VirtualDisplay display;
-    QString error;
-    if (!display.start(&error)) {
-        qWarning("%s", qPrintable(error));
-        return 1;
-    }
-    qputenv("DISPLAY", display.name().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    TestHangingImageTool test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestHangingImageTool)
 #include "tst_hanging_image_tool.moc"

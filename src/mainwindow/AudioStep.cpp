@@ -41,8 +41,7 @@ void AudioStep::take(const QString &path)
     m_tags = {};
     m_tagsRead = false;
     m_coverReader->read(path);
-    m_duration = 0.0;
-    m_readLimit = -1;
+    m_length = {};
     m_measurer->cancel();
     // A canceled measuring never reports: whoever waits for it stops waiting.
     if (m_waitLoop)
@@ -58,10 +57,8 @@ void AudioStep::measured(const QString &path, AudioLengthResult result)
 {
     if (path != m_path)
         return;
-    if (result.status == AudioLengthResult::Measured) {
-        m_duration = result.seconds;
-        m_readLimit = result.readLimit;
-    }
+    if (result.status == AudioLengthResult::Measured)
+        m_length = result;
     emit lengthMeasured(path, result);
 }
 
@@ -76,7 +73,7 @@ double AudioStep::waitForDuration()
         QApplication::restoreOverrideCursor();
         m_waitLoop = nullptr;
     }
-    return m_duration;
+    return m_length.seconds;
 }
 
 void AudioStep::takeSongInfo(const SongInfo &info)

@@ -296,6 +296,7 @@ int AudioInput::open(const QString &path)
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
         return AudioErrorFileOpen;
+    m_fileSize = int64_t(st.st_size);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -500,12 +501,9 @@ int64_t AudioInput::encoderReadLimit() const
     if (std::none_of(std::begin(NothingAfterAudio), std::end(NothingAfterAudio),
                      [name](const char *format) { return std::strcmp(format, name) == 0; }))
         return -1;
-    struct stat info;
-    if (::fstat(m_reader.fd, &info) != 0)
-        return -1;
     // Tags after the audio (ID3v1, APE) are well within the margin.
     const int64_t limit = m_audioBytesEnd + JunkLimit;
-    return limit < int64_t(info.st_size) ? limit : -1;
+    return limit < m_fileSize ? limit : -1;
 }
 
 int64_t AudioInput::measureFrames(int rate)
@@ -544,9 +542,7 @@ int64_t AudioInput::measureFrames(int rate)
     // stated length holds; otherwise every packet is read.
     if (std::strcmp(m_format->iformat->name, "mp3") == 0) {
         MpegInfoTag tag;
-        struct stat info;
-        if (readMpegInfoTag(m_reader.fd, tag) && ::fstat(m_reader.fd, &info) == 0
-            && tagMatchesFile(tag, int64_t(info.st_size))) {
+        if (readMpegInfoTag(m_reader.fd, tag) && tagMatchesFile(tag, m_fileSize)) {
             int64_t samples = tag.frames * tag.samplesPerFrame;
             // What the decoder drops: the encoder's delay and padding, or its own delay.
             samples -= tag.gapless ? tag.delay + tag.padding : 529;

@@ -95,5 +95,6 @@ private:
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
     int m_streamIndex = -1;
+    int64_t m_fileSize = 0;
     int64_t m_audioBytesEnd = -1;
 };

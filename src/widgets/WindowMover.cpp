@@ -92,11 +92,9 @@ std::optional<QRect> WindowMover::serverGeometry(const QWindow *window)
 
 QRect WindowMover::serverFrameGeometry(const QWidget *window)
 {
-    const std::optional<QRect> client = serverGeometry(window->windowHandle());
-    if (!client)
-        return window->frameGeometry();
     const QWindow *handle = window->windowHandle();
-    return client->marginsAdded(handle->frameMargins());
+    const std::optional<QRect> client = serverGeometry(handle);
+    return client ? client->marginsAdded(handle->frameMargins()) : window->frameGeometry();
 }
 
 QPoint WindowMover::serverMapToGlobal(const QWidget *widget, const QPoint &pos)

@@ -46,9 +46,9 @@ public:
 
     const QString &path() const { return m_path; }
     // Seconds as measured; 0 while the song is being measured or when it could not be.
-    double duration() const { return m_duration; }
+    double duration() const { return m_length.seconds; }
     // The bytes of the song the encoder reads, once measured (see AudioLengthResult::readLimit).
-    qint64 readLimit() const { return m_readLimit; }
+    qint64 readLimit() const { return m_length.readLimit; }
     bool isMeasuring() const { return m_measurer->isMeasuring(); }
     // The duration once the measuring running now has ended. The window keeps painting and
     // defers input meanwhile; measuring is bounded in time, so the wait is too.
@@ -79,8 +79,8 @@ private:
     AudioLengthMeasurer *m_measurer;
     class QEventLoop *m_waitLoop = nullptr;
     QString m_path;
-    double m_duration = 0.0;
-    qint64 m_readLimit = -1;
+    // What measuring the song found; empty (0 s, no read limit) until it was measured.
+    AudioLengthResult m_length;
     bool m_playing = false;
     SongCoverReader *m_coverReader;
     SongTags m_tags;

@@ -42,8 +42,6 @@ ImageRun runImageTool(const QStringList &arguments, const QString &output, int t
     if (control && control->canceled)
         return ImageRun::Canceled;
     ToolRun run(AppSettings::instance().imageToolPath, arguments);
-    run.setUserInput(control && control->inputAllowed ? ToolRun::UserInput::Allowed
-                                                      : ToolRun::UserInput::Deferred);
     run.setTimeout(timeoutMs);
     ToolRun *outer = nullptr;
     if (control) {
@@ -129,14 +127,12 @@ void PicturePreparation::cancel()
 {
     m_control.canceled = true;
     if (m_control.run)
-        m_control.run->requestCancel();
+        m_control.run->cancel();
 }
 
 void PicturePreparation::allowUserInput()
 {
     m_control.inputAllowed = true;
-    if (m_control.run)
-        m_control.run->setUserInput(ToolRun::UserInput::Allowed);
 }
 
 bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,

@@ -85,7 +85,7 @@ void VideoBuildJob::cancel()
         return;
     m_cancelRequested = true;
     if (m_run)
-        m_run->requestCancel();
+        m_run->cancel();
 }
 
 std::unique_ptr<QTemporaryFile> VideoBuildJob::makeTempFile(const QString &pattern)
@@ -218,10 +218,9 @@ bool VideoBuildJob::runEncoderPass(const QStringList &arguments, const QString &
     const QString &output = m_request.outputPath;
     const FileStamp before = FileStamp::of(output);
     ToolRun run(m_request.encoderPath, arguments);
-    run.setUserInput(ToolRun::UserInput::Allowed);
     run.setLineHandler([this](const QString &line) { statusLine(line); });
     if (m_cancelRequested)
-        run.requestCancel();
+        run.cancel();
     m_countsProgress = countsProgress;
     // The program is ending on a signal: the encoder goes with it, and what this pass wrote.
     const QMetaObject::Connection ending = connect(&TerminationSignals::instance(), &TerminationSignals::received,

@@ -10,13 +10,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-namespace {
-
-// The value with which a run's loop is left to be entered again with other flags.
-constexpr int ReenterLoop = 2;
-
-} // namespace
-
 ToolLineBuffer::ToolLineBuffer(ToolLineHandler handler)
     : m_handler(std::move(handler))
 {
@@ -49,32 +42,15 @@ void ToolLineBuffer::feed(const QByteArray &chunk)
 struct ToolRun::Private
 {
     QProcess process;
-    QEventLoop loop;
+    QTimer timeout;
     QByteArray output;
     bool truncated = false; // the front of the output was dropped
     ToolLineBuffer lines;
-    bool startFailed = false;
-    bool timedOut = false;
-    bool ended = false;
+    QMetaObject::Connection termination;
 
     explicit Private(ToolLineHandler handler)
         : lines(std::move(handler))
     {
-    }
-
-    void drain(bool wantLines)
-    {
-        const QByteArray chunk = process.readAll();
-        if (chunk.isEmpty())
-            return;
-        output += chunk;
-        // Cut back only once twice the tail has piled up, so the copying stays linear.
-        if (output.size() > 2 * OutputTailBytes) {
-            output.remove(0, output.size() - OutputTailBytes);
-            truncated = true;
-        }
-        if (wantLines)
-            lines.feed(chunk);
     }
 
     QByteArray keptOutput() const
@@ -90,20 +66,27 @@ struct ToolRun::Private
     }
 };
 
-ToolRun::ToolRun(QString toolPath, QStringList arguments)
-    : m_toolPath(std::move(toolPath))
+ToolRun::ToolRun(QString toolPath, QStringList arguments, QObject *parent)
+    : QObject(parent)
+    , m_toolPath(std::move(toolPath))
     , m_arguments(std::move(arguments))
 {
 }
 
 ToolRun::~ToolRun()
 {
-    Q_ASSERT(!m_running);
+    if (m_state != State::Running || !d)
+        return;
+    // Nobody is left to hear of the end: the tool and its group go quietly.
+    QObject::disconnect(d->termination);
+    d->process.disconnect(this);
+    endProcessGroup();
+    d->process.waitForFinished(5000);
 }
 
 qint64 ToolRun::processId() const
 {
-    return d ? d->process.processId() : 0;
+    return d && m_state == State::Running ? d->process.processId() : 0;
 }
 
 void ToolRun::endProcessGroup()
@@ -116,124 +99,144 @@ void ToolRun::endProcessGroup()
         ::kill(-pid_t(pid), SIGKILL);
 }
 
-void ToolRun::requestCancel()
+void ToolRun::cancel()
 {
+    if (m_state == State::Finished)
+        return;
     m_cancelRequested = true;
-    endProcessGroup();
+    if (m_state == State::Running)
+        endProcessGroup();
 }
 
 void ToolRun::stopNow()
 {
-    requestCancel();
-    if (d && d->process.state() != QProcess::NotRunning)
+    cancel();
+    if (m_state == State::Running && d && d->process.state() != QProcess::NotRunning)
         d->process.waitForFinished(5000);
 }
 
-void ToolRun::setUserInput(UserInput input)
+void ToolRun::drain()
 {
-    const bool widened = m_running && input == UserInput::Allowed && m_userInput != input;
-    m_userInput = input;
-    // exec() enters its loop again with the wider flags.
-    if (widened && d)
-        d->loop.exit(ReenterLoop);
+    const QByteArray chunk = d->process.readAll();
+    if (chunk.isEmpty())
+        return;
+    d->output += chunk;
+    // Cut back only once twice the tail has piled up, so the copying stays linear.
+    if (d->output.size() > 2 * OutputTailBytes) {
+        d->output.remove(0, d->output.size() - OutputTailBytes);
+        d->truncated = true;
+    }
+    if (m_lineHandler)
+        d->lines.feed(chunk);
+}
+
+void ToolRun::finishWith(ToolResult::Status status, const QString &errorString)
+{
+    if (m_state == State::Finished)
+        return;
+    m_state = State::Finished;
+    m_result.status = status;
+    m_result.errorString = errorString;
+    if (d) {
+        QObject::disconnect(d->termination);
+        d->timeout.stop();
+        m_result.output = QString::fromLocal8Bit(d->keptOutput());
+    }
+    emit finished(m_result);
+}
+
+void ToolRun::processEnded()
+{
+    if (m_state != State::Running || m_startFailed)
+        return;
+    // A tool's last words (an error line) may still sit in the pipe after it ended.
+    drain();
+    m_result.exitCode = d->process.exitCode();
+    if (m_cancelRequested)
+        finishWith(ToolResult::Status::Canceled);
+    else if (m_timedOut)
+        finishWith(ToolResult::Status::TimedOut);
+    else if (d->process.exitStatus() == QProcess::CrashExit)
+        finishWith(ToolResult::Status::Crashed);
+    else
+        finishWith(ToolResult::Status::Finished);
+}
+
+void ToolRun::start()
+{
+    if (m_state != State::Ready)
+        return;
+    m_state = State::Running;
+    // Reported from the event loop, so a caller connects to finished() after start() as well.
+    const auto finishLater = [this](ToolResult::Status status, const QString &why) {
+        QMetaObject::invokeMethod(
+            this, [this, status, why] { finishWith(status, why); }, Qt::QueuedConnection);
+    };
+    if (m_cancelRequested) {
+        finishLater(ToolResult::Status::Canceled, {});
+        return;
+    }
+    if (m_toolPath.isEmpty()) {
+        finishLater(ToolResult::Status::FailedToStart, QStringLiteral("No tool path"));
+        return;
+    }
+
+    d = std::make_unique<Private>(m_lineHandler);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The program reads fixed English texts from the tools.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    d->process.setProcessEnvironment(env);
+    d->process.setProcessChannelMode(QProcess::MergedChannels);
+    d->process.setStandardInputFile(QProcess::nullDevice());
+    // A group of its own: whatever the tool starts can be ended with it, and a Ctrl+C in the
+    // terminal reaches the program, which then ends its tools itself.
+    d->process.setChildProcessModifier([] { ::setpgid(0, 0); });
+
+    connect(&d->process, &QProcess::readyRead, this, &ToolRun::drain);
+    connect(&d->process, &QProcess::finished, this, &ToolRun::processEnded);
+    connect(&d->process, &QProcess::errorOccurred, this, [this, finishLater](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart && !m_startFailed) {
+            m_startFailed = true;
+            finishLater(ToolResult::Status::FailedToStart, d->process.errorString());
+        }
+    });
+    if (m_timeoutMs > 0) {
+        d->timeout.setSingleShot(true);
+        connect(&d->timeout, &QTimer::timeout, this, [this] {
+            m_timedOut = true;
+            endProcessGroup();
+        });
+    }
+    d->process.start(m_toolPath, m_arguments, QIODevice::ReadOnly);
+    if (m_startFailed)
+        return;
+    if (m_timeoutMs > 0)
+        d->timeout.start(m_timeoutMs);
+    // The program is ending on a signal: its tools go first.
+    d->termination = connect(&TerminationSignals::instance(), &TerminationSignals::received, this,
+                             &ToolRun::stopNow);
 }
 
 ToolResult ToolRun::exec()
 {
-    ToolResult result;
-    if (m_toolPath.isEmpty()) {
-        result.errorString = QStringLiteral("No tool path");
-        return result;
+    QEventLoop loop;
+    connect(this, &ToolRun::finished, &loop, &QEventLoop::quit);
+    start();
+    if (m_state != State::Finished)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The loop may also have ended because the application quits: the tool goes then.
+    if (m_state == State::Running) {
+        stopNow();
+        if (m_state == State::Running)
+            finishWith(m_startFailed ? ToolResult::Status::FailedToStart : ToolResult::Status::Canceled,
+                       m_startFailed ? d->process.errorString() : QString());
     }
-
-    Private p(m_lineHandler);
-    d = &p;
-    m_running = true;
-    const bool wantLines = bool(m_lineHandler);
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The program reads fixed English texts from the tools.
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    p.process.setProcessEnvironment(env);
-    p.process.setProcessChannelMode(QProcess::MergedChannels);
-    p.process.setStandardInputFile(QProcess::nullDevice());
-    // A group of its own: whatever the tool starts can be ended with it, and a Ctrl+C in the
-    // terminal reaches the program, which then ends its tools itself.
-    p.process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    if (!m_workingDirectory.isEmpty())
-        p.process.setWorkingDirectory(m_workingDirectory);
-
-    QObject::connect(&p.process, &QProcess::readyRead, &p.loop, [&p, wantLines] { p.drain(wantLines); });
-    QObject::connect(&p.process, &QProcess::finished, &p.loop, [&p] {
-        p.ended = true;
-        p.loop.quit();
-    });
-    QObject::connect(&p.process, &QProcess::errorOccurred, &p.loop, [&p](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            p.startFailed = true;
-            p.ended = true;
-            p.loop.quit();
-        }
-    });
-    QTimer timeout;
-    if (m_timeoutMs > 0) {
-        timeout.setSingleShot(true);
-        QObject::connect(&timeout, &QTimer::timeout, &p.loop, [this, &p] {
-            p.timedOut = true;
-            endProcessGroup();
-        });
-    }
-
-    if (m_cancelRequested) {
-        result.status = ToolResult::Status::Canceled;
-    } else {
-        p.process.start(m_toolPath, m_arguments, QIODevice::ReadOnly);
-        if (!p.startFailed) {
-            if (m_timeoutMs > 0)
-                timeout.start(m_timeoutMs);
-            const QMetaObject::Connection stop = QObject::connect(
-                &TerminationSignals::instance(), &TerminationSignals::received, &p.loop, [this] { stopNow(); });
-            while (!p.ended) {
-                const int why = p.loop.exec(m_userInput == UserInput::Deferred ? QEventLoop::ExcludeUserInputEvents
-                                                                               : QEventLoop::AllEvents);
-                // Anything but a request to come back (the application quitting) ends the wait.
-                if (why != ReenterLoop)
-                    break;
-            }
-            QObject::disconnect(stop);
-        }
-        if (p.startFailed) {
-            result.status = ToolResult::Status::FailedToStart;
-            result.errorString = p.process.errorString();
-        } else {
-            // The loop may also have ended because the application quits: the tool goes then.
-            if (!p.ended)
-                requestCancel();
-            // A tool's last words (an error line) may still sit in the pipe after it ended.
-            p.process.waitForFinished(-1);
-            p.drain(wantLines);
-            result.exitCode = p.process.exitCode();
-            if (m_cancelRequested)
-                result.status = ToolResult::Status::Canceled;
-            else if (p.timedOut)
-                result.status = ToolResult::Status::TimedOut;
-            else if (p.process.exitStatus() == QProcess::CrashExit)
-                result.status = ToolResult::Status::Crashed;
-            else
-                result.status = ToolResult::Status::Finished;
-        }
-    }
-    result.output = QString::fromLocal8Bit(p.keptOutput());
-    m_running = false;
-    d = nullptr;
-    return result;
+    return m_result;
 }
 
-ToolResult runTool(const QString &toolPath, const QStringList &arguments,
-                   const ToolLineHandler &lineHandler, ToolRun::UserInput input)
+ToolResult runTool(const QString &toolPath, const QStringList &arguments, const ToolLineHandler &lineHandler)
 {
     ToolRun run(toolPath, arguments);
     run.setLineHandler(lineHandler);
-    run.setUserInput(input);
     return run.exec();
 }

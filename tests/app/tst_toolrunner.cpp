@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -25,12 +26,14 @@ private slots:
     void statusLinesSplitAcrossChunks();
     void cancelKillsTool();
     void nestedRunFromLineHandler();
+    void runsSideBySide();
+    void reportsFromTheEventLoop();
+    void destroyingEndsTheTool();
     void timerFiresWhileToolRuns();
     void timeoutKillsTool();
     void stoppingEndsTheWholeGroup_data();
     void stoppingEndsTheWholeGroup();
     void longOutputKeepsATail();
-    void inputAllowedWhileRunning();
 
 private:
     QString script(const QString &name, const QByteArray &body);
@@ -170,17 +173,19 @@ void TestToolRunner::cancelKillsTool()
 {
     const QString tool = script("long", "echo started; exec sleep 30\n");
     ToolRun run(tool, {});
-    run.setUserInput(ToolRun::UserInput::Allowed);
     qint64 pid = 0;
     run.setLineHandler([&](const QString &line) {
-        if (line == "started") {
+        if (line == "started")
             pid = run.processId();
-            run.requestCancel();
-        }
     });
+    QSignalSpy ended(&run, &ToolRun::finished);
     QElapsedTimer clock;
     clock.start();
-    const ToolResult result = run.exec();
+    run.start();
+    QTRY_VERIFY(pid > 0);
+    run.cancel();
+    QTRY_COMPARE(ended.count(), 1);
+    const ToolResult result = run.result();
     QCOMPARE(result.status, ToolResult::Status::Canceled);
     QVERIFY(result.started());
     QCOMPARE(result.output, QStringLiteral("started\n"));
@@ -200,13 +205,15 @@ void TestToolRunner::nestedRunFromLineHandler()
     outerRun.setLineHandler([&](const QString &line) {
         outerLines << line;
         if (line == "one") {
-            ToolRun innerRun(inner, {});
-            innerRun.setLineHandler([&](const QString &l) { innerLines << l; });
-            const ToolResult r = innerRun.exec();
-            QCOMPARE(r.output, QStringLiteral("inner-line\n"));
+            auto *innerRun = new ToolRun(inner, {}, &outerRun);
+            innerRun->setLineHandler([&](const QString &l) { innerLines << l; });
+            connect(innerRun, &ToolRun::finished, this,
+                    [](const ToolResult &r) { QCOMPARE(r.output, QStringLiteral("inner-line\n")); });
+            innerRun->start();
         }
     });
     const ToolResult result = outerRun.exec();
+    QTRY_COMPARE(innerLines, QStringList{"inner-line"});
     QCOMPARE(outerLines, (QStringList{"one", "two"}));
     QCOMPARE(innerLines, QStringList{"inner-line"});
     QCOMPARE(result.output, QStringLiteral("one\ntwo\n"));
@@ -254,7 +261,7 @@ void TestToolRunner::stoppingEndsTheWholeGroup()
         toolPid = run.processId();
         childPid = line.mid(6).toLongLong();
         if (how == "cancel")
-            run.requestCancel();
+            run.cancel();
         else if (how == "stopNow")
             run.stopNow();
     });
@@ -301,20 +308,64 @@ void TestToolRunner::longOutputKeepsATail()
     QCOMPARE(second.toLongLong(), first.toLongLong() + 1);
 }
 
-// Allowing input while the tool runs does not end or restart the run.
-void TestToolRunner::inputAllowedWhileRunning()
+// Two runs go on at once: neither waits for the other, and each reports its own result.
+void TestToolRunner::runsSideBySide()
 {
-    ToolRun run(script("twice", "echo one; sleep 0.3; echo two\n"), {});
-    QStringList seen;
-    run.setLineHandler([&](const QString &line) {
-        seen << line;
-        if (line == "one")
-            run.setUserInput(ToolRun::UserInput::Allowed);
-    });
-    const ToolResult result = run.exec();
-    QVERIFY(result.succeeded());
-    QCOMPARE(seen, (QStringList{"one", "two"}));
-    QCOMPARE(result.output, QStringLiteral("one\ntwo\n"));
+    ToolRun slow(script("slow", "sleep 0.6; echo slow\n"), {});
+    ToolRun quick(script("quick", "echo quick\n"), {});
+    QStringList order;
+    connect(&slow, &ToolRun::finished, this, [&](const ToolResult &r) { order << r.output.trimmed(); });
+    connect(&quick, &ToolRun::finished, this, [&](const ToolResult &r) { order << r.output.trimmed(); });
+    slow.start();
+    quick.start();
+    QVERIFY(slow.processId() > 0);
+    QVERIFY(quick.processId() > 0);
+    QTRY_COMPARE(order, (QStringList{"quick", "slow"}));
+    QVERIFY(slow.result().succeeded());
+    QVERIFY(quick.result().succeeded());
+}
+
+// start() returns at once; the result comes through finished(), once, also when the tool cannot
+// start or the run was cancelled before it began.
+void TestToolRunner::reportsFromTheEventLoop()
+{
+    const QString missing = m_dir.filePath("nothing here");
+    for (const QString &how : {QStringLiteral("missing"), QStringLiteral("canceled first")}) {
+        ToolRun run(how == "missing" ? missing : script("ok", "exit 0\n"), {});
+        QSignalSpy ended(&run, &ToolRun::finished);
+        if (how == "canceled first")
+            run.cancel();
+        run.start();
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(!run.isFinished());
+        QTRY_VERIFY(run.isFinished());
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(run.result().status,
+                 how == "missing" ? ToolResult::Status::FailedToStart : ToolResult::Status::Canceled);
+        QTest::qWait(50);
+        QCOMPARE(ended.count(), 1);
+    }
+}
+
+// A run that goes away while its tool works takes the tool's whole group with it.
+void TestToolRunner::destroyingEndsTheTool()
+{
+    const QString tool = script("forks2", "sleep 300 &\necho \"child $!\"\nwait\n");
+    qint64 toolPid = 0;
+    qint64 childPid = 0;
+    {
+        ToolRun run(tool, {});
+        run.setLineHandler([&](const QString &line) {
+            if (line.startsWith("child ")) {
+                toolPid = run.processId();
+                childPid = line.mid(6).toLongLong();
+            }
+        });
+        run.start();
+        QTRY_VERIFY(childPid > 0);
+    }
+    QTRY_VERIFY(TestSupport::processGone(toolPid));
+    QTRY_VERIFY(TestSupport::processGone(childPid));
 }
 
 QTEST_MAIN(TestToolRunner)

@@ -669,8 +669,7 @@ void TestPicturePreparation::videoFromPreparedPicture()
     const QString mpeg = R"( -y -loop 1 -i "%1" -i "%2" -s %3x%4 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%5")";
     const ToolResult result = runTool(ffmpegPath(),
                                       toolArguments(extension == "webm" ? webm : mpeg,
-                                                    {picture, audio, "426", "240", output}),
-                                      {}, ToolRun::UserInput::Allowed);
+                                                    {picture, audio, "426", "240", output}));
     QVERIFY2(result.succeeded(), qPrintable(result.output.right(2000)));
     QVERIFY(isNonEmptyFile(output));
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 // Receives each line of a tool's output while the tool runs.
 using ToolLineHandler = std::function<void(const QString &line)>;
@@ -32,7 +34,7 @@ struct ToolResult
 {
     enum class Status {
         Finished,       // the tool ran and exited by itself
-        Canceled,       // stopped by requestCancel()
+        Canceled,       // stopped by cancel() or stopNow()
         FailedToStart,  // missing, not executable, ...
         Crashed,        // killed by a signal it did not ask for
         TimedOut,       // ran past the run's time limit and was killed
@@ -52,62 +54,70 @@ struct ToolResult
     bool succeeded() const { return status == Status::Finished && exitCode == 0; }
 };
 
-// One run of an external tool. exec() waits in a nested event loop, so windows stay responsive,
-// timers fire and handlers may start nested runs; nothing polls and nothing sleeps.
-// Each run owns its line buffer and its cancel flag. The tool leads a process group of its own:
-// a cancel, a time-out or a termination signal ends the tool together with every process it
+// One run of an external tool, as a job: start() returns at once and finished() reports the
+// result from the event loop, exactly once; nothing polls and nothing sleeps, so any number of
+// runs go on side by side. The tool leads a process group of its own: a cancel, a time-out, a
+// termination signal or the run's destruction ends the tool together with every process it
 // started.
-class ToolRun
+class ToolRun : public QObject
 {
+    Q_OBJECT
+
 public:
     // How much of a tool's output a run keeps (the end of it).
     static constexpr qsizetype OutputTailBytes = 8 * 1024 * 1024;
 
-    enum class UserInput {
-        Deferred,   // keyboard and mouse wait until the tool has ended (image tool)
-        Allowed,    // the user can press Cancel while the tool runs (encoder)
-    };
-
-    ToolRun(QString toolPath, QStringList arguments);
-    ~ToolRun();
-    ToolRun(const ToolRun &) = delete;
-    ToolRun &operator=(const ToolRun &) = delete;
+    ToolRun(QString toolPath, QStringList arguments, QObject *parent = nullptr);
+    // A tool still running is ended with its group and reaped; finished() is not sent then.
+    ~ToolRun() override;
 
     void setLineHandler(ToolLineHandler handler) { m_lineHandler = std::move(handler); }
-    // May be changed while the tool runs: allowing input then takes effect at once (a window that
-    // offers a way out must get its clicks).
-    void setUserInput(UserInput input);
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
-    void setWorkingDirectory(const QString &dir) { m_workingDirectory = dir; }
 
-    ToolResult exec();
-
-    // cancelRequested: kills the tool; exec() then returns with Status::Canceled.
-    void requestCancel();
+    // Starts the tool; later calls do nothing. A tool that cannot start, or a run cancelled
+    // before it started, still reports through finished(), from the event loop.
+    void start();
+    // Ends the tool's process group; finished() then reports Status::Canceled.
+    void cancel();
     bool cancelRequested() const { return m_cancelRequested; }
-    bool isRunning() const { return m_running; }
-    // Ends the tool's whole process group at once and waits until the tool is gone; exec() then
-    // returns with Status::Canceled. For a program that is about to end.
+    // Ends the tool's whole process group at once and reaps it before returning: for a program
+    // that is about to end. finished() reports Status::Canceled.
     void stopNow();
+    bool isFinished() const { return m_state == State::Finished; }
+    // The result once finished() was sent.
+    const ToolResult &result() const { return m_result; }
     // Process id while running (tests and benchmarks watch the child).
     qint64 processId() const;
 
+    // Starts the tool and waits for its end, without user input. Only for the start-up checks
+    // (the tools' identities, the font list), which run before any window can be used.
+    ToolResult exec();
+
+signals:
+    void finished(const ToolResult &result);
+
 private:
+    enum class State { Ready, Running, Finished };
     struct Private;
+
     void endProcessGroup();
+    void drain();
+    void processEnded();
+    void finishWith(ToolResult::Status status, const QString &errorString = {});
 
     QString m_toolPath;
     QStringList m_arguments;
     ToolLineHandler m_lineHandler;
-    UserInput m_userInput = UserInput::Deferred;
     int m_timeoutMs = 0;
-    QString m_workingDirectory;
     bool m_cancelRequested = false;
-    bool m_running = false;
-    Private *d = nullptr;
+    bool m_timedOut = false;
+    bool m_startFailed = false;
+    State m_state = State::Ready;
+    ToolResult m_result;
+    std::unique_ptr<Private> d;
 };
 
-// Runs a tool to its end: the one way the program starts its tools.
+// Runs a tool to its end and waits for it (ToolRun::exec): the start-up checks, tests and
+// benchmarks; everything else starts a ToolRun and reacts to finished().
 ToolResult runTool(const QString &toolPath, const QStringList &arguments,
-                   const ToolLineHandler &lineHandler = {},
-                   ToolRun::UserInput input = ToolRun::UserInput::Deferred);
+                   const ToolLineHandler &lineHandler = {});

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every face of every skinned button, the frame pieces and the icon into one PNG, and
-# (when Xvfb is installed) a screenshot of the main window's template laid out with the skin.
+# (when Xvfb is installed) a screenshot of the main window's template laid out with the skin, on a
+# private Xvfb with openbox.
 # Usage: scripts/contact-sheet.sh [output folder] [device pixel ratio]
 # Writes <folder>/contact-sheet.png and <folder>/main-window-skin.png (default: screenshots/).
 set -euo pipefail
@@ -8,7 +9,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 out=${1:-$root/screenshots}
 ratio=${2:-1}
-display=${VELMORA_XVFB_DISPLAY:-:92}
 
 velmora_build skin_contact_sheet skin_preview
 mkdir -p "$out"
@@ -19,7 +19,7 @@ if ! command -v Xvfb >/dev/null; then
     echo "Xvfb not installed: no window screenshot" >&2
     exit 0
 fi
-velmora_xvfb "$display" 1000x800
+velmora_private_x 1000x800
 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$ratio \
     "$build/tests/skin/skin_preview" "$out/main-window-skin.png"
 echo "$out/main-window-skin.png"

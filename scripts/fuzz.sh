@@ -13,12 +13,8 @@ seconds=${VELMORA_FUZZ_SECONDS:-12}
 all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
-
-werror=OFF
-[[ ${CI:-} == true ]] && werror=ON
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_WERROR="${VELMORA_WERROR:-$werror}" >/dev/null
-cmake --build "$build" -j "${VELMORA_JOBS:-$(nproc)}" --target "${targets[@]}"
+velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
+    "${targets[@]}"
 
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds

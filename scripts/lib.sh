@@ -5,13 +5,37 @@ build=${VELMORA_BUILD_DIR:-$root/build}
 _velmora_cleanup=()
 trap 'for c in "${_velmora_cleanup[@]}"; do eval "$c"; done' EXIT
 
-# velmora_build TARGET...: configures and builds only those targets, with the build type
-# scripts/build.sh uses, so the scripts never flip the shared build folder between types.
+# velmora_build [OPTIONS] [TARGET...]: configures a build folder and builds those targets (all of
+# them when none is named). Every script builds through here, so a folder is always configured
+# alike and never flips between types: RelWithDebInfo, warnings as errors under CI
+# (VELMORA_WERROR=ON|OFF overrides), VELMORA_JOBS jobs (default: one a core).
+#   --in FOLDER    the build folder (default: $build)
+#   --configured   the folder was configured already (a test's own build tree): build only
+#   --quiet        the build's progress hidden; its errors still show
+#   -DNAME=VALUE   one more configure option (an instrumented build: a compiler, a feature)
 velmora_build() {
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    local args=()
-    for t in "$@"; do args+=(--target "$t"); done
-    cmake --build "$build" -j "${VELMORA_JOBS:-2}" "${args[@]}" >/dev/null
+    local folder=$build configure=1 quiet=0 options=() targets=() werror=OFF
+    while (($#)); do
+        case $1 in
+        --in) folder=$2; shift ;;
+        --configured) configure=0 ;;
+        --quiet) quiet=1 ;;
+        -D*) options+=("$1") ;;
+        *) targets+=(--target "$1") ;;
+        esac
+        shift
+    done
+    # By hand a warning should not stop a build; CI treats every one as an error.
+    [[ ${CI:-} == true ]] && werror=ON
+    if ((configure)); then
+        cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DVELMORA_WERROR="${VELMORA_WERROR:-$werror}" "${options[@]}" >/dev/null
+    fi
+    if ((quiet)); then
+        cmake --build "$folder" -j "${VELMORA_JOBS:-$(nproc)}" "${targets[@]}" >/dev/null
+    else
+        cmake --build "$folder" -j "${VELMORA_JOBS:-$(nproc)}" "${targets[@]}"
+    fi
 }
 
 # velmora_tool NAME: the full path of an external tool. /usr/bin first: some machines put
@@ -40,26 +64,6 @@ velmora_write_ini() {
     } >"$ini"
 }
 
-# velmora_xvfb DISPLAY [WIDTHxHEIGHT]: starts a private Xvfb, exports DISPLAY and waits until the
-# server takes clients; the server stops when the script ends.
-velmora_xvfb() {
-    local display=$1 size=${2:-1600x1000} pid
-    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    pid=$!
-    # Waited for, so that the server is gone once the script has ended.
-    _velmora_cleanup+=("kill $pid 2>/dev/null && wait $pid 2>/dev/null || true")
-    export DISPLAY=$display
-    for _ in $(seq 100); do
-        # A server that quits at once usually found the display taken: xdpyinfo would answer
-        # from the other one.
-        kill -0 "$pid" 2>/dev/null || break
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    echo "Xvfb on $display did not start (is the display in use?)" >&2
-    return 1
-}
-
 # velmora_sandbox_config: a fresh configuration folder (XDG_CONFIG_HOME) whose INI names the
 # real tools, removed when the script ends.
 velmora_sandbox_config() {
@@ -70,30 +74,37 @@ velmora_sandbox_config() {
     export XDG_CONFIG_HOME=$config
 }
 
-# velmora_private_x [WIDTHxHEIGHT]: starts a private Xvfb on a display number the server picks
-# itself (others run their servers at the same time) with the openbox window manager, so windows
-# get the frames and placement of a desktop; exports DISPLAY. Both stop when the script ends.
-# A desktop that does not come up is started afresh, twice at most: servers starting and stopping
-# side by side can leave one that no client reaches.
+# velmora_private_x [WIDTHxHEIGHT [DISPLAY]]: starts a private Xvfb with the openbox window
+# manager, so windows get the frames and placement of a desktop; exports DISPLAY. Both stop when
+# the script ends. Without DISPLAY the server picks a free display number itself (others run their
+# servers at the same time). A desktop that does not come up is started afresh, twice at most:
+# servers starting and stopping side by side can leave one that no client reaches.
 velmora_private_x() {
-    local size=${1:-1400x900} attempt
+    local size=${1:-1400x900} display=${2:-} attempt
     for attempt in 1 2 3; do
-        _velmora_start_private_x "$size" && return 0
+        _velmora_start_private_x "$size" "$display" && return 0
         echo "private desktop: attempt $attempt failed" >&2
     done
     return 1
 }
 
 _velmora_start_private_x() {
-    local size=$1 work fd xvfb wm
+    local size=$1 display=$2 where=() work fd xvfb wm
     work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-x.XXXXXX")
     _velmora_cleanup+=("rm -rf '$work'")
     exec {fd}>"$work/display"
-    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -br -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # With a display named the server takes that one, and still writes it once it listens.
+    [[ -n $display ]] && where=(":${display#:}")
+    Xvfb "${where[@]}" -displayfd "$fd" -screen 0 "${size}x24" -br -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     exec {fd}>&-
     _velmora_cleanup+=("kill $xvfb 2>/dev/null && wait $xvfb 2>/dev/null || true")
-    for _ in $(seq 300); do [[ -s $work/display ]] && break; sleep 0.1; done
+    for _ in $(seq 300); do
+        [[ -s $work/display ]] && break
+        # A server that quits at once usually found the display named taken.
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.1
+    done
     if [[ ! -s $work/display ]]; then
         _velmora_private_x_failed "Xvfb did not name its display" "$work" "$xvfb"
         return 1

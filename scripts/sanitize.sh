@@ -6,12 +6,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
+source "$root/scripts/lib.sh"
 build=${VELMORA_SANITIZE_DIR:-$root/build-sanitize}
-werror=OFF
-[[ ${CI:-} == true ]] && werror=ON
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON \
-    -DVELMORA_WERROR="${VELMORA_WERROR:-$werror}" >/dev/null
-cmake --build "$build" -j "${VELMORA_JOBS:-$(nproc)}"
+velmora_build --in "$build" -DVELMORA_SANITIZE=ON
 # Qt, fontconfig and the drivers keep memory until exit by design: leaks are not checked here
 # (test_audiobadinput_asan checks the audio code's own).
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1}

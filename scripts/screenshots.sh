@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Screenshots of the main window under a virtual X server: at rest, with a picture and caption,
+# Screenshots of the main window on a private Xvfb with openbox: at rest, with a picture and caption,
 # with the target-size menu open, and resized larger. Written to ./screenshots (or $1).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -7,5 +7,5 @@ source "$root/scripts/lib.sh"
 out=$(realpath -m "${1:-$root/screenshots}")
 velmora_build velmora_screenshots
 velmora_sandbox_config
-velmora_xvfb "${VELMORA_XVFB_DISPLAY:-:96}"
+velmora_private_x 1600x1000
 SDL_AUDIODRIVER=dummy "$build/tests/mainwindow/velmora_screenshots" "$out"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora, writes a first INI file with the system's tool paths
 # (only when there is none, as an installer would) and starts Velmora with the arguments given.
-# Without a display it starts a virtual one (Xvfb) first and stops it when Velmora ends.
+# Without a display it starts a virtual one (Xvfb with openbox) first and stops it when Velmora
+# ends.
 # Returns Velmora's exit status.
 #   VELMORA_SKIP_BUILD=1     skip installing and building (start what is in the build folder)
 #   VELMORA_XVFB_DISPLAY=N   the display for the virtual server (default 77)
@@ -11,7 +12,7 @@ source "$root/scripts/lib.sh"
 
 if [[ ${VELMORA_SKIP_BUILD:-} != 1 ]]; then
     "$root/scripts/install-deps.sh"
-    "$root/scripts/build.sh" velmora
+    velmora_build velmora
 fi
 
 ini="${XDG_CONFIG_HOME:-$HOME/.config}/Velmora 1/Velmora1.ini"
@@ -27,7 +28,7 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
         export DISPLAY=$display
         echo "No display: using the X server already on $DISPLAY"
     else
-        velmora_xvfb "$display"
+        velmora_private_x 1600x1000 "$display"
         echo "No display: started Xvfb on $DISPLAY"
     fi
 fi
@@ -36,7 +37,7 @@ if [[ ! -e /dev/snd && -z ${SDL_AUDIODRIVER:-} ]]; then
     export SDL_AUDIODRIVER=dummy
 fi
 
-# A child rather than exec, so that the Xvfb above is stopped when Velmora ends. A script's
+# A child rather than exec, so that the Xvfb above (and its window manager) is stopped when Velmora ends. A script's
 # background job ignores SIGINT, hence env.
 env --default-signal=INT,QUIT "$build/velmora" "$@" &
 app=$!

@@ -3,8 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
-build=${VELMORA_BUILD_DIR:-$root/build}
+source "$root/scripts/lib.sh"
+velmora_build
 cd "$build"
 ctest --output-on-failure -j "${VELMORA_TEST_JOBS:-2}" "$@"
 # CI also runs the whole suite under AddressSanitizer and UBSan, and each fuzz target briefly;

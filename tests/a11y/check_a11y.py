@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 """Checks that assistive technology finds every control of Velmora's windows.
 
-Starts a private X server and a private D-Bus session (which brings up the accessibility bus),
-runs velmora_a11y_driver in it and, for each window the driver shows, reads the window's
+On the private desktop tests/desktop/desktop-session.sh gives it (its DISPLAY), starts a private
+D-Bus session (which brings up the accessibility bus), runs velmora_a11y_driver in it and, for each window the driver shows, reads the window's
 AT-SPI tree and looks up every expected control by its accessible name and role.
 
-    check_a11y.py <velmora_a11y_driver>
+    desktop-session.sh check_a11y.py <velmora_a11y_driver>
 
 Exit status: 0 all found, 1 something missing, 77 this machine cannot run AT-SPI (skipped).
 """
@@ -134,7 +134,7 @@ def log(message):
 # ------------------------------------------------------------------ outside the session
 
 def missing_prerequisite():
-    for tool in ("Xvfb", "dbus-run-session"):
+    for tool in ("dbus-run-session",):
         if not shutil.which(tool):
             return f"{tool} is not installed"
     if not os.path.exists("/usr/share/dbus-1/services/org.a11y.Bus.service"):
@@ -143,30 +143,6 @@ def missing_prerequisite():
     if probe.returncode != 0:
         return f"{sys.executable} cannot import pyatspi (python3-pyatspi): {probe.stderr.strip()}"
     return None
-
-
-def start_xvfb():
-    """A private X server on a free display; returns (process, display)."""
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1000x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    deadline = time.monotonic() + 20
-    while not number.endswith(b"\n") and time.monotonic() < deadline:
-        ready, _, _ = select.select([read_end], [], [], deadline - time.monotonic())
-        if not ready:
-            break
-        chunk = os.read(read_end, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read_end)
-    if not number.strip().isdigit():
-        stop(server)
-        return None, None
-    return server, ":" + number.strip().decode()
 
 
 def stop(process, group=False):
@@ -200,8 +176,8 @@ def adopt_orphans():
         pass
 
 
-def descendants(keep):
-    """{pid: parent pid} of every process below this one, except `keep` and what is below it."""
+def descendants():
+    """{pid: parent pid} of every process below this one."""
     parents = {}
     for entry in os.listdir("/proc"):
         if entry.isdigit():
@@ -214,21 +190,21 @@ def descendants(keep):
     below = {}
     for pid in parents:
         ancestor = pid
-        while ancestor in parents and ancestor not in keep and parents[ancestor] != me and ancestor > 1:
+        while ancestor in parents and parents[ancestor] != me and ancestor > 1:
             ancestor = parents[ancestor]
-        if ancestor not in keep and parents.get(ancestor) == me and pid not in keep:
+        if parents.get(ancestor) == me:
             below[pid] = parents[pid]
     return below
 
 
-def end_descendants(keep):
-    """Ends every process left below this one (but `keep`) and reaps those that come back to it
+def end_descendants():
+    """Ends every process left below this one and reaps those that come back to it
     as orphans; gives up after a few seconds."""
     me = os.getpid()
     deadline = time.monotonic() + 6
     forceful = time.monotonic() + 3
     while time.monotonic() < deadline:
-        left = descendants(keep)
+        left = descendants()
         if not left:
             return
         sig = signal.SIGKILL if time.monotonic() > forceful else signal.SIGTERM
@@ -247,14 +223,14 @@ def outer(driver):
     if reason:
         log(f"SKIPPED: this machine cannot run the AT-SPI check: {reason}")
         return SKIP
+    display = os.environ.get("DISPLAY")
+    if not display:
+        log("SKIPPED: no X display (tests/desktop/desktop-session.sh gives one)")
+        return SKIP
     work = tempfile.mkdtemp(prefix="velmora-a11y-")
     adopt_orphans()
-    server = session = None
+    session = None
     try:
-        server, display = start_xvfb()
-        if not server:
-            log("SKIPPED: the virtual X server did not start")
-            return SKIP
         env = dict(os.environ)
         for name in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY", "XAUTHORITY"):
             env.pop(name, None)
@@ -273,9 +249,7 @@ def outer(driver):
     finally:
         if session:
             stop(session, group=True)
-        end_descendants(keep={server.pid} if server else set())
-        if server:
-            stop(server)
+        end_descendants()
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -33,7 +33,7 @@ mkdir -p "$work/out" "$work/shots"
 
 # ---------------------------------------------------------------- the package
 # Up to date with the sources (a no-op after a full build), then packed from the build folder.
-cmake --build "$build" --target velmora velmora_install_files >/dev/null
+velmora_build --in "$build" --configured --quiet velmora velmora_install_files
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 started=$(date +%s%N)
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {

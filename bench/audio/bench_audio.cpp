@@ -1,5 +1,5 @@
 // Figures of the audio preview: measuring long files, the delay from play() to the first samples
-// at the device, processor time and memory while playing. Run by scripts/bench-audio.sh.
+// at the device, processor time and memory while playing. Run by scripts/bench.sh audio.
 
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"

@@ -37,8 +37,8 @@ if [[ ! -e /dev/snd && -z ${SDL_AUDIODRIVER:-} ]]; then
     export SDL_AUDIODRIVER=dummy
 fi
 
-# A child rather than exec, so that the Xvfb above (and its window manager) is stopped when Velmora ends. A script's
-# background job ignores SIGINT, hence env.
+# A child rather than exec, so that the Xvfb above and its window manager are stopped when Velmora
+# ends. A script's background job ignores SIGINT, hence env.
 env --default-signal=INT,QUIT "$build/velmora" "$@" &
 app=$!
 for sig in INT TERM HUP; do

@@ -1,19 +1,22 @@
 // Figures of the audio preview: measuring long files, the delay from play() to the first samples
 // at the device, processor time and memory while playing. Run by scripts/bench.sh audio.
 
+#include "BenchSupport.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <QList>
 #include <QStringList>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 #include <thread>
-#include <vector>
+
+using BenchSupport::cpuSeconds;
+using BenchSupport::median;
+using BenchSupport::statusKb;
 
 namespace {
 
@@ -24,37 +27,11 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-// kB from a line of /proc/self/status ("VmRSS", "VmHWM").
-long statusKb(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(int(strlen(key)) + 1).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-double cpuSeconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 int measure(const QStringList &files)
 {
     for (const QString &file : files) {
-        std::vector<double> times;
+        QList<double> times;
         double duration = -1;
         for (int i = 0; i < 7; ++i) {
             const auto start = Clock::now();
@@ -81,7 +58,7 @@ double untilFirstSamples(const AudioPreview &preview, Clock::time_point start)
 int play(AudioPreview &preview, const QString &file, double seconds)
 {
     const long idleKb = statusKb("VmRSS:");
-    std::vector<double> opened, resumed;
+    QList<double> opened, resumed;
     for (int i = 0; i < 9; ++i) {
         auto start = Clock::now();
         if (preview.play(file).playing != AudioTransport::SetPlaying) {

@@ -1,6 +1,6 @@
 // Building a 3-minute song through the build dialog against running the same encoder command
 // directly, interleaved so that both see the same machine load.
-#include "BenchCommands.h"
+#include "BenchSupport.h"
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
@@ -11,29 +11,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-
-#include <sys/resource.h>
-
-using BenchCommands::median;
-using BenchCommands::run;
+using BenchSupport::cpuSeconds;
+using BenchSupport::median;
+using BenchSupport::run;
 
 namespace {
 
 QTextStream out(stdout);
-
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 } // namespace
 
@@ -50,8 +38,7 @@ int main(int argc, char **argv)
     const QString picture = dir.filePath(QStringLiteral("prepared.bmp"));
     const QString song = dir.filePath(QStringLiteral("song.mp3"));
     const TargetSize size = TargetSizeTable::instance().row(2);
-    if (!run(convert, {QStringLiteral("-size"), QStringLiteral("%1x%2").arg(size.width).arg(size.height),
-                       QStringLiteral("plasma:fractal"), QStringLiteral("-alpha"), QStringLiteral("off"), picture})
+    if (!BenchSupport::makePicture(convert, size.size(), picture)
         || !run(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
                          QStringLiteral("lavfi"), QStringLiteral("-i"),
                          QStringLiteral("sine=frequency=220:beep_factor=4:duration=%1").arg(seconds), song})) {

@@ -2,7 +2,7 @@
 // that all see the same machine load: the usual one-liner at 1 fps (the encoder run once per
 // frame over the still picture) and the audio alone (AAC encoding of a FLAC song, copying the
 // audio of an M4A song), the floor of any build that must write that audio.
-#include "BenchCommands.h"
+#include "BenchSupport.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "model/VideoBuild.h"
 #include "model/VideoBuildJob.h"
@@ -17,10 +17,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-
-using BenchCommands::median;
-using BenchCommands::run;
+using BenchSupport::median;
+using BenchSupport::run;
 
 namespace {
 
@@ -60,8 +58,7 @@ int main(int argc, char **argv)
     const QString picture = dir.filePath(QStringLiteral("prepared.bmp"));
     const QString flac = dir.filePath(QStringLiteral("song.flac"));
     const QString m4a = dir.filePath(QStringLiteral("song.m4a"));
-    if (!run(convert, {QStringLiteral("-size"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
-                       QStringLiteral("plasma:fractal"), QStringLiteral("-alpha"), QStringLiteral("off"), picture})
+    if (!BenchSupport::makePicture(convert, size, picture)
         || !run(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
                          QStringLiteral("lavfi"), QStringLiteral("-i"),
                          QStringLiteral("sine=frequency=220:beep_factor=4:duration=%1:sample_rate=44100").arg(seconds),

@@ -1,5 +1,6 @@
 // Shows the build dialog mid-build and the completion dialog in both its sizes and saves a
 // screenshot of each (of the whole X screen, through ImageMagick's import) for a person to look at.
+#include "BenchSupport.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
 #include "model/VideoBuildJob.h"
@@ -43,10 +44,8 @@ int main(int argc, char **argv)
     const QString picture = dir.filePath(QStringLiteral("prepared.bmp"));
     const QString song = dir.filePath(QStringLiteral("song.flac"));
     const QString output = dir.filePath(QStringLiteral("My Holiday Pictune with a rather long name.webm"));
-    QProcess::execute(QStringLiteral("/usr/bin/convert"),
-                      {QStringLiteral("-size"), QStringLiteral("854x480"), QStringLiteral("plasma:fractal"),
-                       QStringLiteral("-alpha"), QStringLiteral("off"), picture});
-    QProcess::execute(QStringLiteral("ffmpeg"),
+    BenchSupport::makePicture(QStringLiteral("/usr/bin/convert"), QSize(854, 480), picture);
+    BenchSupport::run(QStringLiteral("ffmpeg"),
                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
                        QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=120"), song});
     QuietLauncher launcher;

@@ -1,5 +1,6 @@
 // Reading a song's tags and cover: wall time of readSongInfo and the process's peak memory.
 // One song per run, so the peak belongs to that song: bench_cover SONG [RUNS].
+#include "BenchSupport.h"
 #include "media/SongCoverReader.h"
 
 #include <QCoreApplication>
@@ -8,11 +9,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 int main(int argc, char **argv)
 {
@@ -24,21 +22,18 @@ int main(int argc, char **argv)
     const QString song = QString::fromLocal8Bit(argv[1]);
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     QTemporaryDir covers;
-    std::vector<double> ms;
+    QList<double> ms;
     SongInfo info;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
         timer.start();
         info = readSongInfo(song, covers.path());
-        ms.push_back(timer.nsecsElapsed() / 1e6);
+        ms << timer.nsecsElapsed() / 1e6;
         if (!info.coverPath.isEmpty())
             QFile::remove(info.coverPath);
     }
-    std::sort(ms.begin(), ms.end());
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("%-28s median %8.1f ms  peak %6ld MB  cover %s\n", qPrintable(QFileInfo(song).fileName()),
-                ms[ms.size() / 2], usage.ru_maxrss / 1024,
+                BenchSupport::median(ms), BenchSupport::peakKb() / 1024,
                 info.coverPath.isEmpty() ? qPrintable("left out: " + (info.coverProblem.isEmpty() ? QStringLiteral("none") : info.coverProblem))
                                          : "used");
     return 0;

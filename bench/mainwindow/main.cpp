@@ -1,5 +1,6 @@
 // Start to a ready main window, idle memory, and how long a dropped 12-megapixel JPEG takes to
 // reach the preview compared with the image tool's own run on it.
+#include "BenchSupport.h"
 #include "app/Application.h"
 #include "base/AppSettings.h"
 #include "base/TargetSizeTable.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,18 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
 
 void send(QWidget *window, const QString &path, QEvent::Type type)
 {
@@ -72,7 +60,7 @@ int main(int argc, char *argv[])
     const qint64 readyMs = sinceStart.elapsed();
     std::printf("start to ready window: %lld ms (settings and tool checks %lld ms)\n",
                 readyMs, settingsMs);
-    std::printf("resident memory when ready: %.1f MB\n", residentKiB() / 1024.0);
+    std::printf("resident memory when ready: %.1f MB\n", BenchSupport::statusKb("VmRSS:") / 1024.0);
 
     QTemporaryDir dir;
     const QString jpeg = dir.filePath(QStringLiteral("twelve megapixels.jpg"));
@@ -108,6 +96,6 @@ int main(int argc, char *argv[])
     }
     std::printf("best: image tool %lld ms, drop to preview %lld ms, difference %lld ms\n",
                 toolBest, dropBest, dropBest - toolBest);
-    std::printf("resident memory after the drops: %.1f MB\n", residentKiB() / 1024.0);
+    std::printf("resident memory after the drops: %.1f MB\n", BenchSupport::statusKb("VmRSS:") / 1024.0);
     return 0;
 }

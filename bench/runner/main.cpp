@@ -1,30 +1,16 @@
 // Processor time of Velmora's own process while a tool runs: the wait must cost next to nothing;
 // and its memory while a tool floods it with output.
+#include "BenchSupport.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 
+using BenchSupport::cpuSeconds;
+
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 void runCase(const char *name, const QString &tool, const QStringList &args)
 {
@@ -66,6 +52,6 @@ int main(int argc, char *argv[])
     // 300 MB without a line end: the run keeps a bounded tail, so memory stays small.
     runCase("300 MB, no line end", QStringLiteral("/bin/sh"),
             {QStringLiteral("-c"), QStringLiteral("head -c 300000000 /dev/zero | tr '\\0' x")});
-    std::printf("peak memory of the whole process: %.0f MB\n", peakMegabytes());
+    std::printf("peak memory of the whole process: %.0f MB\n", double(BenchSupport::peakKb()) / 1024.0);
     return 0;
 }

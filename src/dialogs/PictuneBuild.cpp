@@ -6,8 +6,6 @@
 #include "dialogs/CompletionDialog.h"
 #include "model/VideoBuildJob.h"
 
-#include <QFile>
-
 BuildOutcome buildPictune(QWidget *owner, const VideoBuildRequest &request, const QString &playerPath)
 {
     VideoBuildJob job(request);
@@ -21,8 +19,6 @@ BuildOutcome buildPictune(QWidget *owner, const VideoBuildRequest &request, cons
         break;
     }
     case BuildOutcome::Canceled:
-        // A partly written video must not stay behind.
-        QFile::remove(request.outputPath);
         break;
     case BuildOutcome::PermissionDenied:
         MessageBox::information(owner, QStringLiteral("Was not able to create the output file - permission denied."));

@@ -5,8 +5,6 @@
 #include "media/AudioPreview.h"
 #include "media/SongCoverReader.h"
 
-#include <QApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QWidget>
 
@@ -42,10 +40,11 @@ void AudioStep::take(const QString &path)
     m_tagsRead = false;
     m_coverReader->read(path);
     m_length = {};
+    const QString dropped = m_measurer->path();
     m_measurer->cancel();
-    // A canceled measuring never reports: whoever waits for it stops waiting.
-    if (m_waitLoop)
-        m_waitLoop->quit();
+    // A canceled measuring never reports: whoever waits for it hears so now.
+    if (!dropped.isEmpty())
+        emit measuringDropped(dropped);
     if (path.isEmpty())
         return;
     if (!AppSettings::instance().autoPlayOnOpen)
@@ -60,20 +59,6 @@ void AudioStep::measured(const QString &path, AudioLengthResult result)
     if (result.status == AudioLengthResult::Measured)
         m_length = result;
     emit lengthMeasured(path, result);
-}
-
-double AudioStep::waitForDuration()
-{
-    if (m_measurer->isMeasuring()) {
-        QEventLoop loop;
-        connect(m_measurer, &AudioLengthMeasurer::measured, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-        m_waitLoop = &loop;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        QApplication::restoreOverrideCursor();
-        m_waitLoop = nullptr;
-    }
-    return m_length.seconds;
 }
 
 void AudioStep::takeSongInfo(const SongInfo &info)

@@ -100,6 +100,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    endCreateWait();
     // Also when the window ends without the exit question (a close from outside).
     m_audio->shutdown();
     deleteBlankCanvases();
@@ -150,6 +151,10 @@ void MainWindow::connectControls()
     connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
     connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
     connect(m_audio, &AudioStep::lengthMeasured, this, &MainWindow::audioMeasured);
+    connect(m_audio, &AudioStep::measuringDropped, this, [this](const QString &path) {
+        if (path == m_createWaitsFor)
+            endCreateWait();
+    });
     const std::pair<Command, UserGuide::Section> guideCommands[] = {
         {Command::UserGuide, UserGuide::Section::Contents},
         {Command::TrainingVideos, UserGuide::Section::Walkthrough},
@@ -365,14 +370,20 @@ void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
     // A song deleted since it was chosen stays taken: Create says it can not be found.
     if (result.status == AudioLengthResult::Measured || !isNonEmptyFile(path)) {
         updateAudioTip();
-        return;
+    } else {
+        // Opening it went well, but the whole file is no song to build from: let it go, and say why.
+        setAudioFile(QString());
+        const QString text = result.status == AudioLengthResult::TimedOut
+            ? QStringLiteral("The length of the Audio File could not be measured in time:\n\n   %1\n\nPlease choose another Audio File, thanks.")
+            : QStringLiteral("The Audio File can not be read:\n\n   %1\n\nPlease choose another Audio File, thanks.");
+        MessageBox::information(this, text.arg(path));
     }
-    // Opening it went well, but the whole file is no song to build from: let it go, and say why.
-    setAudioFile(QString());
-    const QString text = result.status == AudioLengthResult::TimedOut
-        ? QStringLiteral("The length of the Audio File could not be measured in time:\n\n   %1\n\nPlease choose another Audio File, thanks.")
-        : QStringLiteral("The Audio File can not be read:\n\n   %1\n\nPlease choose another Audio File, thanks.");
-    MessageBox::information(this, text.arg(path));
+    // A Create that waited for this length goes on, unless the song was let go.
+    if (path != m_createWaitsFor)
+        return;
+    endCreateWait();
+    if (m_audio->path() == path)
+        buildVideo();
 }
 
 void MainWindow::setTargetSize(int index)
@@ -557,12 +568,31 @@ void MainWindow::chooseOutputPath()
 
 void MainWindow::createVideo()
 {
-    const QString song = m_audio->path();
-    // A song still being measured is waited for; one that turned out unusable is gone by then,
-    // and the user has read why.
-    const double duration = m_audio->waitForDuration();
-    if (m_audio->path() != song)
+    // A Create already waits for the song's length: a second click adds nothing.
+    if (!m_createWaitsFor.isEmpty())
         return;
+    if (m_audio->isMeasuring()) {
+        // The build goes on once the length is in (audioMeasured); a song that turns out unusable
+        // is gone by then, and the user has read why.
+        m_createWaitsFor = m_audio->path();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    buildVideo();
+}
+
+void MainWindow::endCreateWait()
+{
+    if (m_createWaitsFor.isEmpty())
+        return;
+    m_createWaitsFor.clear();
+    QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::buildVideo()
+{
+    const QString song = m_audio->path();
+    const double duration = m_audio->duration();
     const QString picturePath = picture().currentPicturePath();
     if (!m_output->confirmBuild(picturePath, song, duration))
         return;
@@ -589,6 +619,7 @@ void MainWindow::exitWhenConfirmed()
                              MessageBox::caption(), QMessageBox::NoIcon)
         != QMessageBox::Yes)
         return;
+    endCreateWait();
     m_audio->shutdown();
     m_pictureBox->loadFromFile(QString());
     done(0);
@@ -736,6 +767,7 @@ void MainWindow::reject()
     // A close request from outside (the task bar) ends the window, but never during a build.
     if (m_buildRunning)
         return;
+    endCreateWait();
     TemplateDialog::reject();
 }
 
@@ -745,5 +777,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    endCreateWait();
     TemplateDialog::closeEvent(event);
 }

@@ -5,13 +5,17 @@
 #include "model/Mp4Build.h"
 #include "tools/ToolRunner.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
-#include <QThread>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -19,36 +23,22 @@ namespace {
 constexpr int DonePauseMs = 500;
 constexpr int CanceledPauseMs = 1000;
 
-// What a path names before and after the encoder ran: a difference means the encoder wrote it.
-struct FileStamp
+// A name beside the output that nothing holds: hidden, with the output's extension, which is
+// how the encoder picks the format. The encoder creates it, so a folder it may not write to is
+// reported by the encoder as for the output itself.
+QString partialNameFor(const QString &outputPath)
 {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-
-    static FileStamp of(const QString &path)
-    {
-        FileStamp stamp;
+    const QFileInfo output(outputPath);
+    const QString suffix = output.suffix();
+    for (;;) {
+        const QString name = output.path() + QStringLiteral("/.pictune-")
+            + QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 36)
+            + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
         struct stat info;
-        if (::lstat(QFile::encodeName(path).constData(), &info) == 0) {
-            stamp.exists = true;
-            stamp.device = info.st_dev;
-            stamp.inode = info.st_ino;
-            stamp.size = info.st_size;
-            stamp.modified = info.st_mtim;
-        }
-        return stamp;
+        if (::lstat(QFile::encodeName(name).constData(), &info) != 0)
+            return name;
     }
-
-    bool sameAs(const FileStamp &other) const
-    {
-        return exists == other.exists && device == other.device && inode == other.inode
-            && size == other.size && modified.tv_sec == other.modified.tv_sec
-            && modified.tv_nsec == other.modified.tv_nsec;
-    }
-};
+}
 
 } // namespace
 
@@ -62,9 +52,18 @@ VideoBuildJob::VideoBuildJob(VideoBuildRequest request, QObject *parent)
     // A coarse timer may fire early; the end state stays up for the whole pause.
     m_pauseTimer->setTimerType(Qt::PreciseTimer);
     connect(m_pauseTimer, &QTimer::timeout, this, &VideoBuildJob::finish);
+    // Connected before any encoder run connects, so the job hears of the end first.
+    connect(&TerminationSignals::instance(), &TerminationSignals::received, this,
+            &VideoBuildJob::stopForTermination);
 }
 
-VideoBuildJob::~VideoBuildJob() = default;
+VideoBuildJob::~VideoBuildJob()
+{
+    // The encoder goes before its file does: a run ended by its destruction reports nothing.
+    delete m_run;
+    m_run = nullptr;
+    discardOutput();
+}
 
 qint64 VideoBuildJob::encoderProcessId() const
 {
@@ -123,33 +122,157 @@ bool VideoBuildJob::makePrivatePictureCopy(QString &copyPath)
 
 void VideoBuildJob::run()
 {
+    // Ended meanwhile by a termination signal.
+    if (m_stage != Stage::Started)
+        return;
+    if (m_cancelRequested) {
+        endRun({BuildOutcome::Canceled, {}});
+        return;
+    }
     // The main window may rewrite the prepared picture while the encoder still reads it.
     QString picture;
     if (!makePrivatePictureCopy(picture)) {
-        m_failureReason = QStringLiteral("The picture could not be copied for the encoder:\n\n   %1")
-                              .arg(m_request.picturePath);
-        end(BuildOutcome::Failed, 0);
+        endRun({BuildOutcome::Failed, QStringLiteral("The picture could not be copied for the encoder:\n\n   %1")
+                                          .arg(m_request.picturePath)});
         return;
     }
 
+    m_partialPath = partialNameFor(m_request.outputPath);
     if (outputExtension(m_request.outputPath) == QLatin1String("mp4")) {
-        runMp4(picture);
+        startMp4(picture);
         return;
     }
-
     const QSize size = m_request.videoSize;
-    const bool done = runEncoderPass(encoderArguments(picture, m_request.audioPath, size.width(), size.height(),
-                                                      m_request.outputPath, m_request.audioReadLimit),
-                                     m_request.outputPath, true);
-    if (done)
-        endRun({BuildOutcome::Done, {}}, true);
+    startPass(Pass::Video,
+              encoderArguments(picture, m_request.audioPath, size.width(), size.height(), m_partialPath,
+                               m_request.audioReadLimit),
+              m_partialPath, true);
 }
 
-void VideoBuildJob::endRun(const BuildVerdict &verdict, bool outputTouched)
+void VideoBuildJob::startMp4(const QString &picture)
 {
-    m_pictureCopy.reset();
-    m_piece.reset();
-    m_encodedAudio.reset();
+    m_piece = makeTempFile(QStringLiteral("BuildPiece_XXXXXX.mp4"));
+    m_copiesAudio = isAacLcAudio(m_request.audioPath);
+    if (!m_copiesAudio)
+        m_encodedAudio = makeTempFile(QStringLiteral("BuildAudio_XXXXXX.m4a"));
+    if (!m_piece || (!m_copiesAudio && !m_encodedAudio)) {
+        endRun({BuildOutcome::Failed, QStringLiteral("The encoder's temporary files could not be created.")});
+        return;
+    }
+    m_mp4Audio = m_copiesAudio ? m_request.audioPath : m_encodedAudio->fileName();
+
+    // Progress follows the audio: the first pass when it encodes the audio, else the muxing.
+    const QSize size = m_request.videoSize;
+    startPass(Pass::Mp4Piece,
+              mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
+                                m_copiesAudio ? QString() : m_mp4Audio, m_request.audioReadLimit),
+              m_piece->fileName(), !m_copiesAudio);
+}
+
+void VideoBuildJob::startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress)
+{
+    m_pass = pass;
+    m_passOutput = writtenPath;
+    m_countsProgress = countsProgress;
+    m_run = new ToolRun(m_request.encoderPath, arguments, this);
+    m_run->setLineHandler([this](const QString &line) { statusLine(line); });
+    connect(m_run, &ToolRun::finished, this, &VideoBuildJob::passEnded);
+    if (m_cancelRequested)
+        m_run->cancel();
+    m_run->start();
+}
+
+void VideoBuildJob::passEnded(const ToolResult &result)
+{
+    ToolRun *finishedRun = m_run;
+    m_run = nullptr;
+    if (finishedRun)
+        finishedRun->deleteLater();
+    if (m_stage != Stage::Started)
+        return;
+    m_countsProgress = true;
+
+    BuildVerdict verdict = judgeEncoderRun(result, m_partialPath, isNonEmptyFile(m_passOutput));
+    if (verdict.outcome != BuildOutcome::Done) {
+        // The user knows the video by its own name, not by the one it was written under.
+        if (!m_partialPath.isEmpty())
+            verdict.reason.replace(m_partialPath, m_request.outputPath);
+        endRun(verdict);
+        return;
+    }
+    switch (m_pass) {
+    case Pass::Video:
+        placeOutput();
+        break;
+    case Pass::Mp4Piece: {
+        m_pictureCopy.reset();
+        // Only the song itself is bounded; an audio track we encoded is read whole.
+        const qint64 muxLimit = m_copiesAudio ? m_request.audioReadLimit : -1;
+        startPass(Pass::Mp4Mux,
+                  mp4MuxArguments(m_piece->fileName(), m_mp4Audio, m_request.audioDuration, m_partialPath, muxLimit),
+                  m_partialPath, m_copiesAudio);
+        break;
+    }
+    case Pass::Mp4Mux:
+        m_piece.reset();
+        m_encodedAudio.reset();
+        startMp4Check();
+        break;
+    }
+}
+
+void VideoBuildJob::startMp4Check()
+{
+    const QString path = m_partialPath;
+    const Mp4Expectation expected{m_request.videoSize, m_request.audioDuration};
+    m_check = new QFutureWatcher<QString>(this);
+    connect(m_check, &QFutureWatcherBase::finished, this, &VideoBuildJob::mp4Checked);
+    // The check holds its own copies: it may outlive the job, whose file then is gone.
+    m_check->setFuture(QtConcurrent::run([path, expected] { return checkMp4File(path, expected); }));
+    emit checkStarted();
+}
+
+void VideoBuildJob::mp4Checked()
+{
+    const QString fault = m_check->result();
+    m_check->deleteLater();
+    m_check = nullptr;
+    if (m_stage != Stage::Started)
+        return;
+    if (m_cancelRequested)
+        endRun({BuildOutcome::Canceled, {}});
+    else if (!fault.isEmpty())
+        endRun({BuildOutcome::Failed, QStringLiteral("The video was written, but it failed its check:\n\n   %1").arg(fault)});
+    else
+        placeOutput();
+}
+
+void VideoBuildJob::placeOutput()
+{
+    // rename() replaces the file the user agreed to replace in one step: a reader sees the old
+    // video or the new one, never a mix.
+    if (::rename(QFile::encodeName(m_partialPath).constData(), QFile::encodeName(m_request.outputPath).constData())
+        != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        endRun({BuildOutcome::Failed,
+                QStringLiteral("The video was written, but it could not be given its name:\n\n   %1").arg(why)});
+        return;
+    }
+    m_partialPath.clear();
+    endRun({BuildOutcome::Done, {}});
+}
+
+void VideoBuildJob::endRun(const BuildVerdict &verdict)
+{
+    if (m_run) {
+        // Only a termination ends the build under a running pass; the run is not heard from again.
+        m_run->disconnect(this);
+        m_run->deleteLater();
+        m_run = nullptr;
+    }
+    releaseTempFiles();
+    if (verdict.outcome != BuildOutcome::Done)
+        discardOutput();
     switch (verdict.outcome) {
     case BuildOutcome::PermissionDenied:
         end(BuildOutcome::PermissionDenied, 0);
@@ -159,9 +282,6 @@ void VideoBuildJob::endRun(const BuildVerdict &verdict, bool outputTouched)
         break;
     case BuildOutcome::Failed:
         m_failureReason = verdict.reason;
-        // Only what this build wrote goes: a file it never touched is not ours to delete.
-        if (outputTouched)
-            QFile::remove(m_request.outputPath);
         end(BuildOutcome::Failed, 0);
         break;
     case BuildOutcome::Done:
@@ -171,88 +291,31 @@ void VideoBuildJob::endRun(const BuildVerdict &verdict, bool outputTouched)
     }
 }
 
-void VideoBuildJob::runMp4(const QString &picture)
+void VideoBuildJob::discardOutput()
 {
-    const QString &output = m_request.outputPath;
-    const FileStamp before = FileStamp::of(output);
-    m_piece = makeTempFile(QStringLiteral("BuildPiece_XXXXXX.mp4"));
-    const bool copyAudio = isAacLcAudio(m_request.audioPath);
-    if (!copyAudio)
-        m_encodedAudio = makeTempFile(QStringLiteral("BuildAudio_XXXXXX.m4a"));
-    if (!m_piece || (!copyAudio && !m_encodedAudio)) {
-        endRun({BuildOutcome::Failed, QStringLiteral("The encoder's temporary files could not be created.")}, false);
+    if (m_partialPath.isEmpty())
         return;
-    }
-    const QString audio = copyAudio ? m_request.audioPath : m_encodedAudio->fileName();
+    QFile::remove(m_partialPath);
+    m_partialPath.clear();
+}
 
-    // Progress follows the audio: the first pass when it encodes the audio, else the muxing.
-    const QSize size = m_request.videoSize;
-    const bool pieceDone = runEncoderPass(
-        mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
-                          copyAudio ? QString() : audio, m_request.audioReadLimit),
-        m_piece->fileName(), !copyAudio);
-    if (!pieceDone)
-        return;
+void VideoBuildJob::releaseTempFiles()
+{
     m_pictureCopy.reset();
-    // Only the song itself is bounded; an audio track we encoded is read whole.
-    const qint64 muxLimit = copyAudio ? m_request.audioReadLimit : -1;
-    if (!runEncoderPass(mp4MuxArguments(m_piece->fileName(), audio, m_request.audioDuration, output, muxLimit), output,
-                        copyAudio))
-        return;
     m_piece.reset();
     m_encodedAudio.reset();
-
-    const QString fault = checkWrittenMp4();
-    if (m_cancelRequested) {
-        endRun({BuildOutcome::Canceled, {}}, true);
-    } else if (!fault.isEmpty()) {
-        endRun({BuildOutcome::Failed, QStringLiteral("The video was written, but it failed its check:\n\n   %1").arg(fault)},
-               !FileStamp::of(output).sameAs(before));
-    } else {
-        endRun({BuildOutcome::Done, {}}, true);
-    }
 }
 
-bool VideoBuildJob::runEncoderPass(const QStringList &arguments, const QString &outputPath, bool countsProgress)
+void VideoBuildJob::stopForTermination()
 {
-    const QString &output = m_request.outputPath;
-    const FileStamp before = FileStamp::of(output);
-    ToolRun run(m_request.encoderPath, arguments);
-    run.setLineHandler([this](const QString &line) { statusLine(line); });
-    if (m_cancelRequested)
-        run.cancel();
-    m_countsProgress = countsProgress;
-    // The program is ending on a signal: the encoder goes with it, and what this pass wrote.
-    const QMetaObject::Connection ending = connect(&TerminationSignals::instance(), &TerminationSignals::received,
-                                                   this, [&run, &outputPath] {
-                                                       run.stopNow();
-                                                       QFile::remove(outputPath);
-                                                   });
-    m_run = &run;
-    const ToolResult result = run.exec();
-    m_run = nullptr;
-    disconnect(ending);
-    m_countsProgress = true;
-
-    const BuildVerdict verdict = judgeEncoderRun(result, output, isNonEmptyFile(outputPath));
-    if (verdict.outcome == BuildOutcome::Done)
-        return true;
-    endRun(verdict, !FileStamp::of(output).sameAs(before));
-    return false;
-}
-
-QString VideoBuildJob::checkWrittenMp4()
-{
-    const QString path = m_request.outputPath;
-    const Mp4Expectation expected{m_request.videoSize, m_request.audioDuration};
-    QString fault;
-    std::unique_ptr<QThread> checker(QThread::create([&fault, path, expected] { fault = checkMp4File(path, expected); }));
-    QEventLoop loop;
-    connect(checker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    checker->start();
-    loop.exec();
-    checker->wait();
-    return fault;
+    if (m_stage != Stage::Started)
+        return;
+    m_cancelRequested = true;
+    // stopNow() reaps the encoder before it returns, and its run may report at once.
+    if (m_run)
+        m_run->stopNow();
+    if (m_stage == Stage::Started)
+        endRun({BuildOutcome::Canceled, {}});
 }
 
 void VideoBuildJob::statusLine(const QString &line)

@@ -190,7 +190,11 @@ void TestTermination::signalDuringBuild()
     }
     QVERIFY2(encoder, "the build did not start");
     const QString output = videos + "/MyPictune.webm";
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(output), 20000);
+    // The encoder writes under a hidden name beside the output until the video is whole.
+    const auto written = [&videos] { return QDir(videos).entryList(QDir::Files | QDir::Hidden | QDir::System); };
+    QTRY_VERIFY_WITH_TIMEOUT(written().size() == 1, 20000);
+    const QString partial = videos + '/' + written().first();
+    QVERIFY2(partial != output, qPrintable(partial));
 
     // The run's own folder holds the canvases and the encoder's picture copy.
     const QStringList ours = QDir(temp).entryList({QStringLiteral("velmora-%1-*").arg(pid)}, QDir::Dirs);
@@ -206,6 +210,8 @@ void TestTermination::signalDuringBuild()
     QCOMPARE(velmora.exitCode(), signalNumber);
     QTRY_VERIFY_WITH_TIMEOUT(processGone(encoder), 5000);
     QVERIFY2(!QFileInfo::exists(output), "the partial video stayed");
+    QVERIFY2(!QFileInfo::exists(partial), "the partial video stayed");
+    QCOMPARE(written(), QStringList());
     QVERIFY2(!QFileInfo::exists(temp + '/' + ours.first()), "the temporary folder stayed");
     QVERIFY(QFileInfo::exists(live));
 }

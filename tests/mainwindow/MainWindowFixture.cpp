@@ -29,6 +29,12 @@ ModalAnswerer::ModalAnswerer(std::function<bool(QWidget *)> answer)
     m_timer.start(30);
 }
 
+bool createAndWait(MainWindow *window)
+{
+    window->createVideo();
+    return QTest::qWaitFor([window] { return !window->createWaiting(); }, 30000);
+}
+
 bool closeCompletionDialog(QWidget *modal)
 {
     auto *done = qobject_cast<CompletionDialog *>(modal);

@@ -42,6 +42,10 @@ private:
 // Closes the completion dialog that ends a successful build.
 bool closeCompletionDialog(QWidget *modal);
 
+// Create, followed to its end: while the song is measured Create waits for its length, and the
+// build runs once it is in. False when the wait did not end.
+bool createAndWait(MainWindow *window);
+
 // A drag of local files (an empty path: a URL without a name) as the window system sends it.
 void sendDrag(QWidget *window, const QStringList &paths, QEvent::Type type);
 void dropFile(QWidget *window, const QString &path);

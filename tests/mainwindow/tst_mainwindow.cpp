@@ -88,7 +88,7 @@ void TestMainWindow::roadOfOneVideo()
         completions += closed;
         return closed;
     });
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QCOMPARE(completions, 1);
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(probe(webm, "stream=codec_name,width,height"), QStringLiteral("vp8,640,360\nvorbis"));
@@ -104,13 +104,13 @@ void TestMainWindow::roadOfOneVideo()
     // A new typed path: no question; the same path again: the replace question.
     const QString mpg = m_out.path() + "/second clip.mpg";
     window->outputEdit()->setText(mpg);
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QCOMPARE(completions, 2);
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(probe(mpg, "stream=codec_name,width,height"), QStringLiteral("mpeg1video,1280,720\nmp2"));
 
     m_messages->answer = QMessageBox::Yes;
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QCOMPARE(m_messages->messages.size(), 1);
     const RecordedMessage question = m_messages->messages.first();
     QCOMPARE(question.caption, QStringLiteral("Create Pictune..."));
@@ -210,7 +210,7 @@ void TestMainWindow::createChecks()
     window->activateWindow();
 
     ModalAnswerer closer(closeCompletionDialog);
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     if (message.isEmpty()) {
         QVERIFY(m_messages->messages.isEmpty());
         QVERIFY(isNonEmptyFile(output));
@@ -251,7 +251,7 @@ void TestMainWindow::exitQuestion()
     });
     dropFile(window.get(), m_song);
     window->outputEdit()->setText(m_out.path() + "/exit.webm");
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QVERIFY(refused);
     QCOMPARE(m_messages->messages.at(1).text,
              QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
@@ -353,7 +353,7 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     const QString video = m_out.path() + "/caption.webm";
     window->outputEdit()->setText(video);
     ModalAnswerer closer(closeCompletionDialog);
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QVERIFY(isNonEmptyFile(video));
     const QString frame = m_out.path() + "/frame.png";
     int rc = -1;
@@ -444,11 +444,11 @@ void TestMainWindow::saveAs()
 
     // Chosen with Save As: the first build asks nothing, the second asks before replacing.
     ModalAnswerer closer(closeCompletionDialog);
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QVERIFY(m_messages->messages.isEmpty());
     QVERIFY(isNonEmptyFile(chosen));
     m_messages->answer = QMessageBox::No;
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.first().caption, QStringLiteral("Create Pictune..."));
     QVERIFY(window->outputPathTyped());
@@ -468,7 +468,7 @@ void TestMainWindow::saveAs()
     window->chooseOutputPath();
     const QString mp4 = m_out.path() + "/festival.mp4";
     QCOMPARE(window->outputEdit()->text(), mp4);
-    window->createVideo();
+    QVERIFY(createAndWait(window.get()));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(QGuiApplication::clipboard()->text(), mp4);
     QCOMPARE(probe(mp4, "stream=codec_name,width,height"), QStringLiteral("h264,640,360\naac"));

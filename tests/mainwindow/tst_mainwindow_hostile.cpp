@@ -2,9 +2,11 @@
 
 #include "mainwindow/MainWindow.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,6 +28,8 @@ private slots:
 
     void songLengthArrivesLater();
     void createWaitsForTheLength();
+    void createWaitEndsWithItsSong_data();
+    void createWaitEndsWithItsSong();
     void songThatIsNoAudioIsLetGo();
     void typedNameWithQuoteOpens();
 
@@ -90,13 +94,62 @@ void TestMainWindowHostile::createWaitsForTheLength()
     const QString mpg = m_out.filePath("waited.mpg");
     window->outputEdit()->setText(mpg);
     ModalAnswerer closer(closeCompletionDialog);
-    // Create at once: the build waits for the length and then runs for the whole song.
+    // Create at once: the build waits for the length and then runs for the whole song; a second
+    // Create meanwhile adds nothing.
     window->createVideo();
-    QCOMPARE(closer.handled, 1);
+    QVERIFY(window->createWaiting());
+    window->createVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(closer.handled, 1, 60000);
+    QVERIFY(!window->createWaiting());
     QVERIFY(m_messages->messages.isEmpty());
     const QString length = runCommand(ffprobePath(), {"-v", "error", "-show_entries", "format=duration",
                                                       "-of", "default=nw=1:nk=1", mpg});
     QVERIFY2(qAbs(length.toDouble() - 3.0) < 0.2, qPrintable(length));
+}
+
+void TestMainWindowHostile::createWaitEndsWithItsSong_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addRow("another song taken") << "another";
+    QTest::addRow("song cleared") << "cleared";
+    QTest::addRow("song turns out to be no audio") << "noise";
+}
+
+// A Create that waits for the song's length builds nothing once that song is gone.
+void TestMainWindowHostile::createWaitEndsWithItsSong()
+{
+    QFETCH(QString, then);
+    auto window = makeWindow();
+    QVERIFY(window);
+    dropFile(window.get(), m_picture);
+    QString song = paddedSong(64 * 1024 * 1024);
+    if (then == "noise") {
+        song = m_out.filePath("noise.mp3");
+        QFile file(song);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(64 * 1024, '\x5a'));
+    }
+    QVERIFY(!song.isEmpty());
+    window->setAudioFile(song);
+    QVERIFY(window->audio().isMeasuring());
+    const QString output = m_out.filePath("never.mpg");
+    window->outputEdit()->setText(output);
+    // Should a build run after all, it ends rather than waiting for a hand.
+    ModalAnswerer closer(closeCompletionDialog);
+
+    window->createVideo();
+    QVERIFY(window->createWaiting());
+    QVERIFY(QApplication::overrideCursor());
+    if (then == "another")
+        window->setAudioFile(m_flac);
+    else if (then == "cleared")
+        window->setAudioFile(QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->createWaiting(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->audio().isMeasuring(), 30000);
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(closer.handled, 0);
+    QVERIFY(!QFileInfo::exists(output));
+    QCOMPARE(m_messages->messages.size(), then == "noise" ? 1 : 0);
 }
 
 void TestMainWindowHostile::songThatIsNoAudioIsLetGo()

@@ -393,6 +393,7 @@ void TestSongCoverWindow::coverChosenFirstThenCreate()
     window->outputEdit()->setText(video);
     ModalAnswerer closer(closeCompletionDialog);
     QTest::mouseClick(window->control(MainWindow::CreateButton), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->createWaiting(), 30000);
     QVERIFY(isNonEmptyFile(video));
     QVERIFY(m_messages->messages.isEmpty());
     for (const char *at : {"0.2", "1.5"}) {

@@ -49,10 +49,8 @@ public:
     double duration() const { return m_length.seconds; }
     // The bytes of the song the encoder reads, once measured (see AudioLengthResult::readLimit).
     qint64 readLimit() const { return m_length.readLimit; }
+    // While true, lengthMeasured() or measuringDropped() follows for path().
     bool isMeasuring() const { return m_measurer->isMeasuring(); }
-    // The duration once the measuring running now has ended. The window keeps painting and
-    // defers input meanwhile; measuring is bounded in time, so the wait is too.
-    double waitForDuration();
     bool isPlaying() const { return m_playing; }
     AudioPreview &player() const { return *m_player; }
     // The song's tags, once read (empty before and for a song without tags).
@@ -66,6 +64,8 @@ signals:
     // The song taken has been measured: its duration is known, or it turned out to be no audio
     // that can be built from (status other than Measured; the song stays taken).
     void lengthMeasured(const QString &path, AudioLengthResult result);
+    // Another song was taken while this one was measured: no length will come for it.
+    void measuringDropped(const QString &path);
 
 private:
     void enableButtons(bool enabled);
@@ -77,7 +77,6 @@ private:
     bool &m_menuOpen;
     std::unique_ptr<AudioPreview> m_player;
     AudioLengthMeasurer *m_measurer;
-    class QEventLoop *m_waitLoop = nullptr;
     QString m_path;
     // What measuring the song found; empty (0 s, no read limit) until it was measured.
     AudioLengthResult m_length;

@@ -120,6 +120,8 @@ public:
     bool outputPathTyped() const;
     bool menuOpen() const { return m_menuOpen; }
     bool buildRunning() const { return m_buildRunning; }
+    // Create was clicked while the song was measured and goes on once its length is in.
+    bool createWaiting() const { return !m_createWaitsFor.isEmpty(); }
     FileDropFilter *dropTarget() const { return m_dropTarget; }
     MainMenus *menus() const { return m_menus; }
     QSize initialSize() const { return m_initialSize; }
@@ -154,6 +156,10 @@ private:
     void takeSongCover();
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
+    // Create's work once the song's length is known: the checks, then the build dialog.
+    void buildVideo();
+    // Create no longer waits for the song's length (no-op when it does not).
+    void endCreateWait();
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;
@@ -171,6 +177,8 @@ private:
     bool m_initialized = false;
     bool m_menuOpen = false;
     bool m_buildRunning = false;
+    // The song whose length a Create waits for; empty when none waits.
+    QString m_createWaitsFor;
     int m_captionDialogX = -1;
     int m_captionDialogY = -1;
     PreviewKind m_previewKind = PreviewKind::Nothing;

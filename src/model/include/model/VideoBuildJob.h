@@ -4,17 +4,22 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 class QTemporaryFile;
 class QTimer;
 class ToolRun;
+template <typename T>
+class QFutureWatcher;
 
 // One video build: the encoder runs on a private copy of the picture and the audio, the job
 // reports how far it has come, and it ends with an outcome once the encoder has stopped.
-// The encoder runs in a nested event loop (ToolRun::exec) inside a queued call, so windows stay
-// live and a cancel gets through; the job must not be destroyed while its encoder runs.
+// Each encoder pass runs on its own and the next one starts from its end, so any number of jobs
+// run side by side. The video is written to a hidden name beside the output and takes the
+// output's name only once it is whole; until then a file already at the output path stays as it
+// was. A job may be destroyed at any time: its encoder stops and what it wrote goes.
 class VideoBuildJob : public QObject
 {
     Q_OBJECT
@@ -33,6 +38,8 @@ public:
     QString failureReason() const { return m_failureReason; }
     // The encoder's process id while it runs, else 0.
     qint64 encoderProcessId() const;
+    // Where the encoder writes the video until it is in place; empty before and after.
+    QString partialOutputPath() const { return m_partialPath; }
 
 public slots:
     // Queues the build, so it begins once the event loop runs; later calls do nothing.
@@ -43,6 +50,8 @@ public slots:
 signals:
     // position is within 0..progressMaximum(), percent within 0..100.
     void progressChanged(int position, int percent);
+    // The MP4 has been written and its check has begun.
+    void checkStarted();
     // The encoder has stopped and its run is judged: Cancel no longer means anything.
     void encoderEnded(BuildOutcome outcome);
     // After encoderEnded(), once the end state has been on screen long enough to be read.
@@ -51,15 +60,25 @@ signals:
 private:
     // Ending: the encoder has stopped and the end state is on screen for its pause.
     enum class Stage { Ready, Started, Ending, Finished };
+    // The encoder's runs: one for WebM and MPEG-1, two for MP4 (its piece, then the muxing).
+    enum class Pass { Video, Mp4Piece, Mp4Mux };
 
     void run();
     // The MP4 build: a piece of video and the audio first, then the two muxed, then the check.
-    void runMp4(const QString &picture);
-    // Runs one encoder pass; false when the build must end (its outcome is then set).
-    bool runEncoderPass(const QStringList &arguments, const QString &outputPath, bool countsProgress);
-    // The written MP4 checked on a worker thread; the event loop runs meanwhile.
-    QString checkWrittenMp4();
-    void endRun(const BuildVerdict &verdict, bool outputTouched);
+    void startMp4(const QString &picture);
+    void startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress);
+    void passEnded(const ToolResult &result);
+    // The written MP4 is checked on a worker thread.
+    void startMp4Check();
+    void mp4Checked();
+    // Gives the checked video the output's name, replacing what was there.
+    void placeOutput();
+    void endRun(const BuildVerdict &verdict);
+    // Removes the partly or wrongly written video: the one place that deletes what a build wrote.
+    void discardOutput();
+    void releaseTempFiles();
+    // The program is ending on a signal: the encoder stops and what it wrote goes, at once.
+    void stopForTermination();
     void statusLine(const QString &line);
     bool makePrivatePictureCopy(QString &copyPath);
     std::unique_ptr<QTemporaryFile> makeTempFile(const QString &pattern);
@@ -74,10 +93,19 @@ private:
     int m_lastPosition = 0;
     BuildOutcome m_outcome = BuildOutcome::Failed;
     QString m_failureReason;
+    Pass m_pass = Pass::Video;
+    // The pass running now and the file it writes.
     ToolRun *m_run = nullptr;
+    QString m_passOutput;
+    // The hidden name beside the output that the video is written to; empty when nothing is there
+    // that this build wrote.
+    QString m_partialPath;
     std::unique_ptr<QTemporaryFile> m_pictureCopy;
     // The MP4 build's piece of video and encoded audio, gone when the build ends.
     std::unique_ptr<QTemporaryFile> m_piece;
     std::unique_ptr<QTemporaryFile> m_encodedAudio;
+    QString m_mp4Audio;
+    bool m_copiesAudio = false;
+    QFutureWatcher<QString> *m_check = nullptr;
     QTimer *m_pauseTimer;
 };

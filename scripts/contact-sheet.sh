@@ -10,7 +10,7 @@ source "$root/scripts/lib.sh"
 out=${1:-$root/screenshots}
 ratio=${2:-1}
 
-velmora_build skin_contact_sheet skin_preview
+velmora_build --quiet skin_contact_sheet skin_preview
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen "$build/tests/skin/skin_contact_sheet" "$out/contact-sheet.png" "$ratio"
 echo "$out/contact-sheet.png"

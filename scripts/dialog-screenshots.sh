@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 out=${1:-$root/screenshots}
 
-velmora_build dialogs_preview
+velmora_build --quiet dialogs_preview
 mkdir -p "$out"
 velmora_private_x 1400x800
 for which in text options; do

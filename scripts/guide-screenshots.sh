@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 out=$(realpath -m "${1:-$root/doc/guide/images}")
-velmora_build velmora_screenshots dialogs_preview build_screens velmora_svg2png
+velmora_build --quiet velmora_screenshots dialogs_preview build_screens velmora_svg2png
 velmora_sandbox_config
 mkdir -p "$out"
 raw=$(mktemp -d)

@@ -3,7 +3,11 @@
 # private X server. Source it after setting `root`; it sets `build`.
 build=${VELMORA_BUILD_DIR:-$root/build}
 _velmora_cleanup=()
-trap 'for c in "${_velmora_cleanup[@]}"; do eval "$c"; done' EXIT
+_velmora_run_cleanup() {
+    local c
+    for c in "${_velmora_cleanup[@]}"; do eval "$c"; done
+}
+trap _velmora_run_cleanup EXIT
 
 # velmora_build [OPTIONS] [TARGET...]: configures a build folder and builds those targets (all of
 # them when none is named). Every script builds through here, so a folder is always configured

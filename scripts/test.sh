@@ -4,6 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 source "$root/scripts/lib.sh"
+# shellcheck disable=SC2119 # the script's arguments are ctest's
 velmora_build
 cd "$build"
 ctest --output-on-failure -j "${VELMORA_TEST_JOBS:-2}" "$@"

@@ -1,6 +1,5 @@
 #include "mainwindow/AudioStep.h"
 
-#include "base/AppSettings.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
 #include "media/SongCoverReader.h"
@@ -48,7 +47,7 @@ void AudioStep::take(const QString &path)
         m_waitLoop->quit();
     if (path.isEmpty())
         return;
-    if (!AppSettings::instance().autoPlayOnOpen)
+    if (m_player->path() != path)
         m_player->open(path);
     m_measurer->measure(path);
 }

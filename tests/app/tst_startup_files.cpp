@@ -113,8 +113,8 @@ void TestStartupFiles::fromArguments()
     arguments.replaceInStrings("DIR", dirArgument);
     notOpened.replaceInStrings("DIR", dirArgument);
     const StartupFiles files = StartupFiles::fromArguments(expand(arguments));
-    QCOMPARE(files.picture, expand(picture));
-    QCOMPARE(files.audio, expand(audio));
+    QCOMPARE(files.picture.path, expand(picture));
+    QCOMPARE(files.audio.path, expand(audio));
     QCOMPARE(files.notOpened, expand(notOpened));
 }
 
@@ -197,8 +197,8 @@ void TestStartupFiles::bothStepsDone()
 
     QVERIFY(step1Done);
     QVERIFY(step2Done);
-    QCOMPARE(picture, files.picture);
-    QCOMPARE(audio, files.audio);
+    QCOMPARE(picture, files.picture.path);
+    QCOMPARE(audio, files.audio.path);
     QVERIFY(createEnabled);
     QVERIFY2(prepared, qPrintable(pictureShown));
     if (message) {

@@ -8,6 +8,7 @@
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindow.h"
 #include "media/AudioPreview.h"
+#include "media/FileClassification.h"
 #include "model/PicturePreparation.h"
 #include "widgets/PictureBox.h"
 
@@ -165,7 +166,7 @@ void TestMainWindowInput::songChosenWithoutPreview()
     QVERIFY(window);
     AppSettings::instance().autoPlayOnOpen = true;
     // An earlier selection still plays when another name is typed and opened.
-    window->previewFile(m_song);
+    window->previewFile(classifyFile(m_song));
     QVERIFY(window->playing());
     window->openFile(m_flac);
     QCOMPARE(window->audioPath(), m_flac);
@@ -173,7 +174,7 @@ void TestMainWindowInput::songChosenWithoutPreview()
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
 
     // The song previewed is the one chosen: it plays on.
-    window->previewFile(m_song);
+    window->previewFile(classifyFile(m_song));
     window->openFile(m_song);
     QCOMPARE(window->audioPath(), m_song);
     QCOMPARE(window->audioPreview().path(), m_song);

@@ -29,5 +29,6 @@ struct FileClassification
 // Decides by the extension first, then by the content: a picture must decode within the image
 // tool's limits (a picture's content under any of the picture extensions will do), a song's first
 // packets must decode (probeAudioFile). Cheap for a file asked about again unchanged, as a drag
-// asks on entering and on dropping.
+// asks on entering and on dropping: the recent answers are kept, so call it from the window's
+// thread only.
 FileClassification classifyFile(const QString &path);

@@ -42,9 +42,9 @@ void openStartupFiles(MainWindow &window, const StartupFiles &files)
     // The start-up checks may have ended the window.
     if (!window.isVisible())
         return;
-    if (!files.picture.isEmpty())
+    if (!files.picture.path.isEmpty())
         window.openFile(files.picture);
-    if (!files.audio.isEmpty())
+    if (!files.audio.path.isEmpty())
         window.openFile(files.audio);
     const QString refused = files.notOpenedMessage();
     if (!refused.isEmpty())

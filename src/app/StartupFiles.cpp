@@ -1,8 +1,5 @@
 #include "app/StartupFiles.h"
 
-#include "base/Paths.h"
-#include "media/OpenableFiles.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -27,13 +24,14 @@ StartupFiles StartupFiles::fromArguments(const QStringList &arguments)
     for (const QString &argument : arguments) {
         if (argument.isEmpty())
             continue;
-        const QString path = QDir::cleanPath(localPath(argument));
-        if (files.picture.isEmpty() && isNonEmptyFile(path) && isOpenablePicture(path))
-            files.picture = path;
-        else if (files.audio.isEmpty() && isNonEmptyFile(path) && isOpenableAudio(path))
-            files.audio = path;
-        else if (path != files.picture && path != files.audio && !files.notOpened.contains(path))
-            files.notOpened << path;
+        const FileClassification file = classifyFile(QDir::cleanPath(localPath(argument)));
+        if (files.picture.path.isEmpty() && file.kind == FileClassification::Kind::Picture)
+            files.picture = file;
+        else if (files.audio.path.isEmpty() && file.kind == FileClassification::Kind::Song)
+            files.audio = file;
+        else if (file.path != files.picture.path && file.path != files.audio.path
+                 && !files.notOpened.contains(file.path))
+            files.notOpened << file.path;
     }
     return files;
 }

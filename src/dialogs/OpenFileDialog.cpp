@@ -4,7 +4,7 @@
 #include "dialogs/FileDialogLabels.h"
 #include "dialogs/FilePreviewReceiver.h"
 #include "dialogs/OpenFileDialogPlacement.h"
-#include "media/OpenableFiles.h"
+#include "media/FileClassification.h"
 #include "widgets/WindowMover.h"
 
 #include <QAbstractItemView>
@@ -33,7 +33,8 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
 
     m_autoPlay = new QCheckBox(QStringLiteral("Automatically play the selected Audio File"), this);
     m_autoPlay->setProperty("controlId", int(AutoPlayCheckBox));
-    m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
+    m_autoPlayOn = AppSettings::instance().autoPlayOnOpen;
+    m_autoPlay->setChecked(m_autoPlayOn);
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
 
@@ -73,15 +74,15 @@ void OpenFileDialog::selectionChanged(const QString &path)
     m_previewed = path;
     if (m_receiver->previewKind() != PreviewKind::Nothing)
         m_receiver->endPreview();
-    if (QFileInfo(path).isFile() && isOpenableFile(path))
-        m_receiver->previewFile(path);
+    if (const FileClassification file = classifyFile(path); file.isOpenable())
+        m_receiver->previewFile(file);
 }
 
 void OpenFileDialog::autoPlayClicked(bool checked)
 {
     if (!checked && m_receiver->previewKind() == PreviewKind::Audio)
         m_receiver->endPreview();
-    AppSettings::instance().autoPlayOnOpen = checked;
+    m_autoPlayOn = checked;
 }
 
 void OpenFileDialog::nameTyped(const QString &text)

@@ -1,6 +1,5 @@
 #include "mainwindow/AudioStep.h"
 
-#include "base/AppSettings.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
 #include "media/SongCoverReader.h"
@@ -47,7 +46,7 @@ void AudioStep::take(const QString &path)
         emit measuringDropped(dropped);
     if (path.isEmpty())
         return;
-    if (!AppSettings::instance().autoPlayOnOpen)
+    if (m_player->path() != path)
         m_player->open(path);
     m_measurer->measure(path);
 }

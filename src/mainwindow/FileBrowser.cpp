@@ -2,7 +2,9 @@
 
 #include "base/AppSettings.h"
 #include "base/Settings.h"
+#include "dialogs/FilePreviewReceiver.h"
 #include "dialogs/OpenFileDialog.h"
+#include "media/FileClassification.h"
 
 FileBrowser::FileBrowser(QWidget *window, FilePreviewReceiver *receiver)
     : m_window(window)
@@ -19,11 +21,28 @@ QString FileBrowser::choose(FileKind kind)
     OpenFileDialog dialog(m_window, m_receiver, kind, start);
     m_dialog = &dialog;
     const int result = dialog.exec();
-    m_dialog = nullptr;
     const QStringList chosen = dialog.selectedFiles();
-    if (result != QDialog::Accepted || chosen.isEmpty())
-        return {};
-    // The dialog gives absolute paths.
-    folder = {true, pathFolder(chosen.first())};
-    return chosen.first();
+    QString path;
+    if (result == QDialog::Accepted && !chosen.isEmpty()) {
+        // The dialog gives absolute paths.
+        path = chosen.first();
+        folder = {true, pathFolder(path)};
+    }
+    // The dialog's auto-play box holds until its choice has been taken.
+    if (!path.isEmpty())
+        m_receiver->openFile(classifyFile(path));
+    else if (m_receiver->previewKind() != PreviewKind::Nothing)
+        m_receiver->endPreview();
+    m_dialog = nullptr;
+    return path;
+}
+
+QDialog *FileBrowser::dialog() const
+{
+    return m_dialog;
+}
+
+bool FileBrowser::autoPlay() const
+{
+    return m_dialog ? m_dialog->autoPlay() : AppSettings::instance().autoPlayOnOpen;
 }

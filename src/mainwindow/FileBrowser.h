@@ -6,6 +6,7 @@
 #include <QString>
 
 class FilePreviewReceiver;
+class OpenFileDialog;
 class QDialog;
 class QWidget;
 
@@ -14,13 +15,17 @@ class QWidget;
 class FileBrowser
 {
 public:
-    // The receiver previews each file selected while the dialog runs.
+    // The receiver previews each file selected while the dialog runs, then takes the file chosen.
     FileBrowser(QWidget *window, FilePreviewReceiver *receiver);
 
-    // Runs the dialog; the file chosen, or an empty text when it was canceled.
+    // Runs the dialog, then has the receiver take the file chosen, or end the dialog's preview
+    // when it was canceled. The file chosen, or an empty text.
     QString choose(FileKind kind);
-    // The dialog while it runs, else null.
-    QDialog *dialog() const { return m_dialog; }
+    // The dialog while it runs and its choice is taken, else null.
+    QDialog *dialog() const;
+    // Whether a song plays as it is previewed or taken: the dialog's own box while it runs and
+    // its choice is taken, else the setting.
+    bool autoPlay() const;
 
 private:
     struct Folder
@@ -33,5 +38,5 @@ private:
     FilePreviewReceiver *m_receiver;
     Folder m_pictureFolder;
     Folder m_audioFolder;
-    QPointer<QDialog> m_dialog;
+    QPointer<OpenFileDialog> m_dialog;
 };

@@ -1,7 +1,7 @@
 #include "mainwindow/FileDropFilter.h"
 
 #include "dialogs/FilePreviewReceiver.h"
-#include "media/OpenableFiles.h"
+#include "media/FileClassification.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -14,7 +14,6 @@
 
 FileDropFilter::FileDropFilter(QObject *parent)
     : QObject(parent)
-    , m_isOpenable(isOpenableFile)
 {
 }
 
@@ -77,8 +76,8 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         m_dragActive = true;
-        if (m_isOpenable(path))
-            m_receiver->previewFile(path);
+        if (const FileClassification file = classifyFile(path); file.isOpenable())
+            m_receiver->previewFile(file);
         else
             m_receiver->showPlaceholder();
         drag->setDropAction(Qt::CopyAction);
@@ -109,10 +108,10 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         m_dragActive = false;
-        const QString path = firstDroppedFile(drop->mimeData());
         // A picture the program refuses is still handed on, so the user learns why.
-        if (!path.isEmpty() && (m_isOpenable(path) || !pictureRefusal(path).isEmpty()))
-            m_receiver->openFile(path);
+        if (const FileClassification file = classifyFile(firstDroppedFile(drop->mimeData()));
+            file.kind != FileClassification::Kind::Nothing)
+            m_receiver->openFile(file);
         else
             m_receiver->endPreview();
         drop->setDropAction(Qt::CopyAction);

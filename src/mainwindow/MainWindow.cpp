@@ -21,8 +21,8 @@
 #include "mainwindow/FileDropFilter.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
+#include "media/FileClassification.h"
 #include "media/FontList.h"
-#include "media/OpenableFiles.h"
 #include "media/SongCoverReader.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogToolTips.h"
@@ -425,17 +425,8 @@ void MainWindow::browseAudio()
 FileKind MainWindow::browseForFile(FileKind kind)
 {
     const DropPause pause(m_dropTarget);
-    // The dialog's auto-play box holds until its choice has been taken.
-    AppSettings &settings = AppSettings::instance();
-    const bool rememberedAutoPlay = settings.autoPlayOnOpen;
     m_previewKind = PreviewKind::Nothing;
-    const QString path = m_browser->choose(kind);
-    if (!path.isEmpty())
-        openFile(path);
-    else if (m_previewKind != PreviewKind::Nothing)
-        endPreview();
-    settings.autoPlayOnOpen = rememberedAutoPlay;
-    if (path.isEmpty())
+    if (m_browser->choose(kind).isEmpty())
         return FileKind::None;
     if (kind == FileKind::Audio)
         m_audio->stop();
@@ -481,18 +472,14 @@ void MainWindow::openCaptionDialog()
 
 // ---------------------------------------------------------------- previews and drops
 
-void MainWindow::previewFile(const QString &path)
+void MainWindow::previewFile(const FileClassification &file)
 {
     m_previewKind = PreviewKind::Nothing;
-    if (!isNonEmptyFile(path))
-        return;
-    if (isOpenablePicture(path)) {
-        m_pictureBox->loadFromFile(path);
+    if (file.kind == FileClassification::Kind::Picture) {
+        m_pictureBox->loadFromFile(file.path);
         m_previewKind = PreviewKind::Picture;
-        return;
-    }
-    if (isOpenableAudio(path) && AppSettings::instance().autoPlayOnOpen) {
-        m_audio->preview(path);
+    } else if (file.kind == FileClassification::Kind::Song && m_browser->autoPlay()) {
+        m_audio->preview(file.path);
         m_previewKind = PreviewKind::Audio;
     }
 }
@@ -502,41 +489,47 @@ void MainWindow::endPreview()
     if (m_previewKind == PreviewKind::Picture || m_pictureBox->isPlaceholder()) {
         m_pictureStep->showCurrent();
         m_pictureBox->update();
-    } else if (m_previewKind == PreviewKind::Audio && AppSettings::instance().autoPlayOnOpen) {
+    } else if (m_previewKind == PreviewKind::Audio && m_browser->autoPlay()) {
         m_audio->endPreview();
     }
 }
 
-void MainWindow::openFile(const QString &path)
+void MainWindow::openFile(const FileClassification &file)
 {
-    if (!isNonEmptyFile(path))
+    switch (file.kind) {
+    case FileClassification::Kind::Nothing:
         return;
-    if (isOpenablePicture(path)) {
-        setPictureFile(path);
+    case FileClassification::Kind::Picture:
+        setPictureFile(file.path);
         return;
-    }
-    if (const QString refusal = pictureRefusal(path); !refusal.isEmpty()) {
+    case FileClassification::Kind::Refused:
         // The box leaves the drag's placeholder before the message says why.
         endPreview();
-        MessageBox::information(this, refusedPictureMessage(path, refusal));
+        MessageBox::information(this, refusedPictureMessage(file.path, file.refusal));
         return;
+    case FileClassification::Kind::Song:
+        break;
     }
-    if (!isOpenableAudio(path))
-        return;
+    const QString &path = file.path;
     // With auto-play on, the preview of this very file goes on playing. What the player holds
     // decides, not whether something plays: after an earlier preview it may hold another file.
-    if (AppSettings::instance().autoPlayOnOpen) {
-        if (m_audio->player().path() == path) {
-            setAudioFile(path);
-            return;
-        }
-        // No preview played it (a typed name, the box ticked late): the file is still the
-        // user's choice, so take it, stopped at its start.
-        if (!m_audio->player().open(path))
-            return;
+    const bool autoPlay = m_browser->autoPlay();
+    if (autoPlay && m_audio->player().path() == path) {
+        setAudioFile(path);
+        return;
     }
+    // Any other song is taken stopped at its start. With auto-play on, no preview played it (a
+    // typed name, the box ticked late) and it must open; without, the step takes the file anyway
+    // and the measuring tells the user when it turns out to be no audio.
+    if (!m_audio->player().open(path) && autoPlay)
+        return;
     setAudioFile(path);
     m_audio->pause();
+}
+
+void MainWindow::openFile(const QString &path)
+{
+    openFile(classifyFile(path));
 }
 
 void MainWindow::showPlaceholder()

@@ -303,14 +303,16 @@ bool readPictureInfo(const QString &path, PictureFileInfo &info, QString *why)
     return prepareReader(*file, reader, info, why);
 }
 
-QImage loadPictureFile(const QString &path, QString *why)
+QImage loadPictureFile(const QString &path, QString *why, PictureFileInfo *info)
 {
+    PictureFileInfo header;
+    PictureFileInfo &read = info ? *info : header;
+    read = {};
     std::unique_ptr<QFile> file = openRegularFile(path, why);
     if (!file)
         return {};
     QImageReader reader;
-    PictureFileInfo info;
-    if (!prepareReader(*file, reader, info, why))
+    if (!prepareReader(*file, reader, read, why))
         return {};
     QImage image = reader.read();
     if (image.isNull()) {

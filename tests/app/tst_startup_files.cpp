@@ -32,7 +32,8 @@ private slots:
     void bothStepsDone();
 
 private:
-    // Placeholders of the rows: PIC, PIC2, SONG, SONG2, TEXT, FAKE (text named .jpg), EMPTY, MISSING.
+    // Placeholders of the rows: PIC, PIC2, SONG, SONG2, TEXT, FAKE (text named .jpg), CUT (a JPEG cut
+    // short), EMPTY, MISSING.
     QString expand(QString text) const;
     QStringList expand(const QStringList &list) const;
 
@@ -60,6 +61,9 @@ void TestStartupFiles::initTestCase()
     write("notes.txt", "lyrics\n");
     write("fake.jpg", "not a picture\n");
     write("empty.mp3", "");
+    QFile jpeg(m_media.filePath("pic2.jpg"));
+    QVERIFY(jpeg.open(QIODevice::ReadOnly));
+    write("cut.jpg", jpeg.readAll().chopped(100));
 }
 
 QString TestStartupFiles::expand(QString text) const
@@ -67,7 +71,7 @@ QString TestStartupFiles::expand(QString text) const
     const QString dir = m_media.path() + QLatin1Char('/');
     text.replace("PIC2", dir + "pic2.jpg").replace("PIC", dir + "pic.png");
     text.replace("SONG2", dir + "song 2.ogg").replace("SONG", dir + "song.wav");
-    text.replace("TEXT", dir + "notes.txt").replace("FAKE", dir + "fake.jpg");
+    text.replace("TEXT", dir + "notes.txt").replace("FAKE", dir + "fake.jpg").replace("CUT", dir + "cut.jpg");
     text.replace("EMPTY", dir + "empty.mp3").replace("MISSING", dir + "missing.png");
     return text;
 }
@@ -99,6 +103,8 @@ void TestStartupFiles::fromArguments_data()
     QTest::addRow("unusable files are named")
         << QStringList{"TEXT", "FAKE", "EMPTY", "MISSING", "PIC"} << "PIC" << QString()
         << QStringList{"TEXT", "FAKE", "EMPTY", "MISSING"};
+    QTest::addRow("a refused picture is named, the next picture taken")
+        << QStringList{"CUT", "PIC"} << "PIC" << QString() << QStringList{"CUT"};
     QTest::addRow("a folder") << QStringList{"DIR"} << QString() << QString() << QStringList{"DIR"};
 }
 
@@ -113,8 +119,8 @@ void TestStartupFiles::fromArguments()
     arguments.replaceInStrings("DIR", dirArgument);
     notOpened.replaceInStrings("DIR", dirArgument);
     const StartupFiles files = StartupFiles::fromArguments(expand(arguments));
-    QCOMPARE(files.picture, expand(picture));
-    QCOMPARE(files.audio, expand(audio));
+    QCOMPARE(files.picture.path, expand(picture));
+    QCOMPARE(files.audio.path, expand(audio));
     QCOMPARE(files.notOpened, expand(notOpened));
 }
 
@@ -197,8 +203,8 @@ void TestStartupFiles::bothStepsDone()
 
     QVERIFY(step1Done);
     QVERIFY(step2Done);
-    QCOMPARE(picture, files.picture);
-    QCOMPARE(audio, files.audio);
+    QCOMPARE(picture, files.picture.path);
+    QCOMPARE(audio, files.audio.path);
     QVERIFY(createEnabled);
     QVERIFY2(prepared, qPrintable(pictureShown));
     if (message) {

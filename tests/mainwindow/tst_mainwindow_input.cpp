@@ -8,6 +8,7 @@
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindow.h"
 #include "media/AudioPreview.h"
+#include "media/FileClassification.h"
 #include "model/PicturePreparation.h"
 #include "widgets/PictureBox.h"
 
@@ -42,6 +43,8 @@ private slots:
     void audioDragWithAutoPlay();
     void songChosenWithoutPreview();
     void openFileDialog();
+    void openFileDialogAutoPlayIsItsOwn_data();
+    void openFileDialogAutoPlayIsItsOwn();
     void keys();
     void menuJustClosedSwallowsOneClick();
     void sameSizeWritesNothing();
@@ -165,7 +168,7 @@ void TestMainWindowInput::songChosenWithoutPreview()
     QVERIFY(window);
     AppSettings::instance().autoPlayOnOpen = true;
     // An earlier selection still plays when another name is typed and opened.
-    window->previewFile(m_song);
+    window->previewFile(classifyFile(m_song));
     QVERIFY(window->playing());
     window->openFile(m_flac);
     QCOMPARE(window->audioPath(), m_flac);
@@ -173,7 +176,7 @@ void TestMainWindowInput::songChosenWithoutPreview()
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
 
     // The song previewed is the one chosen: it plays on.
-    window->previewFile(m_song);
+    window->previewFile(classifyFile(m_song));
     window->openFile(m_song);
     QCOMPARE(window->audioPath(), m_song);
     QCOMPARE(window->audioPreview().path(), m_song);
@@ -239,6 +242,66 @@ void TestMainWindowInput::openFileDialog()
     QCOMPARE(window->audioPath(), m_song);
     QVERIFY(!AppSettings::instance().autoPlayOnOpen);
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
+}
+
+void TestMainWindowInput::openFileDialogAutoPlayIsItsOwn_data()
+{
+    QTest::addColumn<bool>("setting");
+    QTest::addColumn<bool>("clickBox");
+    QTest::addColumn<FileKind>("dialogKind");   // a song chosen in the picture dialog is not stopped
+    QTest::addColumn<bool>("plays");
+
+    QTest::addRow("setting on, box unticked") << true << true << FileKind::Audio << false;
+    QTest::addRow("setting off, box ticked") << false << true << FileKind::Picture << true;
+    QTest::addRow("setting on, box as it starts") << true << false << FileKind::Picture << true;
+    QTest::addRow("setting off, box as it starts") << false << false << FileKind::Picture << false;
+}
+
+void TestMainWindowInput::openFileDialogAutoPlayIsItsOwn()
+{
+    QFETCH(bool, setting);
+    QFETCH(bool, clickBox);
+    QFETCH(FileKind, dialogKind);
+    QFETCH(bool, plays);
+
+    AppSettings::instance().autoPlayOnOpen = setting;
+    auto window = makeWindow();
+    QVERIFY(window);
+    AppSettings::instance().autoPlayOnOpen = setting;
+    const QByteArray ini = IniFile::readAll(m_sandbox->iniPath());
+
+    bool startedFromSetting = false, settingKept = false, previewPlayed = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(window->openFileDialog());
+        QVERIFY(dialog);
+        auto *box = dialog->findChild<QCheckBox *>();
+        QVERIFY(box);
+        startedFromSetting = box->isChecked() == setting;
+        if (clickBox)
+            box->click();
+        settingKept = AppSettings::instance().autoPlayOnOpen == setting;
+        emit dialog->currentChanged(m_song);
+        previewPlayed = window->playing() && window->audioPreview().path() == m_song;
+        dialog->selectFile(m_song);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QCOMPARE(window->browseForFile(dialogKind), dialogKind);
+    QVERIFY(startedFromSetting);
+    QVERIFY(settingKept);
+    QCOMPARE(previewPlayed, plays);
+    // The song chosen is the one the player holds, playing on only when the box was ticked.
+    QCOMPARE(window->audioPath(), m_song);
+    QCOMPARE(window->audioPreview().path(), m_song);
+    QCOMPARE(window->playing(), plays);
+    QCOMPARE(window->audioPreview().state() == AudioPreview::State::Playing, plays);
+    QCOMPARE(AppSettings::instance().autoPlayOnOpen, setting);
+    QCOMPARE(IniFile::readAll(m_sandbox->iniPath()), ini);
+
+    // Once the dialog has closed, a drag plays by the setting again.
+    sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
+    QCOMPARE(window->audioPreview().path() == m_flac, setting);
+    sendDrag(window.get(), {m_flac}, QEvent::DragLeave);
+    QCOMPARE(window->audioPreview().path(), m_song);
 }
 
 void TestMainWindowInput::keys()

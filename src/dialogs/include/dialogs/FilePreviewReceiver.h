@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QRect>
-#include <QString>
+
+struct FileClassification;
 
 // What the main window is previewing for a drag or a selection in the open-file dialog.
 enum class PreviewKind { Nothing, Picture, Audio };
@@ -13,11 +14,11 @@ class FilePreviewReceiver
 public:
     virtual ~FilePreviewReceiver() = default;
     // Shows a picture, or plays a song when auto-play is on, without taking it.
-    virtual void previewFile(const QString &path) = 0;
+    virtual void previewFile(const FileClassification &file) = 0;
     // Brings back what the window showed and played before the preview.
     virtual void endPreview() = 0;
-    // Takes the file as the picture or the song.
-    virtual void openFile(const QString &path) = 0;
+    // Takes the file as the picture or the song; a refused picture is explained.
+    virtual void openFile(const FileClassification &file) = 0;
     // Shows the placeholder of a file that cannot be opened.
     virtual void showPlaceholder() = 0;
     virtual PreviewKind previewKind() const = 0;

@@ -8,7 +8,8 @@ class FilePreviewReceiver;
 class QCheckBox;
 
 // The open-file dialog of the step markers: previews each selected file in the main window and
-// carries the auto-play check box, whose state holds only while the dialog is open.
+// carries an auto-play check box of its own. The box starts from the setting; what the user makes
+// of it holds for this dialog only and changes no setting.
 class OpenFileDialog : public QFileDialog
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
 
     static QString titleFor(FileKind kind);
     QCheckBox *autoPlayBox() const { return m_autoPlay; }
+    // Whether a selected song plays: the box as last clicked.
+    bool autoPlay() const { return m_autoPlayOn; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -35,6 +38,9 @@ private:
 
     FilePreviewReceiver *m_receiver;
     QCheckBox *m_autoPlay = nullptr;
+    // The state in force. It changes after a click has ended the song's preview: that preview
+    // ends as one played with auto-play on.
+    bool m_autoPlayOn = false;
     bool m_placedWithFrame = false;
     QString m_previewed;
 };

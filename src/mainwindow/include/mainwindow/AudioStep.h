@@ -29,8 +29,8 @@ public:
     void shutdown();
 
     // Takes a song (empty: none) and starts measuring it off this thread; lengthMeasured()
-    // follows. It waits at its start unless auto-play is on, in which case the preview already
-    // holds it. Its tags and cover are read in the background and arrive through songRead().
+    // follows. A song the preview already holds plays on; any other is loaded, waiting at its
+    // start. Its tags and cover are read in the background and arrive through songRead().
     void take(const QString &path);
     // Plays a dragged or selected file without taking it.
     void preview(const QString &path);

@@ -96,9 +96,11 @@ public:
     GuideWindow *guideWindow() const { return m_guide; }
 
     // FilePreviewReceiver
-    void previewFile(const QString &path) override;
+    void previewFile(const FileClassification &file) override;
     void endPreview() override;
-    void openFile(const QString &path) override;
+    void openFile(const FileClassification &file) override;
+    // Takes a named file the way a drop takes it.
+    void openFile(const QString &path);
     void showPlaceholder() override;
     PreviewKind previewKind() const override { return m_previewKind; }
     bool acceptsDrops() const override;

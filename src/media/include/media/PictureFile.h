@@ -64,5 +64,6 @@ bool readPictureInfo(const QString &path, PictureFileInfo &info, QString *why = 
 
 // Decodes the first frame of a picture that readPictureInfo accepts, turned upright by its
 // orientation tag (as the camera meant it) and color-managed to sRGB. A null image when the file
-// is refused or cannot be decoded.
-QImage loadPictureFile(const QString &path, QString *why = nullptr);
+// is refused or cannot be decoded. *info: what the header said, as far as it was read (a format
+// of None: the content is no picture of ours).
+QImage loadPictureFile(const QString &path, QString *why = nullptr, PictureFileInfo *info = nullptr);

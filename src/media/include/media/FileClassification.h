@@ -1,0 +1,34 @@
+#pragma once
+
+#include "media/PictureFile.h"
+
+#include <QString>
+
+// What a file handed to the program is: a drop, a selection in the open-file dialog and the
+// command line all go by this one answer.
+struct FileClassification
+{
+    enum class Kind {
+        Nothing,    // not a file the program takes: missing, empty, not a plain file, another
+                    // extension, or content that is neither a picture nor audio
+        Picture,
+        Song,
+        Refused,    // a picture the program can not use; the user is told why
+    };
+
+    Kind kind = Kind::Nothing;
+    QString path;
+    // Of a picture: what its header said, read while it was checked.
+    PictureFileInfo picture;
+    // Of a refused picture: why, as a sentence for the user.
+    QString refusal;
+
+    bool isOpenable() const { return kind == Kind::Picture || kind == Kind::Song; }
+};
+
+// Decides by the extension first, then by the content: a picture must decode within the image
+// tool's limits (a picture's content under any of the picture extensions will do), a song's first
+// packets must decode (probeAudioFile). Cheap for a file asked about again unchanged, as a drag
+// asks on entering and on dropping: the recent answers are kept, so call it from the window's
+// thread only.
+FileClassification classifyFile(const QString &path);

@@ -1,10 +1,10 @@
 #include "dialogs/OptionsDialog.h"
 
 #include "base/AppSettings.h"
-#include "base/DesktopHelpers.h"
-#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "dialogs/OptionsRules.h"
+#include "widgets/DesktopHelpers.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

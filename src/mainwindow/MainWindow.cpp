@@ -8,7 +8,6 @@
 #include "OutputPath.h"
 #include "PictureStep.h"
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/TargetSizeTable.h"
@@ -26,6 +25,7 @@
 #include "media/SongCoverReader.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogToolTips.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/SkinArtwork.h"
 #include "widgets/SkinButton.h"
@@ -42,8 +42,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
-
-#include <utility>
 
 #include <utility>
 
@@ -128,18 +126,15 @@ void MainWindow::createControls()
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
-    m_audio = new AudioStep(control(PlayButton), control(PauseButton), m_menuOpen, this);
+    m_audio = new AudioStep(control(PlayButton), control(PauseButton), this);
     connect(m_audio, &AudioStep::songRead, this, &MainWindow::takeSongInfo);
+    connect(m_audio, &AudioStep::menuCommandDone, m_menus, [this] { m_menus->setMenuOpen(false); });
 }
 
 void MainWindow::connectControls()
 {
     for (const ButtonCommand &entry : ButtonCommands)
         connect(controlAs<QAbstractButton>(entry.button), &QAbstractButton::clicked, this, entry.command);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive)
-            m_menuOpen = false;
-    });
 
     using Command = MainMenus::Command;
     for (int i = 0; i < MainMenus::SizeCount; ++i)
@@ -205,7 +200,7 @@ bool MainWindow::initialize()
     setMinimumSize(m_initialSize);
     QList<QWidget *> hoverFocus = controls(MinimizeButton, HelpButton);
     hoverFocus.removeOne(m_pictureBox);
-    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit, m_menuOpen, controls(PlayButton, PauseButton));
+    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit, m_menus, controls(PlayButton, PauseButton));
     connect(input, &MainInputFilter::targetSizeChosen, this, &MainWindow::setTargetSize);
     connect(input, &MainInputFilter::playbackMenuRequested, this, [this] { showMenu(MainMenus::Popup::Playback); });
     m_initialized = true;
@@ -388,7 +383,7 @@ void MainWindow::setTargetSize(int index)
         if (!settings.write(Settings::TargetVideoSize, index))
             MessageBox::warning(this, settings.notSavedText());
     }
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::clearPicture()
@@ -606,19 +601,19 @@ void MainWindow::viewActualSize()
     const DropPause pause(m_dropTarget);
     ActualSizeViewer viewer(picture().currentPicturePath(), this);
     viewer.exec();
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::showAbout()
 {
     const DropPause pause(m_dropTarget);
     MessageBox::information(this, MainMenus::aboutText());
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::openUserGuide(UserGuide::Section section)
 {
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString index = UserGuide::indexFile(programFolder);
     if (index.isEmpty()) {
@@ -634,7 +629,7 @@ void MainWindow::openUserGuide(UserGuide::Section section)
 void MainWindow::openOtherProductPage(int index)
 {
     DesktopLauncher::instance().openUrl(MainMenus::otherProductPage(index));
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::showHelpMenu()
@@ -646,7 +641,7 @@ void MainWindow::showMenu(MainMenus::Popup popup)
 {
     const std::unique_ptr<QMenu> menu(m_menus->createMenu(popup, this));
     // The flag swallows the click after a menu closed without a choice; a command clears it.
-    m_menuOpen = true;
+    m_menus->setMenuOpen(true);
     menu->exec(QCursor::pos());
 }
 

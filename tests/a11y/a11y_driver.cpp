@@ -9,11 +9,11 @@
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogTemplate.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QAction>

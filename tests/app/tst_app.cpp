@@ -3,11 +3,11 @@
 #include "app/Application.h"
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/TargetSizeTable.h"
 #include "tools/ToolArguments.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,8 @@
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
+#include "model/PicturePreparation.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,6 +97,10 @@ MessageRecorder::MessageRecorder(MessageBox::Button answerWith)
     MessageBox::setHook([this](const MessageBox::Message &message) {
         messages.append(message);
         return answerFor ? answerFor(messages.last()) : answer;
+    });
+    // A picture preparation tested without the window tells its failures as the window would.
+    setPictureMessageReporter([](QObject *asking, const QString &text) {
+        MessageBox::information(qobject_cast<QWidget *>(asking), text);
     });
 }
 

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "mainwindow/MainWindow.h"
 #include "media/AudioPreview.h"
+#include "widgets/MessageBox.h"
 
 #include <QTemporaryDir>
 #include <QTest>

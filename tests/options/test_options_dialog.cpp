@@ -1,10 +1,10 @@
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
-#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "common/TestSupport.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/OptionsRules.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>

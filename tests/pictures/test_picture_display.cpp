@@ -1,8 +1,8 @@
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "common/TestSupport.h"
 #include "dialogs/ActualSizeViewer.h"
 #include "media/PictureFile.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 
 #include <QColorSpace>

@@ -118,8 +118,7 @@ public:
     double audioDuration() const { return m_audio->duration(); }
     bool playing() const { return m_audio->isPlaying(); }
     bool outputPathTyped() const;
-    bool menuOpen() const { return m_menuOpen; }
-    bool buildRunning() const { return m_buildRunning; }
+    bool menuOpen() const { return m_menus->isMenuOpen(); }
     FileDropFilter *dropTarget() const { return m_dropTarget; }
     MainMenus *menus() const { return m_menus; }
     QSize initialSize() const { return m_initialSize; }
@@ -169,7 +168,6 @@ private:
     QSize m_initialSize;
 
     bool m_initialized = false;
-    bool m_menuOpen = false;
     bool m_buildRunning = false;
     int m_captionDialogX = -1;
     int m_captionDialogY = -1;

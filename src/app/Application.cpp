@@ -14,20 +14,19 @@
 bool Application::loadSettings()
 {
     AppSettings &settings = AppSettings::instance();
-    settings.iniPath = Settings::iniFilePath();
-    settings.systemIniPaths = Settings::systemIniFilePaths();
+    settings.setFiles(Settings::iniFilePath(), Settings::systemIniFilePaths());
     settings.load();
 
     const std::pair<ToolCheck::Tool, const QString &> tools[] = {
-        {ToolCheck::Tool::ImageTool, settings.imageToolPath},
-        {ToolCheck::Tool::Encoder, settings.encoderPath},
-        {ToolCheck::Tool::Player, settings.playerPath},
+        {ToolCheck::Tool::ImageTool, settings.imageToolPath()},
+        {ToolCheck::Tool::Encoder, settings.encoderPath()},
+        {ToolCheck::Tool::Player, settings.playerPath()},
     };
     // In this order, and only up to the first failure: one message at most.
     for (const auto &[tool, path] : tools) {
         const ToolCheck::Result result = ToolCheck::check(tool, path);
         if (result != ToolCheck::Result::Ok) {
-            MessageBox::critical(nullptr, ToolCheck::message(result, tool, settings.iniPath));
+            MessageBox::critical(nullptr, ToolCheck::message(result, tool, settings.iniPath()));
             return false;
         }
     }

@@ -33,7 +33,7 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
 
     m_autoPlay = new QCheckBox(QStringLiteral("Automatically play the selected Audio File"), this);
     m_autoPlay->setProperty("controlId", int(AutoPlayCheckBox));
-    m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
+    m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen());
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());
 
@@ -81,7 +81,7 @@ void OpenFileDialog::autoPlayClicked(bool checked)
 {
     if (!checked && m_receiver->previewKind() == PreviewKind::Audio)
         m_receiver->endPreview();
-    AppSettings::instance().autoPlayOnOpen = checked;
+    m_receiver->autoPlayChosen(checked);
 }
 
 void OpenFileDialog::nameTyped(const QString &text)

@@ -48,7 +48,7 @@ void AudioStep::take(const QString &path)
         m_waitLoop->quit();
     if (path.isEmpty())
         return;
-    if (!AppSettings::instance().autoPlayOnOpen)
+    if (!AppSettings::instance().autoPlayOnOpen())
         m_player->open(path);
     m_measurer->measure(path);
 }

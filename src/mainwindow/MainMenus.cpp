@@ -97,7 +97,7 @@ QMenu *MainMenus::createMenu(Popup popup, QWidget *parent) const
     case Popup::TargetSize: {
         QMenu *sizes = newPopup(menu->addMenu(QStringLiteral("Target Video Size")));
         for (int i = 0; i < SizeCount; ++i) {
-            sizeAction(i)->setChecked(i == AppSettings::instance().targetSizeIndex);
+            sizeAction(i)->setChecked(i == AppSettings::instance().targetSizeIndex());
             sizes->addAction(sizeAction(i));
         }
         menu->addAction(action(Command::ViewActualSize));

@@ -7,6 +7,7 @@
 #include "MainInputFilter.h"
 #include "OutputPath.h"
 #include "PictureStep.h"
+#include "StepTips.h"
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
@@ -41,7 +42,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextDocument>
 
 #include <utility>
 
@@ -74,9 +74,6 @@ const ButtonCommand ButtonCommands[] = {
     {MainWindow::OptionsButton, &MainWindow::openOptions},
     {MainWindow::HelpButton, &MainWindow::showHelpMenu},
 };
-
-const QString ClearPictureTip = QStringLiteral("Click here to clear the current Picture File");
-const QString ClearAudioTip = QStringLiteral("Click here to clear the current Audio File");
 
 } // namespace
 
@@ -145,6 +142,7 @@ void MainWindow::connectControls()
     connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
     connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
     connect(m_audio, &AudioStep::lengthMeasured, this, &MainWindow::audioMeasured);
+    connect(&AppSettings::instance(), &AppSettings::changed, this, &MainWindow::settingChanged);
     const std::pair<Command, UserGuide::Section> guideCommands[] = {
         {Command::UserGuide, UserGuide::Section::Contents},
         {Command::TrainingVideos, UserGuide::Section::Walkthrough},
@@ -213,7 +211,7 @@ void MainWindow::runStartupChecks()
     layoutControls();
     if (!queryFontList()) {
         MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
-                                          .arg(AppSettings::instance().iniPath));
+                                          .arg(AppSettings::instance().iniPath()));
         done(0);
     }
 }
@@ -236,10 +234,8 @@ void MainWindow::markStep(Control done, Control pending, bool isDone)
 
 void MainWindow::setStepTip(Control step, const QString &text)
 {
-    // A file name or tag like "<b>" is shown as written, not as markup.
     if (DialogToolTips *tips = toolTips())
-        tips->updateTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre) : text,
-                        this, step);
+        tips->updateTip(stepTipText(text), this, step);
 }
 
 PicturePreparation &MainWindow::picture()
@@ -274,12 +270,7 @@ void MainWindow::showPictureStep(bool set)
         m_coverPath.clear();
     }
     markStep(Step1Done, Step1Pending, set);
-    QString tip = ClearPictureTip;
-    if (set && pictureIsSongCover())
-        tip = QStringLiteral("%1, which is the cover art of the song:\n\n%2").arg(ClearPictureTip, m_coverSongPath);
-    else if (set)
-        tip = QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, picture().sourcePath());
-    setStepTip(Step1Done, tip);
+    setStepTip(Step1Done, pictureStepTip(set, pictureIsSongCover(), picture().sourcePath(), m_coverSongPath));
 }
 
 void MainWindow::setAudioFile(const QString &path)
@@ -298,19 +289,7 @@ void MainWindow::setAudioFile(const QString &path)
 
 void MainWindow::updateAudioTip()
 {
-    const QString &path = m_audio->path();
-    if (path.isEmpty()) {
-        setStepTip(Step2Done, ClearAudioTip);
-        return;
-    }
-    const QString duration = m_audio->isMeasuring() ? QStringLiteral("(measuring)") : formatDuration(m_audio->duration());
-    QString tip = QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3").arg(ClearAudioTip, path, duration);
-    const SongTags &tags = m_audio->tags();
-    if (!tags.title.isEmpty())
-        tip += QStringLiteral("\nTitle: ") + tags.title;
-    if (!tags.artist.isEmpty())
-        tip += QStringLiteral("\nArtist: ") + tags.artist;
-    setStepTip(Step2Done, tip);
+    setStepTip(Step2Done, audioStepTip(m_audio->path(), m_audio->isMeasuring(), m_audio->duration(), m_audio->tags()));
 }
 
 void MainWindow::takeSongInfo(const SongInfo &info)
@@ -373,17 +352,21 @@ void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
 void MainWindow::setTargetSize(int index)
 {
     AppSettings &settings = AppSettings::instance();
-    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex != index) {
-        settings.targetSizeIndex = index;
-        if (!m_pictureStep->redo()) {
-            // The picture could not be prepared at the new size: the step goes back to none.
-            showPictureStep(false);
-        }
-        // The size holds for this run either way; the user learns that the next run forgets it.
-        if (!settings.write(Settings::TargetVideoSize, index))
-            MessageBox::warning(this, settings.notSavedText());
-    }
+    // The size holds for this run either way; the user learns that the next run forgets it.
+    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex() != index
+        && !settings.set(Settings::TargetVideoSize, index))
+        MessageBox::warning(this, settings.notSavedText());
     m_menus->setMenuOpen(false);
+}
+
+void MainWindow::settingChanged(const QString &key)
+{
+    if (key != Settings::TargetVideoSize.name)
+        return;
+    if (!m_pictureStep->redo()) {
+        // The picture could not be prepared at the new size: the step goes back to none.
+        showPictureStep(false);
+    }
 }
 
 void MainWindow::clearPicture()
@@ -410,15 +393,13 @@ FileKind MainWindow::browseForFile(FileKind kind)
 {
     const DropPause pause(m_dropTarget);
     // The dialog's auto-play box holds until its choice has been taken.
-    AppSettings &settings = AppSettings::instance();
-    const bool rememberedAutoPlay = settings.autoPlayOnOpen;
     m_previewKind = PreviewKind::Nothing;
     const QString path = m_browser->choose(kind);
     if (!path.isEmpty())
         openFile(path);
     else if (m_previewKind != PreviewKind::Nothing)
         endPreview();
-    settings.autoPlayOnOpen = rememberedAutoPlay;
+    m_browsingAutoPlay.reset();
     if (path.isEmpty())
         return FileKind::None;
     if (kind == FileKind::Audio)
@@ -475,7 +456,7 @@ void MainWindow::previewFile(const QString &path)
         m_previewKind = PreviewKind::Picture;
         return;
     }
-    if (isOpenableAudio(path) && AppSettings::instance().autoPlayOnOpen) {
+    if (isOpenableAudio(path) && autoPlayOnOpen()) {
         m_audio->preview(path);
         m_previewKind = PreviewKind::Audio;
     }
@@ -486,7 +467,7 @@ void MainWindow::endPreview()
     if (m_previewKind == PreviewKind::Picture || m_pictureBox->isPlaceholder()) {
         m_pictureStep->showCurrent();
         m_pictureBox->update();
-    } else if (m_previewKind == PreviewKind::Audio && AppSettings::instance().autoPlayOnOpen) {
+    } else if (m_previewKind == PreviewKind::Audio && autoPlayOnOpen()) {
         m_audio->endPreview();
     }
 }
@@ -509,7 +490,7 @@ void MainWindow::openFile(const QString &path)
         return;
     // With auto-play on, the preview of this very file goes on playing. What the player holds
     // decides, not whether something plays: after an earlier preview it may hold another file.
-    if (AppSettings::instance().autoPlayOnOpen) {
+    if (autoPlayOnOpen()) {
         if (m_audio->player().path() == path) {
             setAudioFile(path);
             return;
@@ -521,6 +502,16 @@ void MainWindow::openFile(const QString &path)
     }
     setAudioFile(path);
     m_audio->pause();
+}
+
+void MainWindow::autoPlayChosen(bool on)
+{
+    m_browsingAutoPlay = on;
+}
+
+bool MainWindow::autoPlayOnOpen() const
+{
+    return m_browsingAutoPlay.value_or(AppSettings::instance().autoPlayOnOpen());
 }
 
 void MainWindow::showPlaceholder()
@@ -563,11 +554,11 @@ void MainWindow::createVideo()
         return;
     m_audio->stop();
     const AppSettings &settings = AppSettings::instance();
-    const VideoBuildRequest request{settings.encoderPath, picturePath, song, duration,
+    const VideoBuildRequest request{settings.encoderPath(), picturePath, song, duration,
                                     m_output->path(), TargetSizeTable::instance().current().size(),
                                     m_audio->readLimit()};
     m_buildRunning = true;
-    const BuildOutcome outcome = buildPictune(this, request, settings.playerPath);
+    const BuildOutcome outcome = buildPictune(this, request, settings.playerPath());
     m_buildRunning = false;
     m_output->buildEnded(outcome == BuildOutcome::Canceled);
 }

@@ -54,7 +54,7 @@ ImageRun runImageTool(const QStringList &arguments, const QString &output, int t
     removeFile(output);
     if (control && control->canceled)
         return ImageRun::Canceled;
-    ToolRun run(AppSettings::instance().imageToolPath, arguments);
+    ToolRun run(AppSettings::instance().imageToolPath(), arguments);
     run.setTimeout(timeoutMs);
     ToolRun *outer = nullptr;
     if (control) {
@@ -107,7 +107,7 @@ void reportImageRun(QObject *owner, ImageRun run, const QString &path, int timeo
     case ImageRun::Canceled:
         break;
     case ImageRun::TimedOut:
-        reportPictureMessage(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath, timeoutMs));
+        reportPictureMessage(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath(), timeoutMs));
         break;
     case ImageRun::Failed:
         showTempImageFailure(owner, path);
@@ -238,7 +238,7 @@ bool PicturePreparation::resizePicture(QObject *owner, const QString &source, co
         removeFile(plainName);
         if (!destination.isEmpty() && QFile::link(source, plainName)) {
             ran = runImageTool(letterboxArguments(imageToolInput(info.format, plainName), size.width,
-                                                  size.height, AppSettings::instance().backgroundColor,
+                                                  size.height, AppSettings::instance().backgroundColor(),
                                                   imageToolOutput(destination)),
                                destination, imageToolTimeoutMs(), &m_control);
         }
@@ -261,13 +261,13 @@ bool createBlankCanvases(QObject *owner, bool *imageToolHung)
         TargetSize &row = table.row(i);
         row.blankCanvasPath = tempName(QStringLiteral("VL_Blank_%1_").arg(i));
         const ImageRun ran = runImageTool(blankCanvasArguments(row.width, row.height,
-                                                               AppSettings::instance().backgroundColor,
+                                                               AppSettings::instance().backgroundColor(),
                                                                imageToolOutput(row.blankCanvasPath)),
                                           row.blankCanvasPath, BlankCanvasTimeoutMs);
         if (ran == ImageRun::TimedOut) {
             if (imageToolHung)
                 *imageToolHung = true;
-            reportPictureMessage(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath,
+            reportPictureMessage(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath(),
                                                                  BlankCanvasTimeoutMs)
                                                + QStringLiteral("\n\nSorry, can't continue."));
             return false;

@@ -54,14 +54,12 @@ ConfigSandbox::ConfigSandbox(bool writeToolPaths)
                                 + QStringLiteral("/system1")).toLocal8Bit());
     AppSettings &settings = AppSettings::instance();
     settings.reset();
-    settings.iniPath = iniPath();
+    settings.setFiles(iniPath());
     if (writeToolPaths) {
         writeIni(QStringLiteral("[Velmora 1]\nS1=%1\nS2=%2\nS3=%3\n")
                      .arg(convertPath(), ffmpegPath(), ffplayPath())
                      .toUtf8());
-        settings.imageToolPath = convertPath();
-        settings.encoderPath = ffmpegPath();
-        settings.playerPath = ffplayPath();
+        settings.load();
     }
 }
 

@@ -50,7 +50,7 @@ void TestMainWindowAudio::initTestCase()
 void TestMainWindowAudio::init()
 {
     m_sandbox = std::make_unique<ConfigSandbox>();
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     m_messages = std::make_unique<MessageRecorder>();
 }
 

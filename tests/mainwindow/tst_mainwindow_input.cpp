@@ -125,10 +125,10 @@ void TestMainWindowInput::dragAndDrop()
 
 void TestMainWindowInput::audioDragWithAutoPlay()
 {
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     auto window = makeWindow();
     QVERIFY(window);
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     dropFile(window.get(), m_song);                 // plays while dragged, taken on drop
     QCOMPARE(window->audioPath(), m_song);
     QVERIFY(window->playing());
@@ -144,7 +144,7 @@ void TestMainWindowInput::audioDragWithAutoPlay()
     QCOMPARE(window->audioPath(), m_song);
 
     // With auto-play off, dragging plays nothing and dropping sets the file, stopped.
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
     QCOMPARE(window->audioPreview().path(), m_song);
     sendDrag(window.get(), {m_flac}, QEvent::Drop);
@@ -160,10 +160,10 @@ void TestMainWindowInput::audioDragWithAutoPlay()
 
 void TestMainWindowInput::songChosenWithoutPreview()
 {
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     auto window = makeWindow();
     QVERIFY(window);
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     // An earlier selection still plays when another name is typed and opened.
     window->previewFile(m_song);
     QVERIFY(window->playing());
@@ -237,7 +237,7 @@ void TestMainWindowInput::openFileDialog()
     QCOMPARE(window->browseForFile(FileKind::Audio), FileKind::Audio);
     QVERIFY(played);
     QCOMPARE(window->audioPath(), m_song);
-    QVERIFY(!AppSettings::instance().autoPlayOnOpen);
+    QVERIFY(!AppSettings::instance().autoPlayOnOpen());
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
 }
 
@@ -249,13 +249,13 @@ void TestMainWindowInput::keys()
     edit->setFocus();
     const QString before = edit->text();
     QTest::keyClick(edit, Qt::Key_3);
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 2);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 2);
     QTest::keyClick(edit, Qt::Key_4);
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 3);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 3);
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_5);
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 4);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 4);
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(1920, 1080));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(4).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_6);
@@ -311,7 +311,7 @@ void TestMainWindowInput::sameSizeWritesNothing()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QByteArray before = ini.readAll();
     ini.close();
-    window->setTargetSize(AppSettings::instance().targetSizeIndex);
+    window->setTargetSize(AppSettings::instance().targetSizeIndex());
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), before);
     QCOMPARE(window->menuOpen(), false);
@@ -382,7 +382,7 @@ void TestMainWindowInput::menus()
     // The commands reach the window: a size is taken and checked next time, a page opens,
     // About shows with drops paused.
     sizes->actions().at(0)->trigger();
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 0);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 0);
     const std::unique_ptr<QMenu> again(window->menus()->createMenu(Popup::TargetSize, window.get()));
     const QList<QAction *> checked = again->actions().first()->menu()->actions();
     QVERIFY(checked.at(0)->isChecked());

@@ -18,6 +18,9 @@ public:
     virtual void endPreview() = 0;
     // Takes the file as the picture or the song.
     virtual void openFile(const QString &path) = 0;
+    // The open-file dialog's auto-play box was clicked: previews and the file chosen follow it
+    // until the dialog's choice has been taken; the setting stays as it is.
+    virtual void autoPlayChosen(bool on) = 0;
     // Shows the placeholder of a file that cannot be opened.
     virtual void showPlaceholder() = 0;
     virtual PreviewKind previewKind() const = 0;

@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class AudioPreview;
 class CaptionDialog;
@@ -100,6 +101,7 @@ public:
     void endPreview() override;
     void openFile(const QString &path) override;
     void showPlaceholder() override;
+    void autoPlayChosen(bool on) override;
     PreviewKind previewKind() const override { return m_previewKind; }
     bool acceptsDrops() const override;
     QRect previewArea() const override;
@@ -151,6 +153,11 @@ private:
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
     void takeSongCover();
+    // A setting the window follows was set (the target size).
+    void settingChanged(const QString &key);
+    // Whether a song previewed or opened plays: the open-file dialog's box while it is browsed,
+    // else the setting.
+    bool autoPlayOnOpen() const;
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
 
@@ -172,6 +179,8 @@ private:
     int m_captionDialogX = -1;
     int m_captionDialogY = -1;
     PreviewKind m_previewKind = PreviewKind::Nothing;
+    // The open-file dialog's auto-play box, once clicked, until its choice has been taken.
+    std::optional<bool> m_browsingAutoPlay;
     CaptionSettings m_captionSettings;
     // The caption dialog while it runs.
     QPointer<CaptionDialog> m_captionDialog;

@@ -14,7 +14,6 @@
 
 FileDropFilter::FileDropFilter(QObject *parent)
     : QObject(parent)
-    , m_isOpenable(isOpenableFile)
 {
 }
 
@@ -77,7 +76,7 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         m_dragActive = true;
-        if (m_isOpenable(path))
+        if (isOpenableFile(path))
             m_receiver->previewFile(path);
         else
             m_receiver->showPlaceholder();
@@ -111,7 +110,7 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
         m_dragActive = false;
         const QString path = firstDroppedFile(drop->mimeData());
         // A picture the program refuses is still handed on, so the user learns why.
-        if (!path.isEmpty() && (m_isOpenable(path) || !pictureRefusal(path).isEmpty()))
+        if (!path.isEmpty() && (isOpenableFile(path) || !pictureRefusal(path).isEmpty()))
             m_receiver->openFile(path);
         else
             m_receiver->endPreview();

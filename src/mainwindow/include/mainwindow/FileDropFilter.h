@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class FilePreviewReceiver;
 class QMimeData;
 class QWidget;
@@ -31,9 +29,6 @@ public:
     // The first local file of a drag with a non-empty name, or an empty text.
     static QString firstDroppedFile(const QMimeData *data);
 
-    // Openable test for dropped files (the picture and audio checks); replaceable in tests.
-    void setOpenableTest(std::function<bool(const QString &)> test) { m_isOpenable = std::move(test); }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -44,5 +39,4 @@ private:
     FilePreviewReceiver *m_receiver = nullptr;
     bool m_registered = true;
     bool m_dragActive = false;
-    std::function<bool(const QString &)> m_isOpenable;
 };

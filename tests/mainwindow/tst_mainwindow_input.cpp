@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace TestSupport;
@@ -277,13 +278,17 @@ void TestMainWindowInput::menuJustClosedSwallowsOneClick()
             if (menu->isVisible())
                 menu->close();
     });
+    QSignalSpy flag(window->menus(), &MainMenus::menuOpenChanged);
     closer.start(30);
     window->showHelpMenu();          // the help menu, closed without a choice
     closer.stop();
     QVERIFY(window->menuOpen());
+    QCOMPARE(flag.size(), 1);
     auto *options = window->control(MainWindow::OptionsButton);
     QTest::mouseClick(options, Qt::LeftButton);      // press swallowed, release goes through
     QVERIFY(!window->menuOpen());
+    QCOMPARE(flag.size(), 2);
+    QCOMPARE(flag.last().first().toBool(), false);
     QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == window.get());
 
     // A choice from the menu swallows nothing.
@@ -301,6 +306,10 @@ void TestMainWindowInput::menuJustClosedSwallowsOneClick()
     chooser.stop();
     QVERIFY(!window->menuOpen());
     QCOMPARE(m_launcher.urls.size(), 1);
+    // Set by the menu, cleared by its command.
+    QCOMPARE(flag.size(), 4);
+    QCOMPARE(flag.at(2).first().toBool(), true);
+    QCOMPARE(flag.last().first().toBool(), false);
 }
 
 void TestMainWindowInput::sameSizeWritesNothing()

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the include structure of the C++ tree.
 
-Usage: check-layers.py [SRC]   (default: src/ of this repository)
+Usage: check-layers.py [--no-widgets LAYER,... --widgets-headers DIR] [SRC]
+       (SRC: default src/ of this repository; DIR: Qt's QtWidgets include folder)
 
 Every folder directly under SRC is a layer (a static library). A quoted include is either
 "<layer>/Name.h", found in <layer>/include/<layer>/Name.h or, for a private header, in
@@ -13,7 +14,9 @@ Exits 1, listing what it found, when
   - units of one layer include each other in a cycle, where Foo.cpp and its Foo.h (beside it or
     in include/<layer>/) are one unit: Foo.cpp including Bar.h and Bar.cpp including Foo.h
     tie Foo and Bar together as surely as two headers including each other;
-  - a quoted include names no file of the tree, or climbs out with "..".
+  - a quoted include names no file of the tree, or climbs out with "..";
+  - a file of a layer given with --no-widgets includes a Qt Widgets header: a name of DIR, as
+    <Name> or <QtWidgets/Name>, or <QtWidgets> itself.
 """
 import fnmatch
 import os
@@ -25,6 +28,7 @@ from collections import deque
 SOURCES = ('.h', '.hh', '.hpp', '.c', '.cc', '.cpp', '.cxx')
 GENERATED = ('moc_*.cpp', '*.moc', 'ui_*.h', 'qrc_*.cpp')
 INCLUDE = re.compile(r'\s*#\s*include\s*"([^"]+)"')
+SYSTEM_INCLUDE = re.compile(r'\s*#\s*include\s*<([^>]+)>')
 
 
 def source_files(src, layers):
@@ -45,6 +49,23 @@ def includes(src, rel):
             match = INCLUDE.match(line)
             if match and not any(fnmatch.fnmatch(posixpath.basename(match[1]), g) for g in GENERATED):
                 yield number, match[1]
+
+
+def widget_includes(src, layers, no_widgets, widgets_headers):
+    """One line for each include of a Qt Widgets header by a file of the layers in no_widgets."""
+    found = []
+    for rel in source_files(src, [layer for layer in layers if layer in no_widgets]):
+        with open(os.path.join(src, rel), encoding='utf-8', errors='replace') as f:
+            for number, line in enumerate(f, 1):
+                match = SYSTEM_INCLUDE.match(line)
+                if not match:
+                    continue
+                name = match[1]
+                module, _, rest = name.partition('/')
+                if name == 'QtWidgets' or module == 'QtWidgets' or (not rest and name in widgets_headers):
+                    found.append(f'{rel}:{number}: #include <{name}> is Qt Widgets, '
+                                 f'which layer {rel.split("/")[0]} must not use')
+    return found
 
 
 def resolve(src, layers, rel, name):
@@ -125,7 +146,7 @@ def report_cycles(kind, graph, evidence):
     return lines
 
 
-def check(src):
+def check(src, no_widgets=(), widgets_headers=frozenset()):
     """The problem lines, the numbers of cycles and of bad includes, and of layers and units."""
     layers = sorted(d for d in os.listdir(src)
                     if not d.startswith('.') and os.path.isdir(os.path.join(src, d)))
@@ -148,19 +169,33 @@ def check(src):
     found = (report_cycles('include cycle between layers', layer_graph, evidence)
              + report_cycles('include cycle between units', unit_graph, evidence))
     cycle_count = sum(line.startswith('include cycle') for line in found)
+    bad += widget_includes(src, layers, no_widgets, widgets_headers)
     return found + bad, cycle_count, len(bad), len(layers), len(unit_graph)
 
 
 def main(argv):
-    if len(argv) > 2 or argv[1:] and argv[1].startswith('-'):
-        print(f'usage: {argv[0]} [SRC]', file=sys.stderr)
+    usage = f'usage: {argv[0]} [--no-widgets LAYER,... --widgets-headers DIR] [SRC]'
+    args, options = argv[1:], {}
+    while args and args[0] in ('--no-widgets', '--widgets-headers') and len(args) > 1:
+        options[args[0]] = args[1]
+        args = args[2:]
+    if len(args) > 1 or args and args[0].startswith('-') or len(options) == 1:
+        print(usage, file=sys.stderr)
         return 2
     here = os.path.dirname(os.path.abspath(__file__))
-    src = argv[1] if len(argv) > 1 else os.path.normpath(os.path.join(here, '..', 'src'))
+    src = args[0] if args else os.path.normpath(os.path.join(here, '..', 'src'))
     if not os.path.isdir(src):
         print(f'{argv[0]}: no folder {src}', file=sys.stderr)
         return 2
-    problems, cycle_count, bad_count, layer_count, unit_count = check(src)
+    no_widgets, widgets_headers = (), frozenset()
+    if options:
+        headers = options['--widgets-headers']
+        if not os.path.isdir(headers):
+            print(f'{argv[0]}: no folder {headers}', file=sys.stderr)
+            return 2
+        no_widgets = [layer for layer in options['--no-widgets'].split(',') if layer]
+        widgets_headers = frozenset(os.listdir(headers))
+    problems, cycle_count, bad_count, layer_count, unit_count = check(src, no_widgets, widgets_headers)
     if not problems:
         print(f'layers: {layer_count}, units: {unit_count}, no include cycles')
         return 0

@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     const QString jpeg = dir.filePath(QStringLiteral("twelve megapixels.jpg"));
-    QProcess::execute(AppSettings::instance().imageToolPath,
+    QProcess::execute(AppSettings::instance().imageToolPath(),
                       {QStringLiteral("-size"), QStringLiteral("4000x3000"), QStringLiteral("plasma:"),
                        QStringLiteral("-quality"), QStringLiteral("90"), jpeg});
 
@@ -76,9 +76,9 @@ int main(int argc, char *argv[])
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        runTool(AppSettings::instance().imageToolPath,
+        runTool(AppSettings::instance().imageToolPath(),
                 letterboxArguments(imageToolInput(PictureFormat::Jpeg, jpeg), size.width, size.height,
-                                   AppSettings::instance().backgroundColor, out));
+                                   AppSettings::instance().backgroundColor(), out));
         const qint64 tool = t.elapsed();
         toolBest = toolBest < 0 ? tool : std::min(toolBest, tool);
 

@@ -3,31 +3,30 @@
 #include "app/StartupFiles.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "mainwindow/MainWindow.h"
 #include "tools/ToolCheck.h"
+#include "widgets/MessageBox.h"
 
 #include <utility>
 
 bool Application::loadSettings()
 {
     AppSettings &settings = AppSettings::instance();
-    settings.iniPath = Settings::iniFilePath();
-    settings.systemIniPaths = Settings::systemIniFilePaths();
+    settings.setFiles(Settings::iniFilePath(), Settings::systemIniFilePaths());
     settings.load();
 
     const std::pair<ToolCheck::Tool, const QString &> tools[] = {
-        {ToolCheck::Tool::ImageTool, settings.imageToolPath},
-        {ToolCheck::Tool::Encoder, settings.encoderPath},
-        {ToolCheck::Tool::Player, settings.playerPath},
+        {ToolCheck::Tool::ImageTool, settings.imageToolPath()},
+        {ToolCheck::Tool::Encoder, settings.encoderPath()},
+        {ToolCheck::Tool::Player, settings.playerPath()},
     };
     // In this order, and only up to the first failure: one message at most.
     for (const auto &[tool, path] : tools) {
         const ToolCheck::Result result = ToolCheck::check(tool, path);
         if (result != ToolCheck::Result::Ok) {
-            MessageBox::critical(nullptr, ToolCheck::message(result, tool, settings.iniPath));
+            MessageBox::critical(nullptr, ToolCheck::message(result, tool, settings.iniPath()));
             return false;
         }
     }
@@ -35,6 +34,23 @@ bool Application::loadSettings()
 }
 
 namespace {
+
+QString tempFolderProblemText(const TempFolderProblem &problem)
+{
+    switch (problem.kind) {
+    case TempFolderProblem::Kind::None:
+        break;
+    case TempFolderProblem::Kind::Unknown:
+        return QStringLiteral("Unknown System TEMP Directory.  Sorry, can't continue.");
+    case TempFolderProblem::Kind::Missing:
+        return QStringLiteral("The System TEMP Directory does not exist:\n\n\t%1\n\nSorry, can't continue.")
+            .arg(problem.systemFolder);
+    case TempFolderProblem::Kind::NotWritable:
+        return QStringLiteral("The System TEMP Directory can not be written:\n\n\t%1\n\nSorry, can't continue.")
+            .arg(problem.systemFolder);
+    }
+    return QString();
+}
 
 // The road of a drop, so the steps do with these files what they do with dropped ones.
 void openStartupFiles(MainWindow &window, const StartupFiles &files)
@@ -60,8 +76,10 @@ int Application::run(const StartupFiles &files)
     // Every picture the window shows lives in the temporary folder: without it, one message
     // (naming the folder) and nothing more.
     QString tempFolder;
-    if (!getTempFolder(tempFolder))
+    if (const TempFolderProblem problem = openTempFolder(tempFolder); !problem.isNone()) {
+        MessageBox::information(nullptr, tempFolderProblemText(problem));
         return 1;
+    }
     MainWindow dialog;
     // A failed initialization has shown its message; the window must not run.
     if (!dialog.initialize())

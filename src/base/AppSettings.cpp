@@ -1,5 +1,21 @@
 #include "base/AppSettings.h"
 
+#include <utility>
+
+namespace {
+
+template <typename T>
+bool update(T &field, const Settings::Key<T> &key, const QString &text)
+{
+    const T value = key.valueOf(text);
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
 AppSettings &AppSettings::instance()
 {
     static AppSettings settings;
@@ -8,36 +24,85 @@ AppSettings &AppSettings::instance()
 
 void AppSettings::reset()
 {
-    *this = AppSettings();
+    m_iniPath.clear();
+    m_systemIniPaths.clear();
+    m_imageToolPath.clear();
+    m_encoderPath.clear();
+    m_playerPath.clear();
+    m_targetSizeIndex = Settings::TargetVideoSize.defaultValue();
+    m_backgroundColor = Settings::DefaultBackgroundColor.defaultValue();
+    m_autoPlayOnOpen = Settings::AutoPlayOnOpen.defaultValue();
+}
+
+void AppSettings::setFiles(const QString &iniPath, const QStringList &systemIniPaths)
+{
+    m_iniPath = iniPath;
+    m_systemIniPaths = systemIniPaths;
 }
 
 void AppSettings::load()
 {
     const QList<QByteArray> files = readFiles();
-    imageToolPath = Settings::ImageTool.valueIn(files);
-    encoderPath = Settings::Encoder.valueIn(files);
-    playerPath = Settings::Player.valueIn(files);
-    targetSizeIndex = Settings::TargetVideoSize.valueIn(files);
-    backgroundColor = Settings::DefaultBackgroundColor.valueIn(files);
-    autoPlayOnOpen = Settings::AutoPlayOnOpen.valueIn(files);
+    m_imageToolPath = Settings::ImageTool.valueIn(files);
+    m_encoderPath = Settings::Encoder.valueIn(files);
+    m_playerPath = Settings::Player.valueIn(files);
+    m_targetSizeIndex = Settings::TargetVideoSize.valueIn(files);
+    m_backgroundColor = Settings::DefaultBackgroundColor.valueIn(files);
+    m_autoPlayOnOpen = Settings::AutoPlayOnOpen.valueIn(files);
 }
 
 QList<QByteArray> AppSettings::readFiles() const
 {
-    QList<QByteArray> files{IniFile::readAll(iniPath)};
-    for (const QString &path : systemIniPaths)
+    QList<QByteArray> files{IniFile::readAll(m_iniPath)};
+    for (const QString &path : m_systemIniPaths)
         files << IniFile::readAll(path);
     return files;
 }
 
-bool AppSettings::write(const QList<IniFile::KeyValue> &entries) const
+bool AppSettings::setAll(const QList<IniFile::KeyValue> &entries)
 {
-    return IniFile::writeStrings(iniPath, Settings::Section, entries);
+    return store(entries, IfNotSaved::Discard);
+}
+
+bool AppSettings::store(const QList<IniFile::KeyValue> &entries, IfNotSaved ifNotSaved)
+{
+    const bool saved = IniFile::writeStrings(m_iniPath, Settings::Section, entries);
+    if (!saved && ifNotSaved == IfNotSaved::Discard)
+        return false;
+    QStringList changedKeys;
+    for (const IniFile::KeyValue &entry : entries) {
+        bool held = false;
+        if (assign(entry.first, entry.second, &held) || (!held && saved))
+            changedKeys << entry.first;
+    }
+    // Announced once the record is whole: a reader may look at the other keys.
+    for (const QString &key : std::as_const(changedKeys))
+        emit changed(key);
+    return saved;
+}
+
+bool AppSettings::assign(const QString &key, const QString &text, bool *held)
+{
+    *held = true;
+    if (key == Settings::ImageTool.name)
+        return update(m_imageToolPath, Settings::ImageTool, text);
+    if (key == Settings::Encoder.name)
+        return update(m_encoderPath, Settings::Encoder, text);
+    if (key == Settings::Player.name)
+        return update(m_playerPath, Settings::Player, text);
+    if (key == Settings::TargetVideoSize.name)
+        return update(m_targetSizeIndex, Settings::TargetVideoSize, text);
+    if (key == Settings::DefaultBackgroundColor.name)
+        return update(m_backgroundColor, Settings::DefaultBackgroundColor, text);
+    if (key == Settings::AutoPlayOnOpen.name)
+        return update(m_autoPlayOnOpen, Settings::AutoPlayOnOpen, text);
+    *held = false;
+    return false;
 }
 
 QString AppSettings::notSavedText() const
 {
     return QStringLiteral("The settings could not be saved in:\n\n   %1\n\nPlease check that this file can be "
                           "written, thanks.")
-        .arg(iniPath);
+        .arg(m_iniPath);
 }

@@ -1,7 +1,5 @@
 #include "base/Paths.h"
 
-#include "base/MessageBox.h"
-
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -27,42 +25,39 @@ std::unique_ptr<QTemporaryDir> &runTempDir()
 
 } // namespace
 
-bool getTempFolder(QString &out)
+TempFolderProblem openTempFolder(QString &out)
 {
     std::unique_ptr<QTemporaryDir> &dir = runTempDir();
     if (dir && dir->isValid() && QFileInfo(dir->path()).isDir()) {
         out = dir->path();
-        return true;
+        return {};
     }
     out.clear();
     QString system = QDir::tempPath();
     // QDir::tempPath() canonicalises and so comes back empty for a TMPDIR that does not exist:
-    // the message names the variable's own value instead.
+    // the problem names the variable's own value instead.
     const QString named = qEnvironmentVariable("TMPDIR");
     if (system.isEmpty() && !named.isEmpty())
         system = named;
-    if (system.isEmpty()) {
-        MessageBox::information(nullptr, QStringLiteral("Unknown System TEMP Directory.  Sorry, can't continue."));
-        return false;
-    }
-    if (!isDirectory(system)) {
-        MessageBox::information(nullptr, QStringLiteral("The System TEMP Directory does not exist:\n\n\t%1\n\nSorry, can't continue.")
-                        .arg(system));
-        return false;
-    }
+    if (system.isEmpty())
+        return {TempFolderProblem::Kind::Unknown, system};
+    if (!isDirectory(system))
+        return {TempFolderProblem::Kind::Missing, system};
     removeStaleTempFolders(system);
     // A private folder per run: predictable names in a shared /tmp could be planted as symlinks.
     // The process id in the name tells a later run whether the folder was left behind.
     auto fresh = std::make_unique<QTemporaryDir>(
         QDir(system).filePath(QStringLiteral("velmora-%1-XXXXXX").arg(QCoreApplication::applicationPid())));
-    if (!fresh->isValid()) {
-        MessageBox::information(nullptr, QStringLiteral("The System TEMP Directory can not be written:\n\n\t%1\n\nSorry, can't continue.")
-                        .arg(system));
-        return false;
-    }
+    if (!fresh->isValid())
+        return {TempFolderProblem::Kind::NotWritable, system};
     dir = std::move(fresh);
     out = dir->path();
-    return true;
+    return {};
+}
+
+bool getTempFolder(QString &out)
+{
+    return openTempFolder(out).isNone();
 }
 
 void removeTempFolder()

@@ -20,6 +20,11 @@ QString unsetToolPath()
     return QStringLiteral("x");
 }
 
+QString formatText(const QString &text)
+{
+    return text;
+}
+
 int defaultTargetSize()
 {
     return 2;
@@ -41,6 +46,11 @@ QString formatTargetSize(const int &index)
 QRgb defaultBackgroundColor()
 {
     return qRgb(0, 0, 0);
+}
+
+QString formatBackgroundColor(const QRgb &color)
+{
+    return QStringLiteral("%1").arg(color & 0xFFFFFFu, 6, 16, QLatin1Char('0')).toUpper();
 }
 
 std::optional<QRgb> parseBackgroundColor(const QString &text)
@@ -75,10 +85,6 @@ std::optional<QString> parseFolder(const QString &text)
     return folder;
 }
 
-QString formatFolder(const QString &folder)
-{
-    return folder;
-}
 
 QString standardFolder(QStandardPaths::StandardLocation location)
 {
@@ -91,26 +97,26 @@ QString standardFolder(QStandardPaths::StandardLocation location)
 } // namespace
 
 const Settings::Key<QString> Settings::ImageTool{
-    QLatin1String("S1"), &unsetToolPath, &anyText, nullptr};
+    QLatin1String("S1"), &unsetToolPath, &anyText, &formatText};
 const Settings::Key<QString> Settings::Encoder{
-    QLatin1String("S2"), &unsetToolPath, &anyText, nullptr};
+    QLatin1String("S2"), &unsetToolPath, &anyText, &formatText};
 const Settings::Key<QString> Settings::Player{
-    QLatin1String("S3"), &unsetToolPath, &anyText, nullptr};
+    QLatin1String("S3"), &unsetToolPath, &anyText, &formatText};
 const Settings::Key<int> Settings::TargetVideoSize{
     QLatin1String("TargetVideoSize"), &defaultTargetSize, &parseTargetSize, &formatTargetSize};
 const Settings::Key<QRgb> Settings::DefaultBackgroundColor{
-    QLatin1String("DefaultBackgroundColor"), &defaultBackgroundColor, &parseBackgroundColor, nullptr};
+    QLatin1String("DefaultBackgroundColor"), &defaultBackgroundColor, &parseBackgroundColor, &formatBackgroundColor};
 const Settings::Key<bool> Settings::AutoPlayOnOpen{
     QLatin1String("AutoPlayOnOpen"), &defaultAutoPlay, &parseAutoPlay, &formatAutoPlay};
 const Settings::Key<QString> Settings::PictureFolder{
     QLatin1String("PictureFilePath"),
-    [] { return standardFolder(QStandardPaths::PicturesLocation); }, &parseFolder, &formatFolder};
+    [] { return standardFolder(QStandardPaths::PicturesLocation); }, &parseFolder, &formatText};
 const Settings::Key<QString> Settings::AudioFolder{
     QLatin1String("AudioFilePath"),
-    [] { return standardFolder(QStandardPaths::MusicLocation); }, &parseFolder, &formatFolder};
+    [] { return standardFolder(QStandardPaths::MusicLocation); }, &parseFolder, &formatText};
 const Settings::Key<QString> Settings::DestinationFolder{
     QLatin1String("DestinationFolderPath"),
-    [] { return standardFolder(QStandardPaths::MoviesLocation); }, &parseFolder, &formatFolder};
+    [] { return standardFolder(QStandardPaths::MoviesLocation); }, &parseFolder, &formatText};
 
 QString Settings::iniFilePath()
 {

@@ -10,6 +10,6 @@ TargetSizeTable &TargetSizeTable::instance()
 
 TargetSize &TargetSizeTable::current()
 {
-    const int index = AppSettings::instance().targetSizeIndex;
+    const int index = AppSettings::instance().targetSizeIndex();
     return row(index >= 0 && index < RowCount ? index : Settings::TargetVideoSize.defaultValue());
 }

@@ -1,7 +1,7 @@
 #include "dialogs/ActualSizeViewer.h"
 
-#include "base/MessageBox.h"
 #include "media/PictureFile.h"
+#include "widgets/MessageBox.h"
 #include "widgets/WindowMover.h"
 
 #include <QApplication>

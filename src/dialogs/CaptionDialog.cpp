@@ -1,11 +1,11 @@
 #include "dialogs/CaptionDialog.h"
 
-#include "base/MessageBox.h"
 #include "dialogs/CaptionDialogRules.h"
 #include "media/FontList.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
 #include "widgets/FontComboBox.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PlacementLamp.h"
 #include "widgets/RangedNumberEdit.h"
 #include "widgets/WindowMover.h"

@@ -33,7 +33,7 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
 
     m_autoPlay = new QCheckBox(QStringLiteral("Automatically play the selected Audio File"), this);
     m_autoPlay->setProperty("controlId", int(AutoPlayCheckBox));
-    m_autoPlayOn = AppSettings::instance().autoPlayOnOpen;
+    m_autoPlayOn = AppSettings::instance().autoPlayOnOpen();
     m_autoPlay->setChecked(m_autoPlayOn);
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_autoPlay, grid->rowCount(), 0, 1, grid->columnCount());

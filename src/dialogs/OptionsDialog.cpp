@@ -1,10 +1,10 @@
 #include "dialogs/OptionsDialog.h"
 
 #include "base/AppSettings.h"
-#include "base/DesktopHelpers.h"
-#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "dialogs/OptionsRules.h"
+#include "widgets/DesktopHelpers.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -42,7 +42,7 @@ OptionsDialog::OptionsDialog(QWidget *owner)
         connect(button, &QPushButton::clicked, this, [this, i] { browse(i); });
     }
     m_autoPlay = controlAs<QCheckBox>(AutoPlayCheckBox);
-    m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen);
+    m_autoPlay->setChecked(AppSettings::instance().autoPlayOnOpen());
     attachToolTips();
 
     connect(controlAs<QPushButton>(OkButton), &QPushButton::clicked, this, &OptionsDialog::accept);
@@ -75,7 +75,7 @@ void OptionsDialog::accept()
 
     AppSettings &settings = AppSettings::instance();
     const bool autoPlay = m_autoPlay->isChecked();
-    const bool saved = settings.write({
+    const bool saved = settings.setAll({
         Settings::PictureFolder.entry(folders.at(0)),
         Settings::AudioFolder.entry(folders.at(1)),
         Settings::DestinationFolder.entry(folders.at(2)),
@@ -85,6 +85,5 @@ void OptionsDialog::accept()
         MessageBox::warning(this, settings.notSavedText());
         return;
     }
-    settings.autoPlayOnOpen = autoPlay;
     TemplateDialog::accept();
 }

@@ -1,10 +1,10 @@
 #include "dialogs/PictuneBuild.h"
 
-#include "base/DesktopHelpers.h"
-#include "base/MessageBox.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
 #include "model/VideoBuildJob.h"
+#include "widgets/DesktopHelpers.h"
+#include "widgets/MessageBox.h"
 
 BuildOutcome buildPictune(QWidget *owner, const VideoBuildRequest &request, const QString &playerPath)
 {

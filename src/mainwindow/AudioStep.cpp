@@ -2,16 +2,16 @@
 
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
+#include "media/AudioTransport.h"
 #include "media/SongCoverReader.h"
 
 #include <QFile>
 #include <QWidget>
 
-AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, QObject *parent)
+AudioStep::AudioStep(QWidget *playButton, QWidget *pauseButton, QObject *parent)
     : QObject(parent)
     , m_playButton(playButton)
     , m_pauseButton(pauseButton)
-    , m_menuOpen(menuOpen)
     , m_player(std::make_unique<AudioPreview>())
     , m_measurer(new AudioLengthMeasurer(this))
     , m_coverReader(new SongCoverReader(this))
@@ -93,9 +93,22 @@ void AudioStep::enableButtons(bool enabled)
     m_pauseButton->setEnabled(enabled);
 }
 
+void AudioStep::apply(const AudioTransport &transport)
+{
+    if (transport.buttons != AudioTransport::KeepButtons) {
+        const bool showPause = transport.buttons == AudioTransport::ShowPauseButton;
+        m_pauseButton->setVisible(showPause);
+        m_playButton->setVisible(!showPause);
+    }
+    if (transport.playing != AudioTransport::KeepFlag)
+        m_playing = transport.playing == AudioTransport::SetPlaying;
+    if (transport.clearMenuOpen)
+        emit menuCommandDone();
+}
+
 void AudioStep::play(const QString &path)
 {
-    m_player->play(path).apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+    apply(m_player->play(path));
 }
 
 void AudioStep::resume()
@@ -105,15 +118,15 @@ void AudioStep::resume()
 
 void AudioStep::pause()
 {
-    m_player->pause().apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+    apply(m_player->pause());
 }
 
 void AudioStep::restart()
 {
-    m_player->restart().apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+    apply(m_player->restart());
 }
 
 void AudioStep::stop()
 {
-    m_player->stop().apply(m_playButton, m_pauseButton, m_playing, m_menuOpen);
+    apply(m_player->stop());
 }

@@ -44,5 +44,5 @@ QDialog *FileBrowser::dialog() const
 
 bool FileBrowser::autoPlay() const
 {
-    return m_dialog ? m_dialog->autoPlay() : AppSettings::instance().autoPlayOnOpen;
+    return m_dialog ? m_dialog->autoPlay() : AppSettings::instance().autoPlayOnOpen();
 }

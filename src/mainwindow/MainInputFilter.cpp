@@ -1,5 +1,7 @@
 #include "MainInputFilter.h"
 
+#include "mainwindow/MainMenus.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,12 +9,12 @@
 #include <QWidget>
 
 MainInputFilter::MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput,
-                                 bool &menuOpen, const QList<QWidget *> &playback)
+                                 MainMenus *menus, const QList<QWidget *> &playback)
     : QObject(window)
     , m_window(window)
     , m_hoverFocus(hoverFocus)
     , m_textInput(textInput)
-    , m_menuOpen(menuOpen)
+    , m_menus(menus)
     , m_playback(playback)
 {
     qApp->installEventFilter(this);
@@ -75,8 +77,8 @@ bool MainInputFilter::filterKey(QEvent *event)
 bool MainInputFilter::filterClick(QWidget *widget, QEvent *event)
 {
     // The click after a menu closed without a choice only closes what is left of it.
-    if (m_menuOpen) {
-        m_menuOpen = false;
+    if (m_menus->isMenuOpen()) {
+        m_menus->setMenuOpen(false);
         return true;
     }
     if (static_cast<QMouseEvent *>(event)->button() != Qt::RightButton || !qobject_cast<QAbstractButton *>(widget))

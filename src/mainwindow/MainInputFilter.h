@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 
+class MainMenus;
 class QWidget;
 
 // Keys, clicks and hover over the main window and every control in it: Enter and Escape never
@@ -19,10 +20,10 @@ class MainInputFilter : public QObject
 public:
     // `hoverFocus`: the controls that take the focus when the mouse enters them; elsewhere the
     // window takes it, unless the last of them entered was `textInput`.
-    // `menuOpen`: the window's flag that a menu closed without a choice; `playback`: the play
-    // and pause buttons.
+    // `menus`: whose flag tells that a menu closed without a choice; `playback`: the play and
+    // pause buttons.
     MainInputFilter(QWidget *window, const QList<QWidget *> &hoverFocus, QWidget *textInput,
-                    bool &menuOpen, const QList<QWidget *> &playback);
+                    MainMenus *menus, const QList<QWidget *> &playback);
 
 signals:
     void targetSizeChosen(int index);
@@ -41,6 +42,6 @@ private:
     QList<QWidget *> m_hoverFocus;
     QWidget *m_textInput;
     QPointer<QWidget> m_lastHovered;
-    bool &m_menuOpen;
+    MainMenus *m_menus;
     QList<QWidget *> m_playback;
 };

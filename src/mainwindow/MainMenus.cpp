@@ -5,6 +5,7 @@
 #include "base/WebAddresses.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QUrl>
 
@@ -50,6 +51,18 @@ MainMenus::MainMenus(QObject *parent)
         m_actions[size_t(entry.command)] = new QAction(QString::fromLatin1(entry.text), this);
     for (int i = 0; i < SizeCount; ++i)
         sizeAction(i)->setCheckable(true);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            setMenuOpen(false);
+    });
+}
+
+void MainMenus::setMenuOpen(bool open)
+{
+    if (m_menuOpen == open)
+        return;
+    m_menuOpen = open;
+    emit menuOpenChanged(open);
 }
 
 QAction *MainMenus::sizeAction(int index) const
@@ -84,7 +97,7 @@ QMenu *MainMenus::createMenu(Popup popup, QWidget *parent) const
     case Popup::TargetSize: {
         QMenu *sizes = newPopup(menu->addMenu(QStringLiteral("Target Video Size")));
         for (int i = 0; i < SizeCount; ++i) {
-            sizeAction(i)->setChecked(i == AppSettings::instance().targetSizeIndex);
+            sizeAction(i)->setChecked(i == AppSettings::instance().targetSizeIndex());
             sizes->addAction(sizeAction(i));
         }
         menu->addAction(action(Command::ViewActualSize));

@@ -7,8 +7,8 @@
 #include "MainInputFilter.h"
 #include "OutputPath.h"
 #include "PictureStep.h"
+#include "StepTips.h"
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/TargetSizeTable.h"
@@ -26,6 +26,7 @@
 #include "media/SongCoverReader.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogToolTips.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/SkinArtwork.h"
 #include "widgets/SkinButton.h"
@@ -41,9 +42,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextDocument>
-
-#include <utility>
 
 #include <utility>
 
@@ -76,9 +74,6 @@ const ButtonCommand ButtonCommands[] = {
     {MainWindow::OptionsButton, &MainWindow::openOptions},
     {MainWindow::HelpButton, &MainWindow::showHelpMenu},
 };
-
-const QString ClearPictureTip = QStringLiteral("Click here to clear the current Picture File");
-const QString ClearAudioTip = QStringLiteral("Click here to clear the current Audio File");
 
 } // namespace
 
@@ -129,18 +124,15 @@ void MainWindow::createControls()
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
-    m_audio = new AudioStep(control(PlayButton), control(PauseButton), m_menuOpen, this);
+    m_audio = new AudioStep(control(PlayButton), control(PauseButton), this);
     connect(m_audio, &AudioStep::songRead, this, &MainWindow::takeSongInfo);
+    connect(m_audio, &AudioStep::menuCommandDone, m_menus, [this] { m_menus->setMenuOpen(false); });
 }
 
 void MainWindow::connectControls()
 {
     for (const ButtonCommand &entry : ButtonCommands)
         connect(controlAs<QAbstractButton>(entry.button), &QAbstractButton::clicked, this, entry.command);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive)
-            m_menuOpen = false;
-    });
 
     using Command = MainMenus::Command;
     for (int i = 0; i < MainMenus::SizeCount; ++i)
@@ -155,6 +147,7 @@ void MainWindow::connectControls()
         if (path == m_createWaitsFor)
             endCreateWait();
     });
+    connect(&AppSettings::instance(), &AppSettings::changed, this, &MainWindow::settingChanged);
     const std::pair<Command, UserGuide::Section> guideCommands[] = {
         {Command::UserGuide, UserGuide::Section::Contents},
         {Command::TrainingVideos, UserGuide::Section::Walkthrough},
@@ -210,7 +203,7 @@ bool MainWindow::initialize()
     setMinimumSize(m_initialSize);
     QList<QWidget *> hoverFocus = controls(MinimizeButton, HelpButton);
     hoverFocus.removeOne(m_pictureBox);
-    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit, m_menuOpen, controls(PlayButton, PauseButton));
+    auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit, m_menus, controls(PlayButton, PauseButton));
     connect(input, &MainInputFilter::targetSizeChosen, this, &MainWindow::setTargetSize);
     connect(input, &MainInputFilter::playbackMenuRequested, this, [this] { showMenu(MainMenus::Popup::Playback); });
     m_initialized = true;
@@ -223,7 +216,7 @@ void MainWindow::runStartupChecks()
     layoutControls();
     if (!queryFontList()) {
         MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
-                                          .arg(AppSettings::instance().iniPath));
+                                          .arg(AppSettings::instance().iniPath()));
         done(0);
     }
 }
@@ -246,10 +239,8 @@ void MainWindow::markStep(Control done, Control pending, bool isDone)
 
 void MainWindow::setStepTip(Control step, const QString &text)
 {
-    // A file name or tag like "<b>" is shown as written, not as markup.
     if (DialogToolTips *tips = toolTips())
-        tips->updateTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre) : text,
-                        this, step);
+        tips->updateTip(stepTipText(text), this, step);
 }
 
 PicturePreparation &MainWindow::picture()
@@ -284,12 +275,7 @@ void MainWindow::showPictureStep(bool set)
         m_coverPath.clear();
     }
     markStep(Step1Done, Step1Pending, set);
-    QString tip = ClearPictureTip;
-    if (set && pictureIsSongCover())
-        tip = QStringLiteral("%1, which is the cover art of the song:\n\n%2").arg(ClearPictureTip, m_coverSongPath);
-    else if (set)
-        tip = QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, picture().sourcePath());
-    setStepTip(Step1Done, tip);
+    setStepTip(Step1Done, pictureStepTip(set, pictureIsSongCover(), picture().sourcePath(), m_coverSongPath));
 }
 
 void MainWindow::setAudioFile(const QString &path)
@@ -308,19 +294,7 @@ void MainWindow::setAudioFile(const QString &path)
 
 void MainWindow::updateAudioTip()
 {
-    const QString &path = m_audio->path();
-    if (path.isEmpty()) {
-        setStepTip(Step2Done, ClearAudioTip);
-        return;
-    }
-    const QString duration = m_audio->isMeasuring() ? QStringLiteral("(measuring)") : formatDuration(m_audio->duration());
-    QString tip = QStringLiteral("%1, which is set to:\n\n%2\n\nDuration: %3").arg(ClearAudioTip, path, duration);
-    const SongTags &tags = m_audio->tags();
-    if (!tags.title.isEmpty())
-        tip += QStringLiteral("\nTitle: ") + tags.title;
-    if (!tags.artist.isEmpty())
-        tip += QStringLiteral("\nArtist: ") + tags.artist;
-    setStepTip(Step2Done, tip);
+    setStepTip(Step2Done, audioStepTip(m_audio->path(), m_audio->isMeasuring(), m_audio->duration(), m_audio->tags()));
 }
 
 void MainWindow::takeSongInfo(const SongInfo &info)
@@ -389,17 +363,21 @@ void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
 void MainWindow::setTargetSize(int index)
 {
     AppSettings &settings = AppSettings::instance();
-    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex != index) {
-        settings.targetSizeIndex = index;
-        if (!m_pictureStep->redo()) {
-            // The picture could not be prepared at the new size: the step goes back to none.
-            showPictureStep(false);
-        }
-        // The size holds for this run either way; the user learns that the next run forgets it.
-        if (!settings.write(Settings::TargetVideoSize, index))
-            MessageBox::warning(this, settings.notSavedText());
+    // The size holds for this run either way; the user learns that the next run forgets it.
+    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex() != index
+        && !settings.set(Settings::TargetVideoSize, index))
+        MessageBox::warning(this, settings.notSavedText());
+    m_menus->setMenuOpen(false);
+}
+
+void MainWindow::settingChanged(const QString &key)
+{
+    if (key != Settings::TargetVideoSize.name)
+        return;
+    if (!m_pictureStep->redo()) {
+        // The picture could not be prepared at the new size: the step goes back to none.
+        showPictureStep(false);
     }
-    m_menuOpen = false;
 }
 
 void MainWindow::clearPicture()
@@ -591,11 +569,11 @@ void MainWindow::buildVideo()
         return;
     m_audio->stop();
     const AppSettings &settings = AppSettings::instance();
-    const VideoBuildRequest request{settings.encoderPath, picturePath, song, duration,
+    const VideoBuildRequest request{settings.encoderPath(), picturePath, song, duration,
                                     m_output->path(), TargetSizeTable::instance().current().size(),
                                     m_audio->readLimit()};
     m_buildRunning = true;
-    const BuildOutcome outcome = buildPictune(this, request, settings.playerPath);
+    const BuildOutcome outcome = buildPictune(this, request, settings.playerPath());
     m_buildRunning = false;
     m_output->buildEnded(outcome == BuildOutcome::Canceled);
 }
@@ -630,19 +608,19 @@ void MainWindow::viewActualSize()
     const DropPause pause(m_dropTarget);
     ActualSizeViewer viewer(picture().currentPicturePath(), this);
     viewer.exec();
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::showAbout()
 {
     const DropPause pause(m_dropTarget);
     MessageBox::information(this, MainMenus::aboutText());
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::openUserGuide(UserGuide::Section section)
 {
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString index = UserGuide::indexFile(programFolder);
     if (index.isEmpty()) {
@@ -658,7 +636,7 @@ void MainWindow::openUserGuide(UserGuide::Section section)
 void MainWindow::openOtherProductPage(int index)
 {
     DesktopLauncher::instance().openUrl(MainMenus::otherProductPage(index));
-    m_menuOpen = false;
+    m_menus->setMenuOpen(false);
 }
 
 void MainWindow::showHelpMenu()
@@ -670,7 +648,7 @@ void MainWindow::showMenu(MainMenus::Popup popup)
 {
     const std::unique_ptr<QMenu> menu(m_menus->createMenu(popup, this));
     // The flag swallows the click after a menu closed without a choice; a command clears it.
-    m_menuOpen = true;
+    m_menus->setMenuOpen(true);
     menu->exec(QCursor::pos());
 }
 

@@ -1,10 +1,10 @@
 #include "OutputPath.h"
 
 #include "CreateCheck.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "dialogs/SaveAsDialog.h"
 #include "media/OpenableExtensions.h"
+#include "widgets/MessageBox.h"
 
 #include <QLineEdit>
 

@@ -1,7 +1,7 @@
 #include "PictureCancelOffer.h"
 
-#include "base/MessageBox.h"
 #include "model/PicturePreparation.h"
+#include "widgets/MessageBox.h"
 
 #include <QProgressDialog>
 

@@ -4,6 +4,7 @@
 
 #include "dialogs/CaptionPreview.h"
 #include "model/CaptionSettings.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 
 #include <QWidget>
@@ -15,6 +16,10 @@ PictureStep::PictureStep(QWidget *owner, PictureBox *box, const CaptionSettings 
     , m_box(box)
     , m_captions(captions)
 {
+    // The preparation's failures are told in message boxes, to the window that asked.
+    setPictureMessageReporter([](QObject *asking, const QString &text) {
+        MessageBox::information(qobject_cast<QWidget *>(asking), text);
+    });
 }
 
 bool PictureStep::prepare(const QString &path)

@@ -15,8 +15,8 @@ public:
     AudioOutput(const AudioOutput &) = delete;
     AudioOutput &operator=(const AudioOutput &) = delete;
 
-    // AudioOk, or AudioErrorDriver (no audio driver), AudioErrorDevice (no output device),
-    // AudioErrorMemory or AudioErrorUnknown.
+    // AudioOk, or AudioErrorDriver (no audio driver), AudioErrorDevice (no output device) or
+    // AudioErrorMemory.
     int open();
 
     uint32_t device() const { return m_device; }

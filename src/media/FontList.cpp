@@ -67,7 +67,7 @@ QStringList parseFontList(const QString &output, bool *found, QHash<QString, QSt
 
 bool queryFontList()
 {
-    ToolRun run(AppSettings::instance().imageToolPath, toolArguments(QStringLiteral("-list font"), {}));
+    ToolRun run(AppSettings::instance().imageToolPath(), toolArguments(QStringLiteral("-list font"), {}));
     run.setTimeout(ListTimeoutMs);
     const ToolResult result = run.exec();
     if (!result.succeeded())

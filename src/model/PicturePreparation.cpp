@@ -1,7 +1,6 @@
 #include "model/PicturePreparation.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
 #include "media/FontCoverage.h"
@@ -14,7 +13,21 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
+
+PictureMessageReporter &messageReporter()
+{
+    static PictureMessageReporter reporter;
+    return reporter;
+}
+
+void reportPictureMessage(QObject *owner, const QString &text)
+{
+    if (const PictureMessageReporter &reporter = messageReporter())
+        reporter(owner, text);
+}
 
 int &imageToolTimeoutMs()
 {
@@ -41,7 +54,7 @@ ImageRun runImageTool(const QStringList &arguments, const QString &output, int t
     removeFile(output);
     if (control && control->canceled)
         return ImageRun::Canceled;
-    ToolRun run(AppSettings::instance().imageToolPath, arguments);
+    ToolRun run(AppSettings::instance().imageToolPath(), arguments);
     run.setTimeout(timeoutMs);
     ToolRun *outer = nullptr;
     if (control) {
@@ -79,22 +92,22 @@ private:
     int &m_depth;
 };
 
-void showTempImageFailure(QWidget *owner, const QString &path)
+void showTempImageFailure(QObject *owner, const QString &path)
 {
-    MessageBox::information(owner, QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
+    reportPictureMessage(owner, QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
                                "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
                     .arg(path));
 }
 
 // Says why a picture could not be made, unless the user stopped it.
-void reportImageRun(QWidget *owner, ImageRun run, const QString &path, int timeoutMs)
+void reportImageRun(QObject *owner, ImageRun run, const QString &path, int timeoutMs)
 {
     switch (run) {
     case ImageRun::Done:
     case ImageRun::Canceled:
         break;
     case ImageRun::TimedOut:
-        MessageBox::information(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath, timeoutMs));
+        reportPictureMessage(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath(), timeoutMs));
         break;
     case ImageRun::Failed:
         showTempImageFailure(owner, path);
@@ -135,7 +148,7 @@ void PicturePreparation::allowUserInput()
     m_control.inputAllowed = true;
 }
 
-bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
+bool PicturePreparation::setSourcePicture(QObject *owner, const QString &path,
                                           const CaptionSettings *captionSettings)
 {
     const RequestScope request(m_control, m_requestDepth);
@@ -163,12 +176,12 @@ QString PicturePreparation::currentPicturePath() const
                                   : m_resizedPath;
 }
 
-bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &captionSettings)
+bool PicturePreparation::renderText(QObject *owner, const CaptionSettings &captionSettings)
 {
     return drawCaption(owner, captionSettings, false);
 }
 
-bool PicturePreparation::renderTextLive(QWidget *owner, const CaptionSettings &captionSettings)
+bool PicturePreparation::renderTextLive(QObject *owner, const CaptionSettings &captionSettings)
 {
     return drawCaption(owner, captionSettings, true);
 }
@@ -178,7 +191,7 @@ void PicturePreparation::cancelRendering()
     cancel();
 }
 
-bool PicturePreparation::drawCaption(QWidget *owner, const CaptionSettings &captionSettings, bool live)
+bool PicturePreparation::drawCaption(QObject *owner, const CaptionSettings &captionSettings, bool live)
 {
     const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
                                                  : m_resizedPath;
@@ -202,7 +215,7 @@ bool PicturePreparation::drawCaption(QWidget *owner, const CaptionSettings &capt
     return ran == ImageRun::Done;
 }
 
-bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, const QString &destination)
+bool PicturePreparation::resizePicture(QObject *owner, const QString &source, const QString &destination)
 {
     const RequestScope request(m_control, m_requestDepth);
     const TargetSize &size = TargetSizeTable::instance().current();
@@ -213,7 +226,7 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
     QString why;
     if (isAbsolutePath(source) && !readPictureInfo(source, info, &why)) {
         if (m_showsFailures)
-            MessageBox::information(owner, refusedPictureMessage(source, why));
+            reportPictureMessage(owner, refusedPictureMessage(source, why));
         return false;
     }
     ImageRun ran = ImageRun::Failed;
@@ -225,7 +238,7 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
         removeFile(plainName);
         if (!destination.isEmpty() && QFile::link(source, plainName)) {
             ran = runImageTool(letterboxArguments(imageToolInput(info.format, plainName), size.width,
-                                                  size.height, AppSettings::instance().backgroundColor,
+                                                  size.height, AppSettings::instance().backgroundColor(),
                                                   imageToolOutput(destination)),
                                destination, imageToolTimeoutMs(), &m_control);
         }
@@ -236,26 +249,31 @@ bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, co
     return ran == ImageRun::Done;
 }
 
-bool createBlankCanvases(QWidget *owner, bool *imageToolHung)
+void setPictureMessageReporter(PictureMessageReporter reporter)
+{
+    messageReporter() = std::move(reporter);
+}
+
+bool createBlankCanvases(QObject *owner, bool *imageToolHung)
 {
     TargetSizeTable &table = TargetSizeTable::instance();
     for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
         TargetSize &row = table.row(i);
         row.blankCanvasPath = tempName(QStringLiteral("VL_Blank_%1_").arg(i));
         const ImageRun ran = runImageTool(blankCanvasArguments(row.width, row.height,
-                                                               AppSettings::instance().backgroundColor,
+                                                               AppSettings::instance().backgroundColor(),
                                                                imageToolOutput(row.blankCanvasPath)),
                                           row.blankCanvasPath, BlankCanvasTimeoutMs);
         if (ran == ImageRun::TimedOut) {
             if (imageToolHung)
                 *imageToolHung = true;
-            MessageBox::information(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath,
+            reportPictureMessage(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath(),
                                                                  BlankCanvasTimeoutMs)
                                                + QStringLiteral("\n\nSorry, can't continue."));
             return false;
         }
         if (ran != ImageRun::Done) {
-            MessageBox::information(owner, QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
+            reportPictureMessage(owner, QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
                                        "Possibly an invalid Temp directory?")
                             .arg(row.blankCanvasPath));
             return false;

@@ -121,7 +121,7 @@ QImage PictureBox::placeholderImage()
 void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QColor background = QColor::fromRgb(AppSettings::instance().backgroundColor);
+    const QColor background = QColor::fromRgb(AppSettings::instance().backgroundColor());
     if (m_picture.isNull()) {
         painter.fillRect(rect(), background);
         return;

@@ -9,11 +9,11 @@
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "dialogs/BuildProgressDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogTemplate.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -203,7 +203,7 @@ int main(int argc, char *argv[])
                                     "PictureFilePath=%4\nAudioFilePath=%4\n")
                          .arg(convertPath(), ffmpegPath(), ffplayPath(), folder)
                          .toUtf8());
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     QuietLauncher launcher;
     DesktopLauncher::setInstance(&launcher);
     // A message box would stand in for the window the checker waits for: report it instead.
@@ -221,11 +221,11 @@ int main(int argc, char *argv[])
     const auto build = [&window, &fakeEncoder](bool slow) {
         return [&window, &fakeEncoder, slow] {
             AppSettings &settings = AppSettings::instance();
-            const QString encoder = settings.encoderPath;
+            const QString encoder = settings.encoderPath();
             if (slow)
-                settings.encoderPath = fakeEncoder;
+                settings.set(Settings::Encoder, fakeEncoder);
             window.createVideo();
-            settings.encoderPath = encoder;
+            settings.set(Settings::Encoder, encoder);
         };
     };
     const QList<Step> steps = {

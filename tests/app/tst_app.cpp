@@ -3,11 +3,11 @@
 #include "app/Application.h"
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/TargetSizeTable.h"
 #include "tools/ToolArguments.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -70,6 +71,7 @@ private slots:
     void folderSettings_data();
     void folderSettings();
     void writesThroughTheTable();
+    void settingsAnnounceChanges();
     void iniWrittenByAnotherProgram();
     void iniWriteAppendsAndRefuses();
     void parseHex_data();
@@ -178,13 +180,13 @@ void TestApp::startupToolChecks()
     AppSettings::instance().reset();
     Application app;
     const bool ok = app.loadSettings();
-    QCOMPARE(AppSettings::instance().iniPath, sandbox.iniPath());
+    QCOMPARE(AppSettings::instance().iniPath(), sandbox.iniPath());
     if (message.isEmpty()) {
         QVERIFY(ok);
         QVERIFY(recorder.messages.isEmpty());
-        QVERIFY(!AppSettings::instance().imageToolPath.isEmpty());
-        QCOMPARE(AppSettings::instance().encoderPath, ffmpegPath());
-        QCOMPARE(AppSettings::instance().playerPath, ffplayPath());
+        QVERIFY(!AppSettings::instance().imageToolPath().isEmpty());
+        QCOMPARE(AppSettings::instance().encoderPath(), ffmpegPath());
+        QCOMPARE(AppSettings::instance().playerPath(), ffplayPath());
     } else {
         QVERIFY(!ok);
         QCOMPARE(recorder.messages.size(), 1);
@@ -261,12 +263,12 @@ void TestApp::startupWithSystemFiles()
     MessageRecorder recorder;
     AppSettings::instance().reset();
     const bool ok = Application().loadSettings();
-    QCOMPARE(AppSettings::instance().targetSizeIndex, sizeIndex);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), sizeIndex);
     if (message.isEmpty()) {
         QVERIFY(ok);
         QVERIFY(recorder.messages.isEmpty());
-        QCOMPARE(AppSettings::instance().encoderPath, ffmpegPath());
-        QCOMPARE(AppSettings::instance().playerPath, ffplayPath());
+        QCOMPARE(AppSettings::instance().encoderPath(), ffmpegPath());
+        QCOMPARE(AppSettings::instance().playerPath(), ffplayPath());
     } else {
         QVERIFY(!ok);
         QCOMPARE(recorder.messages.size(), 1);
@@ -285,17 +287,17 @@ void TestApp::systemFilesAreNeverWritten()
     AppSettings &settings = AppSettings::instance();
     settings.reset();
     QVERIFY(Application().loadSettings());
-    QCOMPARE(settings.systemIniPaths, QStringList{sandbox.systemIniPath(0)});
+    QCOMPARE(settings.systemIniPaths(), QStringList{sandbox.systemIniPath(0)});
     QCOMPARE(settings.read(Settings::DestinationFolder), QStringLiteral("/srv/videos"));
 
-    QVERIFY(settings.write(Settings::TargetVideoSize, 3));
-    QVERIFY(settings.write(Settings::DestinationFolder, QStringLiteral("/home/u/Videos")));
+    QVERIFY(settings.set(Settings::TargetVideoSize, 3));
+    QVERIFY(settings.set(Settings::DestinationFolder, QStringLiteral("/home/u/Videos")));
     QCOMPARE(readFile(sandbox.iniPath()), QByteArray("[Velmora 1]\nTargetVideoSize=3\nDestinationFolderPath=/home/u/Videos\n"));
     QCOMPARE(readFile(sandbox.systemIniPath(0)), system);
     QCOMPARE(settings.read(Settings::DestinationFolder), QStringLiteral("/home/u/Videos"));
     settings.load();
-    QCOMPARE(settings.targetSizeIndex, 3);
-    QCOMPARE(settings.imageToolPath, convertPath());
+    QCOMPARE(settings.targetSizeIndex(), 3);
+    QCOMPARE(settings.imageToolPath(), convertPath());
 }
 
 // Each row is the section's text; start-up reads it into the record in one go.
@@ -340,16 +342,17 @@ void TestApp::startupSettings()
     QFETCH(bool, autoPlay);
 
     ConfigSandbox sandbox(false);
-    sandbox.writeIni("[Velmora 1]\n" + keys);
     AppSettings &settings = AppSettings::instance();
-    // The record starts away from every default, so a key left unread shows.
-    settings.targetSizeIndex = 3 - sizeIndex;
-    settings.backgroundColor = ~color;
-    settings.autoPlayOnOpen = !autoPlay;
+    // The record starts away from every default, so a key left unread shows; the file written
+    // on the way is replaced by the row's.
+    settings.set(Settings::TargetVideoSize, 3 - sizeIndex);
+    settings.set(Settings::DefaultBackgroundColor, ~color);
+    settings.set(Settings::AutoPlayOnOpen, !autoPlay);
+    sandbox.writeIni("[Velmora 1]\n" + keys);
     settings.load();
-    QCOMPARE(settings.targetSizeIndex, sizeIndex);
-    QCOMPARE(settings.backgroundColor, color);
-    QCOMPARE(settings.autoPlayOnOpen, autoPlay);
+    QCOMPARE(settings.targetSizeIndex(), sizeIndex);
+    QCOMPARE(settings.backgroundColor(), color);
+    QCOMPARE(settings.autoPlayOnOpen(), autoPlay);
     QCOMPARE(TargetSizeTable::instance().current().width,
              TargetSizeTable::instance().row(sizeIndex).width);
 }
@@ -405,25 +408,65 @@ void TestApp::writesThroughTheTable()
     ConfigSandbox sandbox(false);
     sandbox.writeIni(QByteArray());
     AppSettings &settings = AppSettings::instance();
-    QVERIFY(settings.write(Settings::TargetVideoSize, 3));
-    QVERIFY(settings.write({Settings::PictureFolder.entry("/p"), Settings::AudioFolder.entry("/a b"),
-                            Settings::DestinationFolder.entry("/"), Settings::AutoPlayOnOpen.entry(false)}));
+    QVERIFY(settings.set(Settings::TargetVideoSize, 3));
+    QVERIFY(settings.setAll({Settings::PictureFolder.entry("/p"), Settings::AudioFolder.entry("/a b"),
+                             Settings::DestinationFolder.entry("/"), Settings::AutoPlayOnOpen.entry(false)}));
     QCOMPARE(readFile(sandbox.iniPath()),
              QByteArray("[Velmora 1]\nTargetVideoSize=3\nPictureFilePath=/p\nAudioFilePath=/a b\n"
                         "DestinationFolderPath=/\nAutoPlayOnOpen=0\n"));
-    QVERIFY(settings.write(Settings::AutoPlayOnOpen, true));
+    QVERIFY(settings.set(Settings::AutoPlayOnOpen, true));
     settings.load();
-    QCOMPARE(settings.targetSizeIndex, 3);
-    QCOMPARE(settings.autoPlayOnOpen, true);
+    QCOMPARE(settings.targetSizeIndex(), 3);
+    QCOMPARE(settings.autoPlayOnOpen(), true);
     QCOMPARE(settings.read(Settings::AudioFolder), QStringLiteral("/a b"));
     QCOMPARE(settings.read(Settings::DestinationFolder), QStringLiteral("/"));
 
     // A failed save says so and leaves the record alone.
     QTemporaryDir dir;
     writeFile(dir.filePath("file"), "x");
-    settings.iniPath = dir.filePath("file/Velmora1.ini");
-    QVERIFY(!settings.write(Settings::TargetVideoSize, 1));
-    QCOMPARE(settings.targetSizeIndex, 3);
+    settings.setFiles(dir.filePath("file/Velmora1.ini"));
+    QSignalSpy changed(&settings, &AppSettings::changed);
+    QVERIFY(!settings.setAll({Settings::TargetVideoSize.entry(1)}));
+    QCOMPARE(settings.targetSizeIndex(), 3);
+    QCOMPARE(changed.size(), 0);
+    // One key set on its own holds for this run all the same; the caller says it was not saved.
+    QVERIFY(!settings.set(Settings::TargetVideoSize, 1));
+    QCOMPARE(settings.targetSizeIndex(), 1);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().first().toString(), QStringLiteral("TargetVideoSize"));
+}
+
+// Each key set is announced once, after the record holds it: a key of the record when its value
+// changed, a key only the file holds when it was saved.
+void TestApp::settingsAnnounceChanges()
+{
+    ConfigSandbox sandbox;
+    AppSettings &settings = AppSettings::instance();
+    QStringList announced;
+    QList<int> sizesSeen;
+    const QMetaObject::Connection connection = connect(&settings, &AppSettings::changed, this,
+                                                       [&](const QString &key) {
+                                                           announced << key;
+                                                           sizesSeen << settings.targetSizeIndex();
+                                                       });
+    QVERIFY(settings.set(Settings::TargetVideoSize, 4));
+    QVERIFY(settings.set(Settings::TargetVideoSize, 4));
+    QVERIFY(settings.set(Settings::DefaultBackgroundColor, qRgb(0x10, 0x20, 0x30)));
+    QVERIFY(settings.setAll({Settings::AutoPlayOnOpen.entry(true), Settings::PictureFolder.entry("/p"),
+                             Settings::TargetVideoSize.entry(0)}));
+    disconnect(connection);
+    QCOMPARE(announced, (QStringList{"TargetVideoSize", "DefaultBackgroundColor", "PictureFilePath",
+                                     "TargetVideoSize"}));
+    QCOMPARE(sizesSeen, (QList<int>{4, 4, 0, 0}));
+    QCOMPARE(settings.backgroundColor(), qRgb(0x10, 0x20, 0x30));
+    // The record holds what a new start reads from the file.
+    const QString tools = QStringLiteral("S1=%1\nS2=%2\nS3=%3\n").arg(convertPath(), ffmpegPath(), ffplayPath());
+    QCOMPARE(readFile(sandbox.iniPath()),
+             ("[Velmora 1]\n" + tools + "TargetVideoSize=0\nDefaultBackgroundColor=102030\n"
+              "AutoPlayOnOpen=1\nPictureFilePath=/p\n").toUtf8());
+    settings.load();
+    QCOMPARE(settings.targetSizeIndex(), 0);
+    QCOMPARE(settings.backgroundColor(), qRgb(0x10, 0x20, 0x30));
 }
 
 void TestApp::iniWrittenByAnotherProgram()

@@ -76,7 +76,7 @@ void TestSettingsFullDisk::init()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(m_original), m_original.size());
     file.close();
-    AppSettings::instance().iniPath = m_ini;
+    AppSettings::instance().setFiles(m_ini, AppSettings::instance().systemIniPaths());
     fillDisk();
 }
 
@@ -130,7 +130,7 @@ void TestSettingsFullDisk::failedWriteKeepsTheOldFile()
 
 void TestSettingsFullDisk::optionsDialogSaysNotSaved()
 {
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     OptionsDialog dialog(nullptr);
     dialog.show();
     dialog.autoPlayBox()->setChecked(false);
@@ -140,7 +140,7 @@ void TestSettingsFullDisk::optionsDialogSaysNotSaved()
     // The dialog stays open with the user's choice, so OK can be tried again.
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.result(), 0);
-    QVERIFY(AppSettings::instance().autoPlayOnOpen);
+    QVERIFY(AppSettings::instance().autoPlayOnOpen());
     QCOMPARE(IniFile::readAll(m_ini), m_original);
 }
 
@@ -153,13 +153,13 @@ void TestSettingsFullDisk::targetSizeKeySaysNotSaved()
     m_messages->messages.clear();
     QTest::keyClick(&window, Qt::Key_4);
     // The size holds for this run; the file keeps the old one and the user reads why.
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 3);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 3);
     QCOMPARE(m_messages->messages.size(), 1);
     QVERIFY(m_messages->messages.first().text.startsWith("The settings could not be saved in:"));
     QCOMPARE(IniFile::readAll(m_ini), m_original);
     // A start with that file still finds its tools.
     AppSettings::instance().load();
-    QCOMPARE(AppSettings::instance().imageToolPath, convertPath());
+    QCOMPARE(AppSettings::instance().imageToolPath(), convertPath());
 }
 
 QTEST_MAIN(TestSettingsFullDisk)

@@ -1,5 +1,6 @@
 #include "AudioFixtures.h"
 
+#include "mainwindow/AudioStep.h"
 #include "media/AudioError.h"
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
@@ -318,39 +319,40 @@ void TestAudioPreview::commandsDriveTheButtons()
 {
     const QString path = fixture("buttons.ogg");
     QVERIFY(AudioFixtures::makeTone(path, 3, {"-c:a", "libvorbis"}));
-    startPreview();
     QWidget window;
     auto *play = new QPushButton(&window);
     auto *pause = new QPushButton(&window);
     pause->hide();
     window.show();
-    bool playing = false;
-    bool menuOpen = true;
+    AudioStep step(play, pause);
+    QCOMPARE(step.start(), QString());
+    // Each signal clears the window's menu-open flag.
+    QSignalSpy menuCleared(&step, &AudioStep::menuCommandDone);
 
-    m_preview->play(path).apply(play, pause, playing, menuOpen);
-    QVERIFY(playing);
+    step.play(path);
+    QVERIFY(step.isPlaying());
     QVERIFY(!play->isVisible() && pause->isVisible());
-    QVERIFY(menuOpen);
+    QCOMPARE(menuCleared.size(), 0);
 
-    m_preview->pause().apply(play, pause, playing, menuOpen);
+    step.pause();
     QVERIFY(play->isVisible() && !pause->isVisible());
-    QVERIFY(playing); // the flag stays: it tells the window a file was started
+    QVERIFY(step.isPlaying()); // the flag stays: it tells the window a file was started
 
-    m_preview->restart().apply(play, pause, playing, menuOpen);
+    step.restart();
     QVERIFY(!play->isVisible() && pause->isVisible());
-    QVERIFY(!menuOpen);
+    QCOMPARE(menuCleared.size(), 1);
 
-    menuOpen = true;
-    m_preview->stop().apply(play, pause, playing, menuOpen);
+    step.stop();
     QVERIFY(play->isVisible() && !pause->isVisible());
-    QVERIFY(!menuOpen);
-    QCOMPARE(m_preview->position(), 0.0);
-    QCOMPARE(m_preview->state(), AudioPreview::Stopped);
+    QCOMPARE(menuCleared.size(), 2);
+    QCOMPARE(step.player().position(), 0.0);
+    QCOMPARE(step.player().state(), AudioPreview::Stopped);
 
     // A failed open clears the flag and leaves the buttons as they were.
-    m_preview->play(fixture("missing.ogg")).apply(play, pause, playing, menuOpen);
-    QVERIFY(!playing);
+    step.play(fixture("missing.ogg"));
+    QVERIFY(!step.isPlaying());
     QVERIFY(play->isVisible() && !pause->isVisible());
+    step.shutdown();
 }
 
 void TestAudioPreview::failedOpenClearsStreamAndPath()

@@ -32,13 +32,13 @@ namespace {
 VideoBuildRequest request(const QString &picture, const QString &audio, double duration, const QString &output)
 {
     const AppSettings &settings = AppSettings::instance();
-    const TargetSize &size = TargetSizeTable::instance().row(settings.targetSizeIndex);
-    return {settings.encoderPath, picture, audio, duration, output, size.size()};
+    const TargetSize &size = TargetSizeTable::instance().row(settings.targetSizeIndex());
+    return {settings.encoderPath(), picture, audio, duration, output, size.size()};
 }
 
 BuildOutcome buildFromSettings(const VideoBuildRequest &request)
 {
-    return buildPictune(nullptr, request, AppSettings::instance().playerPath);
+    return buildPictune(nullptr, request, AppSettings::instance().playerPath());
 }
 
 } // namespace
@@ -119,7 +119,7 @@ void TestBuildDialog::cleanup()
 
 void TestBuildDialog::initialState()
 {
-    AppSettings::instance().targetSizeIndex = 1;
+    AppSettings::instance().set(Settings::TargetVideoSize, 1);
     const QString longPath = "/home/someone/Videos/" + QString(60, 'x') + "/a rather long folder name/my clip.webm";
     VideoBuildJob job(request(picture(1), audio("tone 5.mp3"), 1200.0, longPath));
     Dlg dialog(&job);
@@ -172,7 +172,7 @@ void TestBuildDialog::endToEnd()
     QFETCH(QString, extension);
     QFETCH(QString, audioName);
 
-    AppSettings::instance().targetSizeIndex = sizeIndex;
+    AppSettings::instance().set(Settings::TargetVideoSize, sizeIndex);
     const TargetSize size = TargetSizeTable::instance().row(sizeIndex);
     const QString output = m_dir.filePath(QStringLiteral("my 'clip' %1.%2").arg(QTest::currentDataTag(), extension));
     const double duration = m_durations.value(audioName);
@@ -246,7 +246,7 @@ void TestBuildDialog::cancel_data()
 void TestBuildDialog::cancel()
 {
     QFETCH(QString, how);
-    AppSettings::instance().targetSizeIndex = 3;
+    AppSettings::instance().set(Settings::TargetVideoSize, 3);
     const QString output = m_dir.filePath("canceled.webm");
     VideoBuildJob job(request(picture(3), audio("long 20 min.flac"), 1200.0, output));
     Dlg dialog(&job);
@@ -313,16 +313,16 @@ void TestBuildDialog::permissionDenied()
 
     if (realEncoder) {
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-        AppSettings::instance().encoderPath = encoderHeldToPermissions(m_dir.filePath("encoder-without-root"));
-        if (AppSettings::instance().encoderPath.isEmpty())
+        AppSettings::instance().set(Settings::Encoder, encoderHeldToPermissions(m_dir.filePath("encoder-without-root")));
+        if (AppSettings::instance().encoderPath().isEmpty())
             QSKIP("cannot drop root's file capabilities here");
     } else {
-        AppSettings::instance().encoderPath = TestSupport::writeScript(
+        AppSettings::instance().set(Settings::Encoder, TestSupport::writeScript(
             m_dir.filePath("encoder-refusing"),
             "#!/bin/sh\nfor a; do out=$a; done\n"
             "printf 'frame=    1 fps=0.0 q=0.0 size=       0kB time=00:00:01.00 bitrate=N/A\\r'\n"
             "printf 'frame=    2 fps=0.0 q=0.0 size=       0kB time=00:00:02.50 bitrate=N/A\\r'\n"
-            "printf '%s: Permission denied\\n' \"$out\"\nexit 1\n");
+            "printf '%s: Permission denied\\n' \"$out\"\nexit 1\n"));
     }
 
     TestSupport::MessageRecorder messages;
@@ -372,13 +372,13 @@ void TestBuildDialog::failures()
     QFETCH(bool, outputExisted);
     QFETCH(QString, reasonPart);
 
-    AppSettings::instance().targetSizeIndex = 3;
+    AppSettings::instance().set(Settings::TargetVideoSize, 3);
     if (encoderScript == "missing") {
-        AppSettings::instance().encoderPath = m_dir.filePath("no such encoder");
+        AppSettings::instance().set(Settings::Encoder, m_dir.filePath("no such encoder"));
     } else if (!encoderScript.isEmpty()) {
-        AppSettings::instance().encoderPath = TestSupport::writeScript(
+        AppSettings::instance().set(Settings::Encoder, TestSupport::writeScript(
             m_dir.filePath("encoder-" + outputName),
-            QString(encoderScript).replace("%1", TestSupport::ffmpegPath()).toUtf8());
+            QString(encoderScript).replace("%1", TestSupport::ffmpegPath()).toUtf8()));
     }
 
     QString picturePath = picture(3);
@@ -429,7 +429,7 @@ void TestBuildDialog::followUp_data()
 void TestBuildDialog::followUp()
 {
     QFETCH(bool, cancel);
-    AppSettings::instance().targetSizeIndex = 3;
+    AppSettings::instance().set(Settings::TargetVideoSize, 3);
     const QString output = m_dir.filePath("follow up.webm");
     {
         QFile earlier(output);

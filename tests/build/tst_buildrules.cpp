@@ -307,7 +307,7 @@ void TestBuildRules::queryFailures()
     const QString tool = dir.filePath("convert");
     if (!script.isEmpty())
         QVERIFY(!TestSupport::writeScript(tool, script.toUtf8()).isEmpty());
-    AppSettings::instance().imageToolPath = tool;
+    AppSettings::instance().set(Settings::ImageTool, tool);
     fontNameList().clear();
     QVERIFY(!queryFontList());
     QVERIFY(fontNameList().isEmpty());

@@ -1,5 +1,4 @@
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "common/TestSupport.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/CaptionDialogRules.h"
@@ -8,6 +7,7 @@
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
 #include "widgets/FontComboBox.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PlacementLamp.h"
 #include "widgets/RangedNumberEdit.h"
 

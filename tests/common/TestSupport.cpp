@@ -1,7 +1,8 @@
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
+#include "model/PicturePreparation.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,14 +54,12 @@ ConfigSandbox::ConfigSandbox(bool writeToolPaths)
                                 + QStringLiteral("/system1")).toLocal8Bit());
     AppSettings &settings = AppSettings::instance();
     settings.reset();
-    settings.iniPath = iniPath();
+    settings.setFiles(iniPath());
     if (writeToolPaths) {
         writeIni(QStringLiteral("[Velmora 1]\nS1=%1\nS2=%2\nS3=%3\n")
                      .arg(convertPath(), ffmpegPath(), ffplayPath())
                      .toUtf8());
-        settings.imageToolPath = convertPath();
-        settings.encoderPath = ffmpegPath();
-        settings.playerPath = ffplayPath();
+        settings.load();
     }
 }
 
@@ -96,6 +95,10 @@ MessageRecorder::MessageRecorder(MessageBox::Button answerWith)
     MessageBox::setHook([this](const MessageBox::Message &message) {
         messages.append(message);
         return answerFor ? answerFor(messages.last()) : answer;
+    });
+    // A picture preparation tested without the window tells its failures as the window would.
+    setPictureMessageReporter([](QObject *asking, const QString &text) {
+        MessageBox::information(qobject_cast<QWidget *>(asking), text);
     });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QList>
 #include <QString>

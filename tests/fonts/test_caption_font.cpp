@@ -44,7 +44,7 @@ private:
 void TestCaptionFont::initTestCase()
 {
     m_sandbox = std::make_unique<TestSupport::ConfigSandbox>();
-    AppSettings::instance().imageToolPath = TestSupport::convertPath();
+    AppSettings::instance().set(Settings::ImageTool, TestSupport::convertPath());
     fontNameList().clear();
     fontGlyphFiles().clear();
     QVERIFY(queryFontList());

@@ -25,19 +25,55 @@ CLEAN = {
 }
 
 
-def check(files):
+def check(files, options=()):
     with tempfile.TemporaryDirectory() as src:
         for rel, text in files.items():
             os.makedirs(os.path.dirname(os.path.join(src, rel)), exist_ok=True)
             with open(os.path.join(src, rel), 'w') as f:
                 f.write(text)
-        run = subprocess.run([sys.executable, SCRIPT, src], capture_output=True, text=True)
+        run = subprocess.run([sys.executable, SCRIPT, *options, src], capture_output=True, text=True)
     return run.returncode, run.stdout
+
+
+def check_widgets(files):
+    """check() with base and media barred from a Qt Widgets folder holding QWidget and QMenu."""
+    with tempfile.TemporaryDirectory() as headers:
+        for name in ('QWidget', 'QMenu', 'qwidget.h'):
+            open(os.path.join(headers, name), 'w').close()
+        return check(files, ['--no-widgets', 'base,media', '--widgets-headers', headers])
 
 
 class CheckLayers(unittest.TestCase):
     def test_clean_tree_passes(self):
         self.assertEqual(check(CLEAN), (0, 'layers: 3, units: 6, no include cycles\n'))
+
+    def test_widgets_in_widget_free_layers_fail(self):
+        # Core and Gui headers, and Widgets in a layer allowed them, pass.
+        allowed = {'media/Audio.cpp': '#include "media/Audio.h"\n#include "media/audio/Decoder.h"\n'
+                                      '#include <QImage>\n#include <QtGui/QRawFont>\n',
+                   'app/main.cpp': '#include <QWidget>\n#include "media/Audio.h"\n'}
+        self.assertEqual(check_widgets({**CLEAN, **allowed}), (0, 'layers: 3, units: 6, no include cycles\n'))
+        cases = [
+            ('plain name', {'base/Paths.cpp': '#include "base/Paths.h"\n#include <QWidget>\n'},
+             'base/Paths.cpp:2: #include <QWidget> is Qt Widgets, which layer base must not use'),
+            ('module path', {'media/audio/Decoder.cpp': '#include "Decoder.h"\n# include <QtWidgets/QMenu>\n'},
+             'media/audio/Decoder.cpp:2: #include <QtWidgets/QMenu> is Qt Widgets, which layer media must not use'),
+            ('whole module', {'base/include/base/Paths.h': '#pragma once\n#include <QtWidgets>\n'},
+             'base/include/base/Paths.h:2: #include <QtWidgets> is Qt Widgets, which layer base must not use'),
+        ]
+        for name, changes, expected in cases:
+            with self.subTest(name):
+                status, out = check_widgets({**CLEAN, **changes})
+                self.assertEqual(status, 1, out)
+                self.assertIn(expected, out.splitlines(), out)
+
+    def test_widgets_options_come_together(self):
+        with tempfile.TemporaryDirectory() as src:
+            for options in (['--no-widgets', 'base'], ['--widgets-headers', src],
+                            ['--no-widgets', 'base', '--widgets-headers', '/nonexistent/QtWidgets']):
+                with self.subTest(options):
+                    run = subprocess.run([sys.executable, SCRIPT, *options, src], capture_output=True)
+                    self.assertEqual(run.returncode, 2)
 
     def test_missing_folder_fails(self):
         run = subprocess.run([sys.executable, SCRIPT, '/nonexistent/src'], capture_output=True)

@@ -97,7 +97,7 @@ void MainWindowFixture::setUpTest()
     m_sandbox->writeIni(QStringLiteral("[Velmora 1]\nS1=%1\nS2=%2\nS3=%3\nAutoPlayOnOpen=0\nDestinationFolderPath=%4\n")
                             .arg(convertPath(), ffmpegPath(), ffplayPath(), m_out.path())
                             .toUtf8());
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     m_messages = std::make_unique<MessageRecorder>(QMessageBox::Ok);
     m_launcher.urls.clear();
 }

@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir media;
     const QString picture = media.filePath(QStringLiteral("sample-picture.jpg"));
-    QProcess::execute(AppSettings::instance().imageToolPath,
+    QProcess::execute(AppSettings::instance().imageToolPath(),
                       {QStringLiteral("-size"), QStringLiteral("1200x800"), QStringLiteral("plasma:orange-purple"),
                        QStringLiteral("-blur"), QStringLiteral("0x6"), picture});
     window.captionSettings().fontName = QStringLiteral("DejaVu-Sans-Bold");

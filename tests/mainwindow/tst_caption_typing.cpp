@@ -46,9 +46,9 @@ void TestCaptionTyping::typingNeverWaitsForTheImageTool()
     // A slow machine or a big picture: half a second for every caption, each run logged.
     QTemporaryDir scratch;
     const QString runs = scratch.filePath("runs.log");
-    AppSettings::instance().imageToolPath = writeScript(
+    AppSettings::instance().set(Settings::ImageTool, writeScript(
         scratch.filePath("slow-convert"),
-        QStringLiteral("#!/bin/sh\necho run >> '%1'\nsleep 0.5\nexec '%2' \"$@\"\n").arg(runs, convertPath()).toUtf8());
+        QStringLiteral("#!/bin/sh\necho run >> '%1'\nsleep 0.5\nexec '%2' \"$@\"\n").arg(runs, convertPath()).toUtf8()));
 
     const QString sentence = QStringLiteral("The quick brown fox!");
     QVERIFY(sentence.size() == 20);

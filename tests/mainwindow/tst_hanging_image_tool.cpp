@@ -114,7 +114,7 @@ QList<qint64> TestHangingImageTool::pids() const
 void TestHangingImageTool::startUpNamesTheTool()
 {
     const QString tool = hangingTool("canvas:");
-    AppSettings::instance().imageToolPath = tool;
+    AppSettings::instance().set(Settings::ImageTool, tool);
     QElapsedTimer clock;
     clock.start();
     {
@@ -135,7 +135,7 @@ void TestHangingImageTool::startUpNamesTheTool()
 
 void TestHangingImageTool::pictureStepOffersCancel()
 {
-    AppSettings::instance().imageToolPath = hangingTool("-thumbnail");
+    AppSettings::instance().set(Settings::ImageTool, hangingTool("-thumbnail"));
     MainWindow window;
     QVERIFY(window.initialize());
     window.show();
@@ -180,7 +180,7 @@ void TestHangingImageTool::pictureStepOffersCancel()
 void TestHangingImageTool::pictureStepTimeOutNamesTheTool()
 {
     const QString tool = hangingTool("-thumbnail");
-    AppSettings::instance().imageToolPath = tool;
+    AppSettings::instance().set(Settings::ImageTool, tool);
     const int limit = imageToolTimeout();
     setImageToolTimeout(3000);
     const auto restore = qScopeGuard([limit] { setImageToolTimeout(limit); });

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "mainwindow/MainWindow.h"
 #include "media/AudioPreview.h"
+#include "widgets/MessageBox.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,7 +50,7 @@ void TestMainWindowAudio::initTestCase()
 void TestMainWindowAudio::init()
 {
     m_sandbox = std::make_unique<ConfigSandbox>();
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     m_messages = std::make_unique<MessageRecorder>();
 }
 

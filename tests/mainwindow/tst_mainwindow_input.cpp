@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace TestSupport;
@@ -128,10 +129,10 @@ void TestMainWindowInput::dragAndDrop()
 
 void TestMainWindowInput::audioDragWithAutoPlay()
 {
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     auto window = makeWindow();
     QVERIFY(window);
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     dropFile(window.get(), m_song);                 // plays while dragged, taken on drop
     QCOMPARE(window->audioPath(), m_song);
     QVERIFY(window->playing());
@@ -147,7 +148,7 @@ void TestMainWindowInput::audioDragWithAutoPlay()
     QCOMPARE(window->audioPath(), m_song);
 
     // With auto-play off, dragging plays nothing and dropping sets the file, stopped.
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
     QCOMPARE(window->audioPreview().path(), m_song);
     sendDrag(window.get(), {m_flac}, QEvent::Drop);
@@ -163,10 +164,10 @@ void TestMainWindowInput::audioDragWithAutoPlay()
 
 void TestMainWindowInput::songChosenWithoutPreview()
 {
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     auto window = makeWindow();
     QVERIFY(window);
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
     // An earlier selection still plays when another name is typed and opened.
     window->previewFile(classifyFile(m_song));
     QVERIFY(window->playing());
@@ -240,7 +241,7 @@ void TestMainWindowInput::openFileDialog()
     QCOMPARE(window->browseForFile(FileKind::Audio), FileKind::Audio);
     QVERIFY(played);
     QCOMPARE(window->audioPath(), m_song);
-    QVERIFY(!AppSettings::instance().autoPlayOnOpen);
+    QVERIFY(!AppSettings::instance().autoPlayOnOpen());
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
 }
 
@@ -264,10 +265,10 @@ void TestMainWindowInput::openFileDialogAutoPlayIsItsOwn()
     QFETCH(FileKind, dialogKind);
     QFETCH(bool, plays);
 
-    AppSettings::instance().autoPlayOnOpen = setting;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, setting);
     auto window = makeWindow();
     QVERIFY(window);
-    AppSettings::instance().autoPlayOnOpen = setting;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, setting);
     const QByteArray ini = IniFile::readAll(m_sandbox->iniPath());
 
     bool startedFromSetting = false, settingKept = false, previewPlayed = false;
@@ -279,7 +280,7 @@ void TestMainWindowInput::openFileDialogAutoPlayIsItsOwn()
         startedFromSetting = box->isChecked() == setting;
         if (clickBox)
             box->click();
-        settingKept = AppSettings::instance().autoPlayOnOpen == setting;
+        settingKept = AppSettings::instance().autoPlayOnOpen() == setting;
         emit dialog->currentChanged(m_song);
         previewPlayed = window->playing() && window->audioPreview().path() == m_song;
         dialog->selectFile(m_song);
@@ -294,7 +295,7 @@ void TestMainWindowInput::openFileDialogAutoPlayIsItsOwn()
     QCOMPARE(window->audioPreview().path(), m_song);
     QCOMPARE(window->playing(), plays);
     QCOMPARE(window->audioPreview().state() == AudioPreview::State::Playing, plays);
-    QCOMPARE(AppSettings::instance().autoPlayOnOpen, setting);
+    QCOMPARE(AppSettings::instance().autoPlayOnOpen(), setting);
     QCOMPARE(IniFile::readAll(m_sandbox->iniPath()), ini);
 
     // Once the dialog has closed, a drag plays by the setting again.
@@ -312,13 +313,13 @@ void TestMainWindowInput::keys()
     edit->setFocus();
     const QString before = edit->text();
     QTest::keyClick(edit, Qt::Key_3);
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 2);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 2);
     QTest::keyClick(edit, Qt::Key_4);
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 3);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 3);
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_5);
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 4);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 4);
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(1920, 1080));
     QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(4).blankCanvasPath);
     QTest::keyClick(edit, Qt::Key_6);
@@ -340,13 +341,17 @@ void TestMainWindowInput::menuJustClosedSwallowsOneClick()
             if (menu->isVisible())
                 menu->close();
     });
+    QSignalSpy flag(window->menus(), &MainMenus::menuOpenChanged);
     closer.start(30);
     window->showHelpMenu();          // the help menu, closed without a choice
     closer.stop();
     QVERIFY(window->menuOpen());
+    QCOMPARE(flag.size(), 1);
     auto *options = window->control(MainWindow::OptionsButton);
     QTest::mouseClick(options, Qt::LeftButton);      // press swallowed, release goes through
     QVERIFY(!window->menuOpen());
+    QCOMPARE(flag.size(), 2);
+    QCOMPARE(flag.last().first().toBool(), false);
     QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == window.get());
 
     // A choice from the menu swallows nothing.
@@ -364,6 +369,10 @@ void TestMainWindowInput::menuJustClosedSwallowsOneClick()
     chooser.stop();
     QVERIFY(!window->menuOpen());
     QCOMPARE(m_launcher.urls.size(), 1);
+    // Set by the menu, cleared by its command.
+    QCOMPARE(flag.size(), 4);
+    QCOMPARE(flag.at(2).first().toBool(), true);
+    QCOMPARE(flag.last().first().toBool(), false);
 }
 
 void TestMainWindowInput::sameSizeWritesNothing()
@@ -374,7 +383,7 @@ void TestMainWindowInput::sameSizeWritesNothing()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QByteArray before = ini.readAll();
     ini.close();
-    window->setTargetSize(AppSettings::instance().targetSizeIndex);
+    window->setTargetSize(AppSettings::instance().targetSizeIndex());
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), before);
     QCOMPARE(window->menuOpen(), false);
@@ -445,7 +454,7 @@ void TestMainWindowInput::menus()
     // The commands reach the window: a size is taken and checked next time, a page opens,
     // About shows with drops paused.
     sizes->actions().at(0)->trigger();
-    QCOMPARE(AppSettings::instance().targetSizeIndex, 0);
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 0);
     const std::unique_ptr<QMenu> again(window->menus()->createMenu(Popup::TargetSize, window.get()));
     const QList<QAction *> checked = again->actions().first()->menu()->actions();
     QVERIFY(checked.at(0)->isChecked());

@@ -1,7 +1,9 @@
 #include "dialogs/OpenFileDialogPlacement.h"
 #include "mainwindow/CreateCheck.h"
 #include "mainwindow/MainLayout.h"
+#include "mainwindow/StepTips.h"
 #include "media/OpenableExtensions.h"
+#include "media/SongTags.h"
 #include "widgets/WindowMover.h"
 
 #include <QTest>
@@ -25,6 +27,12 @@ private slots:
     void resizeEdges();
     void openFileDialogBesideWindow_data();
     void openFileDialogBesideWindow();
+    void pictureStepTips_data();
+    void pictureStepTips();
+    void audioStepTips_data();
+    void audioStepTips();
+    void stepTipMarkup_data();
+    void stepTipMarkup();
 };
 
 namespace {
@@ -318,6 +326,97 @@ void TestMainWindowRules::openFileDialogBesideWindow()
     // Where the screen has room beside the picture, the dialog leaves it uncovered.
     if (picture.left() >= dialog.width() || screen.right() - picture.right() >= dialog.width())
         QVERIFY(!QRect(corner, dialog).intersects(picture));
+}
+
+void TestMainWindowRules::pictureStepTips_data()
+{
+    QTest::addColumn<bool>("set");
+    QTest::addColumn<bool>("songCover");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("song");
+    QTest::addColumn<QString>("tip");
+
+    const QString clear = QStringLiteral("Click here to clear the current Picture File");
+    QTest::addRow("empty") << false << false << QString() << QString() << clear;
+    // A cover the step no longer shows names nothing.
+    QTest::addRow("empty after a cover") << false << true << "/tmp/cover.jpg" << "/m/song.mp3" << clear;
+    QTest::addRow("chosen") << true << false << "/home/u/a b.jpg" << QString()
+                            << clear + ", which is set to:\n\n/home/u/a b.jpg";
+    QTest::addRow("song cover") << true << true << "/tmp/velmora-1/cover.jpg" << "/m/Song.flac"
+                                << clear + ", which is the cover art of the song:\n\n/m/Song.flac";
+    // Placeholders in a name stay as they are.
+    QTest::addRow("placeholders in names") << true << true << "/p/%1.jpg" << "/m/%1 %2.mp3"
+                                           << clear + ", which is the cover art of the song:\n\n/m/%1 %2.mp3";
+}
+
+void TestMainWindowRules::pictureStepTips()
+{
+    QFETCH(bool, set);
+    QFETCH(bool, songCover);
+    QFETCH(QString, picture);
+    QFETCH(QString, song);
+    QFETCH(QString, tip);
+    QCOMPARE(pictureStepTip(set, songCover, picture, song), tip);
+}
+
+void TestMainWindowRules::audioStepTips_data()
+{
+    QTest::addColumn<QString>("song");
+    QTest::addColumn<bool>("measuring");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("artist");
+    QTest::addColumn<QString>("tip");
+
+    const QString clear = QStringLiteral("Click here to clear the current Audio File");
+    const QString set = clear + QStringLiteral(", which is set to:\n\n/m/a b.mp3\n\nDuration: ");
+    QTest::addRow("none") << QString() << false << 0.0 << QString() << QString() << clear;
+    QTest::addRow("none, tags of the last song") << QString() << false << 3.0 << "T" << "A" << clear;
+    QTest::addRow("measuring") << "/m/a b.mp3" << true << 0.0 << QString() << QString() << set + "(measuring)";
+    QTest::addRow("measured") << "/m/a b.mp3" << false << 3725.25 << QString() << QString() << set + "1:02:05.250";
+    QTest::addRow("not measurable") << "/m/a b.mp3" << false << 0.0 << QString() << QString() << set + "0:00:00.000";
+    QTest::addRow("title") << "/m/a b.mp3" << false << 61.5 << "Blue" << QString() << set + "0:01:01.500\nTitle: Blue";
+    QTest::addRow("artist") << "/m/a b.mp3" << false << 61.5 << QString() << "Ann" << set + "0:01:01.500\nArtist: Ann";
+    QTest::addRow("title and artist") << "/m/a b.mp3" << true << 0.0 << "Blue %1" << "Ann %2"
+                                      << set + "(measuring)\nTitle: Blue %1\nArtist: Ann %2";
+}
+
+void TestMainWindowRules::audioStepTips()
+{
+    QFETCH(QString, song);
+    QFETCH(bool, measuring);
+    QFETCH(double, seconds);
+    QFETCH(QString, title);
+    QFETCH(QString, artist);
+    QFETCH(QString, tip);
+    SongTags tags;
+    tags.title = title;
+    tags.artist = artist;
+    tags.album = QStringLiteral("never shown");
+    QCOMPARE(audioStepTip(song, measuring, seconds, tags), tip);
+}
+
+void TestMainWindowRules::stepTipMarkup_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    QTest::addRow("plain") << "Click here, which is set to:\n\n/m/a & b.mp3"
+                           << "Click here, which is set to:\n\n/m/a & b.mp3";
+    QTest::addRow("less-than alone") << "/p/1 < 2.jpg" << "/p/1 < 2.jpg";
+    // The tooltip looks for markup as Qt::mightBeRichText does: before the first line break.
+    QTest::addRow("a tag after the first line") << "set to:\n\n/m/<b>bold</b>.mp3" << "set to:\n\n/m/<b>bold</b>.mp3";
+    QTest::addRow("a tag and an entity") << "Title: <i>R&amp;B</i>"
+                                         << "<p>Title:\u00A0&lt;i&gt;R&amp;amp;B&lt;/i&gt;</p>";
+    QTest::addRow("lines after a tag") << "<b>x</b>.mp3\n\nDuration: 0:00:01.000"
+                                       << "<p>&lt;b&gt;x&lt;/b&gt;.mp3</p>\n<p>Duration:\u00A00:00:01.000</p>";
+}
+
+void TestMainWindowRules::stepTipMarkup()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(stepTipText(text), shown);
 }
 
 QTEST_APPLESS_MAIN(TestMainWindowRules)

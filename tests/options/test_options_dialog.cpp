@@ -1,10 +1,10 @@
 #include "base/AppSettings.h"
 #include "base/IniFile.h"
-#include "base/MessageBox.h"
 #include "base/Settings.h"
 #include "common/TestSupport.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/OptionsRules.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -94,7 +94,7 @@ void TestOptionsDialog::init()
     m_videos = m_dir.path() + QStringLiteral("/vidéos");
     for (const QString &folder : {m_pictures, m_audio, m_videos})
         QVERIFY(QDir().mkpath(folder));
-    AppSettings::instance().autoPlayOnOpen = true;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, true);
 }
 
 void TestOptionsDialog::cleanup()
@@ -130,7 +130,7 @@ void TestOptionsDialog::clickOk()
 void TestOptionsDialog::opening()
 {
     // The file says auto-play on, memory says off: the box follows memory.
-    AppSettings::instance().autoPlayOnOpen = false;
+    AppSettings::instance().set(Settings::AutoPlayOnOpen, false);
     OptionsDialog *dialog = openDialog();
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Default File Locations and Options"));
     QCOMPARE(dialog->folderEdit(0)->text(), QStringLiteral("/nowhere/pictures"));
@@ -242,7 +242,7 @@ void TestOptionsDialog::badFolderRefused()
     QVERIFY(m_dialog->isVisible());
     QTRY_VERIFY(m_dialog->folderEdit(index)->hasFocus());
     QCOMPARE(readFile(m_config->iniPath()), before);
-    QVERIFY(AppSettings::instance().autoPlayOnOpen);
+    QVERIFY(AppSettings::instance().autoPlayOnOpen());
 }
 
 void TestOptionsDialog::onlyFirstBadFolderReported()
@@ -269,12 +269,12 @@ void TestOptionsDialog::onlyFirstBadFolderReported()
 void TestOptionsDialog::autoPlayTakesEffectAtOnce()
 {
     for (const bool on : {false, true}) {
-        AppSettings::instance().autoPlayOnOpen = !on;
+        AppSettings::instance().set(Settings::AutoPlayOnOpen, !on);
         openDialog();
         setFolders(m_pictures, m_audio, m_videos);
         m_dialog->autoPlayBox()->setChecked(on);
         clickOk();
-        QCOMPARE(AppSettings::instance().autoPlayOnOpen, on);
+        QCOMPARE(AppSettings::instance().autoPlayOnOpen(), on);
         QCOMPARE(IniFile::readString(m_config->iniPath(), Settings::Section,
                                      Settings::AutoPlayOnOpen.name, QString()),
                  on ? QStringLiteral("1") : QStringLiteral("0"));
@@ -309,7 +309,7 @@ void TestOptionsDialog::cancelAfterBrowseWritesNothing()
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
     QCOMPARE(readFile(m_config->iniPath()), before);
-    QVERIFY(AppSettings::instance().autoPlayOnOpen);
+    QVERIFY(AppSettings::instance().autoPlayOnOpen());
 
     // Escape is Cancel too.
     openDialog();
@@ -326,7 +326,7 @@ void TestOptionsDialog::failedSaveStaysOpen()
     QFile file(blocker);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    AppSettings::instance().iniPath = blocker + QStringLiteral("/Velmora1.ini");
+    AppSettings::instance().setFiles(blocker + QStringLiteral("/Velmora1.ini"), AppSettings::instance().systemIniPaths());
 
     openDialog();
     setFolders(m_pictures, m_audio, m_videos);
@@ -334,10 +334,10 @@ void TestOptionsDialog::failedSaveStaysOpen()
     clickOk();
 
     QCOMPARE(m_messages->messages.size(), 1);
-    QVERIFY2(m_messages->messages.first().text.contains(AppSettings::instance().iniPath),
+    QVERIFY2(m_messages->messages.first().text.contains(AppSettings::instance().iniPath()),
              qPrintable(m_messages->messages.first().text));
     QVERIFY(m_dialog->isVisible());
-    QVERIFY(AppSettings::instance().autoPlayOnOpen);
+    QVERIFY(AppSettings::instance().autoPlayOnOpen());
 }
 
 QTEST_MAIN(TestOptionsDialog)

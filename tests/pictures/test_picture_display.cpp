@@ -1,8 +1,8 @@
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "common/TestSupport.h"
 #include "dialogs/ActualSizeViewer.h"
 #include "media/PictureFile.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 
 #include <QColorSpace>
@@ -470,7 +470,7 @@ void TestPictureDisplay::paintsBarsAndPicture()
     QFETCH(QList<QPoint>, picturePoints);
     const QRgb pictureColor = qRgb(0xEE, 0xCC, 0x22);
     QVERIFY(solid(picture.width(), picture.height(), pictureColor).save(path("paint.png")));
-    AppSettings::instance().backgroundColor = 0x102030;
+    AppSettings::instance().set(Settings::DefaultBackgroundColor, 0x102030);
 
     PictureBox box;
     box.setDrawMode(PictureBox::FitLetterbox);
@@ -488,7 +488,7 @@ void TestPictureDisplay::paintsBarsAndPicture()
 
 void TestPictureDisplay::loadStates()
 {
-    AppSettings::instance().backgroundColor = 0x102030;
+    AppSettings::instance().set(Settings::DefaultBackgroundColor, 0x102030);
     PictureBox box;
     box.resize(120, 80);
     box.setDrawMode(PictureBox::FitLetterbox);

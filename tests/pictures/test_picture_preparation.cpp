@@ -148,7 +148,7 @@ void TestPicturePreparation::initTestCase()
     QVERIFY(m_dir.isValid());
     m_config = std::make_unique<ConfigSandbox>();
     m_messages = std::make_unique<MessageRecorder>();
-    AppSettings::instance().backgroundColor = Background;
+    AppSettings::instance().set(Settings::DefaultBackgroundColor, Background);
 
     const QList<QStringList> fixtures = {
         {"-size", "300x600", "xc:#00c800", path("portrait.jpg")},
@@ -170,9 +170,9 @@ void TestPicturePreparation::initTestCase()
 void TestPicturePreparation::init()
 {
     m_messages->messages.clear();
-    AppSettings::instance().imageToolPath = convertPath();
-    AppSettings::instance().targetSizeIndex = 2;
-    AppSettings::instance().backgroundColor = Background;
+    AppSettings::instance().set(Settings::ImageTool, convertPath());
+    AppSettings::instance().set(Settings::TargetVideoSize, 2);
+    AppSettings::instance().set(Settings::DefaultBackgroundColor, Background);
     setImageToolTimeout(120000);
 }
 
@@ -230,7 +230,7 @@ void TestPicturePreparation::letterbox()
     QFETCH(QRgb, color);
     QFETCH(int, tolerance);
     QFETCH(int, sizeIndex);
-    AppSettings::instance().targetSizeIndex = sizeIndex;
+    AppSettings::instance().set(Settings::TargetVideoSize, sizeIndex);
     const TargetSize &target = TargetSizeTable::instance().row(sizeIndex);
     const int w = target.width;
     const int h = target.height;
@@ -428,7 +428,7 @@ void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
     QVERIFY(preparation.setSourcePicture(nullptr, QString(), nullptr));
     QCOMPARE(preparation.currentPicturePath(), TargetSizeTable::instance().row(2).blankCanvasPath);
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(640, 360));
-    AppSettings::instance().targetSizeIndex = 0;
+    AppSettings::instance().set(Settings::TargetVideoSize, 0);
     QCOMPARE(preparation.currentPicturePath(), TargetSizeTable::instance().row(0).blankCanvasPath);
 
     // Text on without a picture: drawn on the canvas of the current size.
@@ -442,7 +442,7 @@ void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
     // A size change re-runs the preparation with the same source.
     QVERIFY(preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(1280, 720));
-    AppSettings::instance().targetSizeIndex = 3;
+    AppSettings::instance().set(Settings::TargetVideoSize, 3);
     QVERIFY(preparation.setSourcePicture(nullptr, preparation.sourcePath(), nullptr));
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(426, 240));
     QVERIFY(m_messages->messages.isEmpty());
@@ -651,7 +651,7 @@ void TestPicturePreparation::videoFromPreparedPicture()
                                                       "sine=frequency=440:duration=1", audio}, &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(out));
     }
-    AppSettings::instance().targetSizeIndex = 3;
+    AppSettings::instance().set(Settings::TargetVideoSize, 3);
     PicturePreparation preparation;
     CaptionSettings text = caption(QStringLiteral("Caption"));
     // A source with transparency: the prepared picture must still be opaque.
@@ -704,7 +704,7 @@ void TestPicturePreparation::toolOutcomes()
 {
     QFETCH(QString, body);
     QFETCH(bool, succeeds);
-    AppSettings::instance().imageToolPath = makeFakeTool(QStringLiteral("fake-convert"), body);
+    AppSettings::instance().set(Settings::ImageTool, makeFakeTool(QStringLiteral("fake-convert"), body));
     setImageToolTimeout(1500);
     PicturePreparation preparation;
     QCOMPARE(preparation.resizePicture(nullptr, path("square.gif"), preparation.resizedPath()), succeeds);
@@ -715,9 +715,9 @@ void TestPicturePreparation::toolOutcomes()
 void TestPicturePreparation::fontNameWithBlankIsOneArgument()
 {
     const QString argsFile = path("args.bin");
-    AppSettings::instance().imageToolPath = makeFakeTool(
+    AppSettings::instance().set(Settings::ImageTool, makeFakeTool(
         QStringLiteral("recording-convert"),
-        QStringLiteral("printf '%s\\0' \"$@\" > '%1'\ncp '%2' \"$out\"").arg(argsFile, path("small.bmp")));
+        QStringLiteral("printf '%s\\0' \"$@\" > '%1'\ncp '%2' \"$out\"").arg(argsFile, path("small.bmp"))));
     CaptionSettings text = caption(QStringLiteral("Two\nlines"));
     text.fontName = QStringLiteral("DejaVu Sans Bold");
     PicturePreparation preparation;

@@ -240,7 +240,7 @@ void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
     const QString slow = writeScript(m_out.filePath("slow-convert"),
                                      "#!/bin/sh\nsleep 0.4\nexec " + convertPath().toUtf8() + " \"$@\"\n");
     QVERIFY(!slow.isEmpty());
-    AppSettings::instance().imageToolPath = slow;
+    AppSettings::instance().set(Settings::ImageTool, slow);
     QWidget owner;
     PictureBox box(&owner);
     const CaptionSettings captions;

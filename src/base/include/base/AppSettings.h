@@ -4,6 +4,7 @@
 #include "base/Settings.h"
 
 #include <QList>
+#include <QObject>
 #include <QRgb>
 #include <QString>
 #include <QStringList>
@@ -11,22 +12,30 @@
 // The process-wide record of the settings, filled once at start-up from the settings file;
 // the folder keys are read from the file again whenever they are asked for. A key the user's
 // file (iniPath) lacks comes from the system-wide files, in order; only iniPath is written.
-struct AppSettings
+// Every change goes through set() or setAll(), which write the user's file and announce the key
+// with changed(); a reader that must follow a key subscribes.
+class AppSettings : public QObject
 {
-    QString iniPath;
-    QStringList systemIniPaths;
-    QString imageToolPath;
-    QString encoderPath;
-    QString playerPath;
-    int targetSizeIndex = Settings::TargetVideoSize.defaultValue();
-    QRgb backgroundColor = Settings::DefaultBackgroundColor.defaultValue();
-    bool autoPlayOnOpen = Settings::AutoPlayOnOpen.defaultValue();
+    Q_OBJECT
 
+public:
     static AppSettings &instance();
-    // Back to the values before the settings file is read (tests start each case from here).
+    // Back to the values before the settings file is read, without files (tests start each case
+    // from here).
     void reset();
-    // Every key the record holds, from one read of the files.
+    // The user's file, the one written, and the system-wide files that fill its gaps.
+    void setFiles(const QString &iniPath, const QStringList &systemIniPaths = {});
+    // Every key the record holds, from one read of the files (start-up: nothing is announced).
     void load();
+
+    const QString &iniPath() const { return m_iniPath; }
+    const QStringList &systemIniPaths() const { return m_systemIniPaths; }
+    const QString &imageToolPath() const { return m_imageToolPath; }
+    const QString &encoderPath() const { return m_encoderPath; }
+    const QString &playerPath() const { return m_playerPath; }
+    int targetSizeIndex() const { return m_targetSizeIndex; }
+    QRgb backgroundColor() const { return m_backgroundColor; }
+    bool autoPlayOnOpen() const { return m_autoPlayOnOpen; }
 
     // One key as the files hold it now.
     template <typename T>
@@ -36,14 +45,39 @@ struct AppSettings
     }
     // The bytes of iniPath, then of each system-wide file.
     QList<QByteArray> readFiles() const;
-    // Writes keys of the file at iniPath, several in one atomic save; false when the save failed.
-    // The record's fields are left to the caller.
-    bool write(const QList<IniFile::KeyValue> &entries) const;
+
+    // Writes one key to the user's file. The record takes the value (as a new read of the file
+    // would give it) for this run even when the save fails; false then, and the caller tells the
+    // user with notSavedText().
     template <typename T>
-    bool write(const Settings::Key<T> &key, const T &value) const
+    bool set(const Settings::Key<T> &key, const typename Settings::Key<T>::Value &value)
     {
-        return write({key.entry(value)});
+        return store({key.entry(value)}, IfNotSaved::Keep);
     }
+    // Writes several keys in one atomic save, all or nothing: when the save fails (false), the
+    // record stays as it was.
+    bool setAll(const QList<IniFile::KeyValue> &entries);
     // What the user reads when a write failed: the file named, the old one kept.
     QString notSavedText() const;
+
+signals:
+    // A key was set: a key of the record whose value changed, or a key only the file holds.
+    void changed(const QString &key);
+
+private:
+    enum class IfNotSaved { Keep, Discard };
+
+    AppSettings() = default;
+    bool store(const QList<IniFile::KeyValue> &entries, IfNotSaved ifNotSaved);
+    // False when the record does not hold the key or already had that value.
+    bool assign(const QString &key, const QString &text, bool *held);
+
+    QString m_iniPath;
+    QStringList m_systemIniPaths;
+    QString m_imageToolPath;
+    QString m_encoderPath;
+    QString m_playerPath;
+    int m_targetSizeIndex = Settings::TargetVideoSize.defaultValue();
+    QRgb m_backgroundColor = Settings::DefaultBackgroundColor.defaultValue();
+    bool m_autoPlayOnOpen = Settings::AutoPlayOnOpen.defaultValue();
 };

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "base/TempFolderProblem.h"
+
 #include <QString>
 
-// The run's private temporary folder (mode 0700, removed at exit). False after a message when the
-// system's temporary folder is unusable.
+// The run's private temporary folder (mode 0700, removed at exit), made on the first call. When
+// the system's temporary folder is unusable, `out` is empty and the problem says why.
+TempFolderProblem openTempFolder(QString &out);
+// The same without the reason: false when there is no temporary folder.
 bool getTempFolder(QString &out);
 // Removes the run's private temporary folder with everything in it (at exit, or on a signal).
 void removeTempFolder();

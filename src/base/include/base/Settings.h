@@ -10,19 +10,20 @@
 
 #include <optional>
 
-// The keys of the settings file, each once: its name, its default, how its text is read and, for
-// the keys the program writes, how a value is written. AppSettings reads and writes the file
-// through these rows.
+// The keys of the settings file, each once: its name, its default, how its text is read and how
+// a value is written. AppSettings reads and writes the file through these rows.
 class Settings
 {
 public:
     template <typename T>
     struct Key
     {
+        using Value = T;
+
         QLatin1String name;                             // as the file spells it
         T (*defaultValue)();                            // for an absent key or an unusable text
         std::optional<T> (*parse)(const QString &text); // nullopt: the text is unusable
-        QString (*format)(const T &value);              // null for keys the program never writes
+        QString (*format)(const T &value);              // the text that reads back as value
 
         // The value of the key's text, nullopt when the file does not hold the key.
         T valueOf(const std::optional<QString> &text) const
@@ -47,10 +48,9 @@ public:
             }
             return defaultValue();
         }
-        // The key and the text that stores value, for AppSettings::write.
+        // The key and the text that stores value, for AppSettings::set.
         IniFile::KeyValue entry(const T &value) const
         {
-            Q_ASSERT(format);
             return {name, format(value)};
         }
     };

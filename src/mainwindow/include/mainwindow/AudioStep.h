@@ -9,6 +9,7 @@
 #include <memory>
 
 class AudioPreview;
+struct AudioTransport;
 class QWidget;
 class SongCoverReader;
 struct SongInfo;
@@ -20,8 +21,8 @@ class AudioStep : public QObject
     Q_OBJECT
 
 public:
-    // The commands show the play or the pause button and may clear the window's menu flag.
-    AudioStep(QWidget *playButton, QWidget *pauseButton, bool &menuOpen, QObject *parent = nullptr);
+    // The commands show the play or the pause button; restart and stop count as menu commands.
+    AudioStep(QWidget *playButton, QWidget *pauseButton, QObject *parent = nullptr);
     ~AudioStep() override;
 
     // Opens the output device; the text the window shows when that fails, else nothing.
@@ -56,9 +57,10 @@ public:
     // The song's tags, once read (empty before and for a song without tags).
     const SongTags &tags() const { return m_tags; }
     bool tagsRead() const { return m_tagsRead; }
-    SongCoverReader &coverReader() const { return *m_coverReader; }
 
 signals:
+    // A command that counts as a menu command ran (restart, stop): the menu-open flag clears.
+    void menuCommandDone();
     // The song taken was read: its tags, and the copy of its cover, which the receiver owns.
     void songRead(const SongInfo &info);
     // The song taken has been measured: its duration is known, or it turned out to be no audio
@@ -69,12 +71,12 @@ signals:
 
 private:
     void enableButtons(bool enabled);
+    void apply(const AudioTransport &transport);
     void takeSongInfo(const SongInfo &info);
     void measured(const QString &path, AudioLengthResult result);
 
     QWidget *m_playButton;
     QWidget *m_pauseButton;
-    bool &m_menuOpen;
     std::unique_ptr<AudioPreview> m_player;
     AudioLengthMeasurer *m_measurer;
     QString m_path;

@@ -53,6 +53,15 @@ public:
     // A new menu owned by the caller; the target sizes show which one is current.
     QMenu *createMenu(Popup popup, QWidget *parent) const;
 
+    // Set while a menu shows and after it closed without a choice: the next click on the window
+    // only closes what is left of it. A command, or the program becoming active, clears it.
+    bool isMenuOpen() const { return m_menuOpen; }
+    void setMenuOpen(bool open);
+
+signals:
+    void menuOpenChanged(bool open);
+
 private:
     std::array<QAction *, CommandCount> m_actions;
+    bool m_menuOpen = false;
 };

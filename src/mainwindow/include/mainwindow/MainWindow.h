@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class AudioPreview;
 class CaptionDialog;
@@ -120,8 +121,7 @@ public:
     double audioDuration() const { return m_audio->duration(); }
     bool playing() const { return m_audio->isPlaying(); }
     bool outputPathTyped() const;
-    bool menuOpen() const { return m_menuOpen; }
-    bool buildRunning() const { return m_buildRunning; }
+    bool menuOpen() const { return m_menus->isMenuOpen(); }
     // Create was clicked while the song was measured and goes on once its length is in.
     bool createWaiting() const { return !m_createWaitsFor.isEmpty(); }
     FileDropFilter *dropTarget() const { return m_dropTarget; }
@@ -156,6 +156,8 @@ private:
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
     void takeSongCover();
+    // A setting the window follows was set (the target size).
+    void settingChanged(const QString &key);
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
     // Create's work once the song's length is known: the checks, then the build dialog.
@@ -177,7 +179,6 @@ private:
     QSize m_initialSize;
 
     bool m_initialized = false;
-    bool m_menuOpen = false;
     bool m_buildRunning = false;
     // The song whose length a Create waits for; empty when none waits.
     QString m_createWaitsFor;

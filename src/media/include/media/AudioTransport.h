@@ -1,10 +1,8 @@
 #pragma once
 
-class QWidget;
-
 // What the main window does after a play/pause/restart/stop command: which of its two stacked
 // buttons to show (play 1112 or pause 1113), its playing flag, and whether the command counts as
-// a menu command (which clears the window's menu-open flag).
+// a menu command (which clears the window's menu-open flag). The window applies it.
 struct AudioTransport
 {
     enum Buttons { KeepButtons, ShowPlayButton, ShowPauseButton };
@@ -18,7 +16,4 @@ struct AudioTransport
     {
         return buttons == o.buttons && playing == o.playing && clearMenuOpen == o.clearMenuOpen;
     }
-
-    // Shows the play or the pause button and updates the window's flags as decided.
-    void apply(QWidget *playButton, QWidget *pauseButton, bool &isPlaying, bool &isMenuOpen) const;
 };

@@ -5,11 +5,12 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
+#include <functional>
+
+class QObject;
 class ToolRun;
 struct Placement;
 struct ToolResult;
-class ToolRun;
 
 // The picture the preview and the video use: the user's picture scaled and letterboxed to the
 // target size by the image tool, optionally with the caption drawn on a copy of it. Without a
@@ -35,19 +36,19 @@ public:
     // and draws the caption when captionSettings is given and on. On failure the message has been
     // shown and the copy that failed no longer exists, so nothing older than this request can be
     // taken for its result.
-    bool setSourcePicture(QWidget *owner, const QString &path, const CaptionSettings *captionSettings);
+    bool setSourcePicture(QObject *owner, const QString &path, const CaptionSettings *captionSettings);
     // Plain: the resized copy, or without a source the blank canvas of the current size;
     // WithText: the copy with the caption.
     QString currentPicturePath() const;
     // Draws the caption onto the plain picture into the copy with text. Callers set the state to
     // Plain first and to WithText on success.
-    bool renderText(QWidget *owner, const CaptionSettings &captionSettings);
+    bool renderText(QObject *owner, const CaptionSettings &captionSettings);
     // The same for a live preview: the user keeps working while the image tool draws (the nested
     // wait lets input through), and cancelRendering() stops it without a message.
-    bool renderTextLive(QWidget *owner, const CaptionSettings &captionSettings);
+    bool renderTextLive(QObject *owner, const CaptionSettings &captionSettings);
     void cancelRendering();
     // Scales and letterboxes source to the current target size into destination.
-    bool resizePicture(QWidget *owner, const QString &source, const QString &destination);
+    bool resizePicture(QObject *owner, const QString &source, const QString &destination);
 
     // Stops the image tool working for the current request (setSourcePicture or renderText) and
     // the rest of that request: it then returns false without a message.
@@ -77,7 +78,7 @@ public:
 private:
     RunControl m_control;
     int m_requestDepth = 0;
-    bool drawCaption(QWidget *owner, const CaptionSettings &captionSettings, bool live);
+    bool drawCaption(QObject *owner, const CaptionSettings &captionSettings, bool live);
 
     QString m_sourcePath;
     QString m_resizedPath;
@@ -87,10 +88,15 @@ private:
     bool m_showsFailures = true;
 };
 
+// Shows the message of a failure for `owner` (the window asking); set by the layer that shows
+// messages. Without one, failures are not told.
+using PictureMessageReporter = std::function<void(QObject *owner, const QString &text)>;
+void setPictureMessageReporter(PictureMessageReporter reporter);
+
 // Paints one canvas of the background color per target size into the temporary folder and
 // records the paths in TargetSizeTable. Stops at the first failure, after its message; when the
 // image tool hung, the message names it and *imageToolHung is set.
-bool createBlankCanvases(QWidget *owner, bool *imageToolHung = nullptr);
+bool createBlankCanvases(QObject *owner, bool *imageToolHung = nullptr);
 // Deletes every canvas made and forgets the paths.
 void deleteBlankCanvases();
 

@@ -1,7 +1,7 @@
-#include "base/DesktopHelpers.h"
+#include "widgets/DesktopHelpers.h"
 
-#include "base/MessageBox.h"
 #include "base/Paths.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QClipboard>

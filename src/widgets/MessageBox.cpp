@@ -1,4 +1,4 @@
-#include "base/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,18 +1,17 @@
 #include "model/PicturePreparation.h"
 
 #include "base/AppSettings.h"
-#include "base/MessageBox.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
 #include "media/FontCoverage.h"
 #include "media/PictureFile.h"
+#include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "model/PlacementTable.h"
 #include "tools/ToolArguments.h"
 #include "tools/ToolRunner.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -29,79 +28,6 @@ void removeFile(const QString &path)
         QFile::remove(path);
 }
 
-enum class ImageRun { Done, Failed, TimedOut, Canceled };
-
-// One run of the image tool into output. The old output goes first, so a failed run can never
-// leave an earlier picture that passes for its result; a failed run's partial output goes too.
-ImageRun runImageTool(const QStringList &arguments, const QString &output, int timeoutMs,
-                      PicturePreparation::RunControl *control = nullptr)
-{
-    if (output.isEmpty())
-        return ImageRun::Failed;
-    removeFile(output);
-    if (control && control->canceled)
-        return ImageRun::Canceled;
-    ToolRun run(AppSettings::instance().imageToolPath, arguments);
-    run.setTimeout(timeoutMs);
-    ToolRun *outer = nullptr;
-    if (control) {
-        outer = control->run;
-        control->run = &run;
-    }
-    const ToolResult result = run.exec();
-    if (control)
-        control->run = outer;
-    if (!imageToolRunFailed(result, isNonEmptyFile(output)))
-        return ImageRun::Done;
-    removeFile(output);
-    if (result.status == ToolResult::Status::Canceled)
-        return ImageRun::Canceled;
-    return result.status == ToolResult::Status::TimedOut ? ImageRun::TimedOut : ImageRun::Failed;
-}
-
-// Marks the outermost request of a preparation: its cancel and input choice start afresh.
-class RequestScope
-{
-public:
-    RequestScope(PicturePreparation::RunControl &control, int &depth)
-        : m_depth(depth)
-    {
-        if (m_depth++ == 0) {
-            control.canceled = false;
-            control.inputAllowed = false;
-        }
-    }
-    ~RequestScope() { --m_depth; }
-    RequestScope(const RequestScope &) = delete;
-    RequestScope &operator=(const RequestScope &) = delete;
-
-private:
-    int &m_depth;
-};
-
-void showTempImageFailure(QWidget *owner, const QString &path)
-{
-    MessageBox::information(owner, QStringLiteral("Could not create a Temp Image Bitmap here:\n\n   %1\n\n"
-                               "Possibly a bad source image file?\n\nOr an invalid Temp directory?")
-                    .arg(path));
-}
-
-// Says why a picture could not be made, unless the user stopped it.
-void reportImageRun(QWidget *owner, ImageRun run, const QString &path, int timeoutMs)
-{
-    switch (run) {
-    case ImageRun::Done:
-    case ImageRun::Canceled:
-        break;
-    case ImageRun::TimedOut:
-        MessageBox::information(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath, timeoutMs));
-        break;
-    case ImageRun::Failed:
-        showTempImageFailure(owner, path);
-        break;
-    }
-}
-
 QString tempName(const QString &prefix)
 {
     QString path;
@@ -111,166 +37,93 @@ QString tempName(const QString &prefix)
 
 } // namespace
 
-PicturePreparation::PicturePreparation()
-    : m_resizedPath(tempName(QStringLiteral("VL_Copy_Resized_")))
+PicturePreparation::PicturePreparation(const BlankCanvases &canvases, QObject *parent)
+    : QObject(parent)
+    , m_canvases(canvases)
+    , m_resizedPath(tempName(QStringLiteral("VL_Copy_Resized_")))
     , m_withTextPath(tempName(QStringLiteral("VL_Copy_WithText_")))
 {
 }
 
 PicturePreparation::~PicturePreparation()
 {
+    // The job first: its tool must not write a copy after it was deleted.
+    delete m_job;
     removeFile(m_resizedPath);
     removeFile(m_withTextPath);
 }
 
-void PicturePreparation::cancel()
+PictureRequest PicturePreparation::request() const
 {
-    m_control.canceled = true;
-    if (m_control.run)
-        m_control.run->cancel();
+    const AppSettings &settings = AppSettings::instance();
+    PictureRequest request;
+    request.sourcePath = m_sourcePath;
+    request.size = TargetSizeTable::instance().current().size();
+    request.background = settings.backgroundColor;
+    request.toolPath = settings.imageToolPath;
+    request.blankCanvas = m_canvases.currentPath();
+    request.plainPath = m_resizedPath;
+    request.withTextPath = m_withTextPath;
+    request.timeoutMs = imageToolTimeoutMs();
+    return request;
 }
 
-void PicturePreparation::allowUserInput()
+void PicturePreparation::setSourcePicture(const QString &path, const CaptionSettings *captionSettings,
+                                          const PictureFileInfo *info)
 {
-    m_control.inputAllowed = true;
-}
-
-bool PicturePreparation::setSourcePicture(QWidget *owner, const QString &path,
-                                          const CaptionSettings *captionSettings)
-{
-    const RequestScope request(m_control, m_requestDepth);
     m_sourcePath = path;
     m_state = State::Plain;
     // Neither copy belongs to this request yet.
     removeFile(m_withTextPath);
     removeFile(m_resizedPath);
+    PictureRequest job = request();
+    if (captionSettings && captionSettings->textOn)
+        job.caption = *captionSettings;
+    if (info)
+        job.sourceInfo = *info;
+    start(job);
+}
 
-    if (!m_sourcePath.isEmpty() && !resizePicture(owner, m_sourcePath, m_resizedPath))
-        return false;
-    if (captionSettings && captionSettings->textOn) {
-        if (!renderText(owner, *captionSettings))
-            return false;
+void PicturePreparation::renderText(const CaptionSettings &captionSettings)
+{
+    m_state = State::Plain;
+    PictureRequest job = request();
+    job.letterbox = false;
+    job.caption = captionSettings;
+    start(job);
+}
+
+void PicturePreparation::start(const PictureRequest &request)
+{
+    // One request at a time: one still running is stopped and never reports.
+    delete m_job;
+    m_job = new PictureJob(request, this);
+    connect(m_job, &PictureJob::finished, this, &PicturePreparation::jobEnded);
+    m_job->start();
+}
+
+void PicturePreparation::cancel()
+{
+    if (m_job)
+        m_job->cancel();
+}
+
+void PicturePreparation::jobEnded(const PictureResult &result)
+{
+    m_job->deleteLater();
+    m_job = nullptr;
+    if (result.caption) {
+        m_withTextSettings = *result.caption;
         m_state = State::WithText;
     }
-    return true;
+    emit finished(result);
 }
 
 QString PicturePreparation::currentPicturePath() const
 {
     if (m_state == State::WithText)
         return m_withTextPath;
-    return m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
-                                  : m_resizedPath;
-}
-
-bool PicturePreparation::renderText(QWidget *owner, const CaptionSettings &captionSettings)
-{
-    return drawCaption(owner, captionSettings, false);
-}
-
-bool PicturePreparation::renderTextLive(QWidget *owner, const CaptionSettings &captionSettings)
-{
-    return drawCaption(owner, captionSettings, true);
-}
-
-void PicturePreparation::cancelRendering()
-{
-    cancel();
-}
-
-bool PicturePreparation::drawCaption(QWidget *owner, const CaptionSettings &captionSettings, bool live)
-{
-    const QString input = m_sourcePath.isEmpty() ? TargetSizeTable::instance().current().blankCanvasPath
-                                                 : m_resizedPath;
-    const RequestScope request(m_control, m_requestDepth);
-    // A live preview lets the user go on typing while the tool draws.
-    if (live)
-        m_control.inputAllowed = true;
-    const Placement *placement = PlacementTable::find(captionSettings.placement);
-    ImageRun ran = ImageRun::Failed;
-    if (placement && isNonEmptyFile(input)) {
-        ran = runImageTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), captionSettings,
-                                            *placement, imageToolOutput(m_withTextPath)),
-                           m_withTextPath, imageToolTimeoutMs(), &m_control);
-    } else {
-        removeFile(m_withTextPath);
-    }
-    if (ran == ImageRun::Done)
-        m_withTextSettings = captionSettings;
-    if (m_showsFailures)
-        reportImageRun(owner, ran, m_withTextPath, imageToolTimeoutMs());
-    return ran == ImageRun::Done;
-}
-
-bool PicturePreparation::resizePicture(QWidget *owner, const QString &source, const QString &destination)
-{
-    const RequestScope request(m_control, m_requestDepth);
-    const TargetSize &size = TargetSizeTable::instance().current();
-    removeFile(destination);
-    // Checked before the tool sees it: only a regular file whose content is one of the program's
-    // formats, of a size the tool accepts, and named by an absolute path.
-    PictureFileInfo info;
-    QString why;
-    if (isAbsolutePath(source) && !readPictureInfo(source, info, &why)) {
-        if (m_showsFailures)
-            MessageBox::information(owner, refusedPictureMessage(source, why));
-        return false;
-    }
-    ImageRun ran = ImageRun::Failed;
-    if (isAbsolutePath(source)) {
-        // The tool expands "*", "?" and "[...]" in the last part of a name into other files of
-        // that folder: it gets the picture under a plain name of our own.
-        const QFileInfo output(destination);
-        const QString plainName = output.absolutePath() + QStringLiteral("/VL_Source_") + output.fileName();
-        removeFile(plainName);
-        if (!destination.isEmpty() && QFile::link(source, plainName)) {
-            ran = runImageTool(letterboxArguments(imageToolInput(info.format, plainName), size.width,
-                                                  size.height, AppSettings::instance().backgroundColor,
-                                                  imageToolOutput(destination)),
-                               destination, imageToolTimeoutMs(), &m_control);
-        }
-        removeFile(plainName);
-    }
-    if (m_showsFailures)
-        reportImageRun(owner, ran, destination, imageToolTimeoutMs());
-    return ran == ImageRun::Done;
-}
-
-bool createBlankCanvases(QWidget *owner, bool *imageToolHung)
-{
-    TargetSizeTable &table = TargetSizeTable::instance();
-    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
-        TargetSize &row = table.row(i);
-        row.blankCanvasPath = tempName(QStringLiteral("VL_Blank_%1_").arg(i));
-        const ImageRun ran = runImageTool(blankCanvasArguments(row.width, row.height,
-                                                               AppSettings::instance().backgroundColor,
-                                                               imageToolOutput(row.blankCanvasPath)),
-                                          row.blankCanvasPath, BlankCanvasTimeoutMs);
-        if (ran == ImageRun::TimedOut) {
-            if (imageToolHung)
-                *imageToolHung = true;
-            MessageBox::information(owner, imageToolTimedOutText(AppSettings::instance().imageToolPath,
-                                                                 BlankCanvasTimeoutMs)
-                                               + QStringLiteral("\n\nSorry, can't continue."));
-            return false;
-        }
-        if (ran != ImageRun::Done) {
-            MessageBox::information(owner, QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   %1\n\n"
-                                       "Possibly an invalid Temp directory?")
-                            .arg(row.blankCanvasPath));
-            return false;
-        }
-    }
-    return true;
-}
-
-void deleteBlankCanvases()
-{
-    TargetSizeTable &table = TargetSizeTable::instance();
-    for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
-        removeFile(table.row(i).blankCanvasPath);
-        table.row(i).blankCanvasPath.clear();
-    }
+    return m_sourcePath.isEmpty() ? m_canvases.currentPath() : m_resizedPath;
 }
 
 void setImageToolTimeout(int milliseconds)

@@ -7,6 +7,7 @@
 #include "mainwindow/AudioStep.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
+#include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
 
@@ -24,6 +25,7 @@ class OutputPath;
 class PictureBox;
 class PicturePreparation;
 class PictureStep;
+class SongCoverFiles;
 class QLineEdit;
 struct SongInfo;
 
@@ -113,6 +115,9 @@ public:
     PictureBox *pictureBox() const { return m_pictureBox; }
     QLineEdit *outputEdit() const { return m_outputEdit; }
     PicturePreparation &picture();
+    // The picture step (tests wait for its signals) and the blank canvases it falls back on.
+    PictureStep *pictureStep() const;
+    const BlankCanvases &blankCanvases() const { return m_canvases; }
     CaptionSettings &captionSettings() { return m_captionSettings; }
     const QString &audioPath() const { return m_audio->path(); }
     double audioDuration() const { return m_audio->duration(); }
@@ -126,6 +131,10 @@ public:
     QPoint captionDialogPosition() const { return {m_captionDialogX, m_captionDialogY}; }
     // The open-file dialog while it runs (tests drive it), else null.
     QDialog *openFileDialog() const;
+
+signals:
+    // The caption dialog has ended and what its OK or Cancel called for is done.
+    void captionDialogEnded();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -151,7 +160,7 @@ private:
     // A song was read: its tags go to the tooltip and the caption dialog, its cover to step 1
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
-    void takeSongCover();
+    void captionDialogFinished(bool accepted);
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
 
@@ -162,7 +171,9 @@ private:
     OutputPath *m_output = nullptr;
     // Started by initialize(), shut down by the exit question or the destructor.
     AudioStep *m_audio = nullptr;
+    BlankCanvases m_canvases;
     std::unique_ptr<PictureStep> m_pictureStep;
+    std::unique_ptr<SongCoverFiles> m_cover;
     std::unique_ptr<FileBrowser> m_browser;
     std::unique_ptr<MainFrame> m_frame;
     QPointer<GuideWindow> m_guide;
@@ -177,10 +188,4 @@ private:
     CaptionSettings m_captionSettings;
     // The caption dialog while it runs.
     QPointer<CaptionDialog> m_captionDialog;
-    // The copy of the song's cover step 1 shows, the song it came from, and a cover waiting for
-    // a preparation to end.
-    QString m_coverPath;
-    QString m_coverSongPath;
-    QString m_pendingCoverPath;
-    QString m_pendingCoverSongPath;
 };

@@ -8,6 +8,7 @@
 #include "dialogs/CaptionDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureStep.h"
+#include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
 #include "model/PlacementTable.h"
@@ -21,6 +22,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace TestSupport;
@@ -191,7 +193,7 @@ void TestSongCoverWindow::unusableCoverLeavesTheStepEmpty()
     QTest::qWait(200);
     QVERIFY(window->control(MainWindow::Step1Pending)->isVisible());
     QVERIFY(window->picture().sourcePath().isEmpty());
-    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().currentPath());
     QCOMPARE(window->audio().tags().title, title);
     QCOMPARE(window->control(MainWindow::Step2Done)->toolTip().endsWith("Title: " + title), !title.isEmpty());
     QVERIFY(m_messages->messages.isEmpty());
@@ -235,8 +237,8 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
 
 void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
 {
-    // A slow image tool: the preparation's nested event loop runs long enough for a song's cover
-    // to arrive in it, and a second preparation must not start inside the first.
+    // A slow image tool: the preparation runs long enough for a song's cover to arrive meanwhile,
+    // and a second preparation must not start inside the first.
     const QString slow = writeScript(m_out.filePath("slow-convert"),
                                      "#!/bin/sh\nsleep 0.4\nexec " + convertPath().toUtf8() + " \"$@\"\n");
     QVERIFY(!slow.isEmpty());
@@ -244,14 +246,23 @@ void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
     QWidget owner;
     PictureBox box(&owner);
     const CaptionSettings captions;
-    PictureStep step(&owner, &box, &captions);
+    BlankCanvases canvases;
+    PictureStep step(&owner, &box, &captions, canvases);
     QList<bool> preparingWhenRun;
     QTimer::singleShot(100, this, [&] {
         QVERIFY(step.isPreparing());
         step.whenIdle([&] { preparingWhenRun << step.isPreparing(); });
     });
-    QVERIFY(step.take(m_picture));
-    QVERIFY(preparingWhenRun.isEmpty());
+    QSignalSpy settled(&step, &PictureStep::settled);
+    bool set = false;
+    bool ranInside = true;
+    step.take(m_picture, true, [&](bool taken) {
+        set = taken;
+        ranInside = !preparingWhenRun.isEmpty();
+    });
+    QVERIFY(settled.wait(30000));
+    QVERIFY(set);
+    QVERIFY(!ranInside);
     QTRY_COMPARE(preparingWhenRun, QList<bool>{false});
 
     // Queued even when idle, so it never runs inside its caller.
@@ -311,10 +322,10 @@ void TestSongCoverWindow::captionFromTheSongsTags()
         QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
         undone = text->toPlainText();
         QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QTest::qWait(400);
+        QVERIFY(waitForCaptionPreview(window.get(), text->toPlainText()));
         dialogControlAs<QAbstractButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     // Nothing is filled in unasked.
     QCOMPARE(textOnOpen, CaptionSettings().text);
     QCOMPARE(filled, QStringLiteral("Björk \u2013 Jóga 東京"));
@@ -336,10 +347,11 @@ void TestSongCoverWindow::captionFromTheSongsTags()
         QVERIFY(dialog);
         QTRY_VERIFY(dialogControlAs<QAbstractButton>(dialog, CaptionDialog::SongTagsButton)->isEnabled());
         dialog->fillFromSongTags();
-        QTest::qWait(400);
+        QVERIFY(waitForCaptionPreview(window.get(),
+                                      dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField)->toPlainText()));
         dialogControlAs<QAbstractButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     const CaptionSettings &settings = window->captionSettings();
     QCOMPARE(settings.text, QStringLiteral("@/etc/hostname 100% \\n"));
     const QStringList arguments = captionArguments("in.bmp", settings, *PlacementTable::find(settings.placement), "out.bmp");
@@ -366,7 +378,7 @@ void TestSongCoverWindow::songWithoutTagsAsked()
         textAfter = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField)->toPlainText();
         dialog->reject();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QVERIFY(!enabledWithoutSong);
     QCOMPARE(textAfter, CaptionSettings().text);
     QCOMPARE(m_messages->messages.size(), 1);

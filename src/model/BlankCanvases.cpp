@@ -3,7 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
-#include "model/PicturePreparation.h"
+#include "model/ImageToolArguments.h"
 #include "tools/ToolRunner.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "model/PictureJob.h"
 
 #include "base/Paths.h"
-#include "model/PicturePreparation.h"
+#include "model/ImageToolArguments.h"
 #include "model/PlacementTable.h"
 #include "tools/ToolRunner.h"
 

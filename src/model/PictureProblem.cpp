@@ -1,6 +1,6 @@
 #include "model/PictureProblem.h"
 
-#include "model/PicturePreparation.h"
+#include "model/ImageToolArguments.h"
 
 QString pictureProblemMessage(const PictureProblem &problem)
 {

@@ -358,6 +358,7 @@ void TestCaptionDialog::clearingShadowReportsAtOnce()
     for (int id : ShadowControls)
         QVERIFY2(!m_dialog->control(id)->isEnabled(), qPrintable(QString::number(id)));
 
+    QTRY_VERIFY(!m_owner->busy);
     QTest::mouseClick(shadow, Qt::LeftButton);
     QCOMPARE(m_owner->reports, 3);
     QCOMPARE(m_owner->drawn.last().shadowOn, true);

@@ -98,6 +98,7 @@ void TestMainWindow::roadOfOneVideo()
     // Key 1 switches to 1280x720 and records it.
     QTest::keyClick(window->outputEdit(), Qt::Key_1);
     QCOMPARE(AppSettings::instance().targetSizeIndex, 0);
+    QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(IniFile::readString(m_sandbox->iniPath(), "Velmora 1", "TargetVideoSize", "x"), QStringLiteral("0"));
     QCOMPARE(window->outputEdit()->text(), webm);   // the digit was not typed
 

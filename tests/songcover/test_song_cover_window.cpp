@@ -168,6 +168,7 @@ void TestSongCoverWindow::coverFillsTheEmptyPictureStep()
 
     // Clearing step 1 drops the copy; the song stays.
     window->clearPicture();
+    QVERIFY(waitForPictureStep(window.get()));
     QVERIFY(window->control(MainWindow::Step1Pending)->isVisible());
     QCOMPARE(coverCopies(), QStringList());
     QCOMPARE(window->audioPath(), song);
@@ -215,6 +216,7 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
     // Chosen while the cover is read: the picture's own preparation runs the event loop, where
     // the cover arrives; it waits, then sees the user's choice.
     window->clearPicture();
+    QVERIFY(waitForPictureStep(window.get()));
     window->setAudioFile(m_coverFlac);
     dropFile(window.get(), m_picture);
     QTRY_VERIFY(window->audio().tagsRead());
@@ -223,6 +225,7 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
 
     // Chosen after a cover took the step: the user's picture replaces it and then stays.
     window->clearPicture();
+    QVERIFY(waitForPictureStep(window.get()));
     window->setAudioFile(m_ogg);
     QTRY_VERIFY(window->pictureIsSongCover());
     dropFile(window.get(), m_portrait);

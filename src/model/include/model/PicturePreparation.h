@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/CaptionSettings.h"
+#include "model/ImageToolArguments.h"
 #include "model/PictureJob.h"
 
 #include <QObject>
@@ -9,9 +10,7 @@
 #include <QStringList>
 
 class BlankCanvases;
-struct Placement;
 struct PictureFileInfo;
-struct ToolResult;
 
 // The picture the preview and the video use: the user's picture scaled and letterboxed to the
 // target size by the image tool, optionally with the caption drawn on a copy of it. Without a
@@ -79,30 +78,3 @@ private:
 // Longest the image tool may take for one picture before the run counts as failed.
 void setImageToolTimeout(int milliseconds);
 int imageToolTimeout();
-
-// The message for an image tool that was stopped after `timeoutMs`: it names the tool.
-QString imageToolTimedOutText(const QString &toolPath, int timeoutMs);
-
-// --- The image tool's arguments and verdicts as pure functions ---
-
-// "bmp:/abs/path": every picture the program writes is a bitmap.
-QString imageToolOutput(const QString &absolutePath);
-// The caption as the image tool's text: backslash doubled, line breaks as \n, % as \%, and a
-// leading @ (which would make the tool read a file) as \@.
-QString escapeCaptionText(const QString &text);
-QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
-                               const QString &output);
-// The font is settings.fontName unless it lacks characters of the text that another of the tool's
-// listed fonts has (captionFont).
-QStringList captionArguments(const QString &input, const CaptionSettings &settings,
-                             const Placement &placement, const QString &output);
-QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);
-
-// The message for a picture the program refuses before the image tool sees it; reason is a
-// sentence (readPictureInfo's).
-QString refusedPictureMessage(const QString &path, const QString &reason);
-
-// A run of the image tool failed: it did not start, crashed, timed out, exited non-zero, wrote no
-// output, reported an error in ImageMagick's own form ("@ error/"), or could not read the font
-// (in any form: a warning where the tool falls back to another font), or found the JPEG cut short.
-bool imageToolRunFailed(const ToolResult &result, bool outputWritten);

@@ -238,7 +238,7 @@ int main(int argc, char *argv[])
              window.openFile(picture);
              waitForPictureStep(&window);
              window.openFile(song);
-             window.openCaptionDialog();
+             runCaptionDialog(&window);
          },
          reject},
         {QStringLiteral("save-as"), "SaveAsDialog", command(&MainWindow::chooseOutputPath), reject},

@@ -1,8 +1,8 @@
 #include "mainwindow/MainWindow.h"
 
+#include "CaptionSession.h"
 #include "DropPause.h"
 #include "FileBrowser.h"
-#include "InputHold.h"
 #include "MainFrame.h"
 #include "MainInputFilter.h"
 #include "OutputPath.h"
@@ -125,6 +125,12 @@ void MainWindow::createControls()
     m_cover = std::make_unique<SongCoverFiles>(*m_pictureStep, *m_audio);
     connect(m_audio, &AudioStep::songRead, this, &MainWindow::takeSongInfo);
     connect(m_cover.get(), &SongCoverFiles::pictureChanged, this, &MainWindow::showPictureStep);
+    m_caption = new CaptionSession(this, *m_pictureStep, m_captionSettings);
+    connect(m_caption, &CaptionSession::ended, this, [this](bool on) {
+        if (on)
+            markStep(Step3Done, Step3Pending, true);
+        emit captionDialogEnded();
+    });
 }
 
 void MainWindow::connectControls()
@@ -268,8 +274,8 @@ void MainWindow::setPictureFile(const QString &path)
     m_pictureStep->take(path, true, [this](bool set) {
         showPictureStep(set);
         // Dropped while the text dialog runs: the new picture shows the caption being edited.
-        if (set && m_captionDialog)
-            m_pictureStep->previewCaption(m_captionDialog);
+        if (set && m_caption->dialog())
+            m_pictureStep->previewCaption(m_caption->dialog());
     });
 }
 
@@ -295,8 +301,8 @@ void MainWindow::setAudioFile(const QString &path)
     if (!set)
         m_audio->pause();
     updateAudioTip();
-    if (m_captionDialog)
-        m_captionDialog->setSongTags(path, nullptr);
+    if (CaptionDialog *dialog = m_caption->dialog())
+        dialog->setSongTags(path, nullptr);
 }
 
 void MainWindow::updateAudioTip()
@@ -319,8 +325,8 @@ void MainWindow::updateAudioTip()
 void MainWindow::takeSongInfo(const SongInfo &info)
 {
     updateAudioTip();
-    if (m_captionDialog)
-        m_captionDialog->setSongTags(info.songPath, &m_audio->tags());
+    if (CaptionDialog *dialog = m_caption->dialog())
+        dialog->setSongTags(info.songPath, &m_audio->tags());
     m_cover->offer(info.coverPath, info.songPath);
 }
 
@@ -412,51 +418,12 @@ void MainWindow::captionOff()
 
 void MainWindow::openCaptionDialog()
 {
-    if (m_captionDialog)
-        return;
-    auto *dialog = new CaptionDialog(&m_captionDialogX, &m_captionDialogY, &m_captionSettings, this);
-    dialog->setSongTags(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
-    m_captionDialog = dialog;
-    // Files may be dropped on the window while the dialog runs: no modality, the hold keeps the
-    // window's other input back.
-    auto *hold = new InputHold(this, dialog);
-    connect(dialog, &QDialog::finished, this, [this, dialog, hold](int result) {
-        m_pictureStep->endCaptionPreview();
-        delete hold;
-        m_captionDialog = nullptr;
-        dialog->deleteLater();
-        captionDialogFinished(result == QDialog::Accepted);
-    });
-    dialog->setWindowModality(Qt::NonModal);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    m_caption->open(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
 }
 
-void MainWindow::captionDialogFinished(bool accepted)
+QPoint MainWindow::captionDialogPosition() const
 {
-    if (!accepted) {
-        m_pictureStep->showPlain();
-        emit captionDialogEnded();
-        return;
-    }
-    const auto confirm = [this](bool drawn) {
-        if (drawn) {
-            m_captionSettings.textOn = true;
-            markStep(Step3Done, Step3Pending, true);
-        } else {
-            m_pictureStep->showCurrent();
-        }
-        emit captionDialogEnded();
-    };
-    // The last preview may not be of the confirmed settings (a change only the timer saw, a
-    // dropped or failed preview, a picture dropped meanwhile and drawn with the caption before):
-    // draw them before calling the step done.
-    if (picture().state() == PicturePreparation::State::WithText && picture().withTextSettings() == m_captionSettings
-        && isNonEmptyFile(picture().withTextPath()))
-        confirm(true);
-    else
-        m_pictureStep->drawCaption(m_captionSettings, confirm);
+    return m_caption->position();
 }
 
 // ---------------------------------------------------------------- previews and drops

@@ -18,6 +18,7 @@
 
 class AudioPreview;
 class CaptionDialog;
+class CaptionSession;
 class FileBrowser;
 class FileDropFilter;
 class MainFrame;
@@ -128,7 +129,7 @@ public:
     FileDropFilter *dropTarget() const { return m_dropTarget; }
     MainMenus *menus() const { return m_menus; }
     QSize initialSize() const { return m_initialSize; }
-    QPoint captionDialogPosition() const { return {m_captionDialogX, m_captionDialogY}; }
+    QPoint captionDialogPosition() const;
     // The open-file dialog while it runs (tests drive it), else null.
     QDialog *openFileDialog() const;
 
@@ -160,7 +161,6 @@ private:
     // A song was read: its tags go to the tooltip and the caption dialog, its cover to step 1
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
-    void captionDialogFinished(bool accepted);
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
 
@@ -182,10 +182,7 @@ private:
     bool m_initialized = false;
     bool m_menuOpen = false;
     bool m_buildRunning = false;
-    int m_captionDialogX = -1;
-    int m_captionDialogY = -1;
     PreviewKind m_previewKind = PreviewKind::Nothing;
     CaptionSettings m_captionSettings;
-    // The caption dialog while it runs.
-    QPointer<CaptionDialog> m_captionDialog;
+    CaptionSession *m_caption = nullptr;
 };

@@ -82,16 +82,17 @@ void PictureStep::take(const QString &path, bool showFailures, Done done)
             end(!path.isEmpty());
             return;
         }
-        const auto none = [=](bool) { prepare(QString(), showFailures, [=](bool) { end(false); }); };
+        // Back to the picture before, or to none.
+        const auto none = [=] { prepare(QString(), showFailures, [=](bool) { end(false); }); };
         if (previous.isEmpty() || previous == path) {
-            none(false);
+            none();
             return;
         }
         prepare(previous, showFailures, [=](bool restored) {
             if (restored)
                 end(true);
             else
-                none(false);
+                none();
         });
     });
 }

@@ -56,11 +56,14 @@ void SongCoverFiles::takeWaiting()
     const bool userPicture = !m_step.preparation().sourcePath().isEmpty() && !isShown();
     if (song != m_audio.path() || userPicture) {
         removeFile(cover);
+        emit offerSettled();
         return;
     }
     if (cover.isEmpty()) {
         if (isShown())
-            m_step.take(QString(), false, [this](bool set) { emit pictureChanged(set); });
+            m_step.take(QString(), false, [this](bool set) { changed(set); });
+        else
+            emit offerSettled();
         return;
     }
     // Prepared like a picture the user chose, but without messages: the step stays empty, and
@@ -84,5 +87,11 @@ void SongCoverFiles::adopt(const QString &previous, const QString &cover, const 
     }
     m_path = set ? cover : QString();
     m_songPath = song;
+    changed(set);
+}
+
+void SongCoverFiles::changed(bool set)
+{
     emit pictureChanged(set);
+    emit offerSettled();
 }

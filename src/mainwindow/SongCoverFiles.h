@@ -32,10 +32,13 @@ public:
 signals:
     // The cover took step 1, or left it; set: a picture is set.
     void pictureChanged(bool set);
+    // The cover offered last has been taken, or let go.
+    void offerSettled();
 
 private:
     void takeWaiting();
     void adopt(const QString &previous, const QString &cover, const QString &song, bool set);
+    void changed(bool set);
 
     PictureStep &m_step;
     const AudioStep &m_audio;

@@ -8,6 +8,7 @@
 #include "dialogs/CaptionDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureStep.h"
+#include "mainwindow/SongCoverFiles.h"
 #include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
@@ -189,9 +190,10 @@ void TestSongCoverWindow::unusableCoverLeavesTheStepEmpty()
     QFETCH(QString, title);
     auto window = makeWindow();
     QVERIFY(window);
+    QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
     window->setAudioFile(song);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(!coverSettled.isEmpty() || coverSettled.wait(10000));
     QVERIFY(window->control(MainWindow::Step1Pending)->isVisible());
     QVERIFY(window->picture().sourcePath().isEmpty());
     QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().currentPath());
@@ -207,20 +209,23 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
     QVERIFY(window);
     // Chosen before the song.
     dropFile(window.get(), m_portrait);
+    QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
+    const auto waitForCover = [&] { return !coverSettled.isEmpty() || coverSettled.wait(10000); };
     window->setAudioFile(m_mp3);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(waitForCover());
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QCOMPARE(coverCopies(), QStringList());
 
-    // Chosen while the cover is read: the picture's own preparation runs the event loop, where
-    // the cover arrives; it waits, then sees the user's choice.
+    // Chosen while the cover is read: the cover may arrive while the picture is prepared; it
+    // waits, then sees the user's choice.
     window->clearPicture();
     QVERIFY(waitForPictureStep(window.get()));
+    coverSettled.clear();
     window->setAudioFile(m_coverFlac);
     dropFile(window.get(), m_picture);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(waitForCover());
     QCOMPARE(window->picture().sourcePath(), m_picture);
 
     // Chosen after a cover took the step: the user's picture replaces it and then stays.
@@ -231,9 +236,10 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
     dropFile(window.get(), m_portrait);
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QCOMPARE(coverCopies(), QStringList());
+    coverSettled.clear();
     window->setAudioFile(m_mp3);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(waitForCover());
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QVERIFY(m_messages->messages.isEmpty());
 }

@@ -119,6 +119,8 @@ public:
     // The picture step (tests wait for its signals) and the blank canvases it falls back on.
     PictureStep *pictureStep() const;
     const BlankCanvases &blankCanvases() const { return m_canvases; }
+    // The owner of the song's cover copies (tests wait for its signals).
+    SongCoverFiles *songCover() const { return m_cover.get(); }
     CaptionSettings &captionSettings() { return m_captionSettings; }
     const QString &audioPath() const { return m_audio->path(); }
     double audioDuration() const { return m_audio->duration(); }

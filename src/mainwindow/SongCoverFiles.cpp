@@ -28,6 +28,7 @@ SongCoverFiles::~SongCoverFiles()
 {
     removeFile(m_path);
     removeFile(m_waitingPath);
+    removeFile(m_takingPath);
 }
 
 bool SongCoverFiles::isShown() const
@@ -69,6 +70,7 @@ void SongCoverFiles::takeWaiting()
     // Prepared like a picture the user chose, but without messages: the step stays empty, and
     // never keeps the last song's cover.
     const QString previous = m_path;
+    m_takingPath = cover;
     m_step.take(cover, false, [this, previous, cover, song](bool set) {
         if (!set || m_step.preparation().sourcePath() == cover) {
             adopt(previous, cover, song, set);
@@ -85,6 +87,7 @@ void SongCoverFiles::adopt(const QString &previous, const QString &cover, const 
         if (file != m_step.preparation().sourcePath())
             removeFile(file);
     }
+    m_takingPath.clear();
     m_path = set ? cover : QString();
     m_songPath = song;
     changed(set);

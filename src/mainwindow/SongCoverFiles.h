@@ -46,4 +46,6 @@ private:
     QString m_songPath;
     QString m_waitingPath;
     QString m_waitingSongPath;
+    // The cover being prepared for step 1.
+    QString m_takingPath;
 };

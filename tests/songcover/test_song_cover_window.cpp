@@ -77,6 +77,7 @@ private slots:
     void unusableCoverLeavesTheStepEmpty();
     void chosenPictureIsNeverReplaced();
     void coverWaitsForAPreparationToEnd();
+    void windowClosedWhileTheCoverIsPrepared();
     void coverFollowsTheSong();
     void captionFromTheSongsTags();
     void songWithoutTagsAsked();
@@ -280,6 +281,19 @@ void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
     QTRY_COMPARE(preparingWhenRun.size(), 2);
 }
 
+void TestSongCoverWindow::windowClosedWhileTheCoverIsPrepared()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    AppSettings::instance().imageToolPath = writeScript(
+        m_out.filePath("slow-convert"), "#!/bin/sh\nsleep 1\nexec " + convertPath().toUtf8() + " \"$@\"\n");
+    window->setAudioFile(m_mp3);
+    QTRY_VERIFY(window->pictureStep()->isPreparing());
+    QCOMPARE(coverCopies().size(), 1);
+    window.reset();
+    QCOMPARE(coverCopies(), QStringList());
+}
+
 void TestSongCoverWindow::coverFollowsTheSong()
 {
     auto window = makeWindow();
@@ -290,7 +304,9 @@ void TestSongCoverWindow::coverFollowsTheSong()
 
     // The next song's cover replaces the last one's; a song without one empties the step, so a
     // video never shows another song's cover.
+    QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
     window->setAudioFile(m_coverFlac);
+    QVERIFY(coverSettled.wait(10000));
     QTRY_VERIFY(near(centerOf(window->picture().currentPicturePath()), qRgb(20, 20, 220)));
     QVERIFY(window->pictureIsSongCover());
     QCOMPARE(coverCopies().size(), 1);

@@ -5,6 +5,7 @@
 #include "base/AppSettings.h"
 #include "base/TargetSizeTable.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/PictureStep.h"
 #include "media/PictureFile.h"
 #include "model/PicturePreparation.h"
 #include "tools/ToolRunner.h"
@@ -20,6 +21,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -34,6 +36,16 @@ void send(QWidget *window, const QString &path, QEvent::Type type)
         QDropEvent e(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window, &e);
     }
+}
+
+// Runs `command` and returns once the window's picture step has nothing left to do.
+void untilPictureSettles(MainWindow &window, const std::function<void()> &command)
+{
+    QEventLoop loop;
+    QObject::connect(window.pictureStep(), &PictureStep::settled, &loop, &QEventLoop::quit);
+    command();
+    if (window.pictureStep()->isPreparing())
+        loop.exec();
 }
 
 } // namespace
@@ -86,13 +98,13 @@ int main(int argc, char *argv[])
         send(&window, jpeg, QEvent::DragEnter);
         const qint64 enter = t.elapsed();
         t.restart();
-        send(&window, jpeg, QEvent::Drop);
+        untilPictureSettles(window, [&] { send(&window, jpeg, QEvent::Drop); });
         window.repaint();
         const qint64 drop = t.elapsed();
         dropBest = dropBest < 0 ? drop : std::min(dropBest, drop);
         std::printf("round %d: image tool alone %lld ms; drop to preview %lld ms (drag-enter preview %lld ms)\n",
                     i + 1, tool, drop, enter);
-        window.setPictureFile(QString());
+        untilPictureSettles(window, [&] { window.setPictureFile(QString()); });
     }
     std::printf("best: image tool %lld ms, drop to preview %lld ms, difference %lld ms\n",
                 toolBest, dropBest, dropBest - toolBest);

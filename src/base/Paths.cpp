@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -100,9 +102,19 @@ bool makeTempFileName(const QString &prefix, QString &out)
         out.clear();
         return false;
     }
-    const QDateTime now = QDateTime::currentDateTime();
+    // Two names asked for in the same millisecond (two preparations side by side) must differ:
+    // the later one takes the next millisecond.
+    static QMutex mutex;
+    static QHash<QString, qint64> lastIssued;
+    const QMutexLocker lock(&mutex);
+    qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    const auto last = lastIssued.constFind(prefix);
+    if (last != lastIssued.constEnd() && ms <= *last)
+        ms = *last + 1;
+    lastIssued.insert(prefix, ms);
     out = QStringLiteral("%1/%2%3.bmp")
-              .arg(folder, prefix, now.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_zzz")));
+              .arg(folder, prefix,
+                   QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_zzz")));
     return true;
 }
 

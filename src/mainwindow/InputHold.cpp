@@ -3,11 +3,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
-#include <QEventLoop>
-#include <QPointer>
 
 InputHold::InputHold(QWidget *owner, QDialog *dialog)
-    : m_owner(owner)
+    : QObject(dialog)
+    , m_owner(owner)
     , m_dialog(dialog)
 {
     qApp->installEventFilter(this);
@@ -16,24 +15,6 @@ InputHold::InputHold(QWidget *owner, QDialog *dialog)
 InputHold::~InputHold()
 {
     qApp->removeEventFilter(this);
-}
-
-int InputHold::exec(QDialog *dialog, QWidget *owner)
-{
-    const InputHold hold(owner, dialog);
-    QEventLoop loop;
-    int result = QDialog::Rejected;
-    const QPointer<QDialog> guard(dialog);
-    QObject::connect(dialog, &QDialog::finished, &loop, [&](int code) {
-        result = code;
-        loop.quit();
-    });
-    dialog->setWindowModality(Qt::NonModal);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    loop.exec(QEventLoop::DialogExec);
-    return guard ? result : QDialog::Rejected;
 }
 
 bool InputHold::eventFilter(QObject *watched, QEvent *event)

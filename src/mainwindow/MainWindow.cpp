@@ -1,13 +1,14 @@
 #include "mainwindow/MainWindow.h"
 
+#include "CaptionSession.h"
 #include "DropPause.h"
 #include "FileBrowser.h"
-#include "InputHold.h"
 #include "MainFrame.h"
 #include "MainInputFilter.h"
 #include "OutputPath.h"
 #include "PictureStep.h"
 #include "StepTips.h"
+#include "SongCoverFiles.h"
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
@@ -36,14 +37,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-
-#include <utility>
 
 namespace {
 
@@ -98,11 +96,6 @@ MainWindow::~MainWindow()
     endCreateWait();
     // Also when the window ends without the exit question (a close from outside).
     m_audio->shutdown();
-    deleteBlankCanvases();
-    for (const QString &cover : {m_coverPath, m_pendingCoverPath}) {
-        if (!cover.isEmpty())
-            QFile::remove(cover);
-    }
 }
 
 void MainWindow::createControls()
@@ -121,12 +114,20 @@ void MainWindow::createControls()
     m_outputEdit->setAcceptDrops(false);
     m_outputEdit->setAccessibleName(QStringLiteral("Save As path"));
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
-    m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings);
+    m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings, m_canvases);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
     m_audio = new AudioStep(control(PlayButton), control(PauseButton), this);
+    m_cover = std::make_unique<SongCoverFiles>(*m_pictureStep, *m_audio);
     connect(m_audio, &AudioStep::songRead, this, &MainWindow::takeSongInfo);
     connect(m_audio, &AudioStep::menuCommandDone, m_menus, [this] { m_menus->setMenuOpen(false); });
+    connect(m_cover.get(), &SongCoverFiles::pictureChanged, this, &MainWindow::showPictureStep);
+    m_caption = new CaptionSession(this, *m_pictureStep, m_captionSettings);
+    connect(m_caption, &CaptionSession::ended, this, [this](bool on) {
+        if (on)
+            markStep(Step3Done, Step3Pending, true);
+        emit captionDialogEnded();
+    });
 }
 
 void MainWindow::connectControls()
@@ -190,15 +191,16 @@ bool MainWindow::initialize()
 
     m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder));
 
-    bool imageToolHung = false;
-    if (!createBlankCanvases(this, &imageToolHung)) {
-        deleteBlankCanvases();
+    PictureProblem problem;
+    if (!m_canvases.create(AppSettings::instance().imageToolPath(), AppSettings::instance().backgroundColor(), &problem)) {
+        MessageBox::information(this, blankCanvasProblemMessage(problem));
+        m_canvases.clear();
         // A hung tool has been named; the temporary folder is not to blame then.
-        if (!imageToolHung)
+        if (problem.kind != PictureProblem::Kind::TimedOut)
             MessageBox::information(this, QStringLiteral("The Blank Bitmap Files could not be created in the system Temp directory.  Sorry, can't continue."));
         return false;
     }
-    m_pictureBox->loadFromFile(TargetSizeTable::instance().current().blankCanvasPath);
+    m_pictureBox->loadFromFile(m_canvases.currentPath());
 
     setMinimumSize(m_initialSize);
     QList<QWidget *> hoverFocus = controls(MinimizeButton, HelpButton);
@@ -253,29 +255,31 @@ bool MainWindow::outputPathTyped() const
     return m_output->isTyped();
 }
 
+PictureStep *MainWindow::pictureStep() const
+{
+    return m_pictureStep.get();
+}
+
 bool MainWindow::pictureIsSongCover() const
 {
-    return !m_coverPath.isEmpty() && m_pictureStep->preparation().sourcePath() == m_coverPath;
+    return m_cover->isShown();
 }
 
 void MainWindow::setPictureFile(const QString &path)
 {
-    const bool set = m_pictureStep->take(path);
-    showPictureStep(set);
-    // Dropped while the text dialog runs: the new picture shows the caption being edited.
-    if (set && m_captionDialog)
-        m_pictureStep->previewCaption(m_captionDialog);
+    m_pictureStep->take(path, true, [this](bool set) {
+        showPictureStep(set);
+        // Dropped while the text dialog runs: the new picture shows the caption being edited.
+        if (set && m_caption->dialog())
+            m_pictureStep->previewCaption(m_caption->dialog());
+    });
 }
 
 void MainWindow::showPictureStep(bool set)
 {
-    // A cover copy the step no longer shows is of no further use.
-    if (!m_coverPath.isEmpty() && !pictureIsSongCover()) {
-        QFile::remove(m_coverPath);
-        m_coverPath.clear();
-    }
+    m_cover->dropUnlessShown();
     markStep(Step1Done, Step1Pending, set);
-    setStepTip(Step1Done, pictureStepTip(set, pictureIsSongCover(), picture().sourcePath(), m_coverSongPath));
+    setStepTip(Step1Done, pictureStepTip(set, pictureIsSongCover(), picture().sourcePath(), m_cover->songPath()));
 }
 
 void MainWindow::setAudioFile(const QString &path)
@@ -288,8 +292,8 @@ void MainWindow::setAudioFile(const QString &path)
     if (!set)
         m_audio->pause();
     updateAudioTip();
-    if (m_captionDialog)
-        m_captionDialog->setSongTags(path, nullptr);
+    if (CaptionDialog *dialog = m_caption->dialog())
+        dialog->setSongTags(path, nullptr);
 }
 
 void MainWindow::updateAudioTip()
@@ -300,43 +304,9 @@ void MainWindow::updateAudioTip()
 void MainWindow::takeSongInfo(const SongInfo &info)
 {
     updateAudioTip();
-    if (m_captionDialog)
-        m_captionDialog->setSongTags(info.songPath, &m_audio->tags());
-    if (!m_pendingCoverPath.isEmpty())
-        QFile::remove(m_pendingCoverPath);
-    m_pendingCoverPath = info.coverPath;
-    m_pendingCoverSongPath = info.songPath;
-    // Also without a cover: the last song's cover must not stay on as this song's.
-    m_pictureStep->whenIdle([this] { takeSongCover(); });
-}
-
-void MainWindow::takeSongCover()
-{
-    const QString cover = std::exchange(m_pendingCoverPath, QString());
-    const bool userPicture = !picture().sourcePath().isEmpty() && !pictureIsSongCover();
-    if (m_pendingCoverSongPath != m_audio->path() || userPicture) {
-        if (!cover.isEmpty())
-            QFile::remove(cover);
-        return;
-    }
-    if (cover.isEmpty()) {
-        if (pictureIsSongCover())
-            showPictureStep(m_pictureStep->take(QString(), false));
-        return;
-    }
-    const QString previous = m_coverPath;
-    // Prepared like a picture the user chose, but a cover that cannot be used shows no message:
-    // the step stays empty, and never keeps the last song's cover.
-    bool set = m_pictureStep->take(cover, false);
-    if (set && picture().sourcePath() != cover)
-        set = m_pictureStep->take(QString(), false);
-    for (const QString &file : {previous, cover}) {
-        if (!file.isEmpty() && file != picture().sourcePath())
-            QFile::remove(file);
-    }
-    m_coverPath = set ? cover : QString();
-    m_coverSongPath = m_pendingCoverSongPath;
-    showPictureStep(set);
+    if (CaptionDialog *dialog = m_caption->dialog())
+        dialog->setSongTags(info.songPath, &m_audio->tags());
+    m_cover->offer(info.coverPath, info.songPath);
 }
 
 void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
@@ -363,10 +333,10 @@ void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
 void MainWindow::setTargetSize(int index)
 {
     AppSettings &settings = AppSettings::instance();
-    // The size holds for this run either way; the user learns that the next run forgets it.
-    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex() != index
-        && !settings.set(Settings::TargetVideoSize, index))
-        MessageBox::warning(this, settings.notSavedText());
+    // The size holds for this run either way; the user learns that the next run forgets it,
+    // after what the picture at the new size had to say (settingChanged).
+    if (index >= 0 && index < TargetSizeTable::RowCount && settings.targetSizeIndex() != index)
+        m_sizeNotSaved = !settings.set(Settings::TargetVideoSize, index);
     m_menus->setMenuOpen(false);
 }
 
@@ -374,10 +344,13 @@ void MainWindow::settingChanged(const QString &key)
 {
     if (key != Settings::TargetVideoSize.name)
         return;
-    if (!m_pictureStep->redo()) {
+    m_pictureStep->redo([this](bool kept) {
         // The picture could not be prepared at the new size: the step goes back to none.
-        showPictureStep(false);
-    }
+        if (!kept)
+            showPictureStep(false);
+        if (std::exchange(m_sizeNotSaved, false))
+            MessageBox::warning(this, AppSettings::instance().notSavedText());
+    });
 }
 
 void MainWindow::clearPicture()
@@ -425,27 +398,12 @@ void MainWindow::captionOff()
 
 void MainWindow::openCaptionDialog()
 {
-    CaptionDialog dialog(&m_captionDialogX, &m_captionDialogY, &m_captionSettings, this);
-    dialog.setSongTags(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
-    m_captionDialog = &dialog;
-    connect(&dialog, &QDialog::finished, this, [this] { m_pictureStep->endCaptionPreview(); });
-    // Files may be dropped on the window while the dialog runs.
-    if (InputHold::exec(&dialog, this) != QDialog::Accepted) {
-        m_pictureStep->showPlain();
-        return;
-    }
-    // The last preview may not be of the confirmed settings (a change only the timer saw, a
-    // dropped or failed preview, a picture dropped meanwhile and drawn with the caption before):
-    // draw them before calling the step done.
-    const bool current = picture().state() == PicturePreparation::State::WithText
-        && picture().withTextSettings() == m_captionSettings && isNonEmptyFile(picture().withTextPath());
-    const bool drawn = current || m_pictureStep->drawCaption(m_captionSettings);
-    if (!drawn) {
-        m_pictureStep->showCurrent();
-        return;
-    }
-    m_captionSettings.textOn = true;
-    markStep(Step3Done, Step3Pending, true);
+    m_caption->open(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
+}
+
+QPoint MainWindow::captionDialogPosition() const
+{
+    return m_caption->position();
 }
 
 // ---------------------------------------------------------------- previews and drops

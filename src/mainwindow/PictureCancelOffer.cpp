@@ -1,22 +1,23 @@
 #include "PictureCancelOffer.h"
 
-#include "model/PicturePreparation.h"
 #include "widgets/MessageBox.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QProgressDialog>
 
-PictureCancelOffer::PictureCancelOffer(QWidget *owner, PicturePreparation &preparation)
+PictureCancelOffer::PictureCancelOffer(QWidget *owner)
     : m_owner(owner)
-    , m_preparation(preparation)
 {
+    qApp->installEventFilter(this);
     m_delay.setSingleShot(true);
-    // Timers run inside the tool's wait, where input is held back until this fires.
     connect(&m_delay, &QTimer::timeout, this, &PictureCancelOffer::offer);
     m_delay.start(DelayMs);
 }
 
 PictureCancelOffer::~PictureCancelOffer()
 {
+    qApp->removeEventFilter(this);
     delete m_dialog;
 }
 
@@ -24,13 +25,44 @@ void PictureCancelOffer::offer()
 {
     auto *dialog = new QProgressDialog(QStringLiteral("Preparing the picture..."), QStringLiteral("Cancel"), 0, 0, m_owner);
     dialog->setWindowTitle(MessageBox::caption());
+    // Modal, it keeps the clicks from every other window while the tool works.
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setAutoReset(false);
     dialog->setAutoClose(false);
     dialog->setMinimumDuration(0);
-    connect(dialog, &QProgressDialog::canceled, this, [this] { m_preparation.cancel(); });
+    connect(dialog, &QProgressDialog::canceled, this, &PictureCancelOffer::canceled);
     m_dialog = dialog;
     dialog->show();
-    // Modal, the window keeps the clicks from every other window while the tool works.
-    m_preparation.allowUserInput();
+}
+
+bool PictureCancelOffer::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd: {
+        // The picture being prepared is what the next command works on: nothing acts before
+        // it is ready, but the offer's own window.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || (m_dialog && widget->window() == m_dialog))
+            break;
+        event->accept();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }

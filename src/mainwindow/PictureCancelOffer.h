@@ -4,13 +4,12 @@
 #include <QPointer>
 #include <QTimer>
 
-class PicturePreparation;
 class QProgressDialog;
 class QWidget;
 
-// A way out of a picture step that takes long (a huge picture, a hanging image tool): while it
-// lives, a small modal window with Cancel shows after a short delay; from then on input reaches
-// that window while the tool works, and Cancel stops the tool and the rest of the step.
+// A way out of a picture step that takes long (a huge picture, a hanging image tool). While it
+// lives, the windows do not act on the user's input; after a short delay a small modal window
+// with Cancel shows, and from then on input reaches that window alone.
 class PictureCancelOffer : public QObject
 {
     Q_OBJECT
@@ -18,14 +17,19 @@ class PictureCancelOffer : public QObject
 public:
     static constexpr int DelayMs = 1500;
 
-    PictureCancelOffer(QWidget *owner, PicturePreparation &preparation);
+    explicit PictureCancelOffer(QWidget *owner);
     ~PictureCancelOffer() override;
+
+signals:
+    void canceled();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void offer();
 
     QWidget *m_owner;
-    PicturePreparation &m_preparation;
     QTimer m_delay;
     QPointer<QProgressDialog> m_dialog;
 };

@@ -6,6 +6,7 @@
 //                      "DONE"            every window was shown
 //   checker -> driver  "NEXT"            close the window shown last and go on
 // Usage: velmora_a11y_driver <folder for media and the fake encoder>
+#include "PictureWaits.h"
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
@@ -235,8 +236,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("text"), "CaptionDialog",
          [&] {
              window.openFile(picture);
+             waitForPictureStep(&window);
              window.openFile(song);
-             window.openCaptionDialog();
+             runCaptionDialog(&window);
          },
          reject},
         {QStringLiteral("save-as"), "SaveAsDialog", command(&MainWindow::chooseOutputPath), reject},

@@ -1,3 +1,4 @@
+#include "PictureWaits.h"
 #include "TestSupport.h"
 
 #include "base/AppSettings.h"
@@ -152,8 +153,10 @@ void TestSettingsFullDisk::targetSizeKeySaysNotSaved()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     m_messages->messages.clear();
     QTest::keyClick(&window, Qt::Key_4);
-    // The size holds for this run; the file keeps the old one and the user reads why.
+    // The size holds for this run; the file keeps the old one and the user reads why, once the
+    // picture is redone at the new size.
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 3);
+    QVERIFY(waitForPictureStep(&window));
     QCOMPARE(m_messages->messages.size(), 1);
     QVERIFY(m_messages->messages.first().text.startsWith("The settings could not be saved in:"));
     QCOMPARE(IniFile::readAll(m_ini), m_original);

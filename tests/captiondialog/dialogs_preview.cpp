@@ -6,6 +6,7 @@
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "media/FontList.h"
+#include "model/BlankCanvases.h"
 #include "model/PicturePreparation.h"
 
 #include <QApplication>
@@ -19,8 +20,13 @@ namespace {
 class PreviewWindow : public QWidget, public CaptionPreviewTarget
 {
 public:
-    PreviewWindow()
+    explicit PreviewWindow(const BlankCanvases &canvases)
+        : m_preparation(canvases)
     {
+        connect(&m_preparation, &PicturePreparation::finished, this, [this] {
+            m_picture.setPixmap(QPixmap(m_preparation.currentPicturePath()));
+            m_busy = false;
+        });
         setWindowTitle(QStringLiteral("Velmora"));
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(&m_picture);
@@ -32,11 +38,7 @@ public:
             return 0;
         m_busy = true;
         dialog->readControls(dialog->workingSettings());
-        m_preparation.setState(PicturePreparation::State::Plain);
-        if (m_preparation.renderText(this, dialog->workingSettings()))
-            m_preparation.setState(PicturePreparation::State::WithText);
-        m_picture.setPixmap(QPixmap(m_preparation.currentPicturePath()));
-        m_busy = false;
+        m_preparation.renderText(dialog->workingSettings());
         return 1;
     }
 
@@ -55,10 +57,12 @@ int main(int argc, char *argv[])
     const int seconds = argc > 2 ? atoi(argv[2]) : 4;
 
     TestSupport::ConfigSandbox config;
-    if (!queryFontList() || !createBlankCanvases(nullptr))
+    BlankCanvases canvases;
+    if (!queryFontList()
+        || !canvases.create(AppSettings::instance().imageToolPath(), AppSettings::instance().backgroundColor()))
         return 1;
 
-    PreviewWindow window;
+    PreviewWindow window(canvases);
     window.setGeometry(20, 60, 680, 400);
     int x = -1, y = -1;
     CaptionSettings settings;

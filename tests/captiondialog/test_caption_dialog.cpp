@@ -1,8 +1,11 @@
 #include "base/AppSettings.h"
+#include "widgets/MessageBox.h"
+#include "common/PictureWaits.h"
 #include "common/TestSupport.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/CaptionDialogRules.h"
 #include "media/FontList.h"
+#include "model/BlankCanvases.h"
 #include "model/PicturePreparation.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
@@ -32,6 +35,12 @@ namespace {
 const int ShadowControls[] = {Dialog::ShadowColorButton, Dialog::ShadowXEdit, Dialog::ShadowYEdit,
                               Dialog::ShadowColorLabel, Dialog::ShadowXLabel, Dialog::ShadowYLabel};
 
+BlankCanvases &canvases()
+{
+    static BlankCanvases made;
+    return made;
+}
+
 QByteArray fileHash(const QString &path)
 {
     QFile file(path);
@@ -47,6 +56,12 @@ QByteArray fileHash(const QString &path)
 class PreviewOwner : public QWidget, public CaptionPreviewTarget
 {
 public:
+    PreviewOwner()
+        : preparation(canvases())
+    {
+        QObject::connect(&preparation, &PicturePreparation::finished, this, [this] { busy = false; });
+    }
+
     int previewCaption(CaptionPreviewSource *dialog) override
     {
         ++reports;
@@ -54,11 +69,8 @@ public:
             return 0;
         busy = true;
         dialog->readControls(dialog->workingSettings());
-        preparation.setState(PicturePreparation::State::Plain);
-        if (preparation.renderText(this, dialog->workingSettings()))
-            preparation.setState(PicturePreparation::State::WithText);
         drawn.append(dialog->workingSettings());
-        busy = false;
+        preparation.renderText(dialog->workingSettings());
         return 1;
     }
 
@@ -120,7 +132,7 @@ void TestCaptionDialog::initTestCase()
     QVERIFY(queryFontList());
     QVERIFY(fontNameList().contains(QStringLiteral("DejaVu-Sans-Bold")));
     QVERIFY(!fontNameList().contains(QStringLiteral("Arial-Black")));
-    QVERIFY(createBlankCanvases(nullptr));
+    QVERIFY(canvases().create(AppSettings::instance().imageToolPath(), AppSettings::instance().backgroundColor()));
 }
 
 void TestCaptionDialog::init()
@@ -149,6 +161,7 @@ void TestCaptionDialog::openDialog()
     QApplication::setActiveWindow(m_dialog.get());
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
     QTRY_COMPARE(m_owner->drawn.size(), drawn + 1);
+    QTRY_VERIFY(!m_owner->busy);
     QTRY_VERIFY(m_dialog->isCheckTimerActive());
 }
 
@@ -302,8 +315,8 @@ void TestCaptionDialog::typingUpdatesPreview()
     settle();
     QCOMPARE(m_owner->drawn.last().text, QStringLiteral("Hi there"));
     QVERIFY(m_owner->renderedHash() != hi);
-    PicturePreparation fresh;
-    QVERIFY(fresh.renderText(nullptr, m_owner->drawn.last()));
+    PicturePreparation fresh(canvases());
+    QVERIFY(renderCaption(fresh, m_owner->drawn.last()));
     QCOMPARE(fileHash(fresh.withTextPath()), m_owner->renderedHash());
 
     // A number typed while a drawing is under way: the busy owner drops the report, the timer
@@ -346,6 +359,7 @@ void TestCaptionDialog::clearingShadowReportsAtOnce()
     for (int id : ShadowControls)
         QVERIFY2(!m_dialog->control(id)->isEnabled(), qPrintable(QString::number(id)));
 
+    QTRY_VERIFY(!m_owner->busy);
     QTest::mouseClick(shadow, Qt::LeftButton);
     QCOMPARE(m_owner->reports, 3);
     QCOMPARE(m_owner->drawn.last().shadowOn, true);

@@ -96,10 +96,6 @@ MessageRecorder::MessageRecorder(MessageBox::Button answerWith)
         messages.append(message);
         return answerFor ? answerFor(messages.last()) : answer;
     });
-    // A picture preparation tested without the window tells its failures as the window would.
-    setPictureMessageReporter([](QObject *asking, const QString &text) {
-        MessageBox::information(qobject_cast<QWidget *>(asking), text);
-    });
 }
 
 MessageRecorder::~MessageRecorder()

@@ -245,7 +245,7 @@ void TestDesktopMainWindow::dropWhileCaptionDialogRuns()
         ran = true;
         dialog->reject();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QVERIFY(ran);
     QCOMPARE(action, QStringLiteral("copy"));
     QCOMPARE(window->picture().sourcePath(), m_picture);
@@ -279,7 +279,7 @@ void TestDesktopMainWindow::captionDialogPlacement()
                 dialog->reject();
             }
         });
-        window->openCaptionDialog();
+        QVERIFY(runCaptionDialog(window.get()));
     }
     QCOMPARE(opened.size(), 3);
     const QRect owner = Desktop::serverWindow(window->winId()).frameRect();
@@ -322,7 +322,7 @@ void TestDesktopMainWindow::fontListHeight()
         }
         dialog->reject();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QVERIFY(listHeight > 100);
     QVERIFY2(popupHeight > 0 && popupHeight <= listHeight, qPrintable(QString::number(popupHeight)));
     QVERIFY(below);

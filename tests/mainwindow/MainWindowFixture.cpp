@@ -1,5 +1,7 @@
 #include "MainWindowFixture.h"
 
+#include "PictureWaits.h"
+
 #include "base/AppSettings.h"
 #include "dialogs/CompletionDialog.h"
 #include "mainwindow/MainWindow.h"
@@ -66,6 +68,9 @@ void dropFile(QWidget *window, const QString &path)
 {
     sendDrag(window, {path}, QEvent::DragEnter);
     sendDrag(window, {path}, QEvent::Drop);
+    // A picture is prepared from the event loop: the drop is done once it shows.
+    if (auto *main = qobject_cast<MainWindow *>(window))
+        waitForPictureStep(main);
 }
 
 void MainWindowFixture::createMedia()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureWaits.h"
 #include "TestSupport.h"
 
 #include "tools/DesktopLauncher.h"
@@ -48,6 +49,7 @@ bool createAndWait(MainWindow *window);
 
 // A drag of local files (an empty path: a URL without a name) as the window system sends it.
 void sendDrag(QWidget *window, const QStringList &paths, QEvent::Type type);
+// A drag and drop of one file; on the main window, also the wait for the picture it prepares.
 void dropFile(QWidget *window, const QString &path);
 
 // The media every main window test uses, made once with the real tools, and for each test a

@@ -1,6 +1,7 @@
 // Takes screenshots of the main window in the states a user sees: at rest, with a picture and a
 // caption, with the target-size menu open, Save As with its formats, and resized larger. Run by scripts/screenshots.sh
 // under Xvfb; the PNGs go to the folder given as the first argument.
+#include "PictureWaits.h"
 #include "app/Application.h"
 #include "base/AppSettings.h"
 #include "base/TargetSizeTable.h"
@@ -68,6 +69,7 @@ int main(int argc, char *argv[])
     window.captionSettings().pointSize = 44;
     window.captionSettings().textOn = true;
     window.openFile(picture);
+    TestSupport::waitForPictureStep(&window);
     shoot(QStringLiteral("main-window-picture-and-caption"));
 
     {

@@ -2,6 +2,7 @@
 // the tool within a short time, and a picture step offers Cancel, clicked here with real X input
 // (the tool's wait holds input back until the offer shows). Either way the tool's whole process
 // group is gone afterwards. Runs on a private desktop.
+#include "PictureWaits.h"
 #include "TestSupport.h"
 #include "DesktopSupport.h"
 
@@ -160,6 +161,7 @@ void TestHangingImageTool::pictureStepOffersCancel()
     watcher.start(50);
     clock.start();
     window.setPictureFile(m_picture);
+    QVERIFY(waitForPictureStep(&window, 30000));
     const qint64 took = clock.elapsed();
     watcher.stop();
 
@@ -190,6 +192,7 @@ void TestHangingImageTool::pictureStepTimeOutNamesTheTool()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     window.setPictureFile(m_picture);
+    QVERIFY(waitForPictureStep(&window, 30000));
     QVERIFY(!visibleOffer());
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.first().text,

@@ -98,6 +98,7 @@ void TestMainWindow::roadOfOneVideo()
     // Key 1 switches to 1280x720 and records it.
     QTest::keyClick(window->outputEdit(), Qt::Key_1);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 0);
+    QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(IniFile::readString(m_sandbox->iniPath(), "Velmora 1", "TargetVideoSize", "x"), QStringLiteral("0"));
     QCOMPARE(window->outputEdit()->text(), webm);   // the digit was not typed
 
@@ -133,7 +134,7 @@ void TestMainWindow::startUpState()
         QVERIFY2(window->control(id)->isVisible(), qPrintable(QString::number(id)));
     for (int id : {W::Step1Done, W::Step2Done, W::Step3Done, W::PauseButton, W::RestoreButton, W::FocusSink})
         QVERIFY2(!window->control(id)->isVisible(), qPrintable(QString::number(id)));
-    const QString canvas = TargetSizeTable::instance().row(2).blankCanvasPath;
+    const QString canvas = window->blankCanvases().path(2);
     QCOMPARE(window->picture().currentPicturePath(), canvas);
     QVERIFY(isNonEmptyFile(canvas));
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(640, 360));
@@ -270,13 +271,13 @@ void TestMainWindow::textOnAndOff()
     window->captionSettings().fontName = "DejaVu-Sans-Bold";
     window->captionSettings().text = "Hello";
     window->picture().setState(PicturePreparation::State::Plain);
-    QVERIFY(window->picture().renderText(window.get(), window->captionSettings()));
+    QVERIFY(renderCaption(window->picture(), window->captionSettings()));
     window->picture().setState(PicturePreparation::State::WithText);
     window->captionSettings().textOn = true;
     window->captionOff();
     QCOMPARE(window->captionSettings().textOn, false);
     QCOMPARE(window->captionSettings().text, QStringLiteral("Hello"));
-    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().currentPath());
     QVERIFY(window->control(MainWindow::Step3Pending)->isVisible());
     QVERIFY(window->dropTarget()->isAttached());
 }
@@ -316,13 +317,13 @@ void TestMainWindow::textDialogCaptionReachesVideo()
         auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
         text->setFocus();
         QTest::keyClicks(text, "abc");
-        QTest::qWait(600);
+        QVERIFY(waitForCaptionPreview(window.get(), text->toPlainText()));
         dialogControlAs<QPushButton>(dialog, CaptionDialog::CancelButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QVERIFY(window->captionSettings() == before);
     QCOMPARE(window->captionSettings().textOn, false);
-    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().currentPath());
     QVERIFY(window->control(MainWindow::Step3Pending)->isVisible());
 
     // Typing previews in the main window; OK turns the caption on and the video carries it.
@@ -331,17 +332,17 @@ void TestMainWindow::textDialogCaptionReachesVideo()
     QTimer::singleShot(0, this, [&] {
         auto *dialog = window->findChild<CaptionDialog *>();
         QVERIFY(dialog);
-        QTest::qWait(300);
-        firstPreview = fileBytes(withText);
         auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
+        QVERIFY(waitForCaptionPreview(window.get(), text->toPlainText()));
+        firstPreview = fileBytes(withText);
         text->selectAll();
         text->setFocus();
         QTest::keyClicks(text, "BIG WORDS");
-        QTest::qWait(800);
+        QVERIFY(waitForCaptionPreview(window.get(), QStringLiteral("BIG WORDS")));
         typedPreview = fileBytes(withText);
         dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QVERIFY(!firstPreview.isEmpty());
     QVERIFY(typedPreview != firstPreview);
     QCOMPARE(window->captionSettings().textOn, true);
@@ -377,8 +378,7 @@ void TestMainWindow::pictureDroppedWhileEditingShowsEditedCaption()
         text->selectAll();
         text->setFocus();
         QTest::keyClicks(text, caption);
-        QTest::qWait(600);
-        return dialog;
+        return waitForCaptionPreview(window.get(), QString::fromUtf8(caption)) ? dialog : nullptr;
     };
     // A caption confirmed first, then edited while a picture is dropped onto the window.
     QTimer::singleShot(0, this, [&] {
@@ -386,7 +386,7 @@ void TestMainWindow::pictureDroppedWhileEditingShowsEditedCaption()
         QVERIFY(dialog);
         dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QCOMPARE(window->picture().withTextSettings().text, QStringLiteral("OLD"));
 
     QString shownWhileOpen;
@@ -397,7 +397,7 @@ void TestMainWindow::pictureDroppedWhileEditingShowsEditedCaption()
         shownWhileOpen = window->picture().withTextSettings().text;
         dialogControlAs<QPushButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QCOMPARE(window->picture().sourcePath(), m_picture);
     QCOMPARE(shownWhileOpen, QStringLiteral("NEW"));
     QCOMPARE(window->captionSettings().text, QStringLiteral("NEW"));

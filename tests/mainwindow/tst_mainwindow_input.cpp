@@ -316,12 +316,14 @@ void TestMainWindowInput::keys()
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 2);
     QTest::keyClick(edit, Qt::Key_4);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 3);
+    QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
-    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(3).blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().path(3));
     QTest::keyClick(edit, Qt::Key_5);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 4);
+    QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(1920, 1080));
-    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().row(4).blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().path(4));
     QTest::keyClick(edit, Qt::Key_6);
     QCOMPARE(edit->text(), before + "6");
     QTest::keyClick(edit, Qt::Key_Return);

@@ -1,8 +1,10 @@
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/TargetSizeTable.h"
+#include "common/PictureWaits.h"
 #include "common/TestSupport.h"
 #include "media/PictureFile.h"
+#include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
 #include "tools/ToolArguments.h"
@@ -129,6 +131,8 @@ private slots:
     void toolOutcomes_data();
     void toolOutcomes();
     void fontNameWithBlankIsOneArgument();
+    void twoPreparationsRunSideBySide();
+    void cancelStopsTheToolAndSaysNothing();
 
     void unusableTempFolder();
     void temporaryFilesRemoved();
@@ -136,11 +140,14 @@ private slots:
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString makeFakeTool(const QString &name, const QString &body);
+    // Paints the canvases as the window's start does, saying why it failed.
+    bool createCanvases();
     QImage renderCaption(const CaptionSettings &settings);
 
     QTemporaryDir m_dir;
     std::unique_ptr<ConfigSandbox> m_config;
     std::unique_ptr<MessageRecorder> m_messages;
+    BlankCanvases m_canvases;
 };
 
 void TestPicturePreparation::initTestCase()
@@ -163,7 +170,7 @@ void TestPicturePreparation::initTestCase()
         const QString out = runCommand(convertPath(), args, &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(out));
     }
-    QVERIFY(createBlankCanvases(nullptr));
+    QVERIFY(createCanvases());
     QVERIFY(m_messages->messages.isEmpty());
 }
 
@@ -178,7 +185,7 @@ void TestPicturePreparation::init()
 
 void TestPicturePreparation::cleanupTestCase()
 {
-    deleteBlankCanvases();
+    m_canvases.clear();
 }
 
 QString TestPicturePreparation::makeFakeTool(const QString &name, const QString &body)
@@ -190,11 +197,20 @@ QString TestPicturePreparation::makeFakeTool(const QString &name, const QString 
                         .toUtf8());
 }
 
+bool TestPicturePreparation::createCanvases()
+{
+    PictureProblem problem;
+    if (m_canvases.create(AppSettings::instance().imageToolPath(), AppSettings::instance().backgroundColor(), &problem))
+        return true;
+    MessageBox::information(nullptr, blankCanvasProblemMessage(problem));
+    return false;
+}
+
 QImage TestPicturePreparation::renderCaption(const CaptionSettings &settings)
 {
-    PicturePreparation preparation;
+    PicturePreparation preparation(m_canvases);
     preparation.setState(PicturePreparation::State::Plain);
-    if (!preparation.renderText(nullptr, settings))
+    if (!TestSupport::renderCaption(preparation, settings))
         return {};
     return QImage(preparation.withTextPath()).convertToFormat(QImage::Format_RGB32);
 }
@@ -235,8 +251,8 @@ void TestPicturePreparation::letterbox()
     const int w = target.width;
     const int h = target.height;
 
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, path(source), nullptr));
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, path(source), nullptr));
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(preparation.currentPicturePath(), preparation.resizedPath());
 
@@ -284,8 +300,8 @@ void TestPicturePreparation::oddFileNames()
     const QString source = path(name);
     QFile::remove(source);
     QVERIFY(QFile::copy(path("small.bmp"), source));
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, source, nullptr));
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, source, nullptr));
     QVERIFY(m_messages->messages.isEmpty());
     const QImage image(preparation.currentPicturePath());
     QCOMPARE(image.size(), QSize(640, 360));
@@ -316,8 +332,8 @@ void TestPicturePreparation::patternCharactersTakenLiterally()
     }
     QVERIFY(QDir::current() != QDir(folder.path()));
 
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, folder.filePath(name), nullptr));
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, folder.filePath(name), nullptr));
     QVERIFY(m_messages->messages.isEmpty());
     const QImage image(preparation.currentPicturePath());
     QCOMPARE(image.size(), QSize(640, 360));
@@ -343,8 +359,8 @@ void TestPicturePreparation::orientedPhotoComesOutUpright()
     phone.write(jpegWithOrientation(stored.readAll(), 6));
     phone.close();
 
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, phone.fileName(), nullptr));
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, phone.fileName(), nullptr));
     const QImage image(preparation.currentPicturePath());
     QCOMPARE(image.size(), QSize(640, 360));
     QCOMPARE(image.pixel(100, 180), BackgroundPixel);
@@ -363,8 +379,8 @@ void TestPicturePreparation::greyPngLimitAgreesWithTheTool()
     largest.fill(200);
     QVERIFY(largest.save(path("largest-grey.png")));
     largest = QImage();
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, path("largest-grey.png"), nullptr));
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, path("largest-grey.png"), nullptr));
     QVERIFY(m_messages->messages.isEmpty());
     QVERIFY(near(QImage(preparation.currentPicturePath()).pixel(320, 180), qRgb(200, 200, 200), 2));
 
@@ -372,7 +388,7 @@ void TestPicturePreparation::greyPngLimitAgreesWithTheTool()
     over.fill(200);
     QVERIFY(over.save(path("over-grey.png")));
     over = QImage();
-    QVERIFY(!preparation.setSourcePicture(nullptr, path("over-grey.png"), nullptr));
+    QVERIFY(!preparePicture(preparation, path("over-grey.png"), nullptr));
     QCOMPARE(m_messages->messages.size(), 1);
     QVERIFY2(m_messages->messages.at(0).text.contains(QLatin1String("at most 59.65 megapixels of a grey PNG")),
              qPrintable(m_messages->messages.at(0).text));
@@ -398,8 +414,8 @@ void TestPicturePreparation::multiFrameSourcesUseTheFirstFrame()
         const QString out = runCommand(convertPath(), {"-size", "80x60", "xc:#00ff00", "xc:#ff0000", path(name)},
                                        &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(out));
-        PicturePreparation preparation;
-        QVERIFY2(preparation.setSourcePicture(nullptr, path(name), nullptr), qPrintable(name));
+        PicturePreparation preparation(m_canvases);
+        QVERIFY2(preparePicture(preparation, path(name), nullptr), qPrintable(name));
         const QImage image(preparation.currentPicturePath());
         QCOMPARE(image.size(), QSize(640, 360));
         QCOMPARE(image.pixel(320, 180), qRgb(0, 255, 0));
@@ -412,9 +428,9 @@ void TestPicturePreparation::blankCanvases()
 {
     for (int i = 0; i < TargetSizeTable::RowCount; ++i) {
         const TargetSize &row = TargetSizeTable::instance().row(i);
-        QVERIFY(QFileInfo(row.blankCanvasPath).fileName().startsWith(QStringLiteral("VL_Blank_%1_").arg(i)));
-        QCOMPARE(bmpBitCount(row.blankCanvasPath), 24);
-        const QImage image(row.blankCanvasPath);
+        QVERIFY(QFileInfo(m_canvases.path(i)).fileName().startsWith(QStringLiteral("VL_Blank_%1_").arg(i)));
+        QCOMPARE(bmpBitCount(m_canvases.path(i)), 24);
+        const QImage image(m_canvases.path(i));
         QCOMPARE(image.size(), row.size());
         QCOMPARE(image.pixel(0, 0), BackgroundPixel);
         QCOMPARE(image.pixel(row.width - 1, row.height - 1), BackgroundPixel);
@@ -424,26 +440,26 @@ void TestPicturePreparation::blankCanvases()
 
 void TestPicturePreparation::noPictureUsesCanvasOfCurrentSize()
 {
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, QString(), nullptr));
-    QCOMPARE(preparation.currentPicturePath(), TargetSizeTable::instance().row(2).blankCanvasPath);
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, QString(), nullptr));
+    QCOMPARE(preparation.currentPicturePath(), m_canvases.path(2));
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(640, 360));
     AppSettings::instance().set(Settings::TargetVideoSize, 0);
-    QCOMPARE(preparation.currentPicturePath(), TargetSizeTable::instance().row(0).blankCanvasPath);
+    QCOMPARE(preparation.currentPicturePath(), m_canvases.path(0));
 
     // Text on without a picture: drawn on the canvas of the current size.
     CaptionSettings text = caption(QStringLiteral("Blank"));
-    QVERIFY(preparation.setSourcePicture(nullptr, QString(), &text));
+    QVERIFY(preparePicture(preparation, QString(), &text));
     QCOMPARE(preparation.state(), PicturePreparation::State::WithText);
     QCOMPARE(preparation.currentPicturePath(), preparation.withTextPath());
     QCOMPARE(bmpBitCount(preparation.withTextPath()), 24);
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(1280, 720));
 
     // A size change re-runs the preparation with the same source.
-    QVERIFY(preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
+    QVERIFY(preparePicture(preparation, path("square.gif"), nullptr));
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(1280, 720));
     AppSettings::instance().set(Settings::TargetVideoSize, 3);
-    QVERIFY(preparation.setSourcePicture(nullptr, preparation.sourcePath(), nullptr));
+    QVERIFY(preparePicture(preparation, preparation.sourcePath(), nullptr));
     QCOMPARE(QImage(preparation.currentPicturePath()).size(), QSize(426, 240));
     QVERIFY(m_messages->messages.isEmpty());
 }
@@ -589,9 +605,9 @@ void TestPicturePreparation::sourceFailures()
         file.write(content);
     }
 
-    PicturePreparation preparation;
+    PicturePreparation preparation(m_canvases);
     CaptionSettings text = caption(QStringLiteral("never drawn"));
-    QVERIFY(!preparation.setSourcePicture(nullptr, source, &text));
+    QVERIFY(!preparePicture(preparation, source, &text));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.at(0).text, reason.isEmpty() ? tempImageMessage(preparation.resizedPath())
                                                                : refusedPictureMessage(source, reason));
@@ -605,14 +621,14 @@ void TestPicturePreparation::sourceFailures()
 
 void TestPicturePreparation::failedPreparationLeavesNoStalePicture()
 {
-    PicturePreparation preparation;
+    PicturePreparation preparation(m_canvases);
     CaptionSettings text = caption(QStringLiteral("Old"));
-    QVERIFY(preparation.setSourcePicture(nullptr, path("square.gif"), &text));
+    QVERIFY(preparePicture(preparation, path("square.gif"), &text));
     QCOMPARE(preparation.currentPicturePath(), preparation.withTextPath());
     QVERIFY(isNonEmptyFile(preparation.currentPicturePath()));
 
     // A refused picture: neither the old plain copy nor the old copy with text can stand in.
-    QVERIFY(!preparation.setSourcePicture(nullptr, path("no such picture.png"), &text));
+    QVERIFY(!preparePicture(preparation, path("no such picture.png"), &text));
     QVERIFY(!isNonEmptyFile(preparation.currentPicturePath()));
     QVERIFY(!QFileInfo::exists(preparation.withTextPath()));
 
@@ -620,7 +636,7 @@ void TestPicturePreparation::failedPreparationLeavesNoStalePicture()
     // names the copy with text, and what stays current is the new picture, never the old caption.
     m_messages->messages.clear();
     text.fontName = QStringLiteral("No-Such-Font-Anywhere");
-    QVERIFY(!preparation.setSourcePicture(nullptr, path("landscape.png"), &text));
+    QVERIFY(!preparePicture(preparation, path("landscape.png"), &text));
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.withTextPath()));
     QCOMPARE(preparation.state(), PicturePreparation::State::Plain);
@@ -652,14 +668,14 @@ void TestPicturePreparation::videoFromPreparedPicture()
         QVERIFY2(exitCode == 0, qPrintable(out));
     }
     AppSettings::instance().set(Settings::TargetVideoSize, 3);
-    PicturePreparation preparation;
+    PicturePreparation preparation(m_canvases);
     CaptionSettings text = caption(QStringLiteral("Caption"));
     // A source with transparency: the prepared picture must still be opaque.
     int exitCode = -1;
     runCommand(convertPath(), {"-size", "300x200", "xc:none", "-fill", "red", "-draw", "circle 150,100 150,20",
                                path("logo.png")}, &exitCode);
     QCOMPARE(exitCode, 0);
-    QVERIFY(preparation.setSourcePicture(nullptr, path("logo.png"), withCaption ? &text : nullptr));
+    QVERIFY(preparePicture(preparation, path("logo.png"), withCaption ? &text : nullptr));
     const QString picture = preparation.currentPicturePath();
     QCOMPARE(bmpBitCount(picture), 24);
 
@@ -706,8 +722,8 @@ void TestPicturePreparation::toolOutcomes()
     QFETCH(bool, succeeds);
     AppSettings::instance().set(Settings::ImageTool, makeFakeTool(QStringLiteral("fake-convert"), body));
     setImageToolTimeout(1500);
-    PicturePreparation preparation;
-    QCOMPARE(preparation.resizePicture(nullptr, path("square.gif"), preparation.resizedPath()), succeeds);
+    PicturePreparation preparation(m_canvases);
+    QCOMPARE(preparePicture(preparation, path("square.gif"), nullptr), succeeds);
     QCOMPARE(m_messages->messages.size(), succeeds ? 0 : 1);
     QCOMPARE(isNonEmptyFile(preparation.resizedPath()), succeeds);
 }
@@ -720,8 +736,8 @@ void TestPicturePreparation::fontNameWithBlankIsOneArgument()
         QStringLiteral("printf '%s\\0' \"$@\" > '%1'\ncp '%2' \"$out\"").arg(argsFile, path("small.bmp"))));
     CaptionSettings text = caption(QStringLiteral("Two\nlines"));
     text.fontName = QStringLiteral("DejaVu Sans Bold");
-    PicturePreparation preparation;
-    QVERIFY(preparation.setSourcePicture(nullptr, QString(), &text));
+    PicturePreparation preparation(m_canvases);
+    QVERIFY(preparePicture(preparation, QString(), &text));
 
     QFile file(argsFile);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -730,20 +746,73 @@ void TestPicturePreparation::fontNameWithBlankIsOneArgument()
     const int font = args.indexOf("-font");
     QVERIFY(font >= 0);
     QCOMPARE(args.at(font + 1), QByteArray("DejaVu Sans Bold"));
-    QCOMPARE(args.at(0), ("bmp:" + TargetSizeTable::instance().current().blankCanvasPath + "[0]").toUtf8());
+    QCOMPARE(args.at(0), ("bmp:" + m_canvases.currentPath() + "[0]").toUtf8());
     QVERIFY(args.contains(QByteArray(R"(Two\nlines)")));
     QCOMPARE(args.last(), ("bmp:" + preparation.withTextPath()).toUtf8());
+}
+
+void TestPicturePreparation::twoPreparationsRunSideBySide()
+{
+    // Each run of this tool waits until both have started: run one after the other, the first
+    // gives up and fails.
+    QTemporaryDir started;
+    AppSettings::instance().set(Settings::ImageTool, makeFakeTool(
+        QStringLiteral("meeting-convert"),
+        QStringLiteral("touch '%1'/$$\ni=0\nwhile [ $(ls '%1' | wc -l) -lt 2 ]; do\n"
+                       "  i=$((i+1)); [ $i -gt 200 ] && exit 1; sleep 0.05\ndone\nexec '%2' \"$@\"")
+            .arg(started.path(), convertPath())));
+    PicturePreparation first(m_canvases);
+    PicturePreparation second(m_canvases);
+    QSignalSpy firstDone(&first, &PicturePreparation::finished);
+    QSignalSpy secondDone(&second, &PicturePreparation::finished);
+    CaptionSettings text = caption(QStringLiteral("Two"));
+    first.setSourcePicture(path("square.gif"), &text);
+    second.setSourcePicture(path("landscape.png"), nullptr);
+    QVERIFY(first.isBusy() && second.isBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(firstDone.size() == 1 && secondDone.size() == 1, 60000);
+    QVERIFY(firstDone.first().first().value<PictureResult>().succeeded());
+    QVERIFY(secondDone.first().first().value<PictureResult>().succeeded());
+    QVERIFY(first.resizedPath() != second.resizedPath());
+
+    QCOMPARE(first.currentPicturePath(), first.withTextPath());
+    QCOMPARE(first.withTextSettings().text, QStringLiteral("Two"));
+    QCOMPARE(QImage(first.resizedPath()).pixel(320, 180), qRgb(255, 0, 0));
+    QCOMPARE(second.currentPicturePath(), second.resizedPath());
+    QCOMPARE(QImage(second.currentPicturePath()).pixel(320, 180), qRgb(0xe0, 0xc0, 0x20));
+    QVERIFY(!QFileInfo::exists(second.withTextPath()));
+}
+
+void TestPicturePreparation::cancelStopsTheToolAndSaysNothing()
+{
+    const QString pidFile = path("hanging.pid");
+    QFile::remove(pidFile);
+    AppSettings::instance().set(Settings::ImageTool,
+        makeFakeTool(QStringLiteral("hanging-convert"), QStringLiteral("echo $$ > '%1'\nexec sleep 30").arg(pidFile)));
+    PicturePreparation preparation(m_canvases);
+    const PictureResult result = finishPicture(preparation, [&] {
+        preparation.setSourcePicture(path("square.gif"), nullptr);
+        QTRY_VERIFY(isNonEmptyFile(pidFile));
+        preparation.cancel();
+    });
+    QCOMPARE(result.problem.kind, PictureProblem::Kind::Canceled);
+    QVERIFY(result.picturePath.isEmpty());
+    QVERIFY(m_messages->messages.isEmpty());
+    QVERIFY(!preparation.isBusy());
+    QVERIFY(!QFileInfo::exists(preparation.resizedPath()));
+    QFile pid(pidFile);
+    QVERIFY(pid.open(QIODevice::ReadOnly));
+    QTRY_VERIFY(processGone(pid.readAll().trimmed().toLongLong()));
 }
 
 void TestPicturePreparation::unusableTempFolder()
 {
     // The run's folder vanishes under the preparation: the tool cannot write there.
     {
-        PicturePreparation preparation;
+        PicturePreparation preparation(m_canvases);
         QString folder;
         QVERIFY(getTempFolder(folder));
         QVERIFY(QDir(folder).removeRecursively());
-        QVERIFY(!preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
+        QVERIFY(!preparePicture(preparation, path("square.gif"), nullptr));
         QCOMPARE(m_messages->messages.size(), 1);
         QCOMPARE(m_messages->messages.at(0).text, tempImageMessage(preparation.resizedPath()));
     }
@@ -755,25 +824,25 @@ void TestPicturePreparation::unusableTempFolder()
     QFile(notAFolder).open(QIODevice::WriteOnly);
     qputenv("TMPDIR", QFile::encodeName(notAFolder));
     {
-        PicturePreparation preparation;
+        PicturePreparation preparation(m_canvases);
         QVERIFY(preparation.resizedPath().isEmpty());
         m_messages->messages.clear();
-        QVERIFY(!preparation.setSourcePicture(nullptr, path("square.gif"), nullptr));
+        QVERIFY(!preparePicture(preparation, path("square.gif"), nullptr));
         QCOMPARE(m_messages->messages.last().text, tempImageMessage(QString()));
 
         m_messages->messages.clear();
-        QVERIFY(!createBlankCanvases(nullptr));
+        QVERIFY(!createCanvases());
         QVERIFY(m_messages->messages.last().text.startsWith(
             QStringLiteral("Could not create a Temp Blank Image Bitmap here:\n\n   ")));
         QVERIFY(m_messages->messages.last().text.endsWith(QStringLiteral("\n\nPossibly an invalid Temp directory?")));
     }
-    deleteBlankCanvases();
+    m_canvases.clear();
     if (oldTmp.isNull())
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", oldTmp);
     m_messages->messages.clear();
-    QVERIFY(createBlankCanvases(nullptr));
+    QVERIFY(createCanvases());
 }
 
 void TestPicturePreparation::temporaryFilesRemoved()
@@ -781,16 +850,16 @@ void TestPicturePreparation::temporaryFilesRemoved()
     QString folder;
     QVERIFY(getTempFolder(folder));
     {
-        PicturePreparation preparation;
+        PicturePreparation preparation(m_canvases);
         CaptionSettings text = caption(QStringLiteral("Bye"));
-        QVERIFY(preparation.setSourcePicture(nullptr, path("portrait.jpg"), &text));
+        QVERIFY(preparePicture(preparation, path("portrait.jpg"), &text));
         // A blank canvas per size, the letterboxed picture and the captioned one.
         QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files).size(), TargetSizeTable::RowCount + 2);
     }
-    deleteBlankCanvases();
+    m_canvases.clear();
     QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList());
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-    QVERIFY(createBlankCanvases(nullptr));
+    QVERIFY(createCanvases());
 }
 
 QTEST_MAIN(TestPicturePreparation)

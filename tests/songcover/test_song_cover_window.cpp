@@ -8,6 +8,8 @@
 #include "dialogs/CaptionDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureStep.h"
+#include "mainwindow/SongCoverFiles.h"
+#include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "model/PicturePreparation.h"
 #include "model/PlacementTable.h"
@@ -21,6 +23,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace TestSupport;
@@ -74,6 +77,7 @@ private slots:
     void unusableCoverLeavesTheStepEmpty();
     void chosenPictureIsNeverReplaced();
     void coverWaitsForAPreparationToEnd();
+    void windowClosedWhileTheCoverIsPrepared();
     void coverFollowsTheSong();
     void captionFromTheSongsTags();
     void songWithoutTagsAsked();
@@ -166,6 +170,7 @@ void TestSongCoverWindow::coverFillsTheEmptyPictureStep()
 
     // Clearing step 1 drops the copy; the song stays.
     window->clearPicture();
+    QVERIFY(waitForPictureStep(window.get()));
     QVERIFY(window->control(MainWindow::Step1Pending)->isVisible());
     QCOMPARE(coverCopies(), QStringList());
     QCOMPARE(window->audioPath(), song);
@@ -186,12 +191,13 @@ void TestSongCoverWindow::unusableCoverLeavesTheStepEmpty()
     QFETCH(QString, title);
     auto window = makeWindow();
     QVERIFY(window);
+    QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
     window->setAudioFile(song);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(!coverSettled.isEmpty() || coverSettled.wait(10000));
     QVERIFY(window->control(MainWindow::Step1Pending)->isVisible());
     QVERIFY(window->picture().sourcePath().isEmpty());
-    QCOMPARE(window->picture().currentPicturePath(), TargetSizeTable::instance().current().blankCanvasPath);
+    QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().currentPath());
     QCOMPARE(window->audio().tags().title, title);
     QCOMPARE(window->control(MainWindow::Step2Done)->toolTip().endsWith("Title: " + title), !title.isEmpty());
     QVERIFY(m_messages->messages.isEmpty());
@@ -204,39 +210,45 @@ void TestSongCoverWindow::chosenPictureIsNeverReplaced()
     QVERIFY(window);
     // Chosen before the song.
     dropFile(window.get(), m_portrait);
+    QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
+    const auto waitForCover = [&] { return !coverSettled.isEmpty() || coverSettled.wait(10000); };
     window->setAudioFile(m_mp3);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(waitForCover());
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QCOMPARE(coverCopies(), QStringList());
 
-    // Chosen while the cover is read: the picture's own preparation runs the event loop, where
-    // the cover arrives; it waits, then sees the user's choice.
+    // Chosen while the cover is read: the cover may arrive while the picture is prepared; it
+    // waits, then sees the user's choice.
     window->clearPicture();
+    QVERIFY(waitForPictureStep(window.get()));
+    coverSettled.clear();
     window->setAudioFile(m_coverFlac);
     dropFile(window.get(), m_picture);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(waitForCover());
     QCOMPARE(window->picture().sourcePath(), m_picture);
 
     // Chosen after a cover took the step: the user's picture replaces it and then stays.
     window->clearPicture();
+    QVERIFY(waitForPictureStep(window.get()));
     window->setAudioFile(m_ogg);
     QTRY_VERIFY(window->pictureIsSongCover());
     dropFile(window.get(), m_portrait);
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QCOMPARE(coverCopies(), QStringList());
+    coverSettled.clear();
     window->setAudioFile(m_mp3);
     QTRY_VERIFY(window->audio().tagsRead());
-    QTest::qWait(200);
+    QVERIFY(waitForCover());
     QCOMPARE(window->picture().sourcePath(), m_portrait);
     QVERIFY(m_messages->messages.isEmpty());
 }
 
 void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
 {
-    // A slow image tool: the preparation's nested event loop runs long enough for a song's cover
-    // to arrive in it, and a second preparation must not start inside the first.
+    // A slow image tool: the preparation runs long enough for a song's cover to arrive meanwhile,
+    // and a second preparation must not start inside the first.
     const QString slow = writeScript(m_out.filePath("slow-convert"),
                                      "#!/bin/sh\nsleep 0.4\nexec " + convertPath().toUtf8() + " \"$@\"\n");
     QVERIFY(!slow.isEmpty());
@@ -244,20 +256,42 @@ void TestSongCoverWindow::coverWaitsForAPreparationToEnd()
     QWidget owner;
     PictureBox box(&owner);
     const CaptionSettings captions;
-    PictureStep step(&owner, &box, &captions);
+    BlankCanvases canvases;
+    PictureStep step(&owner, &box, &captions, canvases);
     QList<bool> preparingWhenRun;
     QTimer::singleShot(100, this, [&] {
         QVERIFY(step.isPreparing());
         step.whenIdle([&] { preparingWhenRun << step.isPreparing(); });
     });
-    QVERIFY(step.take(m_picture));
-    QVERIFY(preparingWhenRun.isEmpty());
+    QSignalSpy settled(&step, &PictureStep::settled);
+    bool set = false;
+    bool ranInside = true;
+    step.take(m_picture, true, [&](bool taken) {
+        set = taken;
+        ranInside = !preparingWhenRun.isEmpty();
+    });
+    QVERIFY(settled.wait(30000));
+    QVERIFY(set);
+    QVERIFY(!ranInside);
     QTRY_COMPARE(preparingWhenRun, QList<bool>{false});
 
     // Queued even when idle, so it never runs inside its caller.
     step.whenIdle([&] { preparingWhenRun << step.isPreparing(); });
     QCOMPARE(preparingWhenRun.size(), 1);
     QTRY_COMPARE(preparingWhenRun.size(), 2);
+}
+
+void TestSongCoverWindow::windowClosedWhileTheCoverIsPrepared()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    AppSettings::instance().set(Settings::ImageTool, writeScript(
+        m_out.filePath("slow-convert"), "#!/bin/sh\nsleep 1\nexec " + convertPath().toUtf8() + " \"$@\"\n"));
+    window->setAudioFile(m_mp3);
+    QTRY_VERIFY(window->pictureStep()->isPreparing());
+    QCOMPARE(coverCopies().size(), 1);
+    window.reset();
+    QCOMPARE(coverCopies(), QStringList());
 }
 
 void TestSongCoverWindow::coverFollowsTheSong()
@@ -270,7 +304,9 @@ void TestSongCoverWindow::coverFollowsTheSong()
 
     // The next song's cover replaces the last one's; a song without one empties the step, so a
     // video never shows another song's cover.
+    QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
     window->setAudioFile(m_coverFlac);
+    QVERIFY(coverSettled.wait(10000));
     QTRY_VERIFY(near(centerOf(window->picture().currentPicturePath()), qRgb(20, 20, 220)));
     QVERIFY(window->pictureIsSongCover());
     QCOMPARE(coverCopies().size(), 1);
@@ -311,10 +347,10 @@ void TestSongCoverWindow::captionFromTheSongsTags()
         QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
         undone = text->toPlainText();
         QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QTest::qWait(400);
+        QVERIFY(waitForCaptionPreview(window.get(), text->toPlainText()));
         dialogControlAs<QAbstractButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     // Nothing is filled in unasked.
     QCOMPARE(textOnOpen, CaptionSettings().text);
     QCOMPARE(filled, QStringLiteral("Björk \u2013 Jóga 東京"));
@@ -336,10 +372,11 @@ void TestSongCoverWindow::captionFromTheSongsTags()
         QVERIFY(dialog);
         QTRY_VERIFY(dialogControlAs<QAbstractButton>(dialog, CaptionDialog::SongTagsButton)->isEnabled());
         dialog->fillFromSongTags();
-        QTest::qWait(400);
+        QVERIFY(waitForCaptionPreview(window.get(),
+                                      dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField)->toPlainText()));
         dialogControlAs<QAbstractButton>(dialog, CaptionDialog::OkButton)->click();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     const CaptionSettings &settings = window->captionSettings();
     QCOMPARE(settings.text, QStringLiteral("@/etc/hostname 100% \\n"));
     const QStringList arguments = captionArguments("in.bmp", settings, *PlacementTable::find(settings.placement), "out.bmp");
@@ -366,7 +403,7 @@ void TestSongCoverWindow::songWithoutTagsAsked()
         textAfter = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField)->toPlainText();
         dialog->reject();
     });
-    window->openCaptionDialog();
+    QVERIFY(runCaptionDialog(window.get()));
     QVERIFY(!enabledWithoutSong);
     QCOMPARE(textAfter, CaptionSettings().text);
     QCOMPARE(m_messages->messages.size(), 1);

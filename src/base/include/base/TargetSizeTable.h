@@ -3,16 +3,14 @@
 #include "base/Settings.h"
 
 #include <QSize>
-#include <QString>
 
 #include <array>
 
-// One video size and the blank canvas made for it.
+// One video size.
 struct TargetSize
 {
     int width;
     int height;
-    QString blankCanvasPath;
 
     QSize size() const { return {width, height}; }
 };
@@ -31,10 +29,10 @@ public:
 
 private:
     std::array<TargetSize, RowCount> m_rows{{
-        {1280, 720, {}},
-        {854, 480, {}},
-        {640, 360, {}},
-        {426, 240, {}},
-        {1920, 1080, {}},
+        {1280, 720},
+        {854, 480},
+        {640, 360},
+        {426, 240},
+        {1920, 1080},
     }};
 };

@@ -7,6 +7,7 @@
 #include "mainwindow/AudioStep.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
+#include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
 
@@ -18,6 +19,7 @@
 
 class AudioPreview;
 class CaptionDialog;
+class CaptionSession;
 class FileBrowser;
 class FileDropFilter;
 class MainFrame;
@@ -25,6 +27,7 @@ class OutputPath;
 class PictureBox;
 class PicturePreparation;
 class PictureStep;
+class SongCoverFiles;
 class QLineEdit;
 struct SongInfo;
 
@@ -116,6 +119,11 @@ public:
     PictureBox *pictureBox() const { return m_pictureBox; }
     QLineEdit *outputEdit() const { return m_outputEdit; }
     PicturePreparation &picture();
+    // The picture step (tests wait for its signals) and the blank canvases it falls back on.
+    PictureStep *pictureStep() const;
+    const BlankCanvases &blankCanvases() const { return m_canvases; }
+    // The owner of the song's cover copies (tests wait for its signals).
+    SongCoverFiles *songCover() const { return m_cover.get(); }
     CaptionSettings &captionSettings() { return m_captionSettings; }
     const QString &audioPath() const { return m_audio->path(); }
     double audioDuration() const { return m_audio->duration(); }
@@ -127,9 +135,13 @@ public:
     FileDropFilter *dropTarget() const { return m_dropTarget; }
     MainMenus *menus() const { return m_menus; }
     QSize initialSize() const { return m_initialSize; }
-    QPoint captionDialogPosition() const { return {m_captionDialogX, m_captionDialogY}; }
+    QPoint captionDialogPosition() const;
     // The open-file dialog while it runs (tests drive it), else null.
     QDialog *openFileDialog() const;
+
+signals:
+    // The caption dialog has ended and what its OK or Cancel called for is done.
+    void captionDialogEnded();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -155,7 +167,6 @@ private:
     // A song was read: its tags go to the tooltip and the caption dialog, its cover to step 1
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
-    void takeSongCover();
     // A setting the window follows was set (the target size).
     void settingChanged(const QString &key);
     // The song's length has arrived, or the song turned out to be unusable.
@@ -172,7 +183,9 @@ private:
     OutputPath *m_output = nullptr;
     // Started by initialize(), shut down by the exit question or the destructor.
     AudioStep *m_audio = nullptr;
+    BlankCanvases m_canvases;
     std::unique_ptr<PictureStep> m_pictureStep;
+    std::unique_ptr<SongCoverFiles> m_cover;
     std::unique_ptr<FileBrowser> m_browser;
     std::unique_ptr<MainFrame> m_frame;
     QPointer<GuideWindow> m_guide;
@@ -182,16 +195,9 @@ private:
     bool m_buildRunning = false;
     // The song whose length a Create waits for; empty when none waits.
     QString m_createWaitsFor;
-    int m_captionDialogX = -1;
-    int m_captionDialogY = -1;
+    // The last size chosen could not be saved: said once the picture is redone at that size.
+    bool m_sizeNotSaved = false;
     PreviewKind m_previewKind = PreviewKind::Nothing;
     CaptionSettings m_captionSettings;
-    // The caption dialog while it runs.
-    QPointer<CaptionDialog> m_captionDialog;
-    // The copy of the song's cover step 1 shows, the song it came from, and a cover waiting for
-    // a preparation to end.
-    QString m_coverPath;
-    QString m_coverSongPath;
-    QString m_pendingCoverPath;
-    QString m_pendingCoverSongPath;
+    CaptionSession *m_caption = nullptr;
 };

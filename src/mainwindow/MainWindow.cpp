@@ -265,14 +265,14 @@ bool MainWindow::pictureIsSongCover() const
     return m_cover->isShown();
 }
 
-void MainWindow::setPictureFile(const QString &path)
+void MainWindow::setPictureFile(const QString &path, std::optional<PictureFileInfo> info)
 {
     m_pictureStep->take(path, true, [this](bool set) {
         showPictureStep(set);
         // Dropped while the text dialog runs: the new picture shows the caption being edited.
         if (set && m_caption->dialog())
             m_pictureStep->previewCaption(m_caption->dialog());
-    });
+    }, std::move(info));
 }
 
 void MainWindow::showPictureStep(bool set)
@@ -436,7 +436,7 @@ void MainWindow::openFile(const FileClassification &file)
     case FileClassification::Kind::Nothing:
         return;
     case FileClassification::Kind::Picture:
-        setPictureFile(file.path);
+        setPictureFile(file.path, file.picture);
         return;
     case FileClassification::Kind::Refused:
         // The box leaves the drag's placeholder before the message says why.

@@ -49,7 +49,8 @@ void PictureStep::report(const PictureResult &result, bool showFailures)
         MessageBox::information(m_owner, text);
 }
 
-void PictureStep::prepare(const QString &path, bool showFailures, std::function<void(bool)> then)
+void PictureStep::prepare(const QString &path, bool showFailures, std::function<void(bool)> then,
+                          const std::optional<PictureFileInfo> &info)
 {
     // The box shows nothing while the picture is redone, and only a picture that was prepared.
     m_box->loadFromFile(QString());
@@ -60,12 +61,13 @@ void PictureStep::prepare(const QString &path, bool showFailures, std::function<
             m_box->loadFromFile(m_preparation.currentPicturePath());
         then(result.succeeded());
     });
-    m_preparation.setSourcePicture(path, m_captions);
+    m_preparation.setSourcePicture(path, m_captions, info ? &*info : nullptr);
 }
 
-void PictureStep::take(const QString &path, bool showFailures, Done done)
+void PictureStep::take(const QString &path, bool showFailures, Done done, std::optional<PictureFileInfo> info)
 {
     if (m_preparing) {
+        // The header read now may be stale by the time this runs: it is read again then.
         m_waiting.push_back([this, path, showFailures, done] { take(path, showFailures, done); });
         return;
     }
@@ -94,7 +96,7 @@ void PictureStep::take(const QString &path, bool showFailures, Done done)
             else
                 none();
         });
-    });
+    }, info);
 }
 
 void PictureStep::redo(Done done)

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BlankCanvases;
 class CaptionPreviewSource;
@@ -34,7 +35,9 @@ public:
     // Takes a new picture (empty: none). When it cannot be prepared, the one before comes back,
     // or none. Without showFailures a failure shows no message (a picture the user did not
     // choose).
-    void take(const QString &path, bool showFailures = true, Done done = {});
+    // `info` is the picture's header when the caller has just read it (a drop, a file chosen).
+    void take(const QString &path, bool showFailures = true, Done done = {},
+              std::optional<PictureFileInfo> info = {});
     // Runs `task` once no picture is being prepared, from the event loop; a later task replaces
     // one still waiting.
     void whenIdle(std::function<void()> task);
@@ -66,7 +69,8 @@ signals:
 private:
     using Then = std::function<void(const PictureResult &)>;
 
-    void prepare(const QString &path, bool showFailures, std::function<void(bool)> then);
+    void prepare(const QString &path, bool showFailures, std::function<void(bool)> then,
+                 const std::optional<PictureFileInfo> &info = {});
     void run(bool offerCancel, Then then);
     void preparationEnded(const PictureResult &result);
     void report(const PictureResult &result, bool showFailures);

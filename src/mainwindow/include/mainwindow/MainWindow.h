@@ -7,6 +7,7 @@
 #include "mainwindow/AudioStep.h"
 #include "mainwindow/MainMenus.h"
 #include "media/OpenableExtensions.h"
+#include "media/PictureFile.h"
 #include "model/BlankCanvases.h"
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
@@ -69,7 +70,8 @@ public:
     // event loop runs.
     bool initialize();
 
-    void setPictureFile(const QString &path);
+    // `info`: the picture's header, when the caller has just read it.
+    void setPictureFile(const QString &path, std::optional<PictureFileInfo> info = {});
     void setAudioFile(const QString &path);
     void setTargetSize(int index);
     // True while step 1 shows the cover of the song of step 2, not a picture the user chose.

@@ -23,6 +23,12 @@ CreateFlow::CreateFlow(QWidget *window, AudioStep &audio, OutputPath &output, Pi
     });
 }
 
+CreateFlow::~CreateFlow()
+{
+    // Also when the window goes while a Create waits: the wait cursor must not outlive it.
+    endWait();
+}
+
 void CreateFlow::create()
 {
     // A Create already waits for the song's length: a second click adds nothing.

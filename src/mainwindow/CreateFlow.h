@@ -17,6 +17,7 @@ class CreateFlow : public QObject
 
 public:
     CreateFlow(QWidget *window, AudioStep &audio, OutputPath &output, PictureStep &picture);
+    ~CreateFlow() override;
 
     void create();
     // The window has dealt with the song's measured length; a Create that waited for it goes on.

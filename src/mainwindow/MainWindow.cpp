@@ -85,7 +85,6 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    m_create->endWait();
     // Also when the window ends without the exit question (a close from outside).
     m_audio->shutdown();
 }

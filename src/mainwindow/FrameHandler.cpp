@@ -2,12 +2,10 @@
 
 #include "MainFrame.h"
 #include "base/TargetSizeTable.h"
-#include "mainwindow/MainWindow.h"
-#include "widgets/PictureBox.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QMouseEvent>
+#include <QWidget>
 
 namespace {
 
@@ -16,9 +14,10 @@ constexpr int TitleBandHeight = 26;
 
 } // namespace
 
-FrameHandler::FrameHandler(MainWindow *window)
+FrameHandler::FrameHandler(QWidget *window, const FrameControls &controls)
     : QObject(window)
     , m_window(window)
+    , m_controls(controls)
     , m_frame(std::make_unique<MainFrame>(qApp->devicePixelRatio()))
 {
     m_window->installEventFilter(this);
@@ -42,26 +41,24 @@ void FrameHandler::layOut()
 {
     if (!m_started)
         return;
-    QWidget *create = m_window->control(MainWindow::CreateButton);
-    QWidget *saveAs = m_window->control(MainWindow::SaveAsButton);
-    QWidget *play = m_window->control(MainWindow::PlayButton);
+    const FrameControls &c = m_controls;
     MainLayoutInput in;
     in.client = m_window->size();
     in.initial = m_initialSize;
-    in.createButton = create->size();
-    in.saveAsButton = saveAs->size();
-    in.editHeight = m_window->outputEdit()->height();
-    in.stepMarkerHeight = m_window->control(MainWindow::Step1Done)->height();
-    in.playButtonWidth = play->width();
+    in.createButton = c.createButton->size();
+    in.saveAsButton = c.saveAsButton->size();
+    in.editHeight = c.outputEdit->height();
+    in.stepMarkerHeight = c.stepMarker->height();
+    in.playButtonWidth = c.playButton->width();
     in.video = TargetSizeTable::instance().current().size();
 
     const MainLayoutResult &layout = m_frame->layOut(in);
-    create->move(layout.createButton);
-    saveAs->move(layout.saveAsButton);
-    m_window->outputEdit()->setGeometry(layout.edit);
-    m_window->pictureBox()->setGeometry(layout.pictureBox);
-    play->move(layout.playButton);
-    m_window->control(MainWindow::PauseButton)->move(layout.playButton);
+    c.createButton->move(layout.createButton);
+    c.saveAsButton->move(layout.saveAsButton);
+    c.outputEdit->setGeometry(layout.edit);
+    c.pictureBox->setGeometry(layout.pictureBox);
+    c.playButton->move(layout.playButton);
+    c.pauseButton->move(layout.playButton);
     m_window->update();
 }
 
@@ -81,15 +78,15 @@ bool FrameHandler::eventFilter(QObject *watched, QEvent *event)
     case QEvent::WindowStateChange:
         if (m_started) {
             const bool maximized = m_window->isMaximized();
-            m_window->control(MainWindow::RestoreButton)->setVisible(maximized);
-            m_window->control(MainWindow::MaximizeButton)->setVisible(!maximized);
+            m_controls.restoreButton->setVisible(maximized);
+            m_controls.maximizeButton->setVisible(!maximized);
             layOut();
         }
         break;
     case QEvent::MouseButtonDblClick: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton && mouse->position().y() < TitleBandHeight) {
-            if (m_window->control(MainWindow::MaximizeButton)->isVisible())
+            if (m_controls.maximizeButton->isVisible())
                 m_window->showMaximized();
             else
                 m_window->showNormal();

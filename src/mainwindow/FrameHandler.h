@@ -7,9 +7,23 @@
 #include <memory>
 
 class MainFrame;
-class MainWindow;
 class QPainter;
 class QWidget;
+
+// The main window's controls that the frame moves, sizes or swaps.
+struct FrameControls
+{
+    QWidget *maximizeButton = nullptr;
+    QWidget *restoreButton = nullptr;
+    QWidget *createButton = nullptr;
+    QWidget *saveAsButton = nullptr;
+    QWidget *outputEdit = nullptr;
+    QWidget *pictureBox = nullptr;
+    QWidget *playButton = nullptr;
+    QWidget *pauseButton = nullptr;
+    // Any of the step markers: they share one height.
+    QWidget *stepMarker = nullptr;
+};
 
 // What a title bar and a frame would do for the frameless main window, on the window's own
 // events: the controls are laid out again as the window grows, Maximize and Restore swap with the
@@ -19,7 +33,7 @@ class FrameHandler : public QObject
     Q_OBJECT
 
 public:
-    explicit FrameHandler(MainWindow *window);
+    FrameHandler(QWidget *window, const FrameControls &controls);
     ~FrameHandler() override;
 
     // The skinned controls keep their place to these corners and the center from where they
@@ -35,7 +49,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    MainWindow *m_window;
+    QWidget *m_window;
+    FrameControls m_controls;
     std::unique_ptr<MainFrame> m_frame;
     QSize m_initialSize;
     bool m_started = false;

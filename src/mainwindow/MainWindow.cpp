@@ -71,7 +71,6 @@ MainWindow::MainWindow(QWidget *parent)
     : TemplateDialog(DialogId::MainWindow, parent, Qt::Window | Qt::FramelessWindowHint)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
-    , m_frame(new FrameHandler(this))
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
@@ -105,6 +104,9 @@ void MainWindow::createControls()
     m_outputEdit->setAcceptDrops(false);
     m_outputEdit->setAccessibleName(QStringLiteral("Save As path"));
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
+    m_frame = new FrameHandler(this, {control(MaximizeButton), control(RestoreButton), control(CreateButton),
+                                      control(SaveAsButton), m_outputEdit, m_pictureBox, control(PlayButton),
+                                      control(PauseButton), control(Step1Done)});
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings, m_canvases);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);

@@ -1,23 +1,21 @@
 #include "mainwindow/MainWindow.h"
 
 #include "CaptionSession.h"
+#include "CreateFlow.h"
 #include "DropPause.h"
 #include "FileBrowser.h"
-#include "MainFrame.h"
+#include "FrameHandler.h"
 #include "MainInputFilter.h"
 #include "OutputPath.h"
 #include "PictureStep.h"
 #include "StepTips.h"
 #include "SongCoverFiles.h"
+#include "WindowCommands.h"
 #include "base/AppSettings.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/TargetSizeTable.h"
-#include "dialogs/ActualSizeViewer.h"
 #include "dialogs/CaptionDialog.h"
-#include "dialogs/GuideWindow.h"
-#include "dialogs/OptionsDialog.h"
-#include "dialogs/PictuneBuild.h"
 #include "mainwindow/AudioStep.h"
 #include "mainwindow/FileDropFilter.h"
 #include "media/AudioLength.h"
@@ -25,7 +23,6 @@
 #include "media/FileClassification.h"
 #include "media/FontList.h"
 #include "media/SongCoverReader.h"
-#include "tools/DesktopLauncher.h"
 #include "widgets/DialogToolTips.h"
 #include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
@@ -34,12 +31,9 @@
 #include "widgets/WindowMover.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -47,8 +41,6 @@ namespace {
 
 // How far from the edge a press resizes the frameless window.
 constexpr int ResizeMargin = 6;
-// A double click this close to the top maximizes or restores, as on a title bar.
-constexpr int TitleBandHeight = 26;
 
 struct ButtonCommand
 {
@@ -79,7 +71,6 @@ MainWindow::MainWindow(QWidget *parent)
     : TemplateDialog(DialogId::MainWindow, parent, Qt::Window | Qt::FramelessWindowHint)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
-    , m_frame(std::make_unique<MainFrame>(qApp->devicePixelRatio()))
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
@@ -93,7 +84,6 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    endCreateWait();
     // Also when the window ends without the exit question (a close from outside).
     m_audio->shutdown();
 }
@@ -114,6 +104,9 @@ void MainWindow::createControls()
     m_outputEdit->setAcceptDrops(false);
     m_outputEdit->setAccessibleName(QStringLiteral("Save As path"));
     m_pictureBox->setAccessibleName(QStringLiteral("Picture preview"));
+    m_frame = new FrameHandler(this, {control(MaximizeButton), control(RestoreButton), control(CreateButton),
+                                      control(SaveAsButton), m_outputEdit, m_pictureBox, control(PlayButton),
+                                      control(PauseButton), control(Step1Done)});
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings, m_canvases);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
@@ -123,6 +116,8 @@ void MainWindow::createControls()
     connect(m_audio, &AudioStep::menuCommandDone, m_menus, [this] { m_menus->setMenuOpen(false); });
     connect(m_cover.get(), &SongCoverFiles::pictureChanged, this, &MainWindow::showPictureStep);
     m_caption = new CaptionSession(this, *m_pictureStep, m_captionSettings);
+    m_create = new CreateFlow(this, *m_audio, *m_output, *m_pictureStep);
+    m_commands = new WindowCommands(this, m_menus, m_dropTarget, *m_pictureStep);
     connect(m_caption, &CaptionSession::ended, this, [this](bool on) {
         if (on)
             markStep(Step3Done, Step3Pending, true);
@@ -138,32 +133,12 @@ void MainWindow::connectControls()
     using Command = MainMenus::Command;
     for (int i = 0; i < MainMenus::SizeCount; ++i)
         connect(m_menus->sizeAction(i), &QAction::triggered, this, [this, i] { setTargetSize(i); });
-    connect(m_menus->action(Command::ViewActualSize), &QAction::triggered, this, &MainWindow::viewActualSize);
     connect(controlAs<QAbstractButton>(PlayButton), &QAbstractButton::clicked, m_audio, &AudioStep::resume);
     connect(controlAs<QAbstractButton>(PauseButton), &QAbstractButton::clicked, m_audio, &AudioStep::pause);
     connect(m_menus->action(Command::RestartPlayback), &QAction::triggered, m_audio, &AudioStep::restart);
     connect(m_menus->action(Command::StopPlayback), &QAction::triggered, m_audio, &AudioStep::stop);
     connect(m_audio, &AudioStep::lengthMeasured, this, &MainWindow::audioMeasured);
-    connect(m_audio, &AudioStep::measuringDropped, this, [this](const QString &path) {
-        if (path == m_createWaitsFor)
-            endCreateWait();
-    });
     connect(&AppSettings::instance(), &AppSettings::changed, this, &MainWindow::settingChanged);
-    const std::pair<Command, UserGuide::Section> guideCommands[] = {
-        {Command::UserGuide, UserGuide::Section::Contents},
-        {Command::TrainingVideos, UserGuide::Section::Walkthrough},
-        {Command::HelpDesk, UserGuide::Section::Troubleshooting},
-    };
-    for (const auto &[command, section] : guideCommands) {
-        connect(m_menus->action(command), &QAction::triggered, this,
-                [this, section = section] { openUserGuide(section); });
-    }
-    // F1 opens the guide from anywhere in the window, as on every desktop.
-    m_menus->action(Command::UserGuide)->setShortcut(QKeySequence::HelpContents);
-    addAction(m_menus->action(Command::UserGuide));
-    for (int i = 0; i < MainMenus::OtherProductCount; ++i)
-        connect(m_menus->otherProductAction(i), &QAction::triggered, this, [this, i] { openOtherProductPage(i); });
-    connect(m_menus->action(Command::About), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 bool MainWindow::initialize()
@@ -207,15 +182,15 @@ bool MainWindow::initialize()
     hoverFocus.removeOne(m_pictureBox);
     auto *input = new MainInputFilter(this, hoverFocus, m_outputEdit, m_menus, controls(PlayButton, PauseButton));
     connect(input, &MainInputFilter::targetSizeChosen, this, &MainWindow::setTargetSize);
-    connect(input, &MainInputFilter::playbackMenuRequested, this, [this] { showMenu(MainMenus::Popup::Playback); });
-    m_initialized = true;
+    connect(input, &MainInputFilter::playbackMenuRequested, this, [this] { m_commands->showMenu(MainMenus::Popup::Playback); });
+    m_frame->start(m_initialSize);
     QMetaObject::invokeMethod(this, &MainWindow::runStartupChecks, Qt::QueuedConnection);
     return true;
 }
 
 void MainWindow::runStartupChecks()
 {
-    layoutControls();
+    m_frame->layOut();
     if (!queryFontList()) {
         MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
                                           .arg(AppSettings::instance().iniPath()));
@@ -323,11 +298,7 @@ void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
         MessageBox::information(this, text.arg(path));
     }
     // A Create that waited for this length goes on, unless the song was let go.
-    if (path != m_createWaitsFor)
-        return;
-    endCreateWait();
-    if (m_audio->path() == path)
-        buildVideo();
+    m_create->songMeasured(path);
 }
 
 void MainWindow::setTargetSize(int index)
@@ -497,188 +468,53 @@ void MainWindow::chooseOutputPath()
 
 void MainWindow::createVideo()
 {
-    // A Create already waits for the song's length: a second click adds nothing.
-    if (!m_createWaitsFor.isEmpty())
-        return;
-    if (m_audio->isMeasuring()) {
-        // The build goes on once the length is in (audioMeasured); a song that turns out unusable
-        // is gone by then, and the user has read why.
-        m_createWaitsFor = m_audio->path();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        return;
-    }
-    buildVideo();
+    m_create->create();
 }
 
-void MainWindow::endCreateWait()
+bool MainWindow::createWaiting() const
 {
-    if (m_createWaitsFor.isEmpty())
-        return;
-    m_createWaitsFor.clear();
-    QApplication::restoreOverrideCursor();
-}
-
-void MainWindow::buildVideo()
-{
-    const QString song = m_audio->path();
-    const double duration = m_audio->duration();
-    const QString picturePath = picture().currentPicturePath();
-    if (!m_output->confirmBuild(picturePath, song, duration))
-        return;
-    m_audio->stop();
-    const AppSettings &settings = AppSettings::instance();
-    const VideoBuildRequest request{settings.encoderPath(), picturePath, song, duration,
-                                    m_output->path(), TargetSizeTable::instance().current().size(),
-                                    m_audio->readLimit()};
-    m_buildRunning = true;
-    const BuildOutcome outcome = buildPictune(this, request, settings.playerPath());
-    m_buildRunning = false;
-    m_output->buildEnded(outcome == BuildOutcome::Canceled);
+    return m_create->isWaiting();
 }
 
 // ---------------------------------------------------------------- other windows
 
-void MainWindow::exitWhenConfirmed()
-{
-    if (m_buildRunning) {
-        MessageBox::information(this, QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
-        return;
-    }
-    if (MessageBox::question(this, QStringLiteral("Are you sure you want to exit?"), QMessageBox::No,
-                             MessageBox::caption(), QMessageBox::NoIcon)
-        != QMessageBox::Yes)
-        return;
-    endCreateWait();
-    m_audio->shutdown();
-    m_pictureBox->loadFromFile(QString());
-    done(0);
-}
-
 void MainWindow::openOptions()
 {
-    const DropPause pause(m_dropTarget);
-    OptionsDialog dialog(this);
-    dialog.exec();
-}
-
-void MainWindow::viewActualSize()
-{
-    const DropPause pause(m_dropTarget);
-    ActualSizeViewer viewer(picture().currentPicturePath(), this);
-    viewer.exec();
-    m_menus->setMenuOpen(false);
-}
-
-void MainWindow::showAbout()
-{
-    const DropPause pause(m_dropTarget);
-    MessageBox::information(this, MainMenus::aboutText());
-    m_menus->setMenuOpen(false);
-}
-
-void MainWindow::openUserGuide(UserGuide::Section section)
-{
-    m_menus->setMenuOpen(false);
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString index = UserGuide::indexFile(programFolder);
-    if (index.isEmpty()) {
-        const DropPause pause(m_dropTarget);
-        MessageBox::information(this, UserGuide::missingMessage(programFolder));
-        return;
-    }
-    if (!m_guide)
-        m_guide = new GuideWindow(this);
-    m_guide->showPage(UserGuide::sectionUrl(index, section));
-}
-
-void MainWindow::openOtherProductPage(int index)
-{
-    DesktopLauncher::instance().openUrl(MainMenus::otherProductPage(index));
-    m_menus->setMenuOpen(false);
+    m_commands->openOptions();
 }
 
 void MainWindow::showHelpMenu()
 {
-    showMenu(MainMenus::Popup::Help);
+    m_commands->showMenu(MainMenus::Popup::Help);
 }
 
-void MainWindow::showMenu(MainMenus::Popup popup)
+void MainWindow::openUserGuide(UserGuide::Section section)
 {
-    const std::unique_ptr<QMenu> menu(m_menus->createMenu(popup, this));
-    // The flag swallows the click after a menu closed without a choice; a command clears it.
-    m_menus->setMenuOpen(true);
-    menu->exec(QCursor::pos());
+    m_commands->openUserGuide(section);
 }
 
-// ---------------------------------------------------------------- frame
-
-void MainWindow::layoutControls()
+GuideWindow *MainWindow::guideWindow() const
 {
-    if (!m_initialized)
-        return;
-    MainLayoutInput in;
-    in.client = size();
-    in.initial = m_initialSize;
-    in.createButton = control(CreateButton)->size();
-    in.saveAsButton = control(SaveAsButton)->size();
-    in.editHeight = m_outputEdit->height();
-    in.stepMarkerHeight = control(Step1Done)->height();
-    in.playButtonWidth = control(PlayButton)->width();
-    in.video = TargetSizeTable::instance().current().size();
-
-    const MainLayoutResult &layout = m_frame->layOut(in);
-    control(CreateButton)->move(layout.createButton);
-    control(SaveAsButton)->move(layout.saveAsButton);
-    m_outputEdit->setGeometry(layout.edit);
-    m_pictureBox->setGeometry(layout.pictureBox);
-    control(PlayButton)->move(layout.playButton);
-    control(PauseButton)->move(layout.playButton);
-    update();
+    return m_commands->guideWindow();
 }
+
+// ---------------------------------------------------------------- frame and input
 
 void MainWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    m_frame->paint(painter, rect());
-}
-
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    TemplateDialog::resizeEvent(event);
-    layoutControls();
-}
-
-void MainWindow::changeEvent(QEvent *event)
-{
-    TemplateDialog::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && m_initialized) {
-        const bool maximized = isMaximized();
-        control(RestoreButton)->setVisible(maximized);
-        control(MaximizeButton)->setVisible(!maximized);
-        layoutControls();
-    }
+    m_frame->paint(painter);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent *event)
 {
     // The window mover takes the left button.
     if (event->button() == Qt::RightButton) {
-        showMenu(MainMenus::Popup::TargetSize);
+        m_commands->showMenu(MainMenus::Popup::TargetSize);
         event->accept();
         return;
     }
     TemplateDialog::mousePressEvent(event);
-}
-
-void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && event->position().y() < TitleBandHeight) {
-        if (control(MaximizeButton)->isVisible())
-            showMaximized();
-        else
-            showNormal();
-    }
-    TemplateDialog::mouseDoubleClickEvent(event);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
@@ -691,21 +527,39 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     TemplateDialog::keyPressEvent(event);
 }
 
+// ---------------------------------------------------------------- closing
+
+void MainWindow::exitWhenConfirmed()
+{
+    if (m_create->isBuilding()) {
+        MessageBox::information(this, QStringLiteral("A Pictune is currently being created.  Please Cancel its creation before closing, thanks."));
+        return;
+    }
+    if (MessageBox::question(this, QStringLiteral("Are you sure you want to exit?"), QMessageBox::No,
+                             MessageBox::caption(), QMessageBox::NoIcon)
+        != QMessageBox::Yes)
+        return;
+    m_create->endWait();
+    m_audio->shutdown();
+    m_pictureBox->loadFromFile(QString());
+    done(0);
+}
+
 void MainWindow::reject()
 {
     // A close request from outside (the task bar) ends the window, but never during a build.
-    if (m_buildRunning)
+    if (m_create->isBuilding())
         return;
-    endCreateWait();
+    m_create->endWait();
     TemplateDialog::reject();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_buildRunning) {
+    if (m_create->isBuilding()) {
         event->ignore();
         return;
     }
-    endCreateWait();
+    m_create->endWait();
     TemplateDialog::closeEvent(event);
 }

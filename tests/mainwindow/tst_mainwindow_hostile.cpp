@@ -113,9 +113,10 @@ void TestMainWindowHostile::createWaitEndsWithItsSong_data()
     QTest::addRow("another song taken") << "another";
     QTest::addRow("song cleared") << "cleared";
     QTest::addRow("song turns out to be no audio") << "noise";
+    QTest::addRow("window closed") << "closed";
 }
 
-// A Create that waits for the song's length builds nothing once that song is gone.
+// A Create that waits for the song's length builds nothing once that song, or the window, is gone.
 void TestMainWindowHostile::createWaitEndsWithItsSong()
 {
     QFETCH(QString, then);
@@ -140,6 +141,14 @@ void TestMainWindowHostile::createWaitEndsWithItsSong()
     window->createVideo();
     QVERIFY(window->createWaiting());
     QVERIFY(QApplication::overrideCursor());
+    if (then == "closed") {
+        // Also then the wait cursor goes with the wait.
+        window.reset();
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(!QFileInfo::exists(output));
+        QCOMPARE(m_messages->messages.size(), 0);
+        return;
+    }
     if (then == "another")
         window->setAudioFile(m_flac);
     else if (then == "cleared")

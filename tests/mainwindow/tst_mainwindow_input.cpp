@@ -12,6 +12,7 @@
 #include "model/PicturePreparation.h"
 #include "widgets/PictureBox.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -53,6 +54,7 @@ private slots:
     void menus();
     void dropsPausedWhileModal();
     void mouseMovesAndResizes();
+    void titleBandMaximizesAndRestores();
     void focusFollowsMouse();
 };
 
@@ -529,6 +531,39 @@ void TestMainWindowInput::mouseMovesAndResizes()
     send(QEvent::MouseButtonRelease, grab + QPoint(70, 45), Qt::NoButton);
     send(QEvent::MouseMove, grab + QPoint(200, 200), Qt::NoButton);
     QCOMPARE(window->pos(), start + QPoint(70, 45));
+}
+
+void TestMainWindowInput::titleBandMaximizesAndRestores()
+{
+    auto window = makeWindow();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    using W = MainWindow;
+    QWidget *maximize = window->control(W::MaximizeButton);
+    QWidget *restore = window->control(W::RestoreButton);
+    // Both points are on the window's own body, one just under the band.
+    const QPoint inBand(100, 10);
+    const QPoint belowBand(100, 30);
+    QVERIFY(!window->childAt(inBand));
+    QVERIFY(!window->childAt(belowBand));
+
+    QTest::mouseDClick(window.get(), Qt::LeftButton, {}, belowBand);
+    QVERIFY(!window->isMaximized());
+    QTest::mouseDClick(window.get(), Qt::LeftButton, {}, inBand);
+    QTRY_VERIFY(window->isMaximized());
+    QVERIFY(restore->isVisible());
+    QVERIFY(!maximize->isVisible());
+
+    // Restore puts Maximize back; a double click in the band maximizes again, and again restores.
+    qobject_cast<QAbstractButton *>(restore)->click();
+    QTRY_VERIFY(!window->isMaximized());
+    QVERIFY(maximize->isVisible());
+    QVERIFY(!restore->isVisible());
+    QTest::mouseDClick(window.get(), Qt::LeftButton, {}, inBand);
+    QTRY_VERIFY(window->isMaximized());
+    QTest::mouseDClick(window.get(), Qt::LeftButton, {}, inBand);
+    QTRY_VERIFY(!window->isMaximized());
+    QVERIFY(maximize->isVisible());
 }
 
 void TestMainWindowInput::focusFollowsMouse()

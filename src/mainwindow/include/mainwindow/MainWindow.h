@@ -2,7 +2,6 @@
 
 #include "dialogs/CaptionPreview.h"
 #include "dialogs/FilePreviewReceiver.h"
-#include "dialogs/GuideWindow.h"
 #include "dialogs/UserGuide.h"
 #include "mainwindow/AudioStep.h"
 #include "mainwindow/MainMenus.h"
@@ -13,7 +12,6 @@
 #include "widgets/TemplateDialog.h"
 
 #include <QList>
-#include <QPointer>
 
 #include <memory>
 #include <optional>
@@ -21,14 +19,17 @@
 class AudioPreview;
 class CaptionDialog;
 class CaptionSession;
+class CreateFlow;
 class FileBrowser;
 class FileDropFilter;
-class MainFrame;
+class FrameHandler;
+class GuideWindow;
 class OutputPath;
 class PictureBox;
 class PicturePreparation;
 class PictureStep;
 class SongCoverFiles;
+class WindowCommands;
 class QLineEdit;
 struct SongInfo;
 
@@ -92,14 +93,10 @@ public:
     void openOptions();
     void showHelpMenu();
 
-    // What the menus do.
-    void viewActualSize();
-    void showAbout();
     // The guide's section in its window (made once, then brought up again).
     void openUserGuide(UserGuide::Section section);
-    void openOtherProductPage(int index);
     // The guide's window while it is open, else null.
-    GuideWindow *guideWindow() const { return m_guide; }
+    GuideWindow *guideWindow() const;
 
     // FilePreviewReceiver
     void previewFile(const FileClassification &file) override;
@@ -133,7 +130,7 @@ public:
     bool outputPathTyped() const;
     bool menuOpen() const { return m_menus->isMenuOpen(); }
     // Create was clicked while the song was measured and goes on once its length is in.
-    bool createWaiting() const { return !m_createWaitsFor.isEmpty(); }
+    bool createWaiting() const;
     FileDropFilter *dropTarget() const { return m_dropTarget; }
     MainMenus *menus() const { return m_menus; }
     QSize initialSize() const { return m_initialSize; }
@@ -147,10 +144,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void reject() override;
     void closeEvent(QCloseEvent *event) override;
@@ -159,8 +153,6 @@ private:
     void createControls();
     void connectControls();
     void runStartupChecks();
-    void layoutControls();
-    void showMenu(MainMenus::Popup popup);
     QList<QWidget *> controls(Control first, Control last) const;
     void markStep(Control done, Control pending, bool isDone);
     void setStepTip(Control step, const QString &text);
@@ -173,10 +165,6 @@ private:
     void settingChanged(const QString &key);
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
-    // Create's work once the song's length is known: the checks, then the build dialog.
-    void buildVideo();
-    // Create no longer waits for the song's length (no-op when it does not).
-    void endCreateWait();
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;
@@ -189,14 +177,11 @@ private:
     std::unique_ptr<PictureStep> m_pictureStep;
     std::unique_ptr<SongCoverFiles> m_cover;
     std::unique_ptr<FileBrowser> m_browser;
-    std::unique_ptr<MainFrame> m_frame;
-    QPointer<GuideWindow> m_guide;
+    FrameHandler *m_frame = nullptr;
+    CreateFlow *m_create = nullptr;
+    WindowCommands *m_commands = nullptr;
     QSize m_initialSize;
 
-    bool m_initialized = false;
-    bool m_buildRunning = false;
-    // The song whose length a Create waits for; empty when none waits.
-    QString m_createWaitsFor;
     // The last size chosen could not be saved: said once the picture is redone at that size.
     bool m_sizeNotSaved = false;
     PreviewKind m_previewKind = PreviewKind::Nothing;

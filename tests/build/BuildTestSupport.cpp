@@ -11,6 +11,22 @@
 
 namespace BuildTestSupport {
 
+QString makeJobMedia(const QString &folder, JobMedia &media)
+{
+    media.picture = folder + QStringLiteral("/prepared.bmp");
+    media.tone = folder + QStringLiteral("/tone 3.flac");
+    media.longSong = folder + QStringLiteral("/silence 20 min.flac");
+    QString problem = make(TestSupport::convertPath(),
+                           {"-size", "426x240", "gradient:#203060-#e0c040", "-alpha", "off", media.picture});
+    if (problem.isEmpty())
+        problem = make(TestSupport::ffmpegPath(),
+                       {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=3", media.tone});
+    if (problem.isEmpty())
+        problem = make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono",
+                                                   "-t", "1200", media.longSong});
+    return problem;
+}
+
 QString make(const QString &program, const QStringList &arguments)
 {
     int exitCode = -1;

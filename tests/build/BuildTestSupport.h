@@ -9,6 +9,17 @@ namespace BuildTestSupport {
 // Runs a command that makes test media; empty when it succeeded, else what it printed.
 QString make(const QString &program, const QStringList &arguments);
 
+// The media the job tests build from, made in `folder`: a prepared 426x240 picture, a 3 s tone
+// and 20 minutes of silence (a build that runs long enough to be stopped).
+struct JobMedia
+{
+    QString picture;
+    QString tone;
+    QString longSong;
+};
+// Empty when all three were made, else what the tool that failed printed.
+QString makeJobMedia(const QString &folder, JobMedia &media);
+
 // A process that has exited (a zombie waiting to be reaped counts) or is gone altogether.
 bool processGone(qint64 pid);
 

@@ -80,16 +80,11 @@ void TestBuildJob::initTestCase()
     QString tempFolder;
     QVERIFY(getTempFolder(tempFolder));
     QVERIFY2(tempFolder.startsWith(oddTemp + '/'), qPrintable(tempFolder));
-    m_picture = m_dir.filePath("prepared.bmp");
-    m_tone = m_dir.filePath("tone 3.flac");
-    m_long = m_dir.filePath("silence 20 min.flac");
-    QCOMPARE(make(TestSupport::convertPath(), {"-size", "426x240", "gradient:#203060-#e0c040", "-alpha", "off", m_picture}),
-             QString());
-    QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=3", m_tone}),
-             QString());
-    QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono",
-                                              "-t", "1200", m_long}),
-             QString());
+    JobMedia media;
+    QCOMPARE(makeJobMedia(m_dir.path(), media), QString());
+    m_picture = media.picture;
+    m_tone = media.tone;
+    m_long = media.longSong;
 }
 
 bool TestBuildJob::runToEnd(VideoBuildJob &job)

@@ -43,7 +43,10 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString picture = dir.filePath(QStringLiteral("prepared.bmp"));
     const QString song = dir.filePath(QStringLiteral("song.flac"));
-    const QString output = dir.filePath(QStringLiteral("My Holiday Pictune with a rather long name.webm"));
+    // The dialogs show the output's path: the folder given second (the guide's shots give a
+    // reader's Videos folder), else a temporary one.
+    const QString outputFolder = app.arguments().value(2, dir.path());
+    const QString output = outputFolder + QStringLiteral("/My Holiday Pictune with a rather long name.webm");
     BenchSupport::makePicture(QStringLiteral("/usr/bin/convert"), QSize(854, 480), picture);
     BenchSupport::run(QStringLiteral("ffmpeg"),
                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),

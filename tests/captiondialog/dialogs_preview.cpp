@@ -6,10 +6,12 @@
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "media/FontList.h"
+#include "media/SongTags.h"
 #include "model/BlankCanvases.h"
 #include "model/PicturePreparation.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -70,11 +72,15 @@ int main(int argc, char *argv[])
     settings.placement = 7;
     settings.textColor = qRgb(0xFF, 0xD0, 0x40); // warm yellow
     std::unique_ptr<QDialog> dialog;
+    // A song with tags, as after step 2, so "From the song's tags" is offered.
+    const SongTags tags{QStringLiteral("Harbour Lights"), QStringLiteral("The Velmora Band"), QString()};
     if (which == QLatin1String("options")) {
         dialog = std::make_unique<OptionsDialog>(nullptr);
     } else {
         window.show();
-        dialog = std::make_unique<CaptionDialog>(&x, &y, &settings, &window);
+        auto caption = std::make_unique<CaptionDialog>(&x, &y, &settings, &window);
+        caption->setSongTags(QDir::home().filePath(QStringLiteral("Music/harbour-lights.flac")), &tags);
+        dialog = std::move(caption);
     }
     dialog->show();
     QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);

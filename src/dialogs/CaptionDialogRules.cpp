@@ -1,5 +1,7 @@
 #include "dialogs/CaptionDialogRules.h"
 
+#include "model/CaptionFontChoice.h"
+
 namespace CaptionDialogRules {
 
 QPoint firstPosition(const QRect &dialog, const QRect &owner, const QRect &screen)
@@ -20,41 +22,17 @@ QPoint firstPosition(const QRect &dialog, const QRect &owner, const QRect &scree
 
 int findFontIndex(const QStringList &fonts, const QString &name)
 {
-    if (name.isEmpty())
-        return -1;
-    for (int i = 0; i < fonts.size(); ++i) {
-        if (fonts.at(i).startsWith(name, Qt::CaseInsensitive))
-            return i;
-    }
-    return -1;
+    return CaptionFontChoice::findFontIndex(fonts, name);
 }
 
 int fallbackFontIndex(const QStringList &fonts)
 {
-    if (fonts.isEmpty())
-        return -1;
-    for (const char *preferred : {"DejaVu-Sans-Bold", "Liberation-Sans-Bold"}) {
-        const int index = fonts.indexOf(QLatin1String(preferred));
-        if (index >= 0)
-            return index;
-    }
-    for (const char *part : {"Sans-Bold", "Bold"}) {
-        for (int i = 0; i < fonts.size(); ++i) {
-            const QString &font = fonts.at(i);
-            // Italic and oblique faces are a poor stand-in for an upright black face.
-            if (font.contains(QLatin1String(part), Qt::CaseInsensitive)
-                && !font.contains(QLatin1String("Italic"), Qt::CaseInsensitive)
-                && !font.contains(QLatin1String("Oblique"), Qt::CaseInsensitive))
-                return i;
-        }
-    }
-    return 0;
+    return CaptionFontChoice::fallbackFontIndex(fonts);
 }
 
 int fontIndexFor(const QStringList &fonts, const QString &name)
 {
-    const int index = findFontIndex(fonts, name);
-    return index >= 0 ? index : fallbackFontIndex(fonts);
+    return CaptionFontChoice::fontIndexFor(fonts, name);
 }
 
 } // namespace CaptionDialogRules

@@ -67,7 +67,12 @@ QStringList parseFontList(const QString &output, bool *found, QHash<QString, QSt
 
 bool queryFontList()
 {
-    ToolRun run(AppSettings::instance().imageToolPath(), toolArguments(QStringLiteral("-list font"), {}));
+    return queryFontList(AppSettings::instance().imageToolPath());
+}
+
+bool queryFontList(const QString &toolPath)
+{
+    ToolRun run(toolPath, toolArguments(QStringLiteral("-list font"), {}));
     run.setTimeout(ListTimeoutMs);
     const ToolResult result = run.exec();
     if (!result.succeeded())

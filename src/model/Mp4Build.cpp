@@ -131,6 +131,15 @@ QString decodeRun(const AVCodecParameters *parameters, const PacketRun &run, QSi
     return {};
 }
 
+// The AAC-LC output of input `input`'s first audio stream, its tags kept.
+QStringList aacOutputArguments(int input, const QString &encodedAudioPath)
+{
+    return {QStringLiteral("-map"), QStringLiteral("%1:a:0").arg(input), QStringLiteral("-map_metadata"),
+            QString::number(input), QStringLiteral("-vn"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+            QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-f"), QStringLiteral("mp4"),
+            encodedAudioPath};
+}
+
 } // namespace
 
 QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
@@ -163,14 +172,15 @@ QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
               << QStringLiteral("bt709") << QStringLiteral("-color_trc") << QStringLiteral("bt709")
               << QStringLiteral("-color_range") << QStringLiteral("tv") << QStringLiteral("-an")
               << QStringLiteral("-f") << QStringLiteral("mp4") << piecePath;
-    if (!encodedAudioPath.isEmpty()) {
-        arguments << QStringLiteral("-map") << QStringLiteral("1:a:0") << QStringLiteral("-map_metadata")
-                  << QStringLiteral("1") << QStringLiteral("-vn")
-                  << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
-                  << QStringLiteral("192k") << QStringLiteral("-f") << QStringLiteral("mp4")
-                  << encodedAudioPath;
-    }
+    if (!encodedAudioPath.isEmpty())
+        arguments << aacOutputArguments(1, encodedAudioPath);
     return arguments;
+}
+
+QStringList mp4AudioArguments(const QString &audioPath, const QString &encodedAudioPath, qint64 audioReadLimit)
+{
+    return QStringList{QStringLiteral("-y")} + encoderAudioInput(audioPath, audioReadLimit)
+        + aacOutputArguments(0, encodedAudioPath);
 }
 
 QStringList mp4MuxArguments(const QString &piecePath, const QString &audioPath, double duration,

@@ -163,10 +163,28 @@ void VideoBuildJob::startMp4(const QString &picture)
 
     // Progress follows the audio: the first pass when it encodes the audio, else the muxing.
     const QSize size = m_request.videoSize;
+    if (!m_request.mp4PiecePath.isEmpty()) {
+        m_piece.reset();
+        m_pictureCopy.reset();
+        if (m_copiesAudio)
+            startPass(Pass::Mp4Mux,
+                      mp4MuxArguments(m_request.mp4PiecePath, m_mp4Audio, m_request.audioDuration, m_partialPath,
+                                      m_request.audioReadLimit),
+                      m_partialPath, true);
+        else
+            startPass(Pass::Mp4Piece, mp4AudioArguments(m_request.audioPath, m_mp4Audio, m_request.audioReadLimit),
+                      m_mp4Audio, true);
+        return;
+    }
     startPass(Pass::Mp4Piece,
               mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
                                 m_copiesAudio ? QString() : m_mp4Audio, m_request.audioReadLimit),
               m_piece->fileName(), !m_copiesAudio);
+}
+
+QString VideoBuildJob::mp4PiecePath() const
+{
+    return m_request.mp4PiecePath.isEmpty() && m_piece ? m_piece->fileName() : m_request.mp4PiecePath;
 }
 
 void VideoBuildJob::startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress)
@@ -174,6 +192,7 @@ void VideoBuildJob::startPass(Pass pass, const QStringList &arguments, const QSt
     m_pass = pass;
     m_passOutput = writtenPath;
     m_countsProgress = countsProgress;
+    emit passStarted(arguments);
     m_run = new ToolRun(m_request.encoderPath, arguments, this);
     m_run->setLineHandler([this](const QString &line) { statusLine(line); });
     connect(m_run, &ToolRun::finished, this, &VideoBuildJob::passEnded);
@@ -209,7 +228,7 @@ void VideoBuildJob::passEnded(const ToolResult &result)
         // Only the song itself is bounded; an audio track we encoded is read whole.
         const qint64 muxLimit = m_copiesAudio ? m_request.audioReadLimit : -1;
         startPass(Pass::Mp4Mux,
-                  mp4MuxArguments(m_piece->fileName(), m_mp4Audio, m_request.audioDuration, m_partialPath, muxLimit),
+                  mp4MuxArguments(mp4PiecePath(), m_mp4Audio, m_request.audioDuration, m_partialPath, muxLimit),
                   m_partialPath, m_copiesAudio);
         break;
     }

@@ -21,3 +21,5 @@ QStringList parseFontList(const QString &output, bool *found = nullptr,
 // Asks the image tool for its fonts and appends them to fontNameList, their files to
 // fontGlyphFiles. True when the list then holds at least one name. Shows no message: the caller does.
 bool queryFontList();
+// The same with another image tool than the settings'.
+bool queryFontList(const QString &toolPath);

@@ -23,6 +23,10 @@ QStringList mp4PieceArguments(const QString &picturePath, int width, int height,
                               const QString &piecePath, const QString &audioPath,
                               const QString &encodedAudioPath, qint64 audioReadLimit = -1);
 
+// The first pass when the piece is made already: audioPath's first audio stream encoded to AAC-LC
+// into encodedAudioPath, as mp4PieceArguments() encodes it.
+QStringList mp4AudioArguments(const QString &audioPath, const QString &encodedAudioPath, qint64 audioReadLimit = -1);
+
 // The second pass: the piece repeated and the audio copied into outputPath, cut at duration
 // seconds, with the index at the front so playback can begin before the download ends.
 // The song's tags go with it. A positive audioReadLimit bounds the bytes of the audio file read.

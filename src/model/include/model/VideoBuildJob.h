@@ -50,6 +50,8 @@ public slots:
 signals:
     // position is within 0..progressMaximum(), percent within 0..100.
     void progressChanged(int position, int percent);
+    // An encoder pass is starting with these arguments.
+    void passStarted(const QStringList &arguments);
     // The MP4 has been written and its check has begun.
     void checkStarted();
     // The encoder has stopped and its run is judged: Cancel no longer means anything.
@@ -66,6 +68,7 @@ private:
     void run();
     // The MP4 build: a piece of video and the audio first, then the two muxed, then the check.
     void startMp4(const QString &picture);
+    QString mp4PiecePath() const;
     void startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress);
     void passEnded(const ToolResult &result);
     // The written MP4 is checked on a worker thread.

@@ -1,0 +1,44 @@
+#include "model/CaptionFontChoice.h"
+
+namespace CaptionFontChoice {
+
+int findFontIndex(const QStringList &fonts, const QString &name)
+{
+    if (name.isEmpty())
+        return -1;
+    for (int i = 0; i < fonts.size(); ++i) {
+        if (fonts.at(i).startsWith(name, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+int fallbackFontIndex(const QStringList &fonts)
+{
+    if (fonts.isEmpty())
+        return -1;
+    for (const char *preferred : {"DejaVu-Sans-Bold", "Liberation-Sans-Bold"}) {
+        const int index = fonts.indexOf(QLatin1String(preferred));
+        if (index >= 0)
+            return index;
+    }
+    for (const char *part : {"Sans-Bold", "Bold"}) {
+        for (int i = 0; i < fonts.size(); ++i) {
+            const QString &font = fonts.at(i);
+            // Italic and oblique faces are a poor stand-in for an upright black face.
+            if (font.contains(QLatin1String(part), Qt::CaseInsensitive)
+                && !font.contains(QLatin1String("Italic"), Qt::CaseInsensitive)
+                && !font.contains(QLatin1String("Oblique"), Qt::CaseInsensitive))
+                return i;
+        }
+    }
+    return 0;
+}
+
+int fontIndexFor(const QStringList &fonts, const QString &name)
+{
+    const int index = findFontIndex(fonts, name);
+    return index >= 0 ? index : fallbackFontIndex(fonts);
+}
+
+} // namespace CaptionFontChoice

@@ -163,12 +163,12 @@ void VideoBuildJob::startMp4(const QString &picture)
 
     // Progress follows the audio: the first pass when it encodes the audio, else the muxing.
     const QSize size = m_request.videoSize;
-    if (!m_request.mp4PiecePath.isEmpty()) {
+    if (!m_sharedPiece.isEmpty()) {
         m_piece.reset();
         m_pictureCopy.reset();
         if (m_copiesAudio)
             startPass(Pass::Mp4Mux,
-                      mp4MuxArguments(m_request.mp4PiecePath, m_mp4Audio, m_request.audioDuration, m_partialPath,
+                      mp4MuxArguments(m_sharedPiece, m_mp4Audio, m_request.audioDuration, m_partialPath,
                                       m_request.audioReadLimit),
                       m_partialPath, true);
         else
@@ -184,7 +184,7 @@ void VideoBuildJob::startMp4(const QString &picture)
 
 QString VideoBuildJob::mp4PiecePath() const
 {
-    return m_request.mp4PiecePath.isEmpty() && m_piece ? m_piece->fileName() : m_request.mp4PiecePath;
+    return m_sharedPiece.isEmpty() && m_piece ? m_piece->fileName() : m_sharedPiece;
 }
 
 void VideoBuildJob::startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress)

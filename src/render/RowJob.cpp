@@ -250,10 +250,10 @@ void RowJob::build(const QString &piecePath)
     request.audioReadLimit = m_readLimit;
     request.outputPath = temporaryOutputPath();
     request.videoSize = row.size;
-    request.mp4PiecePath = piecePath;
     // The job copies the shared picture for itself.
     request.picturePath = m_picturePath;
     m_job = new VideoBuildJob(request, this);
+    m_job->setMp4Piece(piecePath);
     connect(m_job, &VideoBuildJob::passStarted, this, [this](const QStringList &arguments) {
         m_arguments.append(QJsonArray::fromStringList(QStringList{m_context.tools->encoder} + arguments));
     });

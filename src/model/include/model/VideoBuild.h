@@ -19,9 +19,6 @@ struct VideoBuildRequest
     QString outputPath;
     QSize videoSize;
     qint64 audioReadLimit = -1;  // bytes of the audio file the encoder reads; -1: all of it
-    // An MP4 piece made from this picture at this size by mp4PieceArguments(), shared by builds
-    // from the same picture; empty: the build encodes its own.
-    QString mp4PiecePath;
 };
 
 // The output's extension after its last ".", in lower case; empty when the path has no ".".

@@ -36,6 +36,9 @@ public:
     BuildOutcome outcome() const { return m_outcome; }
     // For BuildOutcome::Failed: why, in a form the user can read.
     QString failureReason() const { return m_failureReason; }
+    // An MP4 piece made from the request's picture at its size by mp4PieceArguments(), shared by
+    // builds from the same picture; set before start(). Without one the build encodes its own.
+    void setMp4Piece(const QString &piecePath) { m_sharedPiece = piecePath; }
     // The encoder's process id while it runs, else 0.
     qint64 encoderProcessId() const;
     // Where the encoder writes the video until it is in place; empty before and after.
@@ -108,6 +111,7 @@ private:
     std::unique_ptr<QTemporaryFile> m_piece;
     std::unique_ptr<QTemporaryFile> m_encodedAudio;
     QString m_mp4Audio;
+    QString m_sharedPiece;
     bool m_copiesAudio = false;
     QFutureWatcher<QString> *m_check = nullptr;
     QTimer *m_pauseTimer;

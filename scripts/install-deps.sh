@@ -25,6 +25,8 @@ packages=(
     # the Debian package and its checks (dependencies, desktop entry, metainfo) and the desktop
     # tests: a window manager
     dpkg-dev file desktop-file-utils appstream openbox
+    # velmora-render on many machines: GNU parallel, and a one-node Slurm cluster the test starts
+    parallel slurmctld slurmd slurm-client munge
 )
 
 # The fuzz targets (scripts/fuzz.sh, run by CI) need clang with libFuzzer and the sanitizers.

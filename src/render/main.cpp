@@ -110,9 +110,6 @@ int main(int argc, char *argv[])
             return usageError(problem.text(command.manifest));
         rows = Manifest::slice(rows, command.firstRow, command.lastRow);
     }
-    if (!writableFolder(command.outputDir, &why))
-        return usageError(why);
-
     TerminationSignals::instance().install();
     QString tempFolder;
     if (const TempFolderProblem problem = openTempFolder(tempFolder); !problem.isNone())
@@ -122,7 +119,8 @@ int main(int argc, char *argv[])
         removeTempFolder();
         return tryLater(why);
     }
-    if (!chooseFonts(rows, command.mode == RenderCommand::Mode::Manifest ? command.manifest : QString(), &why)) {
+    if (!chooseFonts(rows, command.mode == RenderCommand::Mode::Manifest ? command.manifest : QString(), &why)
+        || !writableFolder(command.outputDir, &why)) {
         removeTempFolder();
         return usageError(why);
     }

@@ -412,7 +412,7 @@ void TestRender::sameVideoAsWindow()
     QCOMPARE(run.lines.size(), 1);
     QCOMPARE(probeSize(renderVideo), QStringLiteral("426x240"));
     QCOMPARE(probeLength(renderVideo), probeLength(windowVideo));
-    QCOMPARE(run.lines[0].value(QStringLiteral("length")).toDouble(), probeLength(renderVideo));
+    QVERIFY(qAbs(run.lines[0].value(QStringLiteral("length")).toDouble() - probeLength(renderVideo)) < 1e-5);
     for (const double at : {0.0, 2.5}) {
         const QByteArray expected = frameAt(windowVideo, at);
         QCOMPARE(expected.size(), 426 * 240 * 3);

@@ -33,7 +33,7 @@ struct VideoFacts
 VideoFacts readVideo(const QString &path);
 
 // The check a video passes before it takes its name: a video stream of the size asked for, an
-// audio stream, and both ending within one frame of the song. Empty when it passes, else why not.
+// audio stream, and both ending within a quarter of a second (at least a frame) of the song. Empty when it passes, else why not.
 QString checkVideo(const VideoFacts &facts, QSize size, double songLength);
 
 } // namespace RowReport

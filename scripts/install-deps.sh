@@ -26,7 +26,7 @@ packages=(
     # tests: a window manager
     dpkg-dev file desktop-file-utils appstream openbox
     # velmora-render on many machines: GNU parallel, and a one-node Slurm cluster the test starts
-    parallel slurmctld slurmd slurm-client munge
+    parallel slurmctld slurmd slurm-client munge python3-yaml
 )
 
 # The fuzz targets (scripts/fuzz.sh, run by CI) need clang with libFuzzer and the sanitizers.

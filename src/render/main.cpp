@@ -21,6 +21,19 @@
 
 namespace {
 
+QtMessageHandler qtMessages = nullptr;
+
+// A server run has no session's runtime folder, and needs none: Qt's note about it is left out.
+void quietMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (qtMessages)
+        qtMessages(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+}
+
 int usageError(const QString &why)
 {
     std::fprintf(stderr, "velmora-render: %s\nTry 'velmora-render --help' for more information.\n",
@@ -76,6 +89,7 @@ int main(int argc, char *argv[])
     // A server has no display: captions are drawn offscreen, unless the caller chose otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtMessages = qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmora-render"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));

@@ -58,7 +58,7 @@ conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles)
 check "control: the system-wide INI is a conffile" test "$conffiles" = "/etc/xdg/Velmora 1/Velmora1.ini"
 
 contents=$(dpkg-deb -c "$deb" | sed 's/.* \.\//\//')
-for path in /usr/bin/velmora \
+for path in /usr/bin/velmora /usr/bin/velmora-render /usr/share/man/man1/velmora-render.1.gz \
     /usr/share/applications/velmora.desktop \
     /usr/share/icons/hicolor/scalable/apps/velmora.svg \
     /usr/share/icons/hicolor/256x256/apps/velmora.png \
@@ -79,6 +79,9 @@ missing=$(ldd "$unpacked/usr/bin/velmora" | grep "not found" || true)
 check "every library of the binary is found" test -z "$missing"
 check "velmora --version answers without a display" \
     test "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$unpacked/usr/bin/velmora" --version)" = "Velmora $version"
+check "velmora-render --version answers without a display" \
+    test "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$unpacked/usr/bin/velmora-render" --version)" = "velmora-render $version"
+check "velmora-render links no Qt Widgets" test -z "$(ldd "$unpacked/usr/bin/velmora-render" | grep -E 'libQt6Widgets|not found' || true)"
 check "the 256x256 icon is a 256 x 256 PNG" grep -q "PNG image data, 256 x 256" <<<"$(file "$share/icons/hicolor/256x256/apps/velmora.png")"
 
 desktop=$share/applications/velmora.desktop
@@ -99,9 +102,12 @@ check "metainfo: screenshots" grep -q '<screenshot type="default">' "$metainfo"
 check "metainfo: release $version" grep -q "<release version=\"$version\"" "$metainfo"
 
 check "man page: velmora(1)" grep -q '^\.TH VELMORA 1' <(zcat "$share/man/man1/velmora.1.gz")
+check "man page: velmora-render(1)" grep -q '^\.TH VELMORA-RENDER 1' <(zcat "$share/man/man1/velmora-render.1.gz")
 if command -v man >/dev/null; then
-    warnings=$(man --warnings -l "$share/man/man1/velmora.1.gz" 2>&1 >/dev/null || true)
-    check "man page: formats without warnings" test -z "$warnings"
+    for page in velmora velmora-render; do
+        warnings=$(man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >/dev/null || true)
+        check "man page $page(1): formats without warnings" test -z "$warnings"
+    done
 fi
 
 ini="$unpacked/etc/xdg/Velmora 1/Velmora1.ini"

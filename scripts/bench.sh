@@ -19,6 +19,11 @@
 #                                   tag holds a 600x600 JPEG, a 3000x3000 JPEG, a 12000x8000 JPEG
 #                                   and a 15000x15000 PNG: the median time and the peak memory of a
 #                                   process that reads only that song
+#   bench.sh render [rows] [rounds] velmora-render --jobs 2 on ROWS (100) 30 s M4A songs to MP4 at
+#                                   640x360, interleaved with a shell loop of the common one-liner
+#                                   and the one-liner through GNU parallel -j2; where the time
+#                                   goes; peak memory for a 10-hour song (media kept in
+#                                   <build>/bench-render-media)
 # The audio and cover media are made once and kept in $VELMORA_BENCH_MEDIA (default:
 # <build>/bench-audio-media and <build>/bench-cover-media).
 set -euo pipefail
@@ -169,10 +174,16 @@ PY
     done
 }
 
+bench_render() {
+    velmora_build --quiet velmora-render
+    "$root/bench/render/bench-render.sh" "$build/velmora-render" "$(velmora_tool convert)" "$(velmora_tool ffmpeg)" \
+        "$(velmora_tool ffprobe)" "${VELMORA_BENCH_MEDIA:-$build/bench-render-media}" "${1:-100}" "${2:-2}"
+}
+
 case ${1:-} in
-runner | audio | build | mp4 | mainwindow | cover) ;;
+runner | audio | build | mp4 | mainwindow | cover | render) ;;
 *)
-    echo "usage: $(basename "$0") runner|audio|build|mp4|mainwindow|cover [arguments]" >&2
+    echo "usage: $(basename "$0") runner|audio|build|mp4|mainwindow|cover|render [arguments]" >&2
     exit 2
     ;;
 esac

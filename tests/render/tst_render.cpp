@@ -144,11 +144,13 @@ private slots:
     void commandLineUsageErrors_data();
     void commandLineUsageErrors();
     void missingToolsTryLater();
+    void fullDiskTryLater();
     void sameVideoAsWindow_data();
     void sameVideoAsWindow();
     void mixedManifest();
     void rerunSkipsAndForceRemakes();
     void rowSharesCoverManifestOnce();
+    void terminationThenRerunCompletes_data();
     void terminationThenRerunCompletes();
     void runsWithoutDisplayOrSound();
 
@@ -349,6 +351,31 @@ void TestRender::missingToolsTryLater()
     QCOMPARE(run.exitCode, 75);
     QVERIFY(run.lines.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+void TestRender::fullDiskTryLater()
+{
+    // A 256 kB file system of its own, in a mount namespace of its own: no room for a video.
+    if (runCommand(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("true")}).contains(
+            QStringLiteral("unshare")))
+        QSKIP("no mount namespace here (needs root)");
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(out));
+    const QString script = QStringLiteral("mount -t tmpfs -o size=256k velmora-full \"$1\" && shift && exec \"$@\"");
+    QProcess process;
+    process.start(QStringLiteral("unshare"),
+                  QStringList{QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                              QStringLiteral("sh"), out, QStringLiteral(VELMORA_RENDER_BINARY)}
+                      + withTools({QStringLiteral("--song"), m_song, QStringLiteral("--output"),
+                                   out + QStringLiteral("/v.mp4")}));
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray output = process.readAllStandardOutput();
+    QCOMPARE(process.exitCode(), 75);
+    const QJsonObject line = QJsonDocument::fromJson(output.trimmed()).object();
+    QCOMPARE(line.value(QStringLiteral("status")).toString(), QStringLiteral("failed"));
+    QVERIFY2(line.value(QStringLiteral("problem")).toString().contains(QStringLiteral("not enough room")),
+             output.constData());
 }
 
 void TestRender::sameVideoAsWindow_data()
@@ -569,8 +596,17 @@ void TestRender::rowSharesCoverManifestOnce()
     QCOMPARE(seen, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
 }
 
+void TestRender::terminationThenRerunCompletes_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
 void TestRender::terminationThenRerunCompletes()
 {
+    QFETCH(int, signalNumber);
     QTemporaryDir dir;
     const QString manifest = dir.filePath(QStringLiteral("m.csv"));
     writeFile(manifest, QStringLiteral("id,song,format\nslow1,%1,webm\nslow2,%1,webm\nslow3,%1,webm\n")
@@ -578,7 +614,7 @@ void TestRender::terminationThenRerunCompletes()
                             .toUtf8());
     const QString out = dir.filePath(QStringLiteral("out"));
     const QStringList arguments = withTools({QStringLiteral("--manifest"), manifest, QStringLiteral("--output-dir"), out,
-                                             QStringLiteral("--size=1280x720"), QStringLiteral("--jobs=2")});
+                                             QStringLiteral("--size=426x240"), QStringLiteral("--jobs=2")});
     QProcess process;
     process.start(QStringLiteral(VELMORA_RENDER_BINARY), arguments);
     QVERIFY(process.waitForStarted());
@@ -586,11 +622,15 @@ void TestRender::terminationThenRerunCompletes()
     // The encoders are writing once their hidden files are there.
     QTRY_VERIFY_WITH_TIMEOUT(QDir(out).entryList({QStringLiteral(".pictune-*")}, QDir::Files | QDir::Hidden).size() == 2,
                              60000);
-    ::kill(pid_t(process.processId()), SIGTERM);
+    ::kill(pid_t(process.processId()), signalNumber);
     QVERIFY(process.waitForFinished(30000));
+    // Ended by the signal itself, after its clean-up.
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(process.exitCode(), signalNumber);
     QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList());
     QVERIFY(QDir::temp().entryList({ownTemp + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden).isEmpty());
+    if (signalNumber != SIGTERM)
+        return;
 
     const Run rerun = render(arguments);
     QCOMPARE(rerun.exitCode, 0);

@@ -228,15 +228,17 @@ void RowJob::pictureReady(const PictureResult &result, bool cover)
         build(QString());
         return;
     }
-    m_context.pictures->piece(m_entry, this, [this](const QString &piecePath, const QString &problem) {
+    m_context.pictures->piece(m_entry, this, [this](const SharedPictures::Piece &piece) {
         if (m_finished)
             return;
-        if (piecePath.isEmpty()) {
-            fail(problem, mentionsFullDisk(problem));
+        if (piece.path.isEmpty()) {
+            fail(piece.problem, mentionsFullDisk(piece.problem));
             return;
         }
+        m_piece = piece.made ? QStringLiteral("made") : QStringLiteral("shared");
+        m_arguments.append(QJsonArray::fromStringList(QStringList{m_context.tools->encoder} + piece.arguments));
         lap("piece");
-        build(piecePath);
+        build(piece.path);
     });
 }
 
@@ -323,7 +325,9 @@ void RowJob::videoChecked(const RowReport::VideoFacts &facts)
         {QStringLiteral("inputs"), inputs()},
         {QStringLiteral("settings"), settings()},
         {QStringLiteral("picture"),
-         QJsonObject{{QStringLiteral("source"), m_pictureSource}, {QStringLiteral("caption"), m_caption}}},
+         QJsonObject{{QStringLiteral("source"), m_pictureSource},
+                     {QStringLiteral("caption"), m_caption},
+                     {QStringLiteral("piece"), m_piece.isEmpty() ? QJsonValue() : QJsonValue(m_piece)}}},
         {QStringLiteral("tools"),
          QJsonObject{{QStringLiteral("imageTool"),
                       QJsonObject{{QStringLiteral("path"), tools.imageTool}, {QStringLiteral("version"), tools.imageToolVersion}}},

@@ -235,20 +235,19 @@ void SharedPictures::piece(int id, QObject *receiver, PieceReady ready)
 {
     Entry &entry = m_entries[id];
     if (entry.pieceState == State::Ready || entry.pieceState == State::Failed) {
-        const QString path = entry.piecePath;
-        const QString problem = entry.pieceProblem;
-        QMetaObject::invokeMethod(receiver, [ready, path, problem] { ready(path, problem); }, Qt::QueuedConnection);
+        const Piece piece{entry.piecePath, entry.pieceProblem, entry.pieceArguments, false};
+        QMetaObject::invokeMethod(receiver, [ready, piece] { ready(piece); }, Qt::QueuedConnection);
         return;
     }
-    entry.pieceWaiters.append({receiver, std::move(ready)});
-    if (entry.pieceState == State::Running)
+    const bool starts = entry.pieceState != State::Running;
+    entry.pieceWaiters.append({receiver, std::move(ready), starts});
+    if (!starts)
         return;
     entry.pieceState = State::Running;
     entry.piecePath = tempName(QStringLiteral("VR_Piece_"), QStringLiteral(".mp4"));
-    auto *run = new ToolRun(m_encoder,
-                            mp4PieceArguments(entry.result.picturePath, entry.key.size.width(), entry.key.size.height(),
-                                              entry.piecePath, QString(), QString()),
-                            this);
+    entry.pieceArguments = mp4PieceArguments(entry.result.picturePath, entry.key.size.width(),
+                                             entry.key.size.height(), entry.piecePath, QString(), QString());
+    auto *run = new ToolRun(m_encoder, entry.pieceArguments, this);
     entry.pieceRun = run;
     connect(run, &ToolRun::finished, this, [this, id, run](const ToolResult &result) {
         run->deleteLater();
@@ -274,14 +273,13 @@ void SharedPictures::pieceEnded(int id, const ToolResult &result)
         entry.pieceProblem = QStringLiteral("The encoder could not encode the picture: %1")
                                  .arg(line.isEmpty() ? result.errorString : line);
     }
-    const QString path = entry.piecePath;
-    const QString problem = entry.pieceProblem;
     const QList<PieceWaiter> waiters = std::exchange(entry.pieceWaiters, {});
     for (const PieceWaiter &waiter : waiters) {
         if (!waiter.receiver)
             continue;
+        const Piece piece{entry.piecePath, entry.pieceProblem, entry.pieceArguments, waiter.made};
         const PieceReady ready = waiter.ready;
-        QMetaObject::invokeMethod(waiter.receiver, [ready, path, problem] { ready(path, problem); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(waiter.receiver, [ready, piece] { ready(piece); }, Qt::QueuedConnection);
     }
 }
 

@@ -100,6 +100,8 @@ private:
     QString m_font;
     QString m_caption;
     QString m_pictureSource;  // "picture", "cover" or "blank canvas"
+    // MP4: "made" when this row encoded the picture's piece, "shared" when it took another row's.
+    QString m_piece;
     QString m_coverCopy;
     QString m_picturePath;
     double m_songLength = 0;

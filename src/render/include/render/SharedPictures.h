@@ -10,6 +10,7 @@
 #include <QRgb>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -40,8 +41,16 @@ class SharedPictures : public QObject
 
 public:
     using PictureReady = std::function<void(const PictureResult &result)>;
-    // The piece's path, or empty with the problem.
-    using PieceReady = std::function<void(const QString &piecePath, const QString &problem)>;
+    // The piece's path, or empty with the problem; the encoder's arguments that made it, and
+    // whether this request made it (false: another row's piece is reused).
+    struct Piece
+    {
+        QString path;
+        QString problem;
+        QStringList arguments;
+        bool made = false;
+    };
+    using PieceReady = std::function<void(const Piece &piece)>;
 
     SharedPictures(QString imageTool, QString encoder, QObject *parent = nullptr);
     // Stops what runs and deletes every file made.
@@ -71,6 +80,7 @@ private:
     {
         QPointer<QObject> receiver;
         PieceReady ready;
+        bool made = false;
     };
     struct Entry
     {
@@ -88,6 +98,7 @@ private:
         QPointer<ToolRun> pieceRun;
         QString piecePath;
         QString pieceProblem;
+        QStringList pieceArguments;
         QList<PieceWaiter> pieceWaiters;
     };
 

@@ -7,7 +7,7 @@
 #   - the same one-liner through GNU parallel -j2.
 # Prints the wall time per row of each, the lengths written against the songs', where
 # velmora-render's time goes (from its reports), the goal (5x faster than parallel -j2), and
-# velmora-render's peak memory for one row of a 10-hour song.
+# velmora-render's peak memory (its own process, VmHWM) for one row of a 10-hour song.
 # Arguments: velmora-render convert ffmpeg ffprobe work-folder [rows] [rounds]
 set -euo pipefail
 render=$(realpath "$1") convert=$2 ffmpeg=$3 ffprobe=$4 work=$5 rows=${6:-100} rounds=${7:-2}
@@ -96,5 +96,21 @@ if [[ ! -s long.m4a ]]; then
     "$ffmpeg" -nostdin -loglevel error -y -f concat -safe 0 -i long.txt -c copy long.m4a
 fi
 rm -rf out-long
-/usr/bin/time -f '%M KB peak, %e s' "$render" --song long.m4a --picture picture.jpg --output out-long/long.mp4 \
-    --image-tool "$convert" --encoder "$ffmpeg" 2>&1 | grep -v '^velmora-render:' || true
+# VmHWM only grows: its last reading before the end is the process's peak; the encoder's own peak
+# is shown apart.
+"$render" --song long.m4a --picture picture.jpg --output out-long/long.mp4 --image-tool "$convert" \
+    --encoder "$ffmpeg" > long.jsonl 2> /dev/null &
+pid=$! own=0 child=0 start=$(now)
+while kill -0 "$pid" 2> /dev/null; do
+    v=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2> /dev/null || true)
+    [[ -n $v ]] && ((v > own)) && own=$v
+    for c in $(pgrep -P "$pid" || true); do
+        v=$(awk '/VmHWM/ {print $2}' "/proc/$c/status" 2> /dev/null || true)
+        [[ -n $v ]] && ((v > child)) && child=$v
+    done
+    sleep 0.1
+done
+wait "$pid" || true
+cat long.jsonl
+printf 'velmora-render peak %d MB (goal: under 150 MB), the encoder peak %d MB, %.1f s\n' \
+    "$((own / 1024))" "$((child / 1024))" "$(echo "$(now) - $start" | bc -l)"

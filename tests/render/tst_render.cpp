@@ -464,13 +464,14 @@ void TestRender::mixedManifest()
                         "two,song.m4a,picture.jpg,\"Hello, world\",640x360,mp4,top-left\n"
                         ",covered.flac,,,426x240,webm,\n"
                         "blank,song.m4a,,Blank,854x480,mpg,bottom\n"
+                        "tagged,song.m4a,picture.jpg,,426x240,mp4,\n"
                         "lost,missing.mp3,,,,,\n"
                         "broken,song.m4a,broken.jpg,,,,\n");
     const QString out = dir.filePath(QStringLiteral("videos"));
     const Run run = render(withTools({QStringLiteral("--manifest"), manifest, QStringLiteral("--output-dir"), out,
-                                      QStringLiteral("--jobs=2")}));
+                                      QStringLiteral("--jobs=2"), QStringLiteral("--caption-from-tags")}));
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.lines.size(), 6);
+    QCOMPARE(run.lines.size(), 7);
     const QHash<QString, QJsonObject> rows = byId(run.lines);
     const struct
     {
@@ -480,7 +481,8 @@ void TestRender::mixedManifest()
         const char *size;
     } expected[] = {
         {"one", 1, "done", "640x360"}, {"two", 2, "done", "640x360"}, {"covered", 3, "done", "426x240"},
-        {"blank", 4, "done", "854x480"}, {"lost", 5, "failed", nullptr}, {"broken", 6, "failed", nullptr},
+        {"blank", 4, "done", "854x480"}, {"tagged", 5, "done", "426x240"}, {"lost", 6, "failed", nullptr},
+        {"broken", 7, "failed", nullptr},
     };
     for (const auto &row : expected) {
         const QJsonObject line = rows.value(QLatin1String(row.id));
@@ -509,6 +511,13 @@ void TestRender::mixedManifest()
     QCOMPARE(readJson(out + QStringLiteral("/covered.json")).value(QStringLiteral("picture")).toObject().value(
                  QStringLiteral("source")).toString(),
              QStringLiteral("cover"));
+    // A caption cell wins over the tags; an empty one takes them.
+    const auto captionOf = [&out](const char *id) {
+        return readJson(out + QLatin1Char('/') + QLatin1String(id) + QStringLiteral(".json"))
+            .value(QStringLiteral("picture")).toObject().value(QStringLiteral("caption")).toString();
+    };
+    QCOMPARE(captionOf("tagged"), QStringLiteral("Band – Tune"));
+    QCOMPARE(captionOf("one"), QStringLiteral("Hello, world"));
     QVERIFY(rows.value(QStringLiteral("broken")).value(QStringLiteral("problem")).toString().contains(
         QStringLiteral("broken.jpg")));
     // The two rows of one picture share one encoded piece: one row made it, the other took it, and
@@ -522,7 +531,7 @@ void TestRender::mixedManifest()
     pieces.sort();
     QCOMPARE(pieces, (QStringList{QStringLiteral("made"), QStringLiteral("shared")}));
     // Nothing is left under a temporary name.
-    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 8);
+    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 10);
 }
 
 void TestRender::rerunSkipsAndForceRemakes()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UBSan) into ./build-fuzz (or
 # $VELMORA_FUZZ_DIR), seeds each with files made by the real tools, and runs each for
-# $VELMORA_FUZZ_SECONDS seconds (12 by default: about a minute for all five). Arguments name the
+# $VELMORA_FUZZ_SECONDS seconds (12 by default: under two minutes for all seven). Arguments name the
 # targets to run (all by default). An input that crashes or hangs a target is kept in
 # build-fuzz/crashes/<target>/ and fails the run.
 set -euo pipefail
@@ -10,7 +10,7 @@ VELMORA_FUZZ=1 "$root/scripts/install-deps.sh"
 source "$root/scripts/lib.sh"
 build=${VELMORA_FUZZ_DIR:-$root/build-fuzz}
 seconds=${VELMORA_FUZZ_SECONDS:-12}
-all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio)
+all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_aac_lc fuzz_mp4_check)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
@@ -19,7 +19,7 @@ velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVEL
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio}
+mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check}
 convert=$(velmora_tool convert)
 ffmpeg=$(velmora_tool ffmpeg)
 velmora_write_ini "$seeds/fuzz_ini/plain.ini" "TargetVideoSize=3" "DefaultBackgroundColor=ff0000" \
@@ -42,6 +42,11 @@ for out in "wav" "flac" "ogg" "m4a" "aiff" "wma" \
     # shellcheck disable=SC2086 # options are words
     "$ffmpeg" "${tone[@]}" $options "$seeds/fuzz_audio/$name"
 done
+# The AAC-LC test reads songs; the MP4 check reads what the MP4 build writes: 128x72, 4.5 s.
+cp "$seeds/fuzz_audio/tone.m4a" "$seeds/fuzz_audio/adts.aac" "$seeds/fuzz_audio/tone.mp3" "$seeds/fuzz_aac_lc/"
+"$ffmpeg" -hide_banner -nostdin -y -v error -f lavfi -i color=size=128x72:rate=30 -f lavfi \
+    -i sine=duration=4.5 -t 4.5 -c:v libx264 -profile:v high -pix_fmt yuv420p -g 30 -bf 0 -c:a aac \
+    "$seeds/fuzz_mp4_check/built.mp4"
 
 failed=()
 for t in "${targets[@]}"; do

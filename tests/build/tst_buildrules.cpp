@@ -102,10 +102,13 @@ void TestBuildRules::encoderArguments_data()
                            "-protocol_whitelist", "file", "-f", "image2", "-pattern_type", "none",
                            "-loop", "1", "-i", "/tmp/a b/\"pic\" %1.bmp",
                            "-protocol_whitelist", "file", "-format_whitelist", AudioFormatWhitelist,
-                           "-i", "-song's.mp3",
-                           "-s", "854x480"};
-    const QStringList webm{"-r", "6", "-c:v", "vp8", "-c:a", "libvorbis", "-shortest"};
-    const QStringList mpeg{"-r", "30", "-vb", "19000", "-c:v", "mpeg1video", "-c:a", "mp2", "-shortest"};
+                           "-max_pixels:v", "1", "-i", "-song's.mp3",
+                           "-map", "0:v:0", "-map", "1:a:0", "-vf"};
+    const QStringList webm{"scale=854:480:out_color_matrix=bt709:out_range=tv,format=yuv420p", "-r", "6",
+                           "-c:v", "vp8", "-colorspace", "bt709", "-color_primaries", "bt709",
+                           "-color_trc", "bt709", "-color_range", "tv", "-c:a", "libvorbis", "-shortest"};
+    const QStringList mpeg{"scale=854:480:out_color_matrix=bt601:out_range=tv,format=yuv420p", "-r", "30",
+                           "-vb", "19000", "-c:v", "mpeg1video", "-c:a", "mp2", "-shortest"};
 
     QTest::addRow("webm") << "/v/out.webm" << head + webm + QStringList{"/v/out.webm"};
     QTest::addRow("WEBM upper case") << "/v/OUT.WEBM" << head + webm + QStringList{"/v/OUT.WEBM"};

@@ -26,7 +26,8 @@ QString outputExtension(const QString &outputPath);
 
 // One input of the encoder, read as the one local file it names: the picture by its literal name
 // (looped: repeated for as long as the output needs it), the audio only through the demuxers the
-// audio preview accepts and, given a positive read limit, no further than that many bytes.
+// audio preview accepts and, given a positive read limit, no further than that many bytes; a
+// cover picture in the audio file is not decoded.
 QStringList encoderPictureInput(const QString &picturePath, bool looped);
 QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit = -1);
 
@@ -38,8 +39,10 @@ QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit = -1);
 QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath,
                                   qint64 audioReadLimit = -1);
 
-// The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps) for a ".webm" output in any case,
-// otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps), which is also what a path without extension gets.
+// The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps, BT.709 and tagged so) for a ".webm"
+// output in any case, otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps, BT.601, which it has no field
+// to declare), which is also what a path without extension gets. Only the picture and the audio
+// are mapped.
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
                              int height, const QString &outputPath, qint64 audioReadLimit = -1);
 

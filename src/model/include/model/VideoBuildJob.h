@@ -66,6 +66,8 @@ private:
     void run();
     // The MP4 build: a piece of video and the audio first, then the two muxed, then the check.
     void startMp4(const QString &picture);
+    // The song's audio has been tested on a worker thread: copied when it is AAC-LC throughout.
+    void audioTested();
     void startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress);
     void passEnded(const ToolResult &result);
     // The written MP4 is checked on a worker thread.
@@ -104,8 +106,10 @@ private:
     // The MP4 build's piece of video and encoded audio, gone when the build ends.
     std::unique_ptr<QTemporaryFile> m_piece;
     std::unique_ptr<QTemporaryFile> m_encodedAudio;
+    QString m_mp4Picture;
     QString m_mp4Audio;
     bool m_copiesAudio = false;
+    QFutureWatcher<bool> *m_audioTest = nullptr;
     QFutureWatcher<QString> *m_check = nullptr;
     QTimer *m_pauseTimer;
 };

@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/StartupFiles.h"
+#include "WhenExposed.h"
 
 #include "base/AppSettings.h"
 #include "base/Paths.h"
@@ -94,10 +95,12 @@ int Application::run(const StartupFiles &files)
     // A failed initialization has shown its message; the window must not run.
     if (!dialog.initialize())
         return 0;
-    // Queued behind the start-up checks that initialize() queued: the window is laid out first.
+    // Queued behind the start-up checks that initialize() queued: the window is laid out first,
+    // and its message waits until the window manager has placed the window it stands over.
     if (!files.isEmpty())
-        QMetaObject::invokeMethod(&dialog, [&dialog, files] { openStartupFiles(dialog, files); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&dialog, [&dialog, files] {
+            WhenExposed::call(&dialog, [&dialog, files] { openStartupFiles(dialog, files); });
+        }, Qt::QueuedConnection);
     dialog.exec();
     return 0;
 }

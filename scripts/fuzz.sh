@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UBSan) into ./build-fuzz (or
 # $VELMORA_FUZZ_DIR), seeds each with files made by the real tools, and runs each for
-# $VELMORA_FUZZ_SECONDS seconds (12 by default: about a minute for all five). Arguments name the
-# targets to run (all by default). An input that crashes or hangs a target is kept in
+# $VELMORA_FUZZ_SECONDS seconds (12 by default: about a minute and a half for all seven). Arguments
+# name the targets to run (all by default). An input that crashes or hangs a target is kept in
 # build-fuzz/crashes/<target>/ and fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +10,7 @@ VELMORA_FUZZ=1 "$root/scripts/install-deps.sh"
 source "$root/scripts/lib.sh"
 build=${VELMORA_FUZZ_DIR:-$root/build-fuzz}
 seconds=${VELMORA_FUZZ_SECONDS:-12}
-all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio)
+all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_startup_files fuzz_system_settings)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
@@ -19,7 +19,7 @@ velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVEL
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio}
+mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_startup_files,fuzz_system_settings}
 convert=$(velmora_tool convert)
 ffmpeg=$(velmora_tool ffmpeg)
 velmora_write_ini "$seeds/fuzz_ini/plain.ini" "TargetVideoSize=3" "DefaultBackgroundColor=ff0000" \
@@ -41,6 +41,11 @@ for out in "wav" "flac" "ogg" "m4a" "aiff" "wma" \
     [[ $name == *.* ]] || name=tone.$name
     # shellcheck disable=SC2086 # options are words
     "$ffmpeg" "${tone[@]}" $options "$seeds/fuzz_audio/$name"
+done
+# The command line and the settings folders are texts of the targets' own small language: the
+# regression inputs are the seeds.
+for t in fuzz_startup_files fuzz_system_settings; do
+    cp "$root/tests/fuzz/regressions/$t/"* "$seeds/$t/"
 done
 
 failed=()

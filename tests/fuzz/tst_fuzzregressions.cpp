@@ -12,6 +12,8 @@ int fuzz_encoder_time_input(const uint8_t *data, size_t size);
 int fuzz_font_list_input(const uint8_t *data, size_t size);
 int fuzz_picture_input(const uint8_t *data, size_t size);
 int fuzz_audio_input(const uint8_t *data, size_t size);
+int fuzz_startup_files_input(const uint8_t *data, size_t size);
+int fuzz_system_settings_input(const uint8_t *data, size_t size);
 }
 
 namespace {
@@ -28,6 +30,8 @@ const Target Targets[] = {
     {"fuzz_font_list", fuzz_font_list_input},
     {"fuzz_picture", fuzz_picture_input},
     {"fuzz_audio", fuzz_audio_input},
+    {"fuzz_startup_files", fuzz_startup_files_input},
+    {"fuzz_system_settings", fuzz_system_settings_input},
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UBSan) into ./build-fuzz (or
 # $VELMORA_FUZZ_DIR), seeds each with files made by the real tools, and runs each for
-# $VELMORA_FUZZ_SECONDS seconds (12 by default: under two minutes for all seven). Arguments name the
+# $VELMORA_FUZZ_SECONDS seconds (12 by default: about two minutes for all of them). Arguments name the
 # targets to run (all by default). An input that crashes or hangs a target is kept in
 # build-fuzz/crashes/<target>/ and fails the run.
 set -euo pipefail
@@ -10,7 +10,8 @@ VELMORA_FUZZ=1 "$root/scripts/install-deps.sh"
 source "$root/scripts/lib.sh"
 build=${VELMORA_FUZZ_DIR:-$root/build-fuzz}
 seconds=${VELMORA_FUZZ_SECONDS:-12}
-all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_aac_lc fuzz_mp4_check)
+all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_aac_lc fuzz_mp4_check fuzz_startup_files
+    fuzz_system_settings)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
@@ -19,7 +20,7 @@ velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVEL
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check}
+mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check,fuzz_startup_files,fuzz_system_settings}
 convert=$(velmora_tool convert)
 ffmpeg=$(velmora_tool ffmpeg)
 velmora_write_ini "$seeds/fuzz_ini/plain.ini" "TargetVideoSize=3" "DefaultBackgroundColor=ff0000" \
@@ -47,6 +48,11 @@ cp "$seeds/fuzz_audio/tone.m4a" "$seeds/fuzz_audio/adts.aac" "$seeds/fuzz_audio/
 "$ffmpeg" -hide_banner -nostdin -y -v error -f lavfi -i color=size=128x72:rate=30 -f lavfi \
     -i sine=duration=4.5 -t 4.5 -c:v libx264 -profile:v high -pix_fmt yuv420p -g 30 -bf 0 -c:a aac \
     "$seeds/fuzz_mp4_check/built.mp4"
+# The command line and the settings folders are texts of the targets' own small language: the
+# regression inputs are the seeds.
+for t in fuzz_startup_files fuzz_system_settings; do
+    cp "$root/tests/fuzz/regressions/$t/"* "$seeds/$t/"
+done
 
 failed=()
 for t in "${targets[@]}"; do

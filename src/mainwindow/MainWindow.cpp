@@ -267,6 +267,7 @@ void MainWindow::setAudioFile(const QString &path)
     if (!set)
         m_audio->pause();
     updateAudioTip();
+    updateCoverTip();
     if (CaptionDialog *dialog = m_caption->dialog())
         dialog->setSongTags(path, nullptr);
 }
@@ -276,12 +277,18 @@ void MainWindow::updateAudioTip()
     setStepTip(Step2Done, audioStepTip(m_audio->path(), m_audio->isMeasuring(), m_audio->duration(), m_audio->tags()));
 }
 
+void MainWindow::updateCoverTip()
+{
+    setStepTip(Step1Pending, pendingPictureStepTip(m_audio->path(), m_cover->coverProblem()));
+}
+
 void MainWindow::takeSongInfo(const SongInfo &info)
 {
     updateAudioTip();
     if (CaptionDialog *dialog = m_caption->dialog())
         dialog->setSongTags(info.songPath, &m_audio->tags());
-    m_cover->offer(info.coverPath, info.songPath);
+    m_cover->offer(info.coverPath, info.songPath, info.coverProblem);
+    updateCoverTip();
 }
 
 void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)

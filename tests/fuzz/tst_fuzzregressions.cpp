@@ -14,6 +14,8 @@ int fuzz_picture_input(const uint8_t *data, size_t size);
 int fuzz_audio_input(const uint8_t *data, size_t size);
 int fuzz_aac_lc_input(const uint8_t *data, size_t size);
 int fuzz_mp4_check_input(const uint8_t *data, size_t size);
+int fuzz_startup_files_input(const uint8_t *data, size_t size);
+int fuzz_system_settings_input(const uint8_t *data, size_t size);
 }
 
 namespace {
@@ -32,6 +34,8 @@ const Target Targets[] = {
     {"fuzz_audio", fuzz_audio_input},
     {"fuzz_aac_lc", fuzz_aac_lc_input},
     {"fuzz_mp4_check", fuzz_mp4_check_input},
+    {"fuzz_startup_files", fuzz_startup_files_input},
+    {"fuzz_system_settings", fuzz_system_settings_input},
 };
 
 } // namespace

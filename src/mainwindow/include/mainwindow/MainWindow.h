@@ -158,6 +158,8 @@ private:
     void setStepTip(Control step, const QString &text);
     void showPictureStep(bool set);
     void updateAudioTip();
+    // Step 1's empty marker says why the song's cover was left out.
+    void updateCoverTip();
     // A song was read: its tags go to the tooltip and the caption dialog, its cover to step 1
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);

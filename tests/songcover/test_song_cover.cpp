@@ -1,11 +1,13 @@
 #include "SongFixtures.h"
 #include "TestSupport.h"
 
+#include "media/AudioLength.h"
 #include "media/PictureFile.h"
 #include "media/SongCoverReader.h"
 #include "media/SongTags.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +29,8 @@ private slots:
     void unusableCover_data();
     void unusableCover();
     void tagOfMegabytes();
+    void unusedPicturesUnread_data();
+    void unusedPicturesUnread();
     void notASong();
     void cleanTag_data();
     void cleanTag();
@@ -165,6 +169,74 @@ void TestSongCover::tagOfMegabytes()
     QVERIFY(info.tags.title.endsWith(QChar(0x2026)));
     QVERIFY(!info.coverPath.isEmpty());
     QVERIFY(QFile::remove(info.coverPath));
+}
+
+namespace {
+
+// The process's peak resident memory is reset to what it holds now; peakGrowth() then says how
+// far it rose since.
+qint64 statusKilobytes(const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+bool resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
+} // namespace
+
+void TestSongCover::unusedPicturesUnread_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("coverUsed");
+
+    // An MP3 whose one cover is over the size limit, and a FLAC whose front cover, a small PNG,
+    // follows 40 pictures of 16 MB: nothing of what is left out may be read into memory.
+    QTest::addRow("mp3, 250 MB cover") << "mp3" << false;
+    QTest::addRow("flac, 40 pictures of 16 MB before the front cover") << "flac" << true;
+}
+
+void TestSongCover::unusedPicturesUnread()
+{
+    QFETCH(QString, suffix);
+    QFETCH(bool, coverUsed);
+    const QString song = m_media.filePath("pictures." + suffix);
+    if (suffix == "mp3")
+        QVERIFY(makeMp3WithSparseCover(song, "Plain", 250 * 1024 * 1024));
+    else
+        QVERIFY(makeFlacWithSparsePictures(song, 40, 16000000, fileBytes(m_bluePng)));
+
+    if (!resetPeakMemory())
+        QSKIP("the kernel does not reset the peak memory");
+    const qint64 before = statusKilobytes("VmRSS");
+    QVERIFY(probeAudioFile(song));
+    const AudioLengthResult length = measureAudioLength(song);
+    QCOMPARE(length.status, AudioLengthResult::Measured);
+    QVERIFY2(qAbs(length.seconds - 2.0) < 0.1, qPrintable(QString::number(length.seconds)));
+    const SongInfo info = readSongInfo(song, m_covers.path());
+    const qint64 growth = statusKilobytes("VmHWM") - before;
+    QVERIFY2(growth < 64 * 1024, qPrintable(QStringLiteral("peak memory rose by %1 kB").arg(growth)));
+
+    QVERIFY(info.readable);
+    QCOMPARE(info.tags.title, QStringLiteral("Plain"));
+    if (coverUsed) {
+        QCOMPARE(fileBytes(info.coverPath), fileBytes(m_bluePng));
+        QVERIFY(QFile::remove(info.coverPath));
+    } else {
+        QVERIFY(info.coverPath.isEmpty());
+        QVERIFY2(info.coverProblem.startsWith("too large"), qPrintable(info.coverProblem));
+    }
+    QCOMPARE(coverFiles(), QStringList());
 }
 
 void TestSongCover::notASong()

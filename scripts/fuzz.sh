@@ -10,7 +10,7 @@ VELMORA_FUZZ=1 "$root/scripts/install-deps.sh"
 source "$root/scripts/lib.sh"
 build=${VELMORA_FUZZ_DIR:-$root/build-fuzz}
 seconds=${VELMORA_FUZZ_SECONDS:-12}
-all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio)
+all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_song_tags fuzz_song_cover)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
@@ -19,7 +19,7 @@ velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVEL
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio}
+mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_song_tags,fuzz_song_cover}
 convert=$(velmora_tool convert)
 ffmpeg=$(velmora_tool ffmpeg)
 velmora_write_ini "$seeds/fuzz_ini/plain.ini" "TargetVideoSize=3" "DefaultBackgroundColor=ff0000" \
@@ -41,6 +41,16 @@ for out in "wav" "flac" "ogg" "m4a" "aiff" "wma" \
     [[ $name == *.* ]] || name=tone.$name
     # shellcheck disable=SC2086 # options are words
     "$ffmpeg" "${tone[@]}" $options "$seeds/fuzz_audio/$name"
+done
+# Songs with tags and a small cover, as the tag reader and the cover reader meet them.
+"$convert" -size 8x8 gradient:red-blue "$seeds/cover.png"
+for out in "mp3 -id3v2_version 3" "id3v24.mp3 -id3v2_version 4" "flac"; do
+    read -r name options <<<"$out"
+    [[ $name == *.* ]] || name=tagged.$name
+    # shellcheck disable=SC2086 # options are words
+    "$ffmpeg" "${tone[@]}" -i "$seeds/cover.png" -map 0:a -map 1:v -c:v copy -disposition:v attached_pic \
+        -metadata title=Title -metadata artist=Artist $options "$seeds/fuzz_song_tags/$name"
+    cp "$seeds/fuzz_song_tags/$name" "$seeds/fuzz_song_cover/$name"
 done
 
 failed=()

@@ -1,7 +1,7 @@
 #include "media/SongCoverReader.h"
 
 #include "AudioInput.h"
-#include "SongFileTags.h"
+#include "media/SongFileTags.h"
 #include "base/Paths.h"
 #include "media/AudioError.h"
 #include "media/PictureFile.h"

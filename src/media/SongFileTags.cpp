@@ -1,4 +1,4 @@
-#include "SongFileTags.h"
+#include "media/SongFileTags.h"
 
 #include <QStringDecoder>
 

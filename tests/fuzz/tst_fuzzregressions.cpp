@@ -12,6 +12,8 @@ int fuzz_encoder_time_input(const uint8_t *data, size_t size);
 int fuzz_font_list_input(const uint8_t *data, size_t size);
 int fuzz_picture_input(const uint8_t *data, size_t size);
 int fuzz_audio_input(const uint8_t *data, size_t size);
+int fuzz_song_tags_input(const uint8_t *data, size_t size);
+int fuzz_song_cover_input(const uint8_t *data, size_t size);
 }
 
 namespace {
@@ -28,6 +30,8 @@ const Target Targets[] = {
     {"fuzz_font_list", fuzz_font_list_input},
     {"fuzz_picture", fuzz_picture_input},
     {"fuzz_audio", fuzz_audio_input},
+    {"fuzz_song_tags", fuzz_song_tags_input},
+    {"fuzz_song_cover", fuzz_song_cover_input},
 };
 
 } // namespace

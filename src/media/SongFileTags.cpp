@@ -48,9 +48,11 @@ public:
                 count -= n;
                 continue;
             }
-            const char c = next();
-            bytes.append(c);
-            --count;
+            char c;
+            if (next(c)) {
+                bytes.append(c);
+                --count;
+            }
         }
         return bytes;
     }
@@ -60,10 +62,11 @@ public:
     {
         QByteArray bytes;
         while (m_at < end && fill()) {
-            if (m_unsync)
-                bytes.append(next());
-            else
+            char c;
+            if (!m_unsync)
                 bytes += read(std::min<qint64>(end - m_at, m_window.size() - m_offset));
+            else if (next(c))
+                bytes.append(c);
         }
         return bytes;
     }
@@ -84,10 +87,12 @@ public:
             m_lastFf = false;
             return m_at <= m_end;
         }
-        for (; count > 0; --count) {
+        char c;
+        while (count > 0) {
             if (!fill())
                 return false;
-            next();
+            if (next(c))
+                --count;
         }
         return true;
     }
@@ -117,17 +122,15 @@ private:
         return n > 0;
     }
 
-    // One byte of unsynchronised data; fill() was true.
-    char next()
+    // One byte of unsynchronised data into c; false for a 0x00 that only follows a 0xff.
+    // fill() was true.
+    bool next(char &c)
     {
-        char c = m_window.at(m_offset++);
+        c = m_window.at(m_offset++);
         ++m_at;
-        if (m_lastFf && c == '\0' && fill()) {
-            c = m_window.at(m_offset++);
-            ++m_at;
-        }
+        const bool stuffing = m_lastFf && c == '\0';
         m_lastFf = quint8(c) == 0xff;
-        return c;
+        return !stuffing;
     }
 
     const SongByteReader &m_read;
@@ -274,10 +277,19 @@ void readId3Tag(TagStream &stream, qint64 tagEnd, int version, bool tagUnsync, S
         // A frame of v2.4 may be unsynchronised on its own; its size counts the raw bytes.
         if (frameUnsync)
             stream.setUnsync(true);
+        // A v2.3 tag unsynchronised as a whole counts its frames' sizes before the stuffing: their
+        // ends are found by reading through them, nothing kept.
+        const bool wholeUnsync = tagUnsync && version < 4;
         stream.skip(prefix);
         const qint64 dataAt = stream.position();
-        const QByteArray head = stream.read(std::min<qint64>(size - prefix, key ? SongFileTags::MaxValueBytes + 1
-                                                                                : PictureHeadBytes));
+        const qint64 dataSize = size - prefix;
+        const QByteArray head = stream.read(std::min<qint64>(dataSize, key ? SongFileTags::MaxValueBytes + 1
+                                                                           : PictureHeadBytes));
+        qint64 end = frameEnd;
+        if (wholeUnsync) {
+            stream.skip(dataSize - head.size());
+            end = stream.position();
+        }
         if (key && !head.isEmpty()) {
             keepValue(tags, key, id3Text(quint8(head.at(0)), head.mid(1)));
         } else if (picture && head.size() >= 2) {
@@ -297,16 +309,23 @@ void readId3Tag(TagStream &stream, qint64 tagEnd, int version, bool tagUnsync, S
             if (description >= 0 && isKnownPictureType(mime)) {
                 const int type = quint8(head.at(at));
                 const int skipped = at + 1 + description;
-                if (stream.position() - dataAt == head.size() && !(tagUnsync && version < 4) && !frameUnsync) {
-                    cover.offer(dataAt + skipped, size - prefix - skipped, false, type);
+                if (!wholeUnsync && !frameUnsync) {
+                    cover.offer(dataAt + skipped, dataSize - skipped, false, type);
                 } else {
-                    // Unsynchronised: where the data starts in the raw bytes is found by reading
-                    // up to it again; its size is what is left of the frame, at most.
+                    // Where the data starts in the raw bytes is found by reading up to it again.
                     stream.seek(dataAt);
                     stream.skip(skipped);
-                    cover.offer(stream.position(), frameEnd - stream.position(), true, type);
+                    cover.offer(stream.position(), end - stream.position(), true, type);
                 }
             }
+        }
+        if (wholeUnsync) {
+            // Read through again rather than seek: a stuffing byte may follow the frame's last.
+            if (stream.position() != end) {
+                stream.seek(dataAt);
+                stream.skip(dataSize);
+            }
+            continue;
         }
         stream.seek(frameEnd);
         stream.setUnsync(tagUnsync && version < 4);

@@ -4,6 +4,7 @@
 #include "media/AudioLength.h"
 #include "media/PictureFile.h"
 #include "media/SongCoverReader.h"
+#include "media/SongFileTags.h"
 #include "media/SongTags.h"
 
 #include <QDir>
@@ -29,6 +30,8 @@ private slots:
     void unusableCover_data();
     void unusableCover();
     void tagOfMegabytes();
+    void fileTags_data();
+    void fileTags();
     void unusedPicturesUnread_data();
     void unusedPicturesUnread();
     void notASong();
@@ -194,6 +197,103 @@ bool resetPeakMemory()
 }
 
 } // namespace
+
+namespace {
+
+QByteArray syncsafe(quint32 n)
+{
+    const char bytes[4] = {char((n >> 21) & 0x7f), char((n >> 14) & 0x7f), char((n >> 7) & 0x7f), char(n & 0x7f)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray bigEndian(quint32 n)
+{
+    const char bytes[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+    return QByteArray(bytes, 4);
+}
+
+// ID3's unsynchronisation: a 0x00 after every 0xff that precedes 0x00 or 0xe0 and above.
+QByteArray unsynchronised(const QByteArray &bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes.size(); ++i) {
+        out += bytes.at(i);
+        const bool ff = quint8(bytes.at(i)) == 0xff;
+        if (ff && (i + 1 == bytes.size() || bytes.at(i + 1) == '\0' || quint8(bytes.at(i + 1)) >= 0xe0))
+            out += '\0';
+    }
+    return out;
+}
+
+QByteArray frame23(const QByteArray &id, const QByteArray &body)
+{
+    return id + bigEndian(quint32(body.size())) + QByteArray(2, '\0') + body;
+}
+
+QByteArray tag(int version, char flags, const QByteArray &frames)
+{
+    const char header[3] = {char(version), '\0', flags};
+    return "ID3" + QByteArray(header, 3) + syncsafe(quint32(frames.size())) + frames;
+}
+
+} // namespace
+
+void TestSongCover::fileTags_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("cover");
+    QTest::addColumn<qint64>("coverSize");
+
+    // Picture bytes that unsynchronisation changes.
+    const QByteArray front = QByteArray("\x89PNG\xff\x00\xff\xe0" "front\xff", 14);
+    const QByteArray other = QByteArray("\x89PNGother", 9);
+    const QByteArray apicOther = frame23("APIC", QByteArray("\0image/png\0\x00\0", 13) + other);
+    const QByteArray apicFront = frame23("APIC", QByteArray("\0image/png\0\x03\0", 13) + front);
+    const QByteArray title = frame23("TIT2", QByteArray("\x01\xff\xfeT\0i\0", 7));
+    QTest::addRow("v2.3, the front cover after another picture")
+        << tag(3, 0, title + apicOther + apicFront) << "Ti" << front << qint64(front.size());
+    QTest::addRow("v2.3, unsynchronised whole")
+        << tag(3, '\x80', unsynchronised(title + apicOther + apicFront)) << "Ti" << front << qint64(front.size());
+    const QByteArray body = QByteArray("\0image/png\0\x03\0", 13) + front;
+    const QByteArray stored = syncsafe(quint32(body.size())) + unsynchronised(body);
+    const QByteArray apic24 = "APIC" + syncsafe(quint32(stored.size())) + QByteArray("\0\x03", 2) + stored;
+    const QByteArray title24 = "TIT2" + syncsafe(5) + QByteArray(2, '\0') + QByteArray("\x03Vier", 5);
+    QTest::addRow("v2.4, a frame unsynchronised on its own, extended header")
+        << QByteArray("ID3\x04\x00\x40", 6) + syncsafe(6 + quint32(title24.size() + apic24.size()))
+            + syncsafe(6) + QByteArray("\x01\x00", 2) + title24 + apic24
+        << "Vier" << front << qint64(front.size());
+    const QByteArray pic22 = "PIC" + bigEndian(quint32(6 + front.size())).mid(1) + QByteArray("\0PNG\x03\0", 6) + front;
+    QTest::addRow("v2.2") << tag(2, 0, "TT2" + bigEndian(4).mid(1) + QByteArray("\0Two", 4) + pic22) << "Two"
+                          << front << qint64(front.size());
+    const QByteArray big(5000, 'x');
+    QTest::addRow("cover over the limit: its size, not its bytes")
+        << tag(3, 0, frame23("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + big)) << QString()
+        << QByteArray() << qint64(big.size());
+    QTest::addRow("unknown picture types are passed over")
+        << tag(3, 0, frame23("APIC", QByteArray("\0image/svg+xml\0\x03\0", 17) + front)) << QString()
+        << QByteArray() << qint64(-1);
+    QTest::addRow("a frame larger than its tag ends the tag")
+        << tag(3, 0, title + "APIC" + bigEndian(1 << 30) + QByteArray(2, '\0') + front) << "Ti" << QByteArray()
+        << qint64(-1);
+}
+
+void TestSongCover::fileTags()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, title);
+    QFETCH(QByteArray, cover);
+    QFETCH(qint64, coverSize);
+    const auto read = [&file](qint64 offset, char *data, qint64 size) -> qint64 {
+        const qint64 n = qBound<qint64>(0, file.size() - offset, size);
+        memcpy(data, file.constData() + offset, size_t(n));
+        return n;
+    };
+    const SongFileTags tags = readSongFileTags(read, file.size(), 4096);
+    QCOMPARE(tags.values.value("title"), title);
+    QCOMPARE(tags.coverSize, coverSize);
+    QCOMPARE(tags.coverBytes, cover);
+}
 
 void TestSongCover::unusedPicturesUnread_data()
 {

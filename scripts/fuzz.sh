@@ -11,7 +11,7 @@ source "$root/scripts/lib.sh"
 build=${VELMORA_FUZZ_DIR:-$root/build-fuzz}
 seconds=${VELMORA_FUZZ_SECONDS:-12}
 all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_aac_lc fuzz_mp4_check fuzz_startup_files
-    fuzz_system_settings)
+    fuzz_system_settings fuzz_song_tags fuzz_song_cover)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
@@ -20,7 +20,7 @@ velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVEL
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check,fuzz_startup_files,fuzz_system_settings}
+mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check,fuzz_startup_files,fuzz_system_settings,fuzz_song_tags,fuzz_song_cover}
 convert=$(velmora_tool convert)
 ffmpeg=$(velmora_tool ffmpeg)
 velmora_write_ini "$seeds/fuzz_ini/plain.ini" "TargetVideoSize=3" "DefaultBackgroundColor=ff0000" \
@@ -52,6 +52,16 @@ cp "$seeds/fuzz_audio/tone.m4a" "$seeds/fuzz_audio/adts.aac" "$seeds/fuzz_audio/
 # regression inputs are the seeds.
 for t in fuzz_startup_files fuzz_system_settings; do
     cp "$root/tests/fuzz/regressions/$t/"* "$seeds/$t/"
+done
+# Songs with tags and a small cover, as the tag reader and the cover reader meet them.
+"$convert" -size 8x8 gradient:red-blue "$seeds/cover.png"
+for out in "mp3 -id3v2_version 3" "id3v24.mp3 -id3v2_version 4" "flac"; do
+    read -r name options <<<"$out"
+    [[ $name == *.* ]] || name=tagged.$name
+    # shellcheck disable=SC2086 # options are words
+    "$ffmpeg" "${tone[@]}" -i "$seeds/cover.png" -map 0:a -map 1:v -c:v copy -disposition:v attached_pic \
+        -metadata title=Title -metadata artist=Artist $options "$seeds/fuzz_song_tags/$name"
+    cp "$seeds/fuzz_song_tags/$name" "$seeds/fuzz_song_cover/$name"
 done
 
 failed=()

@@ -16,6 +16,8 @@ int fuzz_aac_lc_input(const uint8_t *data, size_t size);
 int fuzz_mp4_check_input(const uint8_t *data, size_t size);
 int fuzz_startup_files_input(const uint8_t *data, size_t size);
 int fuzz_system_settings_input(const uint8_t *data, size_t size);
+int fuzz_song_tags_input(const uint8_t *data, size_t size);
+int fuzz_song_cover_input(const uint8_t *data, size_t size);
 }
 
 namespace {
@@ -36,6 +38,8 @@ const Target Targets[] = {
     {"fuzz_mp4_check", fuzz_mp4_check_input},
     {"fuzz_startup_files", fuzz_startup_files_input},
     {"fuzz_system_settings", fuzz_system_settings_input},
+    {"fuzz_song_tags", fuzz_song_tags_input},
+    {"fuzz_song_cover", fuzz_song_cover_input},
 };
 
 } // namespace

@@ -96,6 +96,27 @@ QByteArray readFontFile(const QString &path)
     return data;
 }
 
+namespace {
+
+FontCoverage rawFontCoverage(const QRawFont &font, const QString &text)
+{
+    if (!font.isValid())
+        return FontCoverage::Unreadable;
+    const QList<char32_t> characters = charactersNeedingGlyphs(text);
+    const bool full = std::all_of(characters.cbegin(), characters.cend(),
+                                  [&](char32_t c) { return font.supportsCharacter(uint(c)); });
+    return full ? FontCoverage::Full : FontCoverage::Partial;
+}
+
+} // namespace
+
+FontCoverage fontDataCoverage(const QByteArray &fontData, const QString &text)
+{
+    if (fontData.isEmpty() || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return FontCoverage::Unreadable;
+    return rawFontCoverage(QRawFont(fontData, CheckPixelSize), text);
+}
+
 FontCoverage fontFileCoverage(const QString &glyphFile, const QString &text)
 {
     // The live preview checks on every key press: a font file is read once, not each time.
@@ -110,12 +131,7 @@ FontCoverage fontFileCoverage(const QString &glyphFile, const QString &text)
         const QByteArray data = readFontFile(glyphFile);
         it = fonts.insert(glyphFile, data.isEmpty() ? QRawFont() : QRawFont(data, CheckPixelSize));
     }
-    if (!it->isValid())
-        return FontCoverage::Unreadable;
-    const QList<char32_t> characters = charactersNeedingGlyphs(text);
-    const bool full = std::all_of(characters.cbegin(), characters.cend(),
-                                  [&](char32_t c) { return it->supportsCharacter(uint(c)); });
-    return full ? FontCoverage::Full : FontCoverage::Partial;
+    return rawFontCoverage(*it, text);
 }
 
 CaptionFontPlan captionFontPlanFor(const QString &fontName, const QString &text, const QStringList &names,

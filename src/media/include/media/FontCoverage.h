@@ -29,6 +29,10 @@ QList<char32_t> charactersNeedingGlyphs(const QString &text);
 // device never blocks and a huge file is never read. Empty when it is not such a file.
 QByteArray readFontFile(const QString &path);
 
+// How far the font in fontData (a font file's bytes) covers the characters of text that need a
+// glyph; Unreadable when the bytes are no font. Needs a QGuiApplication.
+FontCoverage fontDataCoverage(const QByteArray &fontData, const QString &text);
+
 // How far the font in glyphFile covers the characters of text that need a glyph. Each file is
 // loaded once and kept. Reads files: never on the window's thread.
 FontCoverage fontFileCoverage(const QString &glyphFile, const QString &text);

@@ -8,6 +8,8 @@
 
 #include "media/FontCoverage.h"
 
+#include <algorithm>
+
 namespace {
 
 struct FakeFont

@@ -8,6 +8,8 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     // Fonts are read through the platform's font database: no display is needed.

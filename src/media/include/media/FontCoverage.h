@@ -59,9 +59,6 @@ struct CaptionFontPlan
     QList<char32_t> missing;
     // The chosen font's file is unknown or unreadable: there is no way to tell, it draws everything.
     bool unknownFont = false;
-
-    // Everything in the chosen font.
-    bool isSingleFont() const { return runs.size() <= 1 && missing.isEmpty(); }
 };
 
 // Each character in fontName when its file has it, else in the first of names with the same

@@ -55,6 +55,7 @@ private slots:
     void pictureStepOffersCancel();
     void pictureStepTimeOutNamesTheTool();
     void captionDialogWaitsForTheFontList();
+    void fontListFailureEndsTheWindow();
 
 private:
     // A stand-in for the image tool: the real one, except for runs whose arguments contain
@@ -241,6 +242,31 @@ void TestHangingImageTool::captionDialogWaitsForTheFontList()
     QCOMPARE(fonts->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
     QVERIFY2(m_messages->messages.isEmpty(), qPrintable(m_messages->messages.value(0).text));
     dialog->reject();
+}
+
+// A tool that cannot list its fonts: the message comes while a caption dialog waits for the list,
+// which then never opens, and the window ends.
+void TestHangingImageTool::fontListFailureEndsTheWindow()
+{
+    AppSettings::instance().set(Settings::ImageTool,
+                                writeScript(m_dir.filePath("convert without fonts"),
+                                            QStringLiteral("#!/bin/sh\n"
+                                                           "case \"$*\" in *-list*) sleep 1; exit 1 ;; esac\n"
+                                                           "exec '%1' \"$@\"\n")
+                                                .arg(convertPath())
+                                                .toUtf8()));
+    MainWindow window;
+    QVERIFY(window.initialize());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.fontListPending());
+    window.openCaptionDialog();
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages->messages.size(), 1, 20000);
+    QVERIFY2(m_messages->messages.first().text.startsWith(
+                 "Can't get the Font List, using the convert executable, specified in:\n\n   "),
+             qPrintable(m_messages->messages.first().text));
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(!window.findChild<CaptionDialog *>());
 }
 
 QTEST_MAIN(TestHangingImageTool)

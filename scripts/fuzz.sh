@@ -11,7 +11,7 @@ source "$root/scripts/lib.sh"
 build=${VELMORA_FUZZ_DIR:-$root/build-fuzz}
 seconds=${VELMORA_FUZZ_SECONDS:-12}
 all=(fuzz_ini fuzz_encoder_time fuzz_font_list fuzz_picture fuzz_audio fuzz_aac_lc fuzz_mp4_check fuzz_startup_files
-    fuzz_system_settings fuzz_song_tags fuzz_song_cover)
+    fuzz_system_settings fuzz_song_tags fuzz_song_cover fuzz_font_coverage fuzz_caption_fonts)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
@@ -20,7 +20,7 @@ velmora_build --in "$build" -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVEL
 # Seeds: real files of every kind each parser reads, made anew by the real tools.
 seeds=$build/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check,fuzz_startup_files,fuzz_system_settings,fuzz_song_tags,fuzz_song_cover}
+mkdir -p "$seeds"/{fuzz_ini,fuzz_encoder_time,fuzz_font_list,fuzz_picture,fuzz_audio,fuzz_aac_lc,fuzz_mp4_check,fuzz_startup_files,fuzz_system_settings,fuzz_song_tags,fuzz_song_cover,fuzz_font_coverage,fuzz_caption_fonts}
 convert=$(velmora_tool convert)
 ffmpeg=$(velmora_tool ffmpeg)
 velmora_write_ini "$seeds/fuzz_ini/plain.ini" "TargetVideoSize=3" "DefaultBackgroundColor=ff0000" \
@@ -31,6 +31,12 @@ printf '\xef\xbb\xbf; comment\r\n[Other]\r\nS1=x\r\n[velmora 1]\r\n  s1 = "/usr/
     -stats -c:v mpeg1video -c:a mp2 -f mpeg /dev/null 2>"$seeds/fuzz_encoder_time/encoder.txt" || true
 "$convert" -list font >"$seeds/fuzz_font_list/fonts.txt" 2>&1
 truncate -s '<6000' "$seeds/fuzz_font_list/fonts.txt"
+# The smallest font the tool lists, behind a caption of Latin, Arabic and CJK (its length first).
+smallest=$("$convert" -list font | sed -n 's/^ *glyphs: //p' | xargs -r ls -S 2>/dev/null | tail -n 1)
+caption='Hi مرحبا 夜'
+{ printf "\\$(printf '%03o' "$(printf '%s' "$caption" | wc -c)")%s" "$caption"; cat "$smallest"; } \
+    >"$seeds/fuzz_font_coverage/smallest-font"
+cp "$root"/tests/fuzz/regressions/fuzz_caption_fonts/* "$seeds/fuzz_caption_fonts/"
 for ext in jpg png bmp gif tif; do
     "$convert" -size 24x16 gradient:red-blue "$seeds/fuzz_picture/gradient.$ext"
 done

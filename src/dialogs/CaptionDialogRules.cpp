@@ -57,4 +57,14 @@ int fontIndexFor(const QStringList &fonts, const QString &name)
     return index >= 0 ? index : fallbackFontIndex(fonts);
 }
 
+QString missingCharactersMessage(const QList<char32_t> &missing)
+{
+    QStringList characters;
+    for (const char32_t c : missing)
+        characters.append(QString::fromUcs4(&c, 1));
+    return QStringLiteral("These characters are in none of the Fonts, so they can not be drawn:\n\n   %1\n\n"
+                          "Please remove them from the text, thanks.")
+        .arg(characters.join(QLatin1Char(' ')));
+}
+
 } // namespace CaptionDialogRules

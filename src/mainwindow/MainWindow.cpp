@@ -21,7 +21,7 @@
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
 #include "media/FileClassification.h"
-#include "media/FontList.h"
+#include "media/FontListQuery.h"
 #include "media/SongCoverReader.h"
 #include "widgets/DialogToolTips.h"
 #include "widgets/MessageBox.h"
@@ -71,6 +71,7 @@ MainWindow::MainWindow(QWidget *parent)
     : TemplateDialog(DialogId::MainWindow, parent, Qt::Window | Qt::FramelessWindowHint)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
+    , m_fontList(new FontListQuery(this))
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
@@ -191,11 +192,24 @@ bool MainWindow::initialize()
 void MainWindow::runStartupChecks()
 {
     m_frame->layOut();
-    if (!queryFontList()) {
-        MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
-                                          .arg(AppSettings::instance().iniPath()));
-        done(0);
-    }
+    // Read as a job, so that the window stays usable meanwhile and the message comes on time.
+    connect(m_fontList, &FontListQuery::finished, this, [this](bool listed) {
+        if (!listed) {
+            m_captionAfterFontList = false;
+            MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
+                                              .arg(AppSettings::instance().iniPath()));
+            done(0);
+            return;
+        }
+        if (std::exchange(m_captionAfterFontList, false))
+            openCaptionDialog();
+    });
+    m_fontList->start(AppSettings::instance().imageToolPath());
+}
+
+bool MainWindow::fontListPending() const
+{
+    return m_fontList->isRunning();
 }
 
 // ---------------------------------------------------------------- steps
@@ -376,6 +390,11 @@ void MainWindow::captionOff()
 
 void MainWindow::openCaptionDialog()
 {
+    // The dialog offers the listed fonts: it opens once they are known.
+    if (m_fontList->isRunning()) {
+        m_captionAfterFontList = true;
+        return;
+    }
     m_caption->open(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
 }
 

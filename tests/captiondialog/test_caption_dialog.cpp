@@ -104,6 +104,8 @@ private slots:
     void okRefusals_data();
     void okRefusals();
     void okStoresControls();
+    void okNamesCharactersNoFontHas_data();
+    void okNamesCharactersNoFontHas();
     void cancelKeepsSettings();
     void keys();
     void positionBesideOwnerThenRemembered_data();
@@ -416,6 +418,41 @@ void TestCaptionDialog::okRefusals()
         QCOMPARE(control<RangedNumberEdit>(Dialog::ShadowXEdit)->selectedText(), shadowX);
     }
     QVERIFY(m_settings == before);
+}
+
+void TestCaptionDialog::okNamesCharactersNoFontHas_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("missing");
+
+    QTest::addRow("Armenian, in the chosen font") << QStringLiteral("\u0532\u0561\u0580\u0587") << "";
+    QTest::addRow("Georgian, from another font") << QStringLiteral("Hi \u10D2\u10D0") << "";
+    // Egyptian hieroglyphs are in none of the fonts the tests use.
+    QTest::addRow("a character no font has") << QStringLiteral("Hi \U00013000 \U00013001 \U00013000") << QStringLiteral("\U00013000 \U00013001");
+}
+
+void TestCaptionDialog::okNamesCharactersNoFontHas()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, missing);
+    m_settings.fontName = QStringLiteral("Liberation-Sans");
+    openDialog();
+    control<CaptionTextEdit>(Dialog::TextField)->setPlainText(text);
+    QTest::mouseClick(control<QPushButton>(Dialog::OkButton), Qt::LeftButton);
+    if (missing.isEmpty()) {
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
+        QCOMPARE(m_settings.text, text);
+        QVERIFY(m_messages->messages.isEmpty());
+        return;
+    }
+    QTRY_COMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.first().text,
+             "These characters are in none of the Fonts, so they can not be drawn:\n\n   " + missing
+                 + "\n\nPlease remove them from the text, thanks.");
+    QVERIFY(m_dialog->isVisible());
+    QVERIFY(m_settings.text != text);
+    QTRY_VERIFY(control<CaptionTextEdit>(Dialog::TextField)->hasFocus());
 }
 
 void TestCaptionDialog::okStoresControls()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -24,5 +25,8 @@ int fallbackFontIndex(const QStringList &fonts);
 
 // The font entry the dialog selects for `name`: the match, else the fallback.
 int fontIndexFor(const QStringList &fonts, const QString &name);
+
+// OK's message for characters of the text that no font has, naming them.
+QString missingCharactersMessage(const QList<char32_t> &missing);
 
 } // namespace CaptionDialogRules

@@ -2,12 +2,15 @@
 
 #include "base/AppSettings.h"
 #include "dialogs/WindowPlacement.h"
+#include "widgets/WindowMover.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QScreen>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,15 +25,25 @@ FileDialogLayout::FileDialogLayout(QFileDialog *dialog, const Settings::Key<QSiz
     , m_dialog(dialog)
     , m_sizeKey(sizeKey)
 {
+    const QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    const QScreen *screen = owner ? owner->screen() : dialog->screen();
+    const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    const QMargins frame = WindowPlacement::guessedFrame();
     QSize size = AppSettings::instance().read(sizeKey);
     if (size.isEmpty()) {
-        // Room for a readable name beside the other columns and the side bar.
+        // Room for a readable name beside the other columns and the side bar, yet no wider than
+        // the side of the owner it opens on, where that keeps the dialog's own width.
         const QFontMetrics metrics(dialog->font());
         size = dialog->sizeHint().expandedTo(QSize(metrics.averageCharWidth() * 130, metrics.height() * 30));
+        if (owner && !workArea.isEmpty()) {
+            const QRect ownerFrame = WindowMover::serverFrameGeometry(owner);
+            const int beside = std::max(ownerFrame.left() - workArea.left(), workArea.right() - ownerFrame.right())
+                - frame.left() - frame.right();
+            size.setWidth(std::max(dialog->sizeHint().width(), std::min(size.width(), beside)));
+        }
     }
-    const QScreen *screen = dialog->parentWidget() ? dialog->parentWidget()->screen() : dialog->screen();
-    if (screen)
-        size = size.boundedTo(WindowPlacement::clientRoom(screen->availableGeometry(), WindowPlacement::guessedFrame()));
+    if (!workArea.isEmpty())
+        size = size.boundedTo(WindowPlacement::clientRoom(workArea, frame));
     dialog->resize(size.expandedTo(dialog->minimumSizeHint()));
     m_opened = dialog->size();
 

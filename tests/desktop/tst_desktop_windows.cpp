@@ -9,6 +9,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileDialog>
 #include <QImage>
 #include <QProcess>
@@ -44,6 +45,16 @@ QRect workAreaOf(QWidget *window)
 bool roomBeside(const QRect &owner, int width, const QRect &workArea)
 {
     return owner.left() - workArea.left() >= width || workArea.right() - owner.right() >= width;
+}
+
+// A picture of the whole screen in VELMORA_WINDOW_SHOTS, named after the screen and `name`.
+void shootScreen(const QString &name)
+{
+    const QString folder = qEnvironmentVariable("VELMORA_WINDOW_SHOTS");
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return;
+    const QString file = QStringLiteral("%1/%2-%3.png").arg(folder, qEnvironmentVariable("VELMORA_DESKTOP_SIZE"), name);
+    QProcess::execute(QStringLiteral("import"), {"-window", "root", file});
 }
 
 QString describe(const QRect &rect)
@@ -115,6 +126,7 @@ void TestDesktopWindows::viewerFitsWorkArea()
     QCOMPARE(viewer.windowTitle(),
              ActualSizeViewer::titleFor(100 * server.client.width() / 1920));
     QVERIFY(viewer.windowTitle().contains(QLatin1String("Scaled to")));
+    shootScreen(QStringLiteral("viewer"));
 }
 
 void TestDesktopWindows::playerFitsWorkArea()
@@ -163,6 +175,7 @@ void TestDesktopWindows::playerFitsWorkArea()
     QVERIFY2(workArea.contains(frame), qPrintable(describe(frame) + " in " + describe(workArea)));
     QVERIFY(qAbs(server.client.width() * 1080 - server.client.height() * 1920) <= 1920);
     qInfo("player: %s in %s", qPrintable(describe(frame)), qPrintable(describe(workArea)));
+    shootScreen(QStringLiteral("player"));
 }
 
 void TestDesktopWindows::besideMainWindow_data()
@@ -212,6 +225,7 @@ Desktop::ServerWindow TestDesktopWindows::openBeside(MainWindow *window, const Q
         auto *guide = new GuideWindow(window);
         guide->showPage(QUrl::fromLocalFile(QStringLiteral(VELMORA_TEST_SOURCE_DIR "/../doc/guide/index.html")));
         measured = Desktop::waitForSettledWindow(guide);
+        shootScreen(QStringLiteral("guide-%1").arg(QTest::currentDataTag()).replace(' ', '_'));
         guide->close();
         return measured;
     }
@@ -221,6 +235,7 @@ Desktop::ServerWindow TestDesktopWindows::openBeside(MainWindow *window, const Q
         if (!dialog)
             return;
         measured = Desktop::waitForSettledWindow(dialog);
+        shootScreen(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
         qobject_cast<QDialog *>(dialog)->reject();
     });
     if (kind == QLatin1String("open"))

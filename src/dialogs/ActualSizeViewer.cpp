@@ -74,8 +74,9 @@ void ActualSizeViewer::fitAndPlace(const QMargins &frame)
     const QRect ownerFrame = owner ? WindowMover::serverFrameGeometry(owner) : workArea;
     const QPoint corner = WindowPlacement::centeredOver(ownerFrame.isNull() ? workArea : ownerFrame,
                                                          clientSize.grownBy(frame), workArea);
-    if (windowHandle() && windowHandle()->isVisible())
-        windowHandle()->setFramePosition(corner);
+    // A shown window is placed by its client area, as the window manager takes it.
+    if (windowHandle() && isVisible())
+        windowHandle()->setPosition(corner + QPoint(frame.left(), frame.top()));
     else
         move(corner);
 }
@@ -92,17 +93,21 @@ QString ActualSizeViewer::titleFor(int percent)
 void ActualSizeViewer::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous() && windowHandle())
-        windowHandle()->installEventFilter(this);
+    if (event->spontaneous() || !windowHandle() || m_picture.isNull())
+        return;
+    fitAndPlace(m_assumedFrame);
+    windowHandle()->installEventFilter(this);
 }
 
 bool ActualSizeViewer::eventFilter(QObject *watched, QEvent *event)
 {
-    // Framed: sized and placed again when the real frame differs from the one assumed.
-    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+    // Framed: sized and placed again when the real frame differs from the one assumed. The
+    // window manager's frame may become known after the window is exposed, with a move.
+    if (watched == windowHandle() && (event->type() == QEvent::Expose || event->type() == QEvent::Move)
+        && windowHandle()->isExposed() && !windowHandle()->frameMargins().isNull()) {
         windowHandle()->removeEventFilter(this);
         const QMargins frame = windowHandle()->frameMargins();
-        if (!m_picture.isNull() && !frame.isNull() && frame != m_assumedFrame)
+        if (!m_picture.isNull() && frame != m_assumedFrame)
             fitAndPlace(frame);
     }
     return QDialog::eventFilter(watched, event);

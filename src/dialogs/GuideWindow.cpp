@@ -104,15 +104,18 @@ void GuideWindow::placeOnScreen()
     const QPoint corner = parentWidget()
         ? WindowPlacement::besideOwner(frameSize, WindowMover::serverFrameGeometry(parentWidget()->window()), workArea)
         : WindowPlacement::centeredOver(workArea, frameSize, workArea);
+    // A shown window is placed by its client area, which the window manager keeps where asked.
     if (handle && handle->isVisible())
-        windowHandle()->setFramePosition(corner);
+        windowHandle()->setPosition(corner + QPoint(frame.left(), frame.top()));
     else
         move(corner);
 }
 
 bool GuideWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+    // The window manager's frame may become known after the window is exposed, with a move.
+    if (watched == windowHandle() && (event->type() == QEvent::Expose || event->type() == QEvent::Move)
+        && windowHandle()->isExposed() && !windowHandle()->frameMargins().isNull()) {
         windowHandle()->removeEventFilter(this);
         placeOnScreen();
     }

@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     });
     build.exec();
 
-    CompletionDialog complete(output, QStringLiteral("ffplay"));
+    CompletionDialog complete(output, QSize(854, 480), QStringLiteral("ffplay"));
     after(600, [&] { shoot(shots + QStringLiteral("/complete-compact.png")); });
     after(800, [&] { complete.controlAs<QPushButton>(CompletionDialog::OpenWithPlayerButton)->click(); });
     after(1400, [&] { shoot(shots + QStringLiteral("/complete-full.png")); });

@@ -2,6 +2,7 @@
 
 #include "dialogs/CaptionDialogRules.h"
 #include "media/FontCoverage.h"
+#include "dialogs/WindowPlacement.h"
 #include "media/FontList.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
@@ -268,9 +269,9 @@ void CaptionDialog::placeDialog()
         if (!owner)
             return;
         const QScreen *screen = owner->screen();
-        const QRect desktop = screen ? screen->geometry() : QRect();
-        const QPoint first = CaptionDialogRules::firstPosition(geometry().marginsAdded(frame),
-                                                               WindowMover::serverFrameGeometry(owner), desktop);
+        const QRect workArea = screen ? screen->availableGeometry() : QRect();
+        const QPoint first = WindowPlacement::besideOwner(geometry().marginsAdded(frame).size(),
+                                                          WindowMover::serverFrameGeometry(owner), workArea);
         *m_positionX = first.x();
         *m_positionY = first.y();
         m_firstPlacement = true;

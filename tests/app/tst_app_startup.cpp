@@ -56,6 +56,8 @@ private slots:
     void startupSettings();
     void folderSettings_data();
     void folderSettings();
+    void dialogSizeSettings_data();
+    void dialogSizeSettings();
     void writesThroughTheTable();
     void settingsAnnounceChanges();
     void iniWrittenByAnotherProgram();
@@ -445,6 +447,40 @@ void TestAppStartup::folderSettings()
 }
 
 // The keys the program writes, written as their rows say and read back the same way.
+void TestAppStartup::dialogSizeSettings_data()
+{
+    QTest::addColumn<QByteArray>("text"); // empty: key absent
+    QTest::addColumn<QSize>("expected");  // empty: none remembered
+
+    QTest::addRow("absent") << QByteArray() << QSize();
+    QTest::addRow("width x height") << QByteArray("900x640") << QSize(900, 640);
+    QTest::addRow("blanks around") << QByteArray(" 900 x 640 ") << QSize(900, 640);
+    QTest::addRow("no height") << QByteArray("900x") << QSize();
+    QTest::addRow("one number") << QByteArray("900") << QSize();
+    QTest::addRow("zero") << QByteArray("0x640") << QSize();
+    QTest::addRow("negative") << QByteArray("-900x640") << QSize();
+    QTest::addRow("three sides") << QByteArray("1x2x3") << QSize();
+    QTest::addRow("absurd") << QByteArray("900x99999999") << QSize();
+}
+
+void TestAppStartup::dialogSizeSettings()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QSize, expected);
+    ConfigSandbox sandbox(false);
+    const QByteArray lines = text.isEmpty() ? QByteArray()
+                                            : "OpenFileDialogSize=" + text + "\nSaveAsDialogSize=" + text + "\n";
+    sandbox.writeIni("[Velmora 1]\n" + lines);
+    QCOMPARE(AppSettings::instance().read(Settings::OpenFileDialogSize), expected);
+    QCOMPARE(AppSettings::instance().read(Settings::SaveAsDialogSize), expected);
+    if (expected.isEmpty())
+        return;
+    // Written back as read.
+    QVERIFY(AppSettings::instance().set(Settings::SaveAsDialogSize, expected + QSize(1, 1)));
+    QVERIFY(readFile(sandbox.iniPath()).contains(
+        QStringLiteral("SaveAsDialogSize=%1x%2").arg(expected.width() + 1).arg(expected.height() + 1).toUtf8()));
+}
+
 void TestAppStartup::writesThroughTheTable()
 {
     ConfigSandbox sandbox(false);

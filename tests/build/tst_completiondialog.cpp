@@ -119,6 +119,8 @@ private slots:
     void layoutAndSizes();
     void enterUploads();
     void playerTwice();
+    void playerWindow_data();
+    void playerWindow();
     void locate_data();
     void locate();
     void fileManagerOverDBus();
@@ -146,7 +148,7 @@ void TestCompletionDialog::cleanup()
 
 void TestCompletionDialog::layoutAndSizes()
 {
-    Dlg dialog("/v/my clip.webm", Player);
+    Dlg dialog("/v/my clip.webm", QSize(), Player);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Pictune Complete"));
     const QList<QPair<int, QString>> buttons{{Dlg::UploadNowButton, "Upload Now"},
@@ -176,7 +178,7 @@ void TestCompletionDialog::layoutAndSizes()
 
 void TestCompletionDialog::enterUploads()
 {
-    Dlg dialog("/v/clip.webm", Player);
+    Dlg dialog("/v/clip.webm", QSize(), Player);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QWidget *focus = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
@@ -192,7 +194,7 @@ void TestCompletionDialog::enterUploads()
 void TestCompletionDialog::playerTwice()
 {
     const QString output = "/v/my \"odd\" clip -1.webm";
-    Dlg dialog(output, Player);
+    Dlg dialog(output, QSize(), Player);
     dialog.show();
     const QStringList expected{Player, "-loop", "999", "-autoexit", output};
     for (int click = 1; click <= 2; ++click) {
@@ -202,6 +204,37 @@ void TestCompletionDialog::playerTwice()
         QCOMPARE(dialog.height(), dialog.fullHeight());
         QVERIFY(dialog.isVisible());
     }
+}
+
+void TestCompletionDialog::playerWindow_data()
+{
+    QTest::addColumn<QSize>("video");
+    QTest::addColumn<QRect>("workArea");
+    QTest::addColumn<QStringList>("window"); // -x, -y, -left, -top
+
+    const QRect fullHd(0, 0, 1920, 1080);
+    QTest::addRow("fits: actual size, centered") << QSize(1280, 720) << fullHd
+                                                 << QStringList{"1280", "720", "319", "167"};
+    QTest::addRow("as large as the screen") << QSize(1920, 1080) << fullHd
+                                            << QStringList{"1875", "1055", "21", "0"};
+    QTest::addRow("laptop with a panel") << QSize(1920, 1080) << QRect(0, 0, 1366, 740)
+                                         << QStringList{"1271", "715", "46", "0"};
+    QTest::addRow("second screen below a panel") << QSize(854, 480) << QRect(1920, 30, 1280, 994)
+                                                 << QStringList{"854", "480", "2132", "274"};
+    QTest::addRow("size unknown") << QSize() << fullHd << QStringList();
+}
+
+void TestCompletionDialog::playerWindow()
+{
+    QFETCH(QSize, video);
+    QFETCH(QRect, workArea);
+    QFETCH(QStringList, window);
+    // openbox's frame of a player window: a 20-pixel title, 1-pixel sides, a 5-pixel handle.
+    const QStringList arguments = Dlg::playerArguments("/v/clip.webm", video, workArea, QMargins(1, 20, 1, 5));
+    QStringList expected{"-loop", "999", "-autoexit"};
+    if (!window.isEmpty())
+        expected << "-x" << window.at(0) << "-y" << window.at(1) << "-left" << window.at(2) << "-top" << window.at(3);
+    QCOMPARE(arguments, expected << "/v/clip.webm");
 }
 
 void TestCompletionDialog::locate_data()
@@ -217,7 +250,7 @@ void TestCompletionDialog::locate()
     QFETCH(int, answer);
     QFETCH(int, folderOpened);
     m_launcher.fileManagerAnswer = answer;
-    Dlg dialog("/v/my 100% clip.webm", Player);
+    Dlg dialog("/v/my 100% clip.webm", QSize(), Player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QCOMPARE(m_launcher.shown, QList<QStringList>{{"file:///v/my%20100%25%20clip.webm"}});
@@ -237,7 +270,7 @@ void TestCompletionDialog::fileManagerOverDBus()
                                QDBusConnection::ExportScriptableSlots));
     QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
 
-    Dlg dialog("/v/clip é.mpg", Player);
+    Dlg dialog("/v/clip é.mpg", QSize(), Player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QTRY_COMPARE(fileManager.calls.size(), 1);
@@ -267,7 +300,7 @@ void TestCompletionDialog::realDetachedStart()
                  .isEmpty());
 
     const QString output = dir.filePath("my 'clip' $HOME.webm");
-    Dlg dialog(output, player);
+    Dlg dialog(output, QSize(), player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::OpenWithPlayerButton), Qt::LeftButton);
     QTRY_VERIFY(QFile::exists(record));
@@ -287,7 +320,7 @@ void TestCompletionDialog::closing_data()
 void TestCompletionDialog::closing()
 {
     QFETCH(QString, how);
-    Dlg dialog("/v/clip.webm", Player);
+    Dlg dialog("/v/clip.webm", QSize(), Player);
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
     if (how == "button")

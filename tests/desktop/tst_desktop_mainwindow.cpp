@@ -2,7 +2,7 @@
 #include "MainWindowFixture.h"
 
 #include "dialogs/CaptionDialog.h"
-#include "dialogs/CaptionDialogRules.h"
+#include "dialogs/WindowPlacement.h"
 #include "widgets/FontComboBox.h"
 #include "widgets/DialogTemplate.h"
 #include "mainwindow/MainMenus.h"
@@ -287,7 +287,7 @@ void TestDesktopMainWindow::captionDialogPlacement()
     // openbox decorates the dialog: its title bar is part of the frame the rule places.
     QVERIFY(opened.first().frame.top() > 0);
     const QRect first = opened.first().frameRect();
-    QCOMPARE(first.topLeft(), CaptionDialogRules::firstPosition(first, owner, window->screen()->geometry()));
+    QCOMPARE(first.topLeft(), WindowPlacement::besideOwner(first.size(), owner, window->screen()->availableGeometry()));
     // Reopened where it was closed: no creeping by the title bar.
     QCOMPARE(opened.at(1).frameRect(), first);
     QCOMPARE(opened.at(2).frameRect(), first);
@@ -358,6 +358,10 @@ void TestDesktopMainWindow::openFileDialogBesideWindow()
     QVERIFY(dialogFrame.isValid());
     QVERIFY2(!dialogFrame.intersects(preview), qPrintable(QStringLiteral("%1 %2").arg(
         QString::number(dialogFrame.x()), QString::number(preview.right()))));
+    // The screen has room right of the window: the dialog covers none of it.
+    const QRect owner = Desktop::serverWindow(window->winId()).frameRect();
+    QVERIFY2(!dialogFrame.intersects(owner), qPrintable(QStringLiteral("%1 %2").arg(
+        QString::number(dialogFrame.x()), QString::number(owner.right()))));
     QVERIFY(window->screen()->availableGeometry().contains(dialogFrame));
 }
 

@@ -9,11 +9,6 @@
 // The text dialog's decisions, without the dialog.
 namespace CaptionDialogRules {
 
-// Where the text dialog first opens: overlapping the owner's right edge by 100 pixels when the
-// owner's centre lies left of the screen's middle, else overlapping its left edge by 100 pixels;
-// pushed back inside the screen horizontally and centered on the owner vertically.
-QPoint firstPosition(const QRect &dialog, const QRect &owner, const QRect &screen);
-
 // The first font, from the top, whose name begins with `name` without regard to case; -1 when
 // none does or the name is empty.
 int findFontIndex(const QStringList &fonts, const QString &name);

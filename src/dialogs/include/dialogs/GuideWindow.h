@@ -22,10 +22,12 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void followLink(const QUrl &link);
     void openInBrowser();
+    // Beside the main window, on the side with room; placed again once the window is framed.
     void placeOnScreen();
 
     QTextBrowser *m_browser = nullptr;

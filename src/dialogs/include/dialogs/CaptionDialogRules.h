@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QPoint>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 

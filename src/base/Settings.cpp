@@ -85,6 +85,18 @@ std::optional<QString> parseFolder(const QString &text)
     return folder;
 }
 
+QString defaultOutputFormat()
+{
+    return QStringLiteral("webm");
+}
+
+std::optional<QString> parseOutputFormat(const QString &text)
+{
+    const QString extension = text.trimmed().toLower();
+    if (extension == QLatin1String("webm") || extension == QLatin1String("mpg") || extension == QLatin1String("mp4"))
+        return extension;
+    return std::nullopt;
+}
 
 QString standardFolder(QStandardPaths::StandardLocation location)
 {
@@ -117,6 +129,8 @@ const Settings::Key<QString> Settings::AudioFolder{
 const Settings::Key<QString> Settings::DestinationFolder{
     QLatin1String("DestinationFolderPath"),
     [] { return standardFolder(QStandardPaths::MoviesLocation); }, &parseFolder, &formatText};
+const Settings::Key<QString> Settings::OutputFormat{
+    QLatin1String("OutputFormat"), &defaultOutputFormat, &parseOutputFormat, &formatText};
 
 QString Settings::iniFilePath()
 {

@@ -76,6 +76,9 @@ public:
     static const Key<QString> PictureFolder;
     static const Key<QString> AudioFolder;
     static const Key<QString> DestinationFolder;
+    // The extension of the format last chosen in Save As: "webm", "mpg" or "mp4", any case;
+    // anything else gives "webm".
+    static const Key<QString> OutputFormat;
 
     // <configuration folder>/Velmora 1/Velmora1.ini; the folder is created when missing.
     static QString iniFilePath();

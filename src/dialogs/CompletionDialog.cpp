@@ -4,8 +4,10 @@
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 
@@ -73,9 +75,19 @@ void CompletionDialog::openWithVideoPlayer()
     DesktopLauncher::instance().startDetached(m_playerPath, playerArguments(m_outputPath));
 }
 
+QString CompletionDialog::locateFailedMessage(const QString &outputPath)
+{
+    return QStringLiteral("No File Manager could be opened to show:\n\n   %1\n\nPlease check that a File Manager is "
+                          "installed, thanks.")
+        .arg(outputPath);
+}
+
 void CompletionDialog::locateFile()
 {
-    locateFileInFileManager(m_outputPath);
+    locateFileInFileManager(m_outputPath, [dialog = QPointer<CompletionDialog>(this), path = m_outputPath](bool shown) {
+        if (!shown)
+            MessageBox::warning(dialog, locateFailedMessage(path));
+    });
 }
 
 void CompletionDialog::reject()

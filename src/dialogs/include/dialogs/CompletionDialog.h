@@ -30,6 +30,8 @@ public:
     static QString uploadPageUrl();
     // The player's parameters: play the file over and over (999 times) and exit at its end.
     static QStringList playerArguments(const QString &outputPath);
+    // What the user reads when neither the file manager nor the desktop could show the video.
+    static QString locateFailedMessage(const QString &outputPath);
 
 public slots:
     void uploadNow();

@@ -155,6 +155,15 @@ int progressPercent(double seconds, double audioDuration)
     return int(percent);
 }
 
+std::optional<qint64> secondsLeft(qint64 elapsedMs, int position, int range)
+{
+    if (elapsedMs < EstimateAfterMs || position <= 0 || range <= 0)
+        return std::nullopt;
+    if (position >= range)
+        return 0;
+    return qRound64(double(elapsedMs) * double(range - position) / double(position) / 1000.0);
+}
+
 bool reportsOutputPermissionDenied(const QString &output, const QString &outputPath)
 {
     if (outputPath.isEmpty())

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The decisions of one video build, kept apart from the job that runs it so that each can be
 // checked on its own.
 
@@ -55,6 +57,12 @@ int progressRange(double audioDuration);
 int progressPosition(double seconds, int range);
 // The rounded percentage of t within the audio, 0..100; 0 when the duration is not positive.
 int progressPercent(double seconds, double audioDuration);
+// The time measured before a build's remaining time is estimated: the encoder's start and its
+// first second say little about its pace.
+constexpr qint64 EstimateAfterMs = 3000;
+// The seconds a build probably still needs after `elapsedMs`, at the pace it reached `position`
+// of `range` (rounded); nullopt before EstimateAfterMs or before any progress.
+std::optional<qint64> secondsLeft(qint64 elapsedMs, int position, int range);
 
 // True when the encoder refused to create the output: a line "<outputPath>: Permission denied".
 // Only a whole line counts, because the encoder also echoes the input's tags.

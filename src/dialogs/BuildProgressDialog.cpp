@@ -66,7 +66,10 @@ void BuildProgressDialog::showTimes()
 {
     const qint64 elapsed = m_sinceStart.elapsed();
     m_elapsedLabel->setText(QStringLiteral("Elapsed: %1").arg(timeText(elapsed / 1000)));
-    if (const std::optional<qint64> left = secondsLeft(elapsed, m_position, m_job->progressMaximum()))
+    if (m_firstReportMs < 0)
+        return;
+    if (const std::optional<qint64> left = secondsLeft(elapsed - m_firstReportMs, m_position - m_firstPosition,
+                                                       m_job->progressMaximum() - m_position))
         m_timeLeftLabel->setText(QStringLiteral("Time left: about %1").arg(timeText(*left)));
 }
 
@@ -99,6 +102,10 @@ void BuildProgressDialog::showProgress(int position, int percent)
     m_progress->setValue(position);
     m_percentLabel->setText(QStringLiteral("%1 %").arg(percent));
     m_position = position;
+    if (m_firstReportMs < 0) {
+        m_firstReportMs = m_sinceStart.elapsed();
+        m_firstPosition = position;
+    }
     showTimes();
 }
 

@@ -155,13 +155,13 @@ int progressPercent(double seconds, double audioDuration)
     return int(percent);
 }
 
-std::optional<qint64> secondsLeft(qint64 elapsedMs, int position, int range)
+std::optional<qint64> secondsLeft(qint64 measuredMs, int progress, int remaining)
 {
-    if (elapsedMs < EstimateAfterMs || position <= 0 || range <= 0)
+    if (measuredMs < EstimateAfterMs || progress <= 0)
         return std::nullopt;
-    if (position >= range)
+    if (remaining <= 0)
         return 0;
-    return qRound64(double(elapsedMs) * double(range - position) / double(position) / 1000.0);
+    return qRound64(double(measuredMs) * double(remaining) / double(progress) / 1000.0);
 }
 
 bool reportsOutputPermissionDenied(const QString &output, const QString &outputPath)

@@ -327,16 +327,14 @@ void TestBuildDialog::times()
     QVERIFY(left->geometry().left() > cancel->geometry().right());
 
     // The estimate shows once the first seconds are measured, the clock runs between reports.
-    QStringList shownEarly;
     QString elapsedThen;
     qint64 clockThen = 0;
     QString leftThen;
     QElapsedTimer clock;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (clock.elapsed() < EstimateAfterMs - 200 && !left->text().isEmpty())
-            shownEarly << left->text();
-        if (clock.elapsed() > EstimateAfterMs + 2500 && leftThen.isEmpty()) {
+        if (!left->text().isEmpty() || clock.elapsed() > 60000) {
+            watch.stop();
             clockThen = clock.elapsed();
             elapsedThen = elapsed->text();
             leftThen = left->text();
@@ -348,7 +346,7 @@ void TestBuildDialog::times()
         watch.start(20);
     });
     QCOMPARE(dialog.exec(), int(BuildOutcome::Canceled));
-    QVERIFY2(shownEarly.isEmpty(), qPrintable(shownEarly.join(", ")));
+    QVERIFY2(clockThen >= EstimateAfterMs - 100, qPrintable(QString::number(clockThen)));
     // Whole seconds since the dialog showed, at most one tick behind.
     const qint64 shownSeconds = elapsedThen.section(':', -1).toLongLong();
     QVERIFY2(elapsedThen.startsWith("Elapsed: 0:") && qAbs(shownSeconds - clockThen / 1000) <= 1,

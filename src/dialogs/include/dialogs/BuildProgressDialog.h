@@ -63,4 +63,7 @@ private:
     QElapsedTimer m_sinceStart;
     QTimer *m_clock;
     int m_position = 0;
+    // The encoder's first report, where the pace is measured from; -1 before it.
+    qint64 m_firstReportMs = -1;
+    int m_firstPosition = 0;
 };

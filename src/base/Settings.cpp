@@ -109,6 +109,17 @@ std::optional<QSize> parseDialogSize(const QString &text)
 QString formatDialogSize(const QSize &size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+QString defaultOutputFormat()
+{
+    return QStringLiteral("webm");
+}
+
+std::optional<QString> parseOutputFormat(const QString &text)
+{
+    const QString extension = text.trimmed().toLower();
+    if (extension == QLatin1String("webm") || extension == QLatin1String("mpg") || extension == QLatin1String("mp4"))
+        return extension;
+    return std::nullopt;
 }
 
 QString standardFolder(QStandardPaths::StandardLocation location)
@@ -146,6 +157,8 @@ const Settings::Key<QSize> Settings::OpenFileDialogSize{
     QLatin1String("OpenFileDialogSize"), &noDialogSize, &parseDialogSize, &formatDialogSize};
 const Settings::Key<QSize> Settings::SaveAsDialogSize{
     QLatin1String("SaveAsDialogSize"), &noDialogSize, &parseDialogSize, &formatDialogSize};
+const Settings::Key<QString> Settings::OutputFormat{
+    QLatin1String("OutputFormat"), &defaultOutputFormat, &parseOutputFormat, &formatText};
 
 QString Settings::iniFilePath()
 {

@@ -5,8 +5,10 @@
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -95,9 +97,19 @@ void CompletionDialog::openWithVideoPlayer()
         m_playerPath, playerArguments(m_outputPath, m_videoSize, where ? where->availableGeometry() : QRect(), frame));
 }
 
+QString CompletionDialog::locateFailedMessage(const QString &outputPath)
+{
+    return QStringLiteral("No File Manager could be opened to show:\n\n   %1\n\nPlease check that a File Manager is "
+                          "installed, thanks.")
+        .arg(outputPath);
+}
+
 void CompletionDialog::locateFile()
 {
-    locateFileInFileManager(m_outputPath);
+    locateFileInFileManager(m_outputPath, [dialog = QPointer<CompletionDialog>(this), path = m_outputPath](bool shown) {
+        if (!shown)
+            MessageBox::warning(dialog, locateFailedMessage(path));
+    });
 }
 
 void CompletionDialog::reject()

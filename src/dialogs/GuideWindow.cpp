@@ -2,11 +2,13 @@
 
 #include "dialogs/WindowPlacement.h"
 #include "tools/DesktopLauncher.h"
+#include "widgets/MessageBox.h"
 #include "widgets/SkinArtwork.h"
 #include "widgets/WindowMover.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -133,12 +135,27 @@ void GuideWindow::followLink(const QUrl &link)
     if (target.isLocalFile() && target.path().endsWith(QLatin1String(".html")))
         m_browser->setSource(target);
     else
-        DesktopLauncher::instance().openUrl(target);
+        openOutside(target);
 }
 
 void GuideWindow::openInBrowser()
 {
-    DesktopLauncher::instance().openUrl(m_browser->source());
+    openOutside(m_browser->source());
+}
+
+QString GuideWindow::browserFailedMessage(const QUrl &page)
+{
+    return QStringLiteral("No Web Browser could be opened to show:\n\n   %1\n\nPlease check that a Web Browser is "
+                          "installed, thanks.")
+        .arg(page.isLocalFile() ? page.toLocalFile() : page.toString());
+}
+
+void GuideWindow::openOutside(const QUrl &page)
+{
+    DesktopLauncher::instance().openUrl(page, [window = QPointer<GuideWindow>(this), page](bool opened) {
+        if (!opened)
+            MessageBox::warning(window, browserFailedMessage(page));
+    });
 }
 
 void GuideWindow::keyPressEvent(QKeyEvent *event)

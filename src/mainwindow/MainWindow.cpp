@@ -165,7 +165,8 @@ bool MainWindow::initialize()
     m_pictureBox->setDrawMode(PictureBox::FitLetterbox);
     m_dropTarget->attach(this, this);
 
-    m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder));
+    m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder),
+                         AppSettings::instance().read(Settings::OutputFormat));
 
     PictureProblem problem;
     if (!m_canvases.create(AppSettings::instance().imageToolPath(), AppSettings::instance().backgroundColor(), &problem)) {

@@ -168,6 +168,15 @@ int progressPercent(double seconds, double audioDuration)
     return int(percent);
 }
 
+std::optional<qint64> secondsLeft(qint64 measuredMs, int progress, int remaining)
+{
+    if (measuredMs < EstimateAfterMs || progress <= 0)
+        return std::nullopt;
+    if (remaining <= 0)
+        return 0;
+    return qRound64(double(measuredMs) * double(remaining) / double(progress) / 1000.0);
+}
+
 bool reportsOutputPermissionDenied(const QString &output, const QString &outputPath)
 {
     if (outputPath.isEmpty())

@@ -8,6 +8,7 @@
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
 #include "dialogs/PictuneBuild.h"
+#include "model/VideoBuild.h"
 #include "model/VideoBuildJob.h"
 #include "widgets/ElidedPathLabel.h"
 
@@ -57,6 +58,7 @@ private slots:
     void endToEnd();
     void cancel_data();
     void cancel();
+    void times();
     void permissionDenied_data();
     void permissionDenied();
     void failures_data();
@@ -294,6 +296,63 @@ void TestBuildDialog::cancel()
     QCOMPARE(finalText, QString("*** Canceled ***"));
     QVERIFY2(shownFor >= 1000, qPrintable(QString::number(shownFor)));
     QVERIFY(bar->value() < bar->maximum());
+    QFile::remove(output);
+}
+
+void TestBuildDialog::times()
+{
+    QCOMPARE(Dlg::timeText(0), QString("0:00"));
+    QCOMPARE(Dlg::timeText(61), QString("1:01"));
+    QCOMPARE(Dlg::timeText(3599), QString("59:59"));
+    QCOMPARE(Dlg::timeText(3600 * 25 + 62), QString("25:01:02"));
+
+    AppSettings::instance().set(Settings::TargetVideoSize, 0);
+    const QString output = m_dir.filePath("timed.webm");
+    VideoBuildJob job(request(picture(0), audio("long 20 min.flac"), 1200.0, output));
+    Dlg dialog(&job);
+    auto *elapsed = dialog.controlAs<QLabel>(Dlg::ElapsedLabel);
+    auto *left = dialog.controlAs<QLabel>(Dlg::TimeLeftLabel);
+    auto *cancel = dialog.controlAs<QPushButton>(Dlg::CancelButton);
+    QVERIFY(elapsed && left);
+    QCOMPARE(elapsed->text(), QString("Elapsed: 0:00"));
+    QVERIFY(left->text().isEmpty());
+    // In the row of Cancel, on either side of it, under the percentage.
+    const QRect percent = dialog.controlAs<QLabel>(Dlg::PercentLabel)->geometry();
+    for (QLabel *label : {elapsed, left}) {
+        QVERIFY(!label->geometry().intersects(cancel->geometry()));
+        QVERIFY(label->geometry().top() > percent.bottom());
+        QVERIFY(label->geometry().top() >= cancel->geometry().top() && label->geometry().bottom() <= cancel->geometry().bottom());
+    }
+    QVERIFY(elapsed->geometry().right() < cancel->geometry().left());
+    QVERIFY(left->geometry().left() > cancel->geometry().right());
+
+    // The estimate shows once the first seconds are measured, the clock runs between reports.
+    QString elapsedThen;
+    qint64 clockThen = 0;
+    QString leftThen;
+    QElapsedTimer clock;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!left->text().isEmpty() || clock.elapsed() > 60000) {
+            watch.stop();
+            clockThen = clock.elapsed();
+            elapsedThen = elapsed->text();
+            leftThen = left->text();
+            dialog.requestCancel();
+        }
+    });
+    QTimer::singleShot(0, this, [&] {
+        clock.start();
+        watch.start(20);
+    });
+    QCOMPARE(dialog.exec(), int(BuildOutcome::Canceled));
+    QVERIFY2(clockThen >= EstimateAfterMs - 100, qPrintable(QString::number(clockThen)));
+    // Whole seconds since the dialog showed, at most one tick behind.
+    const qint64 shownSeconds = elapsedThen.section(':', -1).toLongLong();
+    QVERIFY2(elapsedThen.startsWith("Elapsed: 0:") && qAbs(shownSeconds - clockThen / 1000) <= 1,
+             qPrintable(elapsedThen + " after " + QString::number(clockThen) + " ms"));
+    QVERIFY2(QRegularExpression("^Time left: about \\d+:\\d\\d$").match(leftThen).hasMatch(), qPrintable(leftThen));
+    QVERIFY(left->text().isEmpty());
     QFile::remove(output);
 }
 

@@ -19,6 +19,8 @@ private slots:
     void encoderTime();
     void progress_data();
     void progress();
+    void secondsLeft_data();
+    void secondsLeft();
     void encoderArguments_data();
     void encoderArguments();
     void verdict_data();
@@ -90,6 +92,30 @@ void TestBuildRules::progress()
     QCOMPARE(progressRange(duration), range);
     QCOMPARE(progressPosition(seconds, range), position);
     QCOMPARE(progressPercent(seconds, duration), percent);
+}
+
+void TestBuildRules::secondsLeft_data()
+{
+    QTest::addColumn<qint64>("measuredMs");
+    QTest::addColumn<int>("progress");
+    QTest::addColumn<int>("remaining");
+    QTest::addColumn<qint64>("left"); // -1: no estimate yet
+
+    QTest::addRow("a quarter in 4 s") << qint64(4000) << 2500 << 7500 << qint64(12);
+    QTest::addRow("rounded") << qint64(3100) << 1000 << 2000 << qint64(6);
+    QTest::addRow("too early") << qint64(2999) << 5000 << 5000 << qint64(-1);
+    QTest::addRow("no progress yet") << qint64(10000) << 0 << 10000 << qint64(-1);
+    QTest::addRow("done") << qint64(10000) << 10000 << 0 << qint64(0);
+    QTest::addRow("an hour's song, slowly") << qint64(60000) << 1 << 359999 << qint64(21599940);
+}
+
+void TestBuildRules::secondsLeft()
+{
+    QFETCH(qint64, measuredMs);
+    QFETCH(int, progress);
+    QFETCH(int, remaining);
+    QFETCH(qint64, left);
+    QCOMPARE(::secondsLeft(measuredMs, progress, remaining).value_or(-1), left);
 }
 
 void TestBuildRules::encoderArguments_data()

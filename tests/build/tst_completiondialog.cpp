@@ -27,10 +27,11 @@ public:
     QList<QStringList> shown;
     int fileManagerAnswer = -1; // -1: ask over D-Bus for real; 0/1: answer at once
 
-    bool openUrl(const QUrl &url) override
+    void openUrl(const QUrl &url, std::function<void(bool)> done) override
     {
         urls << url;
-        return true;
+        if (done)
+            done(true);
     }
     bool startDetached(const QString &program, const QStringList &arguments) override
     {
@@ -124,6 +125,8 @@ private slots:
     void locate_data();
     void locate();
     void fileManagerOverDBus();
+    void desktopCannotOpen_data();
+    void desktopCannotOpen();
     void realDetachedStart();
     void closing_data();
     void closing();
@@ -285,6 +288,54 @@ void TestCompletionDialog::fileManagerOverDBus()
     QTRY_COMPARE(m_launcher.urls.size(), 1);
     QCOMPARE(m_launcher.urls.first(), QUrl::fromLocalFile("/v"));
     QCOMPARE(fileManager.calls.size(), 1);
+}
+
+void TestCompletionDialog::desktopCannotOpen_data()
+{
+    QTest::addColumn<QByteArray>("xdgOpen"); // the script on the PATH, none when empty
+    QTest::addColumn<bool>("failure");
+    QTest::addRow("no method available") << QByteArray("echo 'xdg-open: no method available' >&2\nexit 3\n") << true;
+    QTest::addRow("no xdg-open") << QByteArray() << true;
+    QTest::addRow("folder opened") << QByteArray("exit 0\n") << false;
+}
+
+void TestCompletionDialog::desktopCannotOpen()
+{
+    QFETCH(QByteArray, xdgOpen);
+    QFETCH(bool, failure);
+    // No file manager answers on this bus: the folder goes to xdg-open, whose exit status counts.
+    DesktopLauncher::setInstance(nullptr);
+    QTemporaryDir tools;
+    const QString record = tools.filePath("arguments.txt");
+    if (!xdgOpen.isEmpty())
+        QVERIFY(!TestSupport::writeScript(tools.filePath("xdg-open"),
+                                          "#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n" + xdgOpen)
+                     .isEmpty());
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(tools.path()));
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+    TestSupport::MessageRecorder messages;
+
+    Dlg dialog("/v/my clip.webm", Player);
+    dialog.show();
+    QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
+    if (failure) {
+        QTRY_COMPARE(messages.messages.size(), 1);
+        QCOMPARE(messages.messages.first().text, Dlg::locateFailedMessage("/v/my clip.webm"));
+        QCOMPARE(messages.messages.first().icon, QMessageBox::Warning);
+    } else {
+        QTRY_VERIFY(QFile::exists(record));
+        QTest::qWait(100);
+        QVERIFY(messages.messages.isEmpty());
+    }
+    if (!xdgOpen.isEmpty()) {
+        QFile arguments(record);
+        QVERIFY(arguments.open(QIODevice::ReadOnly));
+        QCOMPARE(arguments.readAll(), QByteArray("/v\n"));
+    }
+    QCOMPARE(Dlg::locateFailedMessage("/v/my clip.webm"),
+             QString("No File Manager could be opened to show:\n\n   /v/my clip.webm\n\nPlease check that a File "
+                     "Manager is installed, thanks."));
 }
 
 void TestCompletionDialog::realDetachedStart()

@@ -100,8 +100,9 @@ void TestMainWindow::roadOfOneVideo()
     QCOMPARE(QGuiApplication::clipboard()->text(), webm);
     QVERIFY(window->outputPathTyped());
 
-    // Key 1 switches to 1280x720 and records it.
-    QTest::keyClick(window->outputEdit(), Qt::Key_1);
+    // Key 1 on the window switches to 1280x720 and records it.
+    window->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_1);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 0);
     QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(IniFile::readString(m_sandbox->iniPath(), "Velmora 1", "TargetVideoSize", "x"), QStringLiteral("0"));
@@ -477,6 +478,13 @@ void TestMainWindow::saveAs()
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(QGuiApplication::clipboard()->text(), mp4);
     QCOMPARE(probe(mp4, "stream=codec_name,width,height"), QStringLiteral("h264,640,360\naac"));
+
+    // The format chosen last is the one the next start offers, and Save As lists it first.
+    QCOMPARE(AppSettings::instance().read(Settings::OutputFormat), QStringLiteral("mp4"));
+    window.reset();
+    window = makeWindow();
+    QVERIFY(window);
+    QVERIFY(window->outputEdit()->text().endsWith("/MyPictune.mp4"));
 
     QCOMPARE(SaveAsDialog::filtersFor("webm").first(), QStringLiteral("WebM Files (webm) (*.webm)"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));

@@ -81,6 +81,9 @@ public:
     // pixels; an absent or unusable text gives an empty size (none remembered).
     static const Key<QSize> OpenFileDialogSize;
     static const Key<QSize> SaveAsDialogSize;
+    // The extension of the format last chosen in Save As: "webm", "mpg" or "mp4", any case;
+    // anything else gives "webm".
+    static const Key<QString> OutputFormat;
 
     // <configuration folder>/Velmora 1/Velmora1.ini; the folder is created when missing.
     static QString iniFilePath();

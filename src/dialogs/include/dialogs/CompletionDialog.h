@@ -39,6 +39,8 @@ public:
     // centered in it.
     static QStringList playerArguments(const QString &outputPath, const QSize &videoSize = QSize(),
                                        const QRect &workArea = QRect(), const QMargins &frame = QMargins());
+    // What the user reads when neither the file manager nor the desktop could show the video.
+    static QString locateFailedMessage(const QString &outputPath);
 
 public slots:
     void uploadNow();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The decisions of one video build, kept apart from the job that runs it so that each can be
 // checked on its own.
 
@@ -58,6 +60,13 @@ int progressRange(double audioDuration);
 int progressPosition(double seconds, int range);
 // The rounded percentage of t within the audio, 0..100; 0 when the duration is not positive.
 int progressPercent(double seconds, double audioDuration);
+// The time measured before a build's remaining time is estimated: a pace taken over less says
+// little.
+constexpr qint64 EstimateAfterMs = 3000;
+// The seconds a build probably still needs for `remaining` positions of the bar, at the pace of
+// `progress` positions in `measuredMs` (rounded); nullopt before EstimateAfterMs or without
+// progress. The measure starts at the encoder's first report, so its start-up does not count.
+std::optional<qint64> secondsLeft(qint64 measuredMs, int progress, int remaining);
 
 // True when the encoder refused to create the output: a line "<outputPath>: Permission denied".
 // Only a whole line counts, because the encoder also echoes the input's tags.

@@ -16,6 +16,9 @@ packages=(
     imagemagick ffmpeg fonts-dejavu-core fonts-liberation2
     # the fonts a plain ImageMagick install recommends: the picture tests run with and without them
     fonts-urw-base35
+    # the caption tests: a CJK and an emoji font for the per-character fallback, and harfbuzz's
+    # renderer for a reference of shaped text
+    fonts-wqy-zenhei fonts-noto-color-emoji libharfbuzz-bin
     # headless runs, screenshots and tests
     xvfb xauth x11-utils sox dbus-daemon dbus-x11 at-spi2-core
     # real X input (keys, clicks) for the tests that drive the program from outside

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,7 +21,11 @@ namespace {
 class QuietLauncher : public DesktopLauncher
 {
 public:
-    bool openUrl(const QUrl &) override { return true; }
+    void openUrl(const QUrl &, std::function<void(bool)> done) override
+    {
+        if (done)
+            done(true);
+    }
     bool startDetached(const QString &, const QStringList &) override { return true; }
 };
 
@@ -50,16 +55,18 @@ int main(int argc, char **argv)
     BenchSupport::makePicture(QStringLiteral("/usr/bin/convert"), QSize(854, 480), picture);
     BenchSupport::run(QStringLiteral("ffmpeg"),
                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-                       QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=120"), song});
+                       QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=600"), song});
     QuietLauncher launcher;
     DesktopLauncher::setInstance(&launcher);
 
-    VideoBuildJob job({QStringLiteral("/usr/bin/ffmpeg"), picture, song, 120.0, output, QSize(854, 480)});
+    VideoBuildJob job({QStringLiteral("/usr/bin/ffmpeg"), picture, song, 600.0, output, QSize(854, 480)});
     BuildProgressDialog build(&job);
     auto *bar = build.controlAs<QProgressBar>(BuildProgressDialog::ProgressBar);
+    auto *timeLeft = build.controlAs<QLabel>(BuildProgressDialog::TimeLeftLabel);
     bool shot = false;
-    QObject::connect(bar, &QProgressBar::valueChanged, &build, [&](int value) {
-        if (!shot && value > bar->maximum() / 3) {
+    // Once the time left shows, which takes the first seconds of the build.
+    QObject::connect(bar, &QProgressBar::valueChanged, &build, [&](int) {
+        if (!shot && !timeLeft->text().isEmpty()) {
             shot = true;
             // Once the percentage below the bar has been painted too (labels paint later).
             after(150, [&] {
@@ -70,7 +77,7 @@ int main(int argc, char **argv)
     });
     build.exec();
 
-    CompletionDialog complete(output, QStringLiteral("ffplay"));
+    CompletionDialog complete(output, QSize(854, 480), QStringLiteral("ffplay"));
     after(600, [&] { shoot(shots + QStringLiteral("/complete-compact.png")); });
     after(800, [&] { complete.controlAs<QPushButton>(CompletionDialog::OpenWithPlayerButton)->click(); });
     after(1400, [&] { shoot(shots + QStringLiteral("/complete-full.png")); });

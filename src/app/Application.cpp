@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/StartupFiles.h"
+#include "WhenExposed.h"
 
 #include "base/AppSettings.h"
 #include "base/Paths.h"
@@ -9,24 +10,34 @@
 #include "tools/ToolCheck.h"
 #include "widgets/MessageBox.h"
 
-#include <utility>
-
 bool Application::loadSettings()
 {
     AppSettings &settings = AppSettings::instance();
     settings.setFiles(Settings::iniFilePath(), Settings::systemIniFilePaths());
     settings.load();
+    if (!settings.refusedFile().isEmpty()) {
+        MessageBox::critical(nullptr, settings.refusedFileText());
+        return false;
+    }
 
-    const std::pair<ToolCheck::Tool, const QString &> tools[] = {
-        {ToolCheck::Tool::ImageTool, settings.imageToolPath()},
-        {ToolCheck::Tool::Encoder, settings.encoderPath()},
-        {ToolCheck::Tool::Player, settings.playerPath()},
+    struct ToolSetting
+    {
+        ToolCheck::Tool tool;
+        const Settings::Key<QString> &key;
+        const QString &path;
+    };
+    const ToolSetting tools[] = {
+        {ToolCheck::Tool::ImageTool, Settings::ImageTool, settings.imageToolPath()},
+        {ToolCheck::Tool::Encoder, Settings::Encoder, settings.encoderPath()},
+        {ToolCheck::Tool::Player, Settings::Player, settings.playerPath()},
     };
     // In this order, and only up to the first failure: one message at most.
-    for (const auto &[tool, path] : tools) {
-        const ToolCheck::Result result = ToolCheck::check(tool, path);
+    for (const ToolSetting &setting : tools) {
+        const ToolCheck::Result result = ToolCheck::check(setting.tool, setting.path);
         if (result != ToolCheck::Result::Ok) {
-            MessageBox::critical(nullptr, ToolCheck::message(result, tool, settings.iniPath()));
+            // The file the path came from, or every file read when none holds it: one a line.
+            const QString files = settings.sourcesOf(setting.key).join(QStringLiteral("\n   "));
+            MessageBox::critical(nullptr, ToolCheck::message(result, setting.tool, files));
             return false;
         }
     }
@@ -84,10 +95,12 @@ int Application::run(const StartupFiles &files)
     // A failed initialization has shown its message; the window must not run.
     if (!dialog.initialize())
         return 0;
-    // Queued behind the start-up checks that initialize() queued: the window is laid out first.
+    // Queued behind the start-up checks that initialize() queued: the window is laid out first,
+    // and its message waits until the window manager has placed the window it stands over.
     if (!files.isEmpty())
-        QMetaObject::invokeMethod(&dialog, [&dialog, files] { openStartupFiles(dialog, files); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&dialog, [&dialog, files] {
+            WhenExposed::call(&dialog, [&dialog, files] { openStartupFiles(dialog, files); });
+        }, Qt::QueuedConnection);
     dialog.exec();
     return 0;
 }

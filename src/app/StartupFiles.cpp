@@ -4,16 +4,37 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
-QString localPath(const QString &argument)
+// The absolute local path an argument names, or empty with *why set when it names no file of
+// this computer.
+QString localPath(const QString &argument, QString *why)
 {
-    if (argument.startsWith(QLatin1String("file:"))) {
+    // A file of this name wins over reading it as an address ("file:a.jpg" may be a file's name).
+    if (!QFileInfo::exists(argument)) {
         const QUrl url(argument);
-        if (url.isLocalFile())
-            return url.toLocalFile();
+        if (url.isValid() && url.scheme() == QLatin1String("file")) {
+            const QString host = url.host();
+            if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) {
+                *why = QStringLiteral("It is on another computer: %1.").arg(host);
+                return {};
+            }
+            const QString path = url.path(QUrl::FullyDecoded);
+            if (path.isEmpty()) {
+                *why = QStringLiteral("It names no file.");
+                return {};
+            }
+            // "file:song.mp3" is taken relative to the working folder, as a plain name is.
+            return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        }
+        if (url.isValid() && url.scheme().size() > 1 && argument.contains(QLatin1String("://"))) {
+            *why = QStringLiteral("It is not a file of this computer.");
+            return {};
+        }
     }
-    return QFileInfo(argument).absoluteFilePath();
+    return QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
 }
 
 } // namespace
@@ -21,17 +42,35 @@ QString localPath(const QString &argument)
 StartupFiles StartupFiles::fromArguments(const QStringList &arguments)
 {
     StartupFiles files;
+    const auto leftOut = [&files](const QString &path) {
+        return path == files.picture.path || path == files.audio.path
+            || std::any_of(files.notOpened.cbegin(), files.notOpened.cend(),
+                           [&path](const NotOpened &file) { return file.path == path; });
+    };
     for (const QString &argument : arguments) {
         if (argument.isEmpty())
             continue;
-        const FileClassification file = classifyFile(QDir::cleanPath(localPath(argument)));
-        if (files.picture.path.isEmpty() && file.kind == FileClassification::Kind::Picture)
+        QString why;
+        const QString path = localPath(argument, &why);
+        if (path.isEmpty()) {
+            if (!leftOut(argument))
+                files.notOpened.append({argument, why});
+            continue;
+        }
+        const FileClassification file = classifyFile(path);
+        if (files.picture.path.isEmpty() && file.kind == FileClassification::Kind::Picture) {
             files.picture = file;
-        else if (files.audio.path.isEmpty() && file.kind == FileClassification::Kind::Song)
+        } else if (files.audio.path.isEmpty() && file.kind == FileClassification::Kind::Song) {
             files.audio = file;
-        else if (file.path != files.picture.path && file.path != files.audio.path
-                 && !files.notOpened.contains(file.path))
-            files.notOpened << file.path;
+        } else if (!leftOut(file.path)) {
+            if (file.kind == FileClassification::Kind::Picture)
+                why = QStringLiteral("Another Picture File was opened first.");
+            else if (file.kind == FileClassification::Kind::Song)
+                why = QStringLiteral("Another Audio File was opened first.");
+            else
+                why = notOpenableReason(file);
+            files.notOpened.append({file.path, why});
+        }
     }
     return files;
 }
@@ -44,8 +83,8 @@ QString StartupFiles::notOpenedMessage() const
     // screen: the first few, then how many more.
     constexpr int Shown = 10;
     QStringList lines;
-    for (const QString &path : notOpened.mid(0, Shown))
-        lines << QStringLiteral("   ") + path;
+    for (const NotOpened &file : notOpened.mid(0, Shown))
+        lines << QStringLiteral("   %1:  %2").arg(file.path, file.reason);
     if (notOpened.size() > Shown)
         lines << QStringLiteral("   ... and %1 more").arg(notOpened.size() - Shown);
     return QStringLiteral("These files were not opened:\n\n%1\n\n"

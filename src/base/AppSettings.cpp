@@ -26,6 +26,8 @@ void AppSettings::reset()
 {
     m_iniPath.clear();
     m_systemIniPaths.clear();
+    m_refusedFile.clear();
+    m_sources.clear();
     m_imageToolPath.clear();
     m_encoderPath.clear();
     m_playerPath.clear();
@@ -42,7 +44,28 @@ void AppSettings::setFiles(const QString &iniPath, const QStringList &systemIniP
 
 void AppSettings::load()
 {
-    const QList<QByteArray> files = readFiles();
+    QList<IniFile::Status> statuses;
+    const QList<QByteArray> files = readFiles(&statuses);
+    const QStringList paths = QStringList{m_iniPath} + m_systemIniPaths;
+    m_refusedFile.clear();
+    QStringList read;
+    for (int i = 0; i < paths.size(); ++i) {
+        if (statuses.at(i) == IniFile::Status::NotRegularFile && m_refusedFile.isEmpty())
+            m_refusedFile = paths.at(i);
+        if (statuses.at(i) == IniFile::Status::Read)
+            read << paths.at(i);
+    }
+    m_sources.clear();
+    for (const QLatin1String key : {Settings::ImageTool.name, Settings::Encoder.name, Settings::Player.name}) {
+        QStringList &sources = m_sources[key];
+        for (int i = 0; i < files.size() && sources.isEmpty(); ++i) {
+            if (IniFile::find(files.at(i), Settings::Section, key))
+                sources << paths.at(i);
+        }
+        // No file holds the key: every file read lacks it, or there is none to read.
+        if (sources.isEmpty())
+            sources = read.isEmpty() ? QStringList{m_iniPath} : read;
+    }
     m_imageToolPath = Settings::ImageTool.valueIn(files);
     m_encoderPath = Settings::Encoder.valueIn(files);
     m_playerPath = Settings::Player.valueIn(files);
@@ -51,12 +74,29 @@ void AppSettings::load()
     m_autoPlayOnOpen = Settings::AutoPlayOnOpen.valueIn(files);
 }
 
-QList<QByteArray> AppSettings::readFiles() const
+QList<QByteArray> AppSettings::readFiles(QList<IniFile::Status> *statuses) const
 {
-    QList<QByteArray> files{IniFile::readAll(m_iniPath)};
-    for (const QString &path : m_systemIniPaths)
-        files << IniFile::readAll(path);
+    QList<QByteArray> files;
+    for (const QString &path : QStringList{m_iniPath} + m_systemIniPaths) {
+        IniFile::Status status;
+        files << IniFile::readAll(path, &status);
+        if (statuses)
+            *statuses << status;
+    }
     return files;
+}
+
+QStringList AppSettings::sourcesOf(const Settings::Key<QString> &key) const
+{
+    return m_sources.value(key.name, QStringList{m_iniPath});
+}
+
+QString AppSettings::refusedFileText() const
+{
+    if (m_refusedFile.isEmpty())
+        return {};
+    return QStringLiteral("Can't read the settings from:\n\n   %1\n\nIt is not a regular file.\n\nSorry, can't continue.")
+        .arg(m_refusedFile);
 }
 
 bool AppSettings::setAll(const QList<IniFile::KeyValue> &entries)

@@ -3,6 +3,11 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 struct Line
@@ -119,12 +124,29 @@ bool hasLineBreak(const QString &s)
     return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
 }
 
-QByteArray readFile(const QString &path, bool *exists)
+// Opening a FIFO for reading would wait for a writer forever, and a device may never end: only
+// a regular file is read, checked on the descriptor opened without blocking.
+QByteArray readFile(const QString &path, IniFile::Status *status)
 {
-    QFile file(path);
-    *exists = file.exists();
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *status = errno == ENOENT || errno == ENOTDIR || path.isEmpty() ? IniFile::Status::Missing
+                                                                         : IniFile::Status::Unreadable;
         return {};
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        *status = IniFile::Status::NotRegularFile;
+        return {};
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *status = IniFile::Status::Unreadable;
+        return {};
+    }
+    *status = IniFile::Status::Read;
     return file.readAll();
 }
 
@@ -176,10 +198,10 @@ QString IniFile::readString(const QString &path, const QString &section, const Q
     return find(readAll(path), section, key).value_or(defaultValue);
 }
 
-QByteArray IniFile::readAll(const QString &path)
+QByteArray IniFile::readAll(const QString &path, Status *status)
 {
-    bool exists = false;
-    return readFile(path, &exists);
+    Status ignored;
+    return readFile(path, status ? status : &ignored);
 }
 
 bool IniFile::writeString(const QString &path, const QString &section, const QString &key,
@@ -198,10 +220,12 @@ bool IniFile::writeStrings(const QString &path, const QString &section,
             || kv.first.trimmed().isEmpty())
             return false;
     }
-    bool exists = false;
-    QByteArray text = readFile(path, &exists);
-    if (exists && text.isEmpty() && QFile(path).size() > 0)
-        return false; // unreadable: never replace a file we could not read
+    Status status;
+    QByteArray text = readFile(path, &status);
+    // Never replace a file that could not be read, nor a FIFO or a device with a file.
+    if (status == Status::NotRegularFile || (status == Status::Unreadable && QFile(path).size() > 0))
+        return false;
+    const bool exists = status == Status::Read || status == Status::Unreadable;
     for (const KeyValue &kv : values)
         text = writeToText(text, section, kv.first, kv.second);
 

@@ -85,6 +85,44 @@ std::optional<QString> parseFolder(const QString &text)
     return folder;
 }
 
+QSize noDialogSize()
+{
+    return QSize();
+}
+
+std::optional<QSize> parseDialogSize(const QString &text)
+{
+    const QStringList sides = text.trimmed().split(QLatin1Char('x'));
+    if (sides.size() != 2)
+        return std::nullopt;
+    bool wide = false;
+    bool high = false;
+    const int width = sides.at(0).trimmed().toInt(&wide);
+    const int height = sides.at(1).trimmed().toInt(&high);
+    // Far beyond any screen is as unusable as nothing.
+    constexpr int Largest = 100000;
+    if (!wide || !high || width <= 0 || height <= 0 || width > Largest || height > Largest)
+        return std::nullopt;
+    return QSize(width, height);
+}
+
+QString formatDialogSize(const QSize &size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+QString defaultOutputFormat()
+{
+    return QStringLiteral("webm");
+}
+
+std::optional<QString> parseOutputFormat(const QString &text)
+{
+    const QString extension = text.trimmed().toLower();
+    if (extension == QLatin1String("webm") || extension == QLatin1String("mpg") || extension == QLatin1String("mp4"))
+        return extension;
+    return std::nullopt;
+}
 
 QString standardFolder(QStandardPaths::StandardLocation location)
 {
@@ -117,6 +155,12 @@ const Settings::Key<QString> Settings::AudioFolder{
 const Settings::Key<QString> Settings::DestinationFolder{
     QLatin1String("DestinationFolderPath"),
     [] { return standardFolder(QStandardPaths::MoviesLocation); }, &parseFolder, &formatText};
+const Settings::Key<QSize> Settings::OpenFileDialogSize{
+    QLatin1String("OpenFileDialogSize"), &noDialogSize, &parseDialogSize, &formatDialogSize};
+const Settings::Key<QSize> Settings::SaveAsDialogSize{
+    QLatin1String("SaveAsDialogSize"), &noDialogSize, &parseDialogSize, &formatDialogSize};
+const Settings::Key<QString> Settings::OutputFormat{
+    QLatin1String("OutputFormat"), &defaultOutputFormat, &parseOutputFormat, &formatText};
 
 QString Settings::iniFilePath()
 {

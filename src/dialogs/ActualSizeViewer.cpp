@@ -1,33 +1,21 @@
 #include "dialogs/ActualSizeViewer.h"
 
+#include "dialogs/WindowPlacement.h"
 #include "media/PictureFile.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowMover.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 #include <QWindow>
 
-QPoint placeCenteredInWorkArea(const QRect &ownerFrame, const QSize &frameSize, const QRect &workArea)
-{
-    QRect frame(QPoint(0, 0), frameSize);
-    frame.moveCenter(ownerFrame.center());
-    int x = frame.x();
-    int y = frame.y();
-    if (x + frame.width() > workArea.x() + workArea.width())
-        x = workArea.x() + workArea.width() - frame.width();
-    if (x < workArea.x())
-        x = workArea.x();
-    if (y + frame.height() > workArea.y() + workArea.height())
-        y = workArea.y() + workArea.height() - frame.height();
-    if (y < workArea.y())
-        y = workArea.y();
-    return QPoint(x, y);
-}
+#include <algorithm>
 
 ActualSizeViewer::ActualSizeViewer(const QString &picturePath, QWidget *parent)
     : QDialog(parent ? parent : QApplication::activeWindow(),
@@ -42,39 +30,87 @@ ActualSizeViewer::ActualSizeViewer(const QString &picturePath, QWidget *parent)
 
 bool ActualSizeViewer::initialize()
 {
-    setWindowTitle(QStringLiteral("%1 View Actual Size - Press Esc to Close").arg(MessageBox::caption()));
     m_picture = loadPictureFile(m_picturePath);
     if (m_picture.isNull()) {
+        setWindowTitle(titleFor(100));
         MessageBox::information(this, QStringLiteral("Unable to load the Picture for Viewing."));
         return false;
     }
-    // One picture pixel per screen pixel, also on a scaled screen.
-    const qreal ratio = devicePixelRatioF();
-    m_picture.setDevicePixelRatio(ratio);
-    const QSize clientSize = (QSizeF(m_picture.size()) / ratio).toSize();
-    setFixedSize(clientSize);
-
-    // The frame is not known before the window is shown: the owner's frame is the best guess.
+    // Until the window is framed, the owner's frame is the best guess of the viewer's; a
+    // frameless owner leaves a title bar's worth.
     QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QMargins frameMargins;
-    QScreen *screen = nullptr;
-    QRect ownerFrame;
-    if (owner) {
-        ownerFrame = WindowMover::serverFrameGeometry(owner);
-        if (const QWindow *handle = owner->windowHandle())
-            frameMargins = handle->frameMargins();
-        screen = owner->screen();
-    } else {
-        screen = QGuiApplication::screenAt(QCursor::pos());
-    }
+    QMargins frame = owner && owner->windowHandle() ? owner->windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = WindowPlacement::guessedFrame();
+    fitAndPlace(frame);
+    return true;
+}
+
+void ActualSizeViewer::fitAndPlace(const QMargins &frame)
+{
+    m_assumedFrame = frame;
+    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen *screen = owner ? owner->screen() : QGuiApplication::screenAt(QCursor::pos());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect();
-    if (ownerFrame.isNull())
-        ownerFrame = workArea;
-    const QSize frameSize = clientSize.grownBy(frameMargins);
-    move(placeCenteredInWorkArea(ownerFrame, frameSize, workArea));
-    return true;
+
+    // One picture pixel per screen pixel, also on a scaled screen, unless that does not fit.
+    const qreal ratio = devicePixelRatioF();
+    const QSize actual = (QSizeF(m_picture.size()) / ratio).toSize();
+    const QSize clientSize = WindowPlacement::fitWithin(actual, WindowPlacement::clientRoom(workArea, frame));
+    if (clientSize == actual) {
+        m_shown = m_picture;
+    } else {
+        m_shown = m_picture.scaled((QSizeF(clientSize) * ratio).toSize(), Qt::IgnoreAspectRatio,
+                                   Qt::SmoothTransformation);
+    }
+    m_shown.setDevicePixelRatio(ratio);
+    const int percent = clientSize == actual
+        ? 100 : std::clamp(int(100.0 * clientSize.width() / actual.width()), 1, 99);
+    setWindowTitle(titleFor(percent));
+    setFixedSize(clientSize);
+
+    const QRect ownerFrame = owner ? WindowMover::serverFrameGeometry(owner) : workArea;
+    const QPoint corner = WindowPlacement::centeredOver(ownerFrame.isNull() ? workArea : ownerFrame,
+                                                         clientSize.grownBy(frame), workArea);
+    // A shown window is placed by its client area, as the window manager takes it.
+    if (windowHandle() && isVisible())
+        windowHandle()->setPosition(corner + QPoint(frame.left(), frame.top()));
+    else
+        move(corner);
+}
+
+QString ActualSizeViewer::titleFor(int percent)
+{
+    if (percent >= 100)
+        return QStringLiteral("%1 View Actual Size - Press Esc to Close").arg(MessageBox::caption());
+    return QStringLiteral("%1 View Actual Size - Scaled to %2% to Fit the Screen - Press Esc to Close")
+        .arg(MessageBox::caption())
+        .arg(percent);
+}
+
+void ActualSizeViewer::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous() || !windowHandle() || m_picture.isNull())
+        return;
+    fitAndPlace(m_assumedFrame);
+    windowHandle()->installEventFilter(this);
+}
+
+bool ActualSizeViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    // Framed: sized and placed again when the real frame differs from the one assumed. The
+    // window manager's frame may become known after the window is exposed, with a move.
+    if (watched == windowHandle() && (event->type() == QEvent::Expose || event->type() == QEvent::Move)
+        && windowHandle()->isExposed() && !windowHandle()->frameMargins().isNull()) {
+        windowHandle()->removeEventFilter(this);
+        const QMargins frame = windowHandle()->frameMargins();
+        if (!m_picture.isNull() && frame != m_assumedFrame)
+            fitAndPlace(frame);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int ActualSizeViewer::exec()
@@ -87,7 +123,7 @@ int ActualSizeViewer::exec()
 void ActualSizeViewer::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), m_picture);
+    painter.drawImage(QPoint(0, 0), m_shown);
 }
 
 void ActualSizeViewer::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,8 @@
 #include "dialogs/CaptionDialog.h"
 
 #include "dialogs/CaptionDialogRules.h"
+#include "media/FontCoverage.h"
+#include "dialogs/WindowPlacement.h"
 #include "media/FontList.h"
 #include "widgets/CaptionTextEdit.h"
 #include "widgets/ColorButton.h"
@@ -19,6 +21,9 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QWindow>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
 
 CaptionDialog::CaptionDialog(int *positionX, int *positionY, CaptionSettings *settings,
                              QWidget *owner)
@@ -264,9 +269,9 @@ void CaptionDialog::placeDialog()
         if (!owner)
             return;
         const QScreen *screen = owner->screen();
-        const QRect desktop = screen ? screen->geometry() : QRect();
-        const QPoint first = CaptionDialogRules::firstPosition(geometry().marginsAdded(frame),
-                                                               WindowMover::serverFrameGeometry(owner), desktop);
+        const QRect workArea = screen ? screen->availableGeometry() : QRect();
+        const QPoint first = WindowPlacement::besideOwner(geometry().marginsAdded(frame).size(),
+                                                          WindowMover::serverFrameGeometry(owner), workArea);
         *m_positionX = first.x();
         *m_positionY = first.y();
         m_firstPlacement = true;
@@ -378,8 +383,49 @@ void CaptionDialog::accept()
         }
         return;
     }
+    if (!charactersChecked(confirmed))
+        return;
+    if (!m_missing.isEmpty()) {
+        MessageBox::information(this, CaptionDialogRules::missingCharactersMessage(m_missing));
+        m_text->setFocus();
+        return;
+    }
     readControls(*m_settings);
     done(ResultOk);
+}
+
+bool CaptionDialog::charactersChecked(const CaptionSettings &settings)
+{
+    // Latin letters are in every font the tool lists: only other text needs the font files read.
+    const QList<uint> characters = settings.text.toUcs4();
+    if (fontNameList().isEmpty()
+        || std::all_of(characters.cbegin(), characters.cend(), [](uint c) { return c < 0x250; })) {
+        m_missing.clear();
+        return true;
+    }
+    if (m_charactersKnown && m_checkedFont == settings.fontName && m_checkedText == settings.text)
+        return true;
+    m_acceptWhenChecked = true;
+    if (m_missingCheck)
+        return false;
+    m_missingCheck = new QFutureWatcher<QList<char32_t>>(this);
+    connect(m_missingCheck, &QFutureWatcher<QList<char32_t>>::finished, this,
+            [this, font = settings.fontName, text = settings.text] {
+                m_missing = m_missingCheck->result();
+                m_missingCheck->deleteLater();
+                m_missingCheck = nullptr;
+                m_charactersKnown = true;
+                m_checkedFont = font;
+                m_checkedText = text;
+                // OK pressed meanwhile: it goes on (and checks again if the text has changed).
+                if (std::exchange(m_acceptWhenChecked, false) && !m_ended)
+                    accept();
+            });
+    m_missingCheck->setFuture(QtConcurrent::run(
+        [font = settings.fontName, text = settings.text, names = fontNameList(), files = fontGlyphFiles()] {
+            return captionFontPlanFor(font, text, names, files, fontFileCoverage).missing;
+        }));
+    return false;
 }
 
 void CaptionDialog::reject()

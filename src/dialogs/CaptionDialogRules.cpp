@@ -4,22 +4,6 @@
 
 namespace CaptionDialogRules {
 
-QPoint firstPosition(const QRect &dialog, const QRect &owner, const QRect &screen)
-{
-    constexpr int Overlap = 100;
-    const int dialogWidth = dialog.width();
-    const int ownerCentre = owner.left() + owner.width() / 2;
-    int x = ownerCentre < screen.left() + screen.width() / 2
-        ? owner.left() + owner.width() - Overlap
-        : owner.left() - dialogWidth + Overlap;
-    if (x < screen.left())
-        x = screen.left();
-    else if (x + dialogWidth > screen.left() + screen.width())
-        x = screen.left() + screen.width() - dialogWidth;
-    const int y = owner.top() + owner.height() / 2 - dialog.height() / 2;
-    return QPoint(x, y);
-}
-
 int findFontIndex(const QStringList &fonts, const QString &name)
 {
     return CaptionFontChoice::findFontIndex(fonts, name);
@@ -33,6 +17,16 @@ int fallbackFontIndex(const QStringList &fonts)
 int fontIndexFor(const QStringList &fonts, const QString &name)
 {
     return CaptionFontChoice::fontIndexFor(fonts, name);
+}
+
+QString missingCharactersMessage(const QList<char32_t> &missing)
+{
+    QStringList characters;
+    for (const char32_t c : missing)
+        characters.append(QString::fromUcs4(&c, 1));
+    return QStringLiteral("These characters are in none of the Fonts, so they can not be drawn:\n\n   %1\n\n"
+                          "Please remove them from the text, thanks.")
+        .arg(characters.join(QLatin1Char(' ')));
 }
 
 } // namespace CaptionDialogRules

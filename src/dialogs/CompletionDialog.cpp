@@ -1,13 +1,18 @@
 #include "dialogs/CompletionDialog.h"
 
 #include "base/WebAddresses.h"
+#include "dialogs/WindowPlacement.h"
 #include "tools/DesktopLauncher.h"
 #include "widgets/DialogFont.h"
 #include "widgets/DialogTemplate.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
@@ -15,9 +20,11 @@ constexpr int CloseResult = 2;
 
 } // namespace
 
-CompletionDialog::CompletionDialog(const QString &outputPath, const QString &playerPath, QWidget *parent)
+CompletionDialog::CompletionDialog(const QString &outputPath, const QSize &videoSize, const QString &playerPath,
+                                   QWidget *parent)
     : TemplateDialog(DialogId::Completion, parent)
     , m_outputPath(outputPath)
+    , m_videoSize(videoSize)
     , m_playerPath(playerPath)
 {
     createTemplateControls();
@@ -57,9 +64,20 @@ QString CompletionDialog::uploadPageUrl()
     return webAddress(WebAddress::UploadPage).toString();
 }
 
-QStringList CompletionDialog::playerArguments(const QString &outputPath)
+QStringList CompletionDialog::playerArguments(const QString &outputPath, const QSize &videoSize,
+                                              const QRect &workArea, const QMargins &frame)
 {
-    return {QStringLiteral("-loop"), QStringLiteral("999"), QStringLiteral("-autoexit"), outputPath};
+    QStringList arguments{QStringLiteral("-loop"), QStringLiteral("999"), QStringLiteral("-autoexit")};
+    if (!videoSize.isEmpty() && !workArea.isEmpty()) {
+        // Given both, the player shows the video in a window of exactly that size; -left and -top
+        // place its frame.
+        const QSize client = WindowPlacement::fitWithin(videoSize, WindowPlacement::clientRoom(workArea, frame));
+        const QPoint corner = WindowPlacement::centeredOver(workArea, client.grownBy(frame), workArea);
+        arguments << QStringLiteral("-x") << QString::number(client.width()) << QStringLiteral("-y")
+                  << QString::number(client.height()) << QStringLiteral("-left") << QString::number(corner.x())
+                  << QStringLiteral("-top") << QString::number(corner.y());
+    }
+    return arguments << outputPath;
 }
 
 void CompletionDialog::uploadNow()
@@ -70,12 +88,28 @@ void CompletionDialog::uploadNow()
 void CompletionDialog::openWithVideoPlayer()
 {
     setFixedHeight(m_fullHeight);
-    DesktopLauncher::instance().startDetached(m_playerPath, playerArguments(m_outputPath));
+    // The player is another program: its frame is this dialog's (the same window manager draws
+    // both) with room for the resize handles a fixed-size dialog lacks.
+    const QMargins own = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = (own.isNull() ? WindowPlacement::guessedFrame() : own) + QMargins(8, 8, 8, 8);
+    const QScreen *where = screen();
+    DesktopLauncher::instance().startDetached(
+        m_playerPath, playerArguments(m_outputPath, m_videoSize, where ? where->availableGeometry() : QRect(), frame));
+}
+
+QString CompletionDialog::locateFailedMessage(const QString &outputPath)
+{
+    return QStringLiteral("No File Manager could be opened to show:\n\n   %1\n\nPlease check that a File Manager is "
+                          "installed, thanks.")
+        .arg(outputPath);
 }
 
 void CompletionDialog::locateFile()
 {
-    locateFileInFileManager(m_outputPath);
+    locateFileInFileManager(m_outputPath, [dialog = QPointer<CompletionDialog>(this), path = m_outputPath](bool shown) {
+        if (!shown)
+            MessageBox::warning(dialog, locateFailedMessage(path));
+    });
 }
 
 void CompletionDialog::reject()

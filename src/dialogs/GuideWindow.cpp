@@ -1,17 +1,20 @@
 #include "dialogs/GuideWindow.h"
 
-#include "dialogs/ActualSizeViewer.h"
+#include "dialogs/WindowPlacement.h"
 #include "tools/DesktopLauncher.h"
+#include "widgets/MessageBox.h"
 #include "widgets/SkinArtwork.h"
 #include "widgets/WindowMover.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QWindow>
 
 GuideWindow::GuideWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -75,11 +78,14 @@ void GuideWindow::showPage(const QUrl &page)
     // A page without a fragment starts at its top even when it was shown before.
     if (!page.hasFragment())
         m_browser->verticalScrollBar()->setValue(0);
-    if (!m_placed) {
+    const bool first = !m_placed;
+    if (first) {
         m_placed = true;
         placeOnScreen();
     }
     show();
+    if (first && windowHandle())
+        windowHandle()->installEventFilter(this);
     if (isMinimized())
         showNormal();
     raise();
@@ -92,11 +98,30 @@ void GuideWindow::placeOnScreen()
     if (!where)
         return;
     const QRect workArea = where->availableGeometry();
-    const QRect owner = parentWidget() ? WindowMover::serverFrameGeometry(parentWidget()->window()) : workArea;
-    // The frame is only known once the window is mapped: a title bar's worth is the guess, so
-    // the whole window lands inside the work area, centered over its owner where it fits.
-    const QSize frameSize = size().grownBy(QMargins(4, 32, 4, 4));
-    move(placeCenteredInWorkArea(owner, frameSize, workArea));
+    // The frame is only known once the window manager has framed the window: until then a title
+    // bar's worth is the guess, and the window is placed again with the real one.
+    const QWindow *handle = windowHandle();
+    const QMargins frame = handle && !handle->frameMargins().isNull() ? handle->frameMargins() : WindowPlacement::guessedFrame();
+    const QSize frameSize = size().grownBy(frame);
+    const QPoint corner = parentWidget()
+        ? WindowPlacement::besideOwner(frameSize, WindowMover::serverFrameGeometry(parentWidget()->window()), workArea)
+        : WindowPlacement::centeredOver(workArea, frameSize, workArea);
+    // A shown window is placed by its client area, which the window manager keeps where asked.
+    if (handle && handle->isVisible())
+        windowHandle()->setPosition(corner + QPoint(frame.left(), frame.top()));
+    else
+        move(corner);
+}
+
+bool GuideWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window manager's frame may become known after the window is exposed, with a move.
+    if (watched == windowHandle() && (event->type() == QEvent::Expose || event->type() == QEvent::Move)
+        && windowHandle()->isExposed() && !windowHandle()->frameMargins().isNull()) {
+        windowHandle()->removeEventFilter(this);
+        placeOnScreen();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QUrl GuideWindow::currentPage() const
@@ -110,12 +135,27 @@ void GuideWindow::followLink(const QUrl &link)
     if (target.isLocalFile() && target.path().endsWith(QLatin1String(".html")))
         m_browser->setSource(target);
     else
-        DesktopLauncher::instance().openUrl(target);
+        openOutside(target);
 }
 
 void GuideWindow::openInBrowser()
 {
-    DesktopLauncher::instance().openUrl(m_browser->source());
+    openOutside(m_browser->source());
+}
+
+QString GuideWindow::browserFailedMessage(const QUrl &page)
+{
+    return QStringLiteral("No Web Browser could be opened to show:\n\n   %1\n\nPlease check that a Web Browser is "
+                          "installed, thanks.")
+        .arg(page.isLocalFile() ? page.toLocalFile() : page.toString());
+}
+
+void GuideWindow::openOutside(const QUrl &page)
+{
+    DesktopLauncher::instance().openUrl(page, [window = QPointer<GuideWindow>(this), page](bool opened) {
+        if (!opened)
+            MessageBox::warning(window, browserFailedMessage(page));
+    });
 }
 
 void GuideWindow::keyPressEvent(QKeyEvent *event)

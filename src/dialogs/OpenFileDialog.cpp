@@ -2,8 +2,9 @@
 
 #include "base/AppSettings.h"
 #include "dialogs/FileDialogLabels.h"
+#include "dialogs/FileDialogLayout.h"
 #include "dialogs/FilePreviewReceiver.h"
-#include "dialogs/OpenFileDialogPlacement.h"
+#include "dialogs/WindowPlacement.h"
 #include "media/FileClassification.h"
 #include "widgets/WindowMover.h"
 
@@ -53,6 +54,7 @@ OpenFileDialog::OpenFileDialog(QWidget *owner, FilePreviewReceiver *receiver, Fi
     if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         connect(edit, &QLineEdit::textChanged, this, &OpenFileDialog::nameTyped);
     connect(m_autoPlay, &QCheckBox::clicked, this, &OpenFileDialog::autoPlayClicked);
+    new FileDialogLayout(this, Settings::OpenFileDialogSize);
 }
 
 QString OpenFileDialog::titleFor(FileKind kind)
@@ -133,8 +135,8 @@ void OpenFileDialog::placeBesideOwner()
     const QScreen *screen = owner->screen();
     const QMargins frame = handle->frameMargins();
     m_placedWithFrame = !frame.isNull();
-    const QPoint corner = OpenFileDialogPlacement::besideOwner(
-        geometry().marginsAdded(frame).size(), WindowMover::serverFrameGeometry(owner), m_receiver->previewArea(),
-        screen ? screen->availableGeometry() : QRect());
+    const QPoint corner = WindowPlacement::besideOwner(geometry().marginsAdded(frame).size(),
+                                                       WindowMover::serverFrameGeometry(owner),
+                                                       screen ? screen->availableGeometry() : QRect());
     handle->setFramePosition(corner);
 }

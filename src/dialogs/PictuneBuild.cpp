@@ -14,7 +14,7 @@ BuildOutcome buildPictune(QWidget *owner, const VideoBuildRequest &request, cons
     switch (outcome) {
     case BuildOutcome::Done: {
         copyTextToClipboard(request.outputPath);
-        CompletionDialog complete(request.outputPath, playerPath, owner);
+        CompletionDialog complete(request.outputPath, request.videoSize, playerPath, owner);
         complete.exec();
         break;
     }

@@ -1,6 +1,7 @@
 #include "dialogs/SaveAsDialog.h"
 
 #include "dialogs/FileDialogLabels.h"
+#include "dialogs/FileDialogLayout.h"
 #include "media/OpenableExtensions.h"
 
 #include <QDir>
@@ -52,6 +53,7 @@ SaveAsDialog::SaveAsDialog(QWidget *owner, const QString &folder, const QString 
     const OutputFormat *current = formatOf(currentExtension);
     setDefaultSuffix(current ? QString(current->extension) : QStringLiteral("webm"));
     selectFile(name);
+    new FileDialogLayout(this, Settings::SaveAsDialogSize);
 }
 
 QStringList SaveAsDialog::filtersFor(const QString &currentExtension)

@@ -30,7 +30,7 @@ bool MainInputFilter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (filterKey(event))
+        if (filterKey(widget, event))
             return true;
         break;
     case QEvent::MouseButtonPress:
@@ -57,7 +57,7 @@ bool MainInputFilter::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-bool MainInputFilter::filterKey(QEvent *event)
+bool MainInputFilter::filterKey(QWidget *receiver, QEvent *event)
 {
     auto *key = static_cast<QKeyEvent *>(event);
     const int k = key->key();
@@ -65,13 +65,22 @@ bool MainInputFilter::filterKey(QEvent *event)
         event->accept();
         return true;
     }
-    if (k >= Qt::Key_1 && k <= Qt::Key_5 && !(key->modifiers() & Qt::KeypadModifier)) {
+    // A digit typed into a text field is text, not a size.
+    if (k >= Qt::Key_1 && k <= Qt::Key_5 && !(key->modifiers() & Qt::KeypadModifier)
+        && !takesText(receiver) && !takesText(QApplication::focusWidget())) {
         if (event->type() == QEvent::KeyPress)
             emit targetSizeChosen(k - Qt::Key_1);
         event->accept();
         return true;
     }
     return false;
+}
+
+bool MainInputFilter::takesText(const QWidget *widget)
+{
+    // Every editable text field (line, text or spin box) asks for input methods; read-only ones do
+    // not.
+    return widget && widget->testAttribute(Qt::WA_InputMethodEnabled);
 }
 
 bool MainInputFilter::filterClick(QWidget *widget, QEvent *event)

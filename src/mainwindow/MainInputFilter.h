@@ -8,8 +8,8 @@ class MainMenus;
 class QWidget;
 
 // Keys, clicks and hover over the main window and every control in it: Enter and Escape never
-// end the window, the digits 1 to 5 above the letters choose the target size (also while the
-// path is being typed), the click after a menu closed without a choice only closes it, a right
+// end the window, the digits 1 to 5 above the letters choose the target size (unless a text field
+// has the focus, where they are typed), the click after a menu closed without a choice only closes it, a right
 // click on the play or pause button asks for the playback menu, and the focus follows the mouse
 // onto the controls and back to the window over the body, staying in the path once the mouse has
 // been there. A right press on a button never reaches the window: the size menu is the body's.
@@ -33,7 +33,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool filterKey(QEvent *event);
+    bool filterKey(QWidget *receiver, QEvent *event);
+    static bool takesText(const QWidget *widget);
     bool filterClick(QWidget *widget, QEvent *event);
     // `under`: the widget under the pointer, a control, a part of one, or the body.
     void focusFollowsMouse(QWidget *under);

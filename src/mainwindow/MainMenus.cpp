@@ -18,11 +18,12 @@ struct CommandText
 };
 
 const CommandText CommandTexts[] = {
-    {MainMenus::Command::Size720p, "&720p (1280x720)"},
-    {MainMenus::Command::Size480p, "&480p (854x480)"},
-    {MainMenus::Command::Size360p, "&360p (640x360)"},
-    {MainMenus::Command::Size240p, "&240p (426x240)"},
-    {MainMenus::Command::Size1080p, "&1080p (1920x1080)"},
+    // Each size's mnemonic is the digit that chooses it on the window.
+    {MainMenus::Command::Size720p, "&1  720p (1280x720)"},
+    {MainMenus::Command::Size480p, "&2  480p (854x480)"},
+    {MainMenus::Command::Size360p, "&3  360p (640x360)"},
+    {MainMenus::Command::Size240p, "&4  240p (426x240)"},
+    {MainMenus::Command::Size1080p, "&5  1080p (1920x1080)"},
     {MainMenus::Command::ViewActualSize, "View Actual Size..."},
     {MainMenus::Command::RestartPlayback, "&Restart Playback"},
     {MainMenus::Command::StopPlayback, "&Stop"},

@@ -21,7 +21,7 @@
 #include "media/AudioLength.h"
 #include "media/AudioPreview.h"
 #include "media/FileClassification.h"
-#include "media/FontList.h"
+#include "media/FontListQuery.h"
 #include "media/SongCoverReader.h"
 #include "widgets/DialogToolTips.h"
 #include "widgets/MessageBox.h"
@@ -71,6 +71,7 @@ MainWindow::MainWindow(QWidget *parent)
     : TemplateDialog(DialogId::MainWindow, parent, Qt::Window | Qt::FramelessWindowHint)
     , m_dropTarget(new FileDropFilter(this))
     , m_menus(new MainMenus(this))
+    , m_fontList(new FontListQuery(this))
 {
     new WindowMover(this, ResizeMargin);
     setWindowIcon(SkinArtwork::appIcon());
@@ -164,7 +165,8 @@ bool MainWindow::initialize()
     m_pictureBox->setDrawMode(PictureBox::FitLetterbox);
     m_dropTarget->attach(this, this);
 
-    m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder));
+    m_output->setDefault(AppSettings::instance().read(Settings::DestinationFolder),
+                         AppSettings::instance().read(Settings::OutputFormat));
 
     PictureProblem problem;
     if (!m_canvases.create(AppSettings::instance().imageToolPath(), AppSettings::instance().backgroundColor(), &problem)) {
@@ -191,11 +193,24 @@ bool MainWindow::initialize()
 void MainWindow::runStartupChecks()
 {
     m_frame->layOut();
-    if (!queryFontList()) {
-        MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
-                                          .arg(AppSettings::instance().iniPath()));
-        done(0);
-    }
+    // Read as a job, so that the window stays usable meanwhile and the message comes on time.
+    connect(m_fontList, &FontListQuery::finished, this, [this](bool listed) {
+        if (!listed) {
+            m_captionAfterFontList = false;
+            MessageBox::critical(nullptr, QStringLiteral("Can't get the Font List, using the convert executable, specified in:\n\n   %1\n\nSorry, can't continue.")
+                                              .arg(AppSettings::instance().iniPath()));
+            done(0);
+            return;
+        }
+        if (std::exchange(m_captionAfterFontList, false))
+            openCaptionDialog();
+    });
+    m_fontList->start(AppSettings::instance().imageToolPath());
+}
+
+bool MainWindow::fontListPending() const
+{
+    return m_fontList->isRunning();
 }
 
 // ---------------------------------------------------------------- steps
@@ -267,6 +282,7 @@ void MainWindow::setAudioFile(const QString &path)
     if (!set)
         m_audio->pause();
     updateAudioTip();
+    updateCoverTip();
     if (CaptionDialog *dialog = m_caption->dialog())
         dialog->setSongTags(path, nullptr);
 }
@@ -276,12 +292,18 @@ void MainWindow::updateAudioTip()
     setStepTip(Step2Done, audioStepTip(m_audio->path(), m_audio->isMeasuring(), m_audio->duration(), m_audio->tags()));
 }
 
+void MainWindow::updateCoverTip()
+{
+    setStepTip(Step1Pending, pendingPictureStepTip(m_audio->path(), m_cover->coverProblem()));
+}
+
 void MainWindow::takeSongInfo(const SongInfo &info)
 {
     updateAudioTip();
     if (CaptionDialog *dialog = m_caption->dialog())
         dialog->setSongTags(info.songPath, &m_audio->tags());
-    m_cover->offer(info.coverPath, info.songPath);
+    m_cover->offer(info.coverPath, info.songPath, info.coverProblem);
+    updateCoverTip();
 }
 
 void MainWindow::audioMeasured(const QString &path, AudioLengthResult result)
@@ -369,6 +391,11 @@ void MainWindow::captionOff()
 
 void MainWindow::openCaptionDialog()
 {
+    // The dialog offers the listed fonts: it opens once they are known.
+    if (m_fontList->isRunning()) {
+        m_captionAfterFontList = true;
+        return;
+    }
     m_caption->open(m_audio->path(), m_audio->tagsRead() ? &m_audio->tags() : nullptr);
 }
 

@@ -1,7 +1,9 @@
 #include "OutputPath.h"
 
 #include "CreateCheck.h"
+#include "base/AppSettings.h"
 #include "base/Paths.h"
+#include "base/Settings.h"
 #include "dialogs/SaveAsDialog.h"
 #include "media/OpenableExtensions.h"
 #include "widgets/MessageBox.h"
@@ -16,11 +18,11 @@ OutputPath::OutputPath(QLineEdit *edit, QWidget *window)
     connect(m_edit, &QLineEdit::textChanged, this, [this] { m_typed = true; });
 }
 
-void OutputPath::setDefault(const QString &folder)
+void OutputPath::setDefault(const QString &folder, const QString &extension)
 {
+    const QString name = QStringLiteral("MyPictune.") + extension;
     // The root folder already ends in a separator.
-    m_edit->setText(folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("MyPictune.webm")
-                                                      : folder + QStringLiteral("/MyPictune.webm"));
+    m_edit->setText(folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name);
 }
 
 QString OutputPath::path() const
@@ -38,8 +40,13 @@ void OutputPath::choose()
     SaveAsDialog dialog(m_window, folder, pathBareName(text), pathExtension(text));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    m_edit->setText(dialog.selectedFiles().first());
+    const QString chosen = dialog.selectedFiles().first();
+    m_edit->setText(chosen);
     m_typed = false;
+    AppSettings &settings = AppSettings::instance();
+    const std::optional<QString> format = Settings::OutputFormat.parse(pathExtension(chosen));
+    if (format && *format != settings.read(Settings::OutputFormat) && !settings.set(Settings::OutputFormat, *format))
+        MessageBox::warning(m_window, settings.notSavedText());
 }
 
 CreateCheckInput OutputPath::checkInput(const QString &picturePath, const QString &audioPath,

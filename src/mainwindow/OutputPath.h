@@ -16,12 +16,13 @@ class OutputPath : public QObject
 public:
     OutputPath(QLineEdit *edit, QWidget *window);
 
-    // MyPictune.webm in `folder`.
-    void setDefault(const QString &folder);
+    // MyPictune.<extension> in `folder`.
+    void setDefault(const QString &folder, const QString &extension);
     QString path() const;
     bool isTyped() const { return m_typed; }
 
-    // Save As at the path's folder and name, in its format.
+    // Save As at the path's folder and name, in its format; the format chosen is remembered for
+    // the next start.
     void choose();
     // Asks before replacing a typed path's video, then refuses with the reason a build that cannot
     // run. True when the build from these sources may go ahead.

@@ -42,8 +42,15 @@ void SongCoverFiles::dropUnlessShown()
         removeFile(std::exchange(m_path, QString()));
 }
 
-void SongCoverFiles::offer(const QString &coverPath, const QString &songPath)
+QString SongCoverFiles::coverProblem() const
 {
+    return m_problemSongPath == m_audio.path() ? m_problem : QString();
+}
+
+void SongCoverFiles::offer(const QString &coverPath, const QString &songPath, const QString &coverProblem)
+{
+    m_problem = coverProblem;
+    m_problemSongPath = songPath;
     removeFile(m_waitingPath);
     m_waitingPath = coverPath;
     m_waitingSongPath = songPath;

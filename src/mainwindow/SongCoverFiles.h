@@ -21,7 +21,10 @@ public:
     // A song was read; coverPath (empty: it has none) goes to step 1 once no picture is being
     // prepared, if the song is still step 2's then. Also without a cover: the last song's cover
     // must not stay on as this song's.
-    void offer(const QString &coverPath, const QString &songPath);
+    // coverProblem: why the song's cover was left out (empty: it has none, or it is used).
+    void offer(const QString &coverPath, const QString &songPath, const QString &coverProblem = {});
+    // Why the cover of step 2's song was left out; empty when it has none or it is used.
+    QString coverProblem() const;
     // Step 1 shows the cover.
     bool isShown() const;
     // The song whose cover step 1 shows.
@@ -46,6 +49,9 @@ private:
     QString m_songPath;
     QString m_waitingPath;
     QString m_waitingSongPath;
+    // Why the cover of the song offered last was left out.
+    QString m_problem;
+    QString m_problemSongPath;
     // The cover being prepared for step 1.
     QString m_takingPath;
 };

@@ -9,6 +9,19 @@ namespace {
 
 const QString ClearPictureTip = QStringLiteral("Click here to clear the current Picture File");
 const QString ClearAudioTip = QStringLiteral("Click here to clear the current Audio File");
+const QString BrowsePictureTip = QStringLiteral("...or, click here to Browse for a Picture File");
+
+// A reason as a sentence of its own: "too large (...)" reads "Too large (...)."
+QString asSentence(QString text)
+{
+    text = text.trimmed();
+    if (text.isEmpty())
+        return text;
+    text[0] = text.at(0).toUpper();
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    return text;
+}
 
 } // namespace
 
@@ -19,6 +32,14 @@ QString pictureStepTip(bool set, bool songCover, const QString &picturePath, con
     if (set)
         return QStringLiteral("%1, which is set to:\n\n%2").arg(ClearPictureTip, picturePath);
     return ClearPictureTip;
+}
+
+QString pendingPictureStepTip(const QString &songPath, const QString &coverProblem)
+{
+    if (songPath.isEmpty() || coverProblem.trimmed().isEmpty())
+        return BrowsePictureTip;
+    return QStringLiteral("%1\n\nThe cover art of the song can not be used:\n\n%2\n\n%3")
+        .arg(BrowsePictureTip, songPath, asSentence(coverProblem));
 }
 
 QString audioStepTip(const QString &songPath, bool measuring, double seconds, const SongTags &tags)

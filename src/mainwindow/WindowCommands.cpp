@@ -35,8 +35,10 @@ WindowCommands::WindowCommands(QWidget *window, MainMenus *menus, FileDropFilter
         connect(m_menus->action(command), &QAction::triggered, this,
                 [this, section = section] { openUserGuide(section); });
     }
-    // F1 opens the guide from anywhere in the window, as on every desktop.
+    // F1 opens the guide from any of the program's windows (the caption dialog and the guide
+    // included), as on every desktop.
     m_menus->action(Command::UserGuide)->setShortcut(QKeySequence::HelpContents);
+    m_menus->action(Command::UserGuide)->setShortcutContext(Qt::ApplicationShortcut);
     m_window->addAction(m_menus->action(Command::UserGuide));
     for (int i = 0; i < MainMenus::OtherProductCount; ++i)
         connect(m_menus->otherProductAction(i), &QAction::triggered, this, [this, i] { openOtherProductPage(i); });

@@ -46,6 +46,13 @@ int readFile(void *opaque, uint8_t *buffer, int size)
     for (;;) {
         const ssize_t n = ::read(reader->fd, buffer, size_t(size));
         if (n > 0) {
+            for (const int64_t block : reader->pictureBlocks) {
+                if (block >= reader->position && block < reader->position + n) {
+                    uint8_t &type = buffer[block - reader->position];
+                    type = uint8_t((type & 0x80) | 1);
+                }
+            }
+            reader->position += n;
             reader->sincePacket += n;
             return int(n);
         }
@@ -65,8 +72,10 @@ int64_t seekFile(void *opaque, int64_t offset, int whence)
         return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
     }
     const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
-    if (at >= 0)
+    if (at >= 0) {
         reader->sincePacket = 0;
+        reader->position = at;
+    }
     return at < 0 ? AVERROR(errno) : int64_t(at);
 }
 
@@ -210,6 +219,44 @@ bool tagMatchesFile(const MpegInfoTag &tag, int64_t fileSize)
     return average >= smallest * 0.9 && average <= largest * 1.1;
 }
 
+// Where the ID3v2 tags at the start of a file end (0 without one). The demuxer would read each
+// attached picture whole, of any size: it starts reading behind them, and the song's tags and
+// cover are read by the tag reader, which reads only the one picture it uses.
+int64_t id3TagsEnd(int fd, int64_t fileSize)
+{
+    int64_t at = 0;
+    uint8_t h[10];
+    while (at + 10 <= fileSize && ::pread(fd, h, 10, off_t(at)) == 10 && std::memcmp(h, "ID3", 3) == 0
+           && h[3] != 0xff && h[4] != 0xff && !((h[6] | h[7] | h[8] | h[9]) & 0x80)) {
+        at += 10 + (int64_t(h[6]) << 21 | h[7] << 14 | h[8] << 7 | h[9]);
+        if (h[3] >= 4 && (h[5] & 0x10))
+            at += 10;
+    }
+    return std::min(at, fileSize);
+}
+
+// The offsets of the type bytes of a native FLAC file's PICTURE blocks.
+std::vector<int64_t> flacPictureBlocks(int fd, int64_t start, int64_t fileSize)
+{
+    std::vector<int64_t> blocks;
+    uint8_t h[4];
+    if (::pread(fd, h, 4, off_t(start)) != 4 || std::memcmp(h, "fLaC", 4) != 0)
+        return blocks;
+    // A file has a handful of blocks; this many is a hostile one, whose rest the demuxer refuses.
+    constexpr int MaxBlocks = 4096;
+    int64_t at = start + 4;
+    for (int i = 0; i < MaxBlocks && at + 4 <= fileSize; ++i) {
+        if (::pread(fd, h, 4, off_t(at)) != 4)
+            break;
+        if ((h[0] & 0x7f) == 6)
+            blocks.push_back(at);
+        if (h[0] & 0x80)
+            break;
+        at += 4 + (int64_t(h[1]) << 16 | h[2] << 8 | h[3]);
+    }
+    return blocks;
+}
+
 } // namespace
 
 // Timestamps met while reading, in the stream's time base.
@@ -314,6 +361,8 @@ int AudioInput::open(const QString &path)
         return AudioErrorMemory;
     m_format->pb = m_io;
     m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    m_format->skip_initial_bytes = id3TagsEnd(fd, m_fileSize);
+    m_reader.pictureBlocks = flacPictureBlocks(fd, m_format->skip_initial_bytes, m_fileSize);
     m_format->io_open = refuseNestedOpen;
 
     AVDictionary *options = nullptr;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
 struct AVCodecContext;
 struct AVFrame;
@@ -73,6 +74,10 @@ public:
     struct Reader
     {
         int fd = -1;
+        int64_t position = 0;
+        // Offsets of FLAC PICTURE block types, shown to the demuxer as padding so it skips the
+        // pictures instead of reading each one whole.
+        std::vector<int64_t> pictureBlocks;
         const std::atomic<bool> *cancel = nullptr;
         std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
         bool limitJunk = false;

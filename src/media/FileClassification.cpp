@@ -72,3 +72,19 @@ FileClassification classifyFile(const QString &path)
         answers.removeLast();
     return file;
 }
+
+QString notOpenableReason(const FileClassification &file)
+{
+    if (file.kind == FileClassification::Kind::Refused && !file.refusal.isEmpty())
+        return file.refusal;
+    const QFileInfo info(file.path);
+    if (file.path.isEmpty() || !info.exists())
+        return QStringLiteral("It does not exist.");
+    if (info.isDir())
+        return QStringLiteral("It is a folder.");
+    if (!info.isFile())
+        return QStringLiteral("It is not a plain file.");
+    if (info.size() == 0)
+        return QStringLiteral("It is empty.");
+    return QStringLiteral("It is neither a picture nor a song.");
+}

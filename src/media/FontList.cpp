@@ -4,13 +4,6 @@
 #include "tools/ToolArguments.h"
 #include "tools/ToolRunner.h"
 
-namespace {
-
-// Generous: the tool reads every font file's header once, and a hang must not block start-up forever.
-constexpr int ListTimeoutMs = 60000;
-
-} // namespace
-
 QStringList &fontNameList()
 {
     static QStringList names;
@@ -65,16 +58,8 @@ QStringList parseFontList(const QString &output, bool *found, QHash<QString, QSt
     return names;
 }
 
-bool queryFontList()
+bool takeFontList(const ToolResult &result)
 {
-    return queryFontList(AppSettings::instance().imageToolPath());
-}
-
-bool queryFontList(const QString &toolPath)
-{
-    ToolRun run(toolPath, toolArguments(QStringLiteral("-list font"), {}));
-    run.setTimeout(ListTimeoutMs);
-    const ToolResult result = run.exec();
     if (!result.succeeded())
         return false;
     bool found = false;
@@ -85,4 +70,17 @@ bool queryFontList(const QString &toolPath)
     fontNameList().append(names);
     fontGlyphFiles().insert(files);
     return !fontNameList().isEmpty();
+}
+
+bool queryFontList()
+{
+    return queryFontList(AppSettings::instance().imageToolPath());
+}
+
+bool queryFontList(const QString &toolPath)
+{
+    ToolRun run(toolPath, toolArguments(QStringLiteral("-list font"), {}));
+    // Generous, but a hang must not block start-up for ever.
+    run.setTimeout(FontListTimeoutMs);
+    return takeFontList(run.exec());
 }

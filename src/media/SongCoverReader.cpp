@@ -1,14 +1,18 @@
 #include "media/SongCoverReader.h"
 
 #include "AudioInput.h"
+#include "media/SongFileTags.h"
 #include "base/Paths.h"
 #include "media/AudioError.h"
 #include "media/PictureFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <QThread>
+
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -20,6 +24,8 @@ namespace {
 // never converted whole.
 constexpr int MaxTagBytes = MaxSongTagLength * 8;
 
+static_assert(SongFileTags::MaxValueBytes >= MaxTagBytes);
+
 QString tagValue(const AVDictionary *metadata, const char *key)
 {
     const AVDictionaryEntry *entry = av_dict_get(metadata, key, nullptr, 0);
@@ -29,10 +35,15 @@ QString tagValue(const AVDictionary *metadata, const char *key)
     return cleanSongTag(QString::fromUtf8(bytes));
 }
 
-// Containers keep tags on the file (ID3, FLAC, MP4) or on the audio stream (Ogg).
-QString findTag(const AVFormatContext *format, const AVStream *audio, std::initializer_list<const char *> keys)
+// ID3v2 and FLAC tags are read by the tag reader; other containers keep tags on the file (MP4,
+// ID3v1, APE) or on the audio stream (Ogg).
+QString findTag(const SongFileTags &fileTags, const AVFormatContext *format, const AVStream *audio,
+                std::initializer_list<const char *> keys)
 {
     for (const char *key : keys) {
+        const QString value = cleanSongTag(fileTags.values.value(key).left(MaxTagBytes));
+        if (!value.isEmpty())
+            return value;
         for (const AVDictionary *metadata : {format->metadata, audio ? audio->metadata : nullptr}) {
             const QString value = tagValue(metadata, key);
             if (!value.isEmpty())
@@ -107,10 +118,22 @@ SongInfo readSongInfo(const QString &songPath, const QString &coverFolder)
     info.readable = true;
     const AVFormatContext *format = input.format();
     const AVStream *audio = input.stream();
-    info.tags.title = findTag(format, audio, {"title"});
-    info.tags.artist = findTag(format, audio, {"artist", "album_artist"});
-    info.tags.album = findTag(format, audio, {"album"});
+    const int fd = input.descriptor();
+    const SongFileTags fileTags = readSongFileTags(
+        [fd](qint64 offset, char *data, qint64 size) { return qint64(::pread(fd, data, size_t(size), off_t(offset))); },
+        QFileInfo(songPath).size(), MaxSongCoverBytes);
+    info.tags.title = findTag(fileTags, format, audio, {"title"});
+    info.tags.artist = findTag(fileTags, format, audio, {"artist", "album_artist"});
+    info.tags.album = findTag(fileTags, format, audio, {"album"});
 
+    if (fileTags.coverSize > MaxSongCoverBytes) {
+        info.coverProblem = QStringLiteral("too large (%1 bytes)").arg(fileTags.coverSize);
+        return info;
+    }
+    if (fileTags.coverSize > 0) {
+        info.coverPath = copyCover(fileTags.coverBytes, coverFolder, &info.coverProblem);
+        return info;
+    }
     const AVStream *cover = coverStream(format);
     if (!cover)
         return info;

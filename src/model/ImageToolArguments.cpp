@@ -1,6 +1,5 @@
 #include "model/ImageToolArguments.h"
 
-#include "media/FontCoverage.h"
 #include "media/PictureFile.h"
 #include "model/CaptionSettings.h"
 #include "model/PlacementTable.h"
@@ -47,10 +46,8 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
     const QString text = escapeCaptionText(settings.text);
     const int sx = placement.xSign;
     const int sy = placement.ySign;
-    // The tool has no per-character fallback as the dialog's text box has: characters the chosen
-    // font lacks would come out blank, so another listed font that has them all draws the caption.
     QStringList arguments = toolArguments(R"("%1" -font %2 -pointsize %3 -gravity %4)",
-                                          {input, captionFont(settings.fontName, settings.text),
+                                          {input, settings.fontName,
                                            QString::number(settings.pointSize), placement.gravity});
     // The shadow first, so the text is drawn over it.
     if (settings.shadowOn) {
@@ -64,6 +61,29 @@ QStringList captionArguments(const QString &input, const CaptionSettings &settin
                                {hexColor(settings.textColor),
                                 signedNumber(sx * settings.xPosition),
                                 signedNumber(sy * settings.yPosition), text, output});
+    return arguments;
+}
+
+QStringList layeredCaptionArguments(const QString &input, const CaptionSettings &settings,
+                                    const Placement &placement, const QString &textLayer,
+                                    const QString &shadowLayer, int margin, const QString &output)
+{
+    const int column = placement.column();
+    const int row = placement.row();
+    // The layers carry a margin around the caption's box; the box itself goes where the
+    // placement puts it, so the margin comes off an offset counted from an edge.
+    const auto offsets = [&](int x, int y) {
+        return signedNumber(placement.xSign * x - (column == 1 ? 0 : margin))
+            + signedNumber(placement.ySign * y - (row == 1 ? 0 : margin));
+    };
+    QStringList arguments = toolArguments(R"("%1" -gravity %2)", {input, placement.gravity});
+    if (settings.shadowOn) {
+        arguments += toolArguments(R"("%1" -geometry %2 -composite)",
+                                   {shadowLayer, offsets(settings.xPosition + settings.shadowXOffset,
+                                                         settings.yPosition + settings.shadowYOffset)});
+    }
+    arguments += toolArguments(R"("%1" -geometry %2 -composite -alpha off "%3")",
+                               {textLayer, offsets(settings.xPosition, settings.yPosition), output});
     return arguments;
 }
 

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -37,7 +38,10 @@ struct FrameFreer
     void operator()(AVFrame *frame) const { av_frame_free(&frame); }
 };
 
-FormatPointer openInput(const QString &path)
+// Opens a file and searches its streams. With audioOnly, a stream that is not audio is left out
+// of what is read afterwards, and the search stops a cover picture's decoder at its header
+// instead of decoding the whole picture only to learn its size.
+FormatPointer openInput(const QString &path, bool audioOnly = false)
 {
     AVFormatContext *context = nullptr;
     // A local file only, whatever its name looks like.
@@ -50,9 +54,39 @@ FormatPointer openInput(const QString &path)
     if (opened < 0)
         return {};
     FormatPointer pointer(context);
-    if (avformat_find_stream_info(context, nullptr) < 0)
+    std::vector<AVDictionary *> streamOptions(context->nb_streams, nullptr);
+    if (audioOnly) {
+        for (unsigned i = 0; i < context->nb_streams; ++i) {
+            if (context->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) {
+                context->streams[i]->discard = AVDISCARD_ALL;
+                av_dict_set(&streamOptions[i], "max_pixels", "1", 0);
+            }
+        }
+    }
+    const int found = avformat_find_stream_info(context, streamOptions.empty() ? nullptr : streamOptions.data());
+    for (AVDictionary *&streamOption : streamOptions)
+        av_dict_free(&streamOption);
+    if (found < 0)
         return {};
     return pointer;
+}
+
+// The fields of an ADTS header that the copied stream's one configuration stands for: the
+// object type, the sampling rate's index and the channel configuration. -1 when the packet is
+// not one whole ADTS frame.
+int adtsConfiguration(const AVPacket *packet)
+{
+    const uint8_t *d = packet->data;
+    if (packet->size < 7 || d[0] != 0xff || (d[1] & 0xf6) != 0xf0)
+        return -1;
+    const int frameLength = ((d[3] & 0x03) << 11) | (d[4] << 3) | (d[5] >> 5);
+    const int rawBlocks = d[6] & 0x03;
+    if (frameLength != packet->size || rawBlocks != 0)
+        return -1;
+    const int objectType = d[2] >> 6;
+    const int rateIndex = (d[2] >> 2) & 0x0f;
+    const int channels = ((d[2] & 0x01) << 2) | (d[3] >> 6);
+    return (objectType << 8) | (rateIndex << 4) | channels;
 }
 
 QString seconds(double value)
@@ -139,6 +173,62 @@ QStringList aacOutputArguments(int input, const QString &encodedAudioPath)
             QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-f"), QStringLiteral("mp4"),
             encodedAudioPath};
 }
+// Decodes an audio stream packet by packet, strictly: a packet that does not decode, or a frame
+// at another rate or channel count than the stream declares, is a fault.
+class AudioDecode
+{
+public:
+    explicit AudioDecode(const AVCodecParameters *parameters)
+        : m_parameters(parameters)
+    {
+        const AVCodec *codec = avcodec_find_decoder(parameters->codec_id);
+        m_decoder.reset(avcodec_alloc_context3(codec));
+        m_frame.reset(av_frame_alloc());
+        if (!codec || !m_decoder || !m_frame || avcodec_parameters_to_context(m_decoder.get(), parameters) < 0) {
+            m_fault = QStringLiteral("no AAC decoder is available");
+            return;
+        }
+        m_decoder->err_recognition = AV_EF_EXPLODE | AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER;
+        if (avcodec_open2(m_decoder.get(), codec, nullptr) < 0)
+            m_fault = QStringLiteral("no AAC decoder is available");
+    }
+
+    // False once a fault is found; fault() then says which.
+    bool decode(const AVPacket *packet)
+    {
+        if (!m_fault.isEmpty())
+            return false;
+        if (avcodec_send_packet(m_decoder.get(), packet) < 0) {
+            m_fault = QStringLiteral("an audio packet does not decode");
+            return false;
+        }
+        for (;;) {
+            const int got = avcodec_receive_frame(m_decoder.get(), m_frame.get());
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+                return true;
+            if (got < 0) {
+                m_fault = QStringLiteral("an audio packet does not decode");
+                return false;
+            }
+            const bool same = m_frame->sample_rate == m_parameters->sample_rate
+                && m_frame->ch_layout.nb_channels == m_parameters->ch_layout.nb_channels
+                && !(m_frame->flags & AV_FRAME_FLAG_CORRUPT) && m_frame->decode_error_flags == 0;
+            av_frame_unref(m_frame.get());
+            if (!same) {
+                m_fault = QStringLiteral("an audio frame does not match the stream's rate and channels");
+                return false;
+            }
+        }
+    }
+    bool finish() { return decode(nullptr); }
+    QString fault() const { return m_fault; }
+
+private:
+    const AVCodecParameters *m_parameters;
+    std::unique_ptr<AVCodecContext, CodecFreer> m_decoder;
+    std::unique_ptr<AVFrame, FrameFreer> m_frame;
+    QString m_fault;
+};
 
 } // namespace
 
@@ -202,21 +292,57 @@ QStringList mp4MuxArguments(const QString &piecePath, const QString &audioPath, 
             outputPath};
 }
 
-bool isAacLcAudio(const QString &audioPath)
+bool isAacLcAudio(const QString &audioPath, qint64 readLimit)
 {
-    const FormatPointer input = openInput(audioPath);
+    const FormatPointer input = openInput(audioPath, true);
     if (!input)
         return false;
-    const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    // The muxer maps the first audio stream; it is the one that must be AAC-LC.
+    int index = -1;
+    for (unsigned i = 0; i < input->nb_streams && index < 0; ++i) {
+        if (input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            index = int(i);
+    }
     if (index < 0)
         return false;
-    // The muxer maps the first audio stream; it is the one that must be AAC-LC.
-    for (unsigned i = 0; i < input->nb_streams; ++i) {
-        const AVCodecParameters *parameters = input->streams[i]->codecpar;
-        if (parameters->codec_type == AVMEDIA_TYPE_AUDIO)
-            return parameters->codec_id == AV_CODEC_ID_AAC && parameters->profile == FF_PROFILE_AAC_LOW;
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        input->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    const AVCodecParameters *parameters = input->streams[index]->codecpar;
+    if (parameters->codec_id != AV_CODEC_ID_AAC || parameters->profile != FF_PROFILE_AAC_LOW)
+        return false;
+
+    // A copy carries one configuration, taken from the start; a stream that changes it on the way
+    // (two ADTS files joined, a new sample description) must be encoded instead.
+    const bool adts = std::strcmp(input->iformat->name, "aac") == 0;
+    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    if (!packet)
+        return false;
+    int configuration = -1;
+    int read = 0;
+    while ((read = av_read_frame(input.get(), packet.get())) >= 0) {
+        const bool ours = packet->stream_index == index;
+        // The encoder reads no further than the limit.
+        if (ours && readLimit > 0 && packet->pos >= 0 && packet->pos + packet->size > readLimit) {
+            read = AVERROR_EOF;
+            break;
+        }
+        bool agrees = true;
+        if (ours) {
+            if (av_packet_get_side_data(packet.get(), AV_PKT_DATA_NEW_EXTRADATA, nullptr)
+                || av_packet_get_side_data(packet.get(), AV_PKT_DATA_PARAM_CHANGE, nullptr)) {
+                agrees = false;
+            } else if (adts) {
+                const int own = adtsConfiguration(packet.get());
+                agrees = own >= 0 && (configuration < 0 || own == configuration);
+                configuration = own;
+            }
+        }
+        av_packet_unref(packet.get());
+        if (!agrees)
+            return false;
     }
-    return false;
+    av_packet_unref(packet.get());
+    return read == AVERROR_EOF;
 }
 
 QString checkMp4File(const QString &path, const Mp4Expectation &expected)
@@ -278,6 +404,9 @@ QString checkMp4File(const QString &path, const Mp4Expectation &expected)
     std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
     if (!packet)
         return QStringLiteral("Out of memory while checking the video.");
+    std::unique_ptr<AudioDecode> audioDecode;
+    if (expected.audioCopied)
+        audioDecode = std::make_unique<AudioDecode>(a);
     int read;
     while ((read = av_read_frame(input.get(), packet.get())) >= 0) {
         if (packet->stream_index == videoIndex) {
@@ -300,9 +429,15 @@ QString checkMp4File(const QString &path, const Mp4Expectation &expected)
                 return QStringLiteral("The video does not begin with a key frame.");
             }
             run.emplace_back(reinterpret_cast<const char *>(packet->data), packet->size);
-        } else if (packet->stream_index == audioIndex && packet->pts != AV_NOPTS_VALUE) {
-            audioEnd = std::max<int64_t>(audioEnd == AV_NOPTS_VALUE ? 0 : audioEnd,
-                                         packet->pts + packet->duration);
+        } else if (packet->stream_index == audioIndex) {
+            if (audioDecode && !audioDecode->decode(packet.get())) {
+                av_packet_unref(packet.get());
+                return QStringLiteral("The audio does not decode: %1.").arg(audioDecode->fault());
+            }
+            if (packet->pts != AV_NOPTS_VALUE) {
+                audioEnd = std::max<int64_t>(audioEnd == AV_NOPTS_VALUE ? 0 : audioEnd,
+                                             packet->pts + packet->duration);
+            }
         }
         av_packet_unref(packet.get());
     }
@@ -310,6 +445,8 @@ QString checkMp4File(const QString &path, const Mp4Expectation &expected)
         return QStringLiteral("The video cannot be read to its end.");
     if (!closeRun())
         return QStringLiteral("The video does not decode: %1.").arg(fault);
+    if (audioDecode && !audioDecode->finish())
+        return QStringLiteral("The audio does not decode: %1.").arg(audioDecode->fault());
     if (videoEnd == AV_NOPTS_VALUE || audioEnd == AV_NOPTS_VALUE)
         return QStringLiteral("The video lacks its video or its audio.");
 

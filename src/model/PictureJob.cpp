@@ -1,12 +1,16 @@
 #include "model/PictureJob.h"
 
 #include "base/Paths.h"
+#include "media/FontList.h"
+#include "model/CaptionDrawing.h"
 #include "model/ImageToolArguments.h"
 #include "model/PlacementTable.h"
 #include "tools/ToolRunner.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -14,6 +18,12 @@ void removeFile(const QString &path)
 {
     if (!path.isEmpty())
         QFile::remove(path);
+}
+
+void removeFiles(QStringList &paths)
+{
+    for (const QString &path : std::exchange(paths, {}))
+        removeFile(path);
 }
 
 } // namespace
@@ -29,6 +39,7 @@ PictureJob::~PictureJob()
 {
     // A tool still running goes with its run, a child of this job.
     removeFile(m_sourceLink);
+    removeFiles(m_layerFiles);
 }
 
 void PictureJob::start()
@@ -107,9 +118,36 @@ void PictureJob::drawCaption()
         fail(PictureProblem::Kind::Failed, m_request.withTextPath);
         return;
     }
-    runTool(captionArguments(imageToolInput(PictureFormat::Bmp, input), caption, *placement,
-                             imageToolOutput(m_request.withTextPath)),
-            m_request.withTextPath, &PictureJob::succeed);
+    removeFile(m_request.withTextPath);
+    // Which font draws each character is read off the font files, and a caption that needs them
+    // is drawn here beforehand: both off the window's thread, as a font file may be large or slow.
+    const QFileInfo output(m_request.withTextPath);
+    const QString layerPrefix = output.absolutePath() + QStringLiteral("/VL_Layer_") + output.completeBaseName()
+        + QLatin1Char('_');
+    auto *watcher = new QFutureWatcher<CaptionDrawing>(this);
+    connect(watcher, &QFutureWatcher<CaptionDrawing>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        captionPrepared(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(prepareCaptionDrawing, imageToolInput(PictureFormat::Bmp, input),
+                                         caption, *placement, imageToolOutput(m_request.withTextPath),
+                                         layerPrefix, fontNameList(), fontGlyphFiles()));
+}
+
+void PictureJob::captionPrepared(const CaptionDrawing &drawing)
+{
+    m_layerFiles = drawing.layerFiles;
+    if (m_canceled) {
+        removeFiles(m_layerFiles);
+        fail(PictureProblem::Kind::Canceled, m_request.withTextPath);
+        return;
+    }
+    if (drawing.arguments.isEmpty()) {
+        removeFiles(m_layerFiles);
+        fail(PictureProblem::Kind::Failed, m_request.withTextPath);
+        return;
+    }
+    runTool(drawing.arguments, m_request.withTextPath, &PictureJob::succeed);
 }
 
 void PictureJob::runTool(const QStringList &arguments, const QString &output, void (PictureJob::*next)())
@@ -136,6 +174,7 @@ void PictureJob::toolEnded(const ToolResult &result, const QString &output, void
     m_run->deleteLater();
     m_run = nullptr;
     removeFile(std::exchange(m_sourceLink, QString()));
+    removeFiles(m_layerFiles);
     if (!imageToolRunFailed(result, isNonEmptyFile(output))) {
         (this->*next)();
         return;

@@ -19,3 +19,17 @@ const Placement *PlacementTable::find(int placement)
         return nullptr;
     return &rows[static_cast<size_t>(placement)];
 }
+
+int Placement::column() const
+{
+    if (gravity.endsWith(QLatin1String("West")))
+        return 0;
+    return gravity.endsWith(QLatin1String("East")) ? 2 : 1;
+}
+
+int Placement::row() const
+{
+    if (gravity.startsWith(QLatin1String("North")))
+        return 0;
+    return gravity.startsWith(QLatin1String("South")) ? 2 : 1;
+}

@@ -11,10 +11,17 @@
 
 namespace {
 
-// The output options follow the inputs.
-const QString WebMTemplate = QStringLiteral(R"( -s %1x%2 -r 6 -c:v vp8 -c:a libvorbis -shortest "%3")");
+// The output options follow the inputs. Only the picture and the song's audio are mapped: a
+// cover in the song is never a video stream. WebM converts the picture to YUV with BT.709 and
+// says so in its colour fields, as the MP4 does; MPEG-1 has no such fields and converts with
+// BT.601, the matrix its players assume.
+const QString WebMTemplate = QStringLiteral(
+    R"( -map 0:v:0 -map 1:a:0 -vf scale=%1:%2:out_color_matrix=bt709:out_range=tv,format=yuv420p -r 6)"
+    R"( -c:v vp8 -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv)"
+    R"( -c:a libvorbis -shortest "%3")");
 const QString MpegTemplate = QStringLiteral(
-    R"( -s %1x%2 -r 30 -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%3")");
+    R"( -map 0:v:0 -map 1:a:0 -vf scale=%1:%2:out_color_matrix=bt601:out_range=tv,format=yuv420p -r 30)"
+    R"( -vb 19000 -c:v mpeg1video -c:a mp2 -shortest "%3")");
 
 const QString NoSpaceText = QStringLiteral("No space left on device");
 
@@ -80,14 +87,20 @@ QStringList encoderPictureInput(const QString &picturePath, bool looped)
 
 QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit)
 {
+    // The stream search decodes a cover picture only to learn its size, before any mapping can
+    // leave it out. A one-pixel budget stops its decoder at the header: a 16000x16000 16-bit PNG
+    // cover cost the encoder 1.5 GB and most of its time.
+    const QStringList noCover{QStringLiteral("-max_pixels:v"), QStringLiteral("1")};
     if (readLimit <= 0) {
-        return {QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-format_whitelist"),
-                QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"), audioPath};
+        return QStringList{QStringLiteral("-protocol_whitelist"), QStringLiteral("file"), QStringLiteral("-format_whitelist"),
+                           QString::fromLatin1(AudioFormatWhitelist)}
+            + noCover + QStringList{QStringLiteral("-i"), audioPath};
     }
     // The subfile protocol ends the file there; everything after ",,:" is the path as it is.
-    return {QStringLiteral("-protocol_whitelist"), QStringLiteral("subfile,file"),
-            QStringLiteral("-format_whitelist"), QString::fromLatin1(AudioFormatWhitelist), QStringLiteral("-i"),
-            QStringLiteral("subfile,,start,0,end,%1,,:%2").arg(readLimit).arg(audioPath)};
+    return QStringList{QStringLiteral("-protocol_whitelist"), QStringLiteral("subfile,file"),
+                       QStringLiteral("-format_whitelist"), QString::fromLatin1(AudioFormatWhitelist)}
+        + noCover
+        + QStringList{QStringLiteral("-i"), QStringLiteral("subfile,,start,0,end,%1,,:%2").arg(readLimit).arg(audioPath)};
 }
 
 QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath, qint64 audioReadLimit)
@@ -153,6 +166,15 @@ int progressPercent(double seconds, double audioDuration)
     if (percent >= 100)
         return 100;
     return int(percent);
+}
+
+std::optional<qint64> secondsLeft(qint64 measuredMs, int progress, int remaining)
+{
+    if (measuredMs < EstimateAfterMs || progress <= 0)
+        return std::nullopt;
+    if (remaining <= 0)
+        return 0;
+    return qRound64(double(measuredMs) * double(remaining) / double(progress) / 1000.0);
 }
 
 bool reportsOutputPermissionDenied(const QString &output, const QString &outputPath)

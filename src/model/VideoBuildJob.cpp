@@ -152,10 +152,33 @@ void VideoBuildJob::run()
 void VideoBuildJob::startMp4(const QString &picture)
 {
     m_piece = makeTempFile(QStringLiteral("BuildPiece_XXXXXX.mp4"));
-    m_copiesAudio = isAacLcAudio(m_request.audioPath);
+    if (!m_piece) {
+        endRun({BuildOutcome::Failed, QStringLiteral("The encoder's temporary files could not be created.")});
+        return;
+    }
+    m_mp4Picture = picture;
+    // Whether the song's audio can be copied takes reading all of it.
+    const QString audio = m_request.audioPath;
+    const qint64 limit = m_request.audioReadLimit;
+    m_audioTest = new QFutureWatcher<bool>(this);
+    connect(m_audioTest, &QFutureWatcherBase::finished, this, &VideoBuildJob::audioTested);
+    m_audioTest->setFuture(QtConcurrent::run([audio, limit] { return isAacLcAudio(audio, limit); }));
+}
+
+void VideoBuildJob::audioTested()
+{
+    m_copiesAudio = m_audioTest->result();
+    m_audioTest->deleteLater();
+    m_audioTest = nullptr;
+    if (m_stage != Stage::Started)
+        return;
+    if (m_cancelRequested) {
+        endRun({BuildOutcome::Canceled, {}});
+        return;
+    }
     if (!m_copiesAudio)
         m_encodedAudio = makeTempFile(QStringLiteral("BuildAudio_XXXXXX.m4a"));
-    if (!m_piece || (!m_copiesAudio && !m_encodedAudio)) {
+    if (!m_copiesAudio && !m_encodedAudio) {
         endRun({BuildOutcome::Failed, QStringLiteral("The encoder's temporary files could not be created.")});
         return;
     }
@@ -177,7 +200,7 @@ void VideoBuildJob::startMp4(const QString &picture)
         return;
     }
     startPass(Pass::Mp4Piece,
-              mp4PieceArguments(picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
+              mp4PieceArguments(m_mp4Picture, size.width(), size.height(), m_piece->fileName(), m_request.audioPath,
                                 m_copiesAudio ? QString() : m_mp4Audio, m_request.audioReadLimit),
               m_piece->fileName(), !m_copiesAudio);
 }
@@ -243,7 +266,7 @@ void VideoBuildJob::passEnded(const ToolResult &result)
 void VideoBuildJob::startMp4Check()
 {
     const QString path = m_partialPath;
-    const Mp4Expectation expected{m_request.videoSize, m_request.audioDuration};
+    const Mp4Expectation expected{m_request.videoSize, m_request.audioDuration, m_copiesAudio};
     m_check = new QFutureWatcher<QString>(this);
     connect(m_check, &QFutureWatcherBase::finished, this, &VideoBuildJob::mp4Checked);
     // The check holds its own copies: it may outlive the job, whose file then is gone.

@@ -4,7 +4,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -19,9 +18,30 @@ DesktopLauncher *&installed()
 
 } // namespace
 
-bool DesktopLauncher::openUrl(const QUrl &url)
+void DesktopLauncher::openUrl(const QUrl &url, std::function<void(bool)> done)
 {
-    return QDesktopServices::openUrl(url);
+    // QDesktopServices only tells whether xdg-open started; its exit status tells whether the
+    // desktop had a program for the target. xdg-open may last as long as the program it opened,
+    // so the process is never ended from here: it deletes itself once it is over.
+    auto *process = new QProcess;
+    process->setProgram(QStringLiteral("xdg-open"));
+    process->setArguments({url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    auto report = [process, done = std::move(done)](bool opened) {
+        process->disconnect();
+        process->deleteLater();
+        if (done)
+            done(opened);
+    };
+    QObject::connect(process, &QProcess::finished, process, [process, report](int exitCode) {
+        report(process->exitStatus() == QProcess::NormalExit && exitCode == 0);
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [report](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            report(false);
+    });
+    process->start();
 }
 
 bool DesktopLauncher::startDetached(const QString &program, const QStringList &arguments)
@@ -64,13 +84,16 @@ void DesktopLauncher::setInstance(DesktopLauncher *launcher)
     installed() = launcher;
 }
 
-void locateFileInFileManager(const QString &filePath)
+void locateFileInFileManager(const QString &filePath, std::function<void(bool)> done)
 {
     const QFileInfo info(filePath);
     const QUrl file = QUrl::fromLocalFile(info.absoluteFilePath());
     const QUrl folder = QUrl::fromLocalFile(info.absolutePath());
-    DesktopLauncher::instance().showItems({QString::fromLatin1(file.toEncoded())}, [folder](bool accepted) {
-        if (!accepted)
-            DesktopLauncher::instance().openUrl(folder);
-    });
+    DesktopLauncher::instance().showItems({QString::fromLatin1(file.toEncoded())},
+                                          [folder, done = std::move(done)](bool accepted) mutable {
+                                              if (!accepted)
+                                                  DesktopLauncher::instance().openUrl(folder, std::move(done));
+                                              else if (done)
+                                                  done(true);
+                                          });
 }

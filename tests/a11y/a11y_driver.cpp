@@ -37,7 +37,11 @@ namespace {
 class QuietLauncher : public DesktopLauncher
 {
 public:
-    bool openUrl(const QUrl &) override { return true; }
+    void openUrl(const QUrl &, std::function<void(bool)> done) override
+    {
+        if (done)
+            done(true);
+    }
     bool startDetached(const QString &, const QStringList &) override { return true; }
     void showItems(const QStringList &, std::function<void(bool)> done) override { done(true); }
 };

@@ -11,13 +11,21 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSemaphore>
+#include <QThread>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestSupport;
 
@@ -41,11 +49,15 @@ private slots:
     void startupToolChecks();
     void startupWithSystemFiles_data();
     void startupWithSystemFiles();
+    void settingsFileNotRegular_data();
+    void settingsFileNotRegular();
     void systemFilesAreNeverWritten();
     void startupSettings_data();
     void startupSettings();
     void folderSettings_data();
     void folderSettings();
+    void dialogSizeSettings_data();
+    void dialogSizeSettings();
     void writesThroughTheTable();
     void settingsAnnounceChanges();
     void iniWrittenByAnotherProgram();
@@ -169,7 +181,8 @@ void TestAppStartup::startupToolChecks()
 }
 
 // A package installs system-wide files (XDG_CONFIG_DIRS); the user's file comes first, key by
-// key, and a failure's message still names the user's file, the one to fix. "-" is no file.
+// key, and a failure's message names the file the path came from (INI, SYS0, SYS1), or every
+// file read when none holds it. "-" is no file.
 void TestAppStartup::startupWithSystemFiles_data()
 {
     QTest::addColumn<QByteArray>("user");
@@ -191,7 +204,7 @@ void TestAppStartup::startupWithSystemFiles_data()
     QTest::addRow("user's empty key still counts")
         << QByteArray("[Velmora 1]\nS3=\n") << all << none << find.arg("s3") << 2;
     QTest::addRow("first system folder wins")
-        << none << QByteArray("[Velmora 1]\nS1=DIR/nothing\n") << all << find.arg("s1") << 2;
+        << none << QByteArray("[Velmora 1]\nS1=DIR/nothing\n") << all << QString(find.arg("s1")).replace("INI", "SYS0") << 2;
     QTest::addRow("keys gathered from every file")
         << QByteArray("[Velmora 1]\nTargetVideoSize=3\nS1=CONVERT\n")
         << QByteArray("[Velmora 1]\nS2=FFMPEG\nTargetVideoSize=0\n")
@@ -199,9 +212,16 @@ void TestAppStartup::startupWithSystemFiles_data()
     QTest::addRow("size from a system file") << none << QByteArray(all + "TargetVideoSize=1\n") << none << QString() << 1;
     QTest::addRow("system file names a missing tool")
         << none << QByteArray("[Velmora 1]\nS1=/nonexistent/convert\nS2=FFMPEG\nS3=FFPLAY\n") << none
-        << find.arg("s1") << 2;
+        << QString(find.arg("s1")).replace("INI", "SYS0") << 2;
+    QTest::addRow("second system file names a tool that is not one")
+        << QByteArray("[Velmora 1]\nS1=CONVERT\n") << QByteArray("[Velmora 1]\nS2=FFMPEG\n")
+        << QByteArray("[Velmora 1]\nS3=DIR/plain\n") << QString(invalid.arg("s3")).replace("INI", "SYS1") << 2;
     QTest::addRow("no tool anywhere") << QByteArray("[Velmora 1]\nTargetVideoSize=1\n")
-        << QByteArray("[Other]\nS1=CONVERT\n") << none << init.arg("s1") << 1;
+        << QByteArray("[Other]\nS1=CONVERT\n") << none << QString(init.arg("s1")).replace("INI", "INI\n   SYS0") << 1;
+    static const char garbage[] = "\x7f" "ELF\x02\x01\x01\0\0\0[Velmora\xff 1]\nS1\0=x\n\xfe\xfe";
+    QTest::addRow("garbage system file alone")
+        << none << QByteArray(garbage, sizeof garbage - 1) << none
+        << QString(init.arg("s1")).replace("INI", "SYS0") << 2;
 }
 
 void TestAppStartup::startupWithSystemFiles()
@@ -241,8 +261,63 @@ void TestAppStartup::startupWithSystemFiles()
     } else {
         QVERIFY(!ok);
         QCOMPARE(recorder.messages.size(), 1);
-        QCOMPARE(recorder.messages.first().text, QString(message).replace(QStringLiteral("INI"), sandbox.iniPath()));
+        QCOMPARE(recorder.messages.first().text,
+                 QString(message)
+                     .replace(QStringLiteral("INI"), sandbox.iniPath())
+                     .replace(QStringLiteral("SYS0"), sandbox.systemIniPath(0))
+                     .replace(QStringLiteral("SYS1"), sandbox.systemIniPath(1)));
     }
+}
+
+// A settings file that is a FIFO (or a folder) is never opened for reading, which would wait for
+// a writer for ever: start-up stops with a message naming it, and nothing writes over it.
+void TestAppStartup::settingsFileNotRegular_data()
+{
+    QTest::addColumn<bool>("fifo");     // else a folder
+    QTest::addRow("fifo") << true;
+    QTest::addRow("folder") << false;
+}
+
+void TestAppStartup::settingsFileNotRegular()
+{
+    QFETCH(bool, fifo);
+    ConfigSandbox sandbox(false);
+    sandbox.writeSystemIni(0, "[Velmora 1]\nS1=" + convertPath().toUtf8() + "\nS2=" + ffmpegPath().toUtf8()
+                                  + "\nS3=" + ffplayPath().toUtf8() + "\n");
+    QVERIFY(QDir().mkpath(QFileInfo(sandbox.iniPath()).path()));
+    const QByteArray name = QFile::encodeName(sandbox.iniPath());
+    if (fifo)
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(sandbox.iniPath()));
+    // Should a read wait on the FIFO after all, a writer comes after a few seconds to end the wait
+    // and the test fails on the message instead of hanging.
+    QSemaphore done;
+    std::unique_ptr<QThread> writer(QThread::create([&] {
+        while (fifo && !done.tryAcquire(1, 3000)) {
+            const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }));
+    writer->start();
+
+    MessageRecorder recorder;
+    AppSettings &settings = AppSettings::instance();
+    settings.reset();
+    const bool ok = Application().loadSettings();
+    const bool written = settings.set(Settings::TargetVideoSize, 1);
+    done.release();
+    writer->wait();
+
+    QVERIFY(!ok);
+    QCOMPARE(recorder.messages.size(), 1);
+    QCOMPARE(recorder.messages.first().text,
+             QStringLiteral("Can't read the settings from:\n\n   %1\n\nIt is not a regular file.\n\n"
+                            "Sorry, can't continue.").arg(sandbox.iniPath()));
+    QCOMPARE(recorder.messages.first().icon, QMessageBox::Critical);
+    QVERIFY(!written);
+    QCOMPARE(QFileInfo(sandbox.iniPath()).isFile(), false);
 }
 
 // Whatever the program writes goes to the user's file; the system-wide one stays as installed.
@@ -372,6 +447,40 @@ void TestAppStartup::folderSettings()
 }
 
 // The keys the program writes, written as their rows say and read back the same way.
+void TestAppStartup::dialogSizeSettings_data()
+{
+    QTest::addColumn<QByteArray>("text"); // empty: key absent
+    QTest::addColumn<QSize>("expected");  // empty: none remembered
+
+    QTest::addRow("absent") << QByteArray() << QSize();
+    QTest::addRow("width x height") << QByteArray("900x640") << QSize(900, 640);
+    QTest::addRow("blanks around") << QByteArray(" 900 x 640 ") << QSize(900, 640);
+    QTest::addRow("no height") << QByteArray("900x") << QSize();
+    QTest::addRow("one number") << QByteArray("900") << QSize();
+    QTest::addRow("zero") << QByteArray("0x640") << QSize();
+    QTest::addRow("negative") << QByteArray("-900x640") << QSize();
+    QTest::addRow("three sides") << QByteArray("1x2x3") << QSize();
+    QTest::addRow("absurd") << QByteArray("900x99999999") << QSize();
+}
+
+void TestAppStartup::dialogSizeSettings()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QSize, expected);
+    ConfigSandbox sandbox(false);
+    const QByteArray lines = text.isEmpty() ? QByteArray()
+                                            : "OpenFileDialogSize=" + text + "\nSaveAsDialogSize=" + text + "\n";
+    sandbox.writeIni("[Velmora 1]\n" + lines);
+    QCOMPARE(AppSettings::instance().read(Settings::OpenFileDialogSize), expected);
+    QCOMPARE(AppSettings::instance().read(Settings::SaveAsDialogSize), expected);
+    if (expected.isEmpty())
+        return;
+    // Written back as read.
+    QVERIFY(AppSettings::instance().set(Settings::SaveAsDialogSize, expected + QSize(1, 1)));
+    QVERIFY(readFile(sandbox.iniPath()).contains(
+        QStringLiteral("SaveAsDialogSize=%1x%2").arg(expected.width() + 1).arg(expected.height() + 1).toUtf8()));
+}
+
 void TestAppStartup::writesThroughTheTable()
 {
     ConfigSandbox sandbox(false);

@@ -89,23 +89,42 @@ void TestStartupFiles::fromArguments_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("picture");
     QTest::addColumn<QString>("audio");
-    QTest::addColumn<QStringList>("notOpened");
+    QTest::addColumn<QStringList>("notOpened");   // "path|reason"
+
+    const QString missing = "|It does not exist.";
+    const QString neither = "|It is neither a picture nor a song.";
+    const QString cut = "|The file ends before the picture does: it may be an unfinished download or copy.";
+    const QString secondPicture = "|Another Picture File was opened first.";
+    const QString local = QUrl::fromLocalFile(expand("SONG2")).toString();
 
     QTest::addRow("nothing") << QStringList() << QString() << QString() << QStringList();
     QTest::addRow("picture and song") << QStringList{"PIC", "SONG"} << "PIC" << "SONG" << QStringList();
     QTest::addRow("song first") << QStringList{"SONG", "PIC"} << "PIC" << "SONG" << QStringList();
     QTest::addRow("only a song") << QStringList{"SONG2"} << QString() << "SONG2" << QStringList();
+    QTest::addRow("relative names") << QStringList{"pic.png", "./song.wav"} << "PIC" << "SONG" << QStringList();
     QTest::addRow("the first of each kind wins")
-        << QStringList{"PIC2", "SONG2", "PIC", "SONG"} << "PIC2" << "SONG2" << QStringList{"PIC", "SONG"};
+        << QStringList{"PIC2", "SONG2", "PIC", "SONG"} << "PIC2" << "SONG2"
+        << QStringList{"PIC" + secondPicture, "SONG|Another Audio File was opened first."};
     QTest::addRow("the same file twice") << QStringList{"PIC", "PIC"} << "PIC" << QString() << QStringList();
-    QTest::addRow("file address") << QStringList{QUrl::fromLocalFile(expand("SONG2")).toString()}
-                                  << QString() << "SONG2" << QStringList();
-    QTest::addRow("unusable files are named")
+    QTest::addRow("file address") << QStringList{local} << QString() << "SONG2" << QStringList();
+    QTest::addRow("relative file addresses")
+        << QStringList{"file:pic.png", "file:song.wav"} << "PIC" << "SONG" << QStringList();
+    QTest::addRow("localhost") << QStringList{QString(local).replace("file://", "file://LocalHost")}
+                               << QString() << "SONG2" << QStringList();
+    QTest::addRow("another computer")
+        << QStringList{"file://otherhost" + expand("PIC"), "PIC"} << "PIC" << QString()
+        << QStringList{"file://otherhost" + expand("PIC") + "|It is on another computer: otherhost."};
+    QTest::addRow("another kind of address")
+        << QStringList{"https://example.com/cover.jpg"} << QString() << QString()
+        << QStringList{"https://example.com/cover.jpg|It is not a file of this computer."};
+    QTest::addRow("unusable files are named with the reason")
         << QStringList{"TEXT", "FAKE", "EMPTY", "MISSING", "PIC"} << "PIC" << QString()
-        << QStringList{"TEXT", "FAKE", "EMPTY", "MISSING"};
+        << QStringList{"TEXT" + neither, "FAKE" + neither, "EMPTY|It is empty.", "MISSING" + missing};
+    QTest::addRow("a missing file address") << QStringList{"file:missing.png"} << QString() << QString()
+                                            << QStringList{"MISSING" + missing};
     QTest::addRow("a refused picture is named, the next picture taken")
-        << QStringList{"CUT", "PIC"} << "PIC" << QString() << QStringList{"CUT"};
-    QTest::addRow("a folder") << QStringList{"DIR"} << QString() << QString() << QStringList{"DIR"};
+        << QStringList{"CUT", "PIC"} << "PIC" << QString() << QStringList{"CUT" + cut};
+    QTest::addRow("a folder") << QStringList{"DIR"} << QString() << QString() << QStringList{"DIR|It is a folder."};
 }
 
 void TestStartupFiles::fromArguments()
@@ -118,26 +137,34 @@ void TestStartupFiles::fromArguments()
     const QString dirArgument = m_media.path();
     arguments.replaceInStrings("DIR", dirArgument);
     notOpened.replaceInStrings("DIR", dirArgument);
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(m_media.path());
     const StartupFiles files = StartupFiles::fromArguments(expand(arguments));
+    QDir::setCurrent(oldCurrent);
     QCOMPARE(files.picture.path, expand(picture));
     QCOMPARE(files.audio.path, expand(audio));
-    QCOMPARE(files.notOpened, expand(notOpened));
+    QStringList left;
+    for (const StartupFiles::NotOpened &file : files.notOpened)
+        left << file.path + '|' + file.reason;
+    QCOMPARE(left, expand(notOpened));
 }
 
 void TestStartupFiles::notOpenedMessage()
 {
     StartupFiles files;
     QCOMPARE(files.notOpenedMessage(), QString());
-    files.notOpened = QStringList{"/a/notes.txt", "/b/c d.doc"};
+    files.notOpened = {{"/a/notes.txt", "It is neither a picture nor a song."}, {"/b/c d.jpg", "It does not exist."}};
     QCOMPARE(files.notOpenedMessage(),
-             QStringLiteral("These files were not opened:\n\n   /a/notes.txt\n   /b/c d.doc\n\n"
+             QStringLiteral("These files were not opened:\n\n"
+                            "   /a/notes.txt:  It is neither a picture nor a song.\n"
+                            "   /b/c d.jpg:  It does not exist.\n\n"
                             "Velmora opens one Picture File and one Audio File at a time, and only "
                             "files it can read as a picture or a song."));
 
     for (int i = 3; i <= 12; ++i)
-        files.notOpened << QStringLiteral("/m/%1.txt").arg(i);
+        files.notOpened.append({QStringLiteral("/m/%1.txt").arg(i), "It is empty."});
     const QString many = files.notOpenedMessage();
-    QVERIFY(many.contains("   /m/10.txt\n   ... and 2 more\n\n"));
+    QVERIFY(many.contains("   /m/10.txt:  It is empty.\n   ... and 2 more\n\n"));
     QVERIFY(!many.contains("/m/11.txt"));
 }
 
@@ -150,6 +177,7 @@ void TestStartupFiles::bothStepsDone_data()
     QTest::addRow("picture and song, relative") << QStringList{"pic.png", "song.wav"} << false << false;
     QTest::addRow("song first, auto-play on") << QStringList{"SONG2", "PIC2"} << true << false;
     QTest::addRow("an extra file is named") << QStringList{"PIC", "TEXT", "SONG"} << false << true;
+    QTest::addRow("relative file addresses") << QStringList{"file:pic.png", "file:song.wav"} << false << false;
 }
 
 void TestStartupFiles::bothStepsDone()

@@ -8,6 +8,7 @@
 #include "dialogs/BuildProgressDialog.h"
 #include "dialogs/CompletionDialog.h"
 #include "dialogs/PictuneBuild.h"
+#include "model/VideoBuild.h"
 #include "model/VideoBuildJob.h"
 #include "widgets/ElidedPathLabel.h"
 
@@ -57,6 +58,7 @@ private slots:
     void endToEnd();
     void cancel_data();
     void cancel();
+    void times();
     void permissionDenied_data();
     void permissionDenied();
     void failures_data();
@@ -297,6 +299,63 @@ void TestBuildDialog::cancel()
     QFile::remove(output);
 }
 
+void TestBuildDialog::times()
+{
+    QCOMPARE(Dlg::timeText(0), QString("0:00"));
+    QCOMPARE(Dlg::timeText(61), QString("1:01"));
+    QCOMPARE(Dlg::timeText(3599), QString("59:59"));
+    QCOMPARE(Dlg::timeText(3600 * 25 + 62), QString("25:01:02"));
+
+    AppSettings::instance().set(Settings::TargetVideoSize, 0);
+    const QString output = m_dir.filePath("timed.webm");
+    VideoBuildJob job(request(picture(0), audio("long 20 min.flac"), 1200.0, output));
+    Dlg dialog(&job);
+    auto *elapsed = dialog.controlAs<QLabel>(Dlg::ElapsedLabel);
+    auto *left = dialog.controlAs<QLabel>(Dlg::TimeLeftLabel);
+    auto *cancel = dialog.controlAs<QPushButton>(Dlg::CancelButton);
+    QVERIFY(elapsed && left);
+    QCOMPARE(elapsed->text(), QString("Elapsed: 0:00"));
+    QVERIFY(left->text().isEmpty());
+    // In the row of Cancel, on either side of it, under the percentage.
+    const QRect percent = dialog.controlAs<QLabel>(Dlg::PercentLabel)->geometry();
+    for (QLabel *label : {elapsed, left}) {
+        QVERIFY(!label->geometry().intersects(cancel->geometry()));
+        QVERIFY(label->geometry().top() > percent.bottom());
+        QVERIFY(label->geometry().top() >= cancel->geometry().top() && label->geometry().bottom() <= cancel->geometry().bottom());
+    }
+    QVERIFY(elapsed->geometry().right() < cancel->geometry().left());
+    QVERIFY(left->geometry().left() > cancel->geometry().right());
+
+    // The estimate shows once the first seconds are measured, the clock runs between reports.
+    QString elapsedThen;
+    qint64 clockThen = 0;
+    QString leftThen;
+    QElapsedTimer clock;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!left->text().isEmpty() || clock.elapsed() > 60000) {
+            watch.stop();
+            clockThen = clock.elapsed();
+            elapsedThen = elapsed->text();
+            leftThen = left->text();
+            dialog.requestCancel();
+        }
+    });
+    QTimer::singleShot(0, this, [&] {
+        clock.start();
+        watch.start(20);
+    });
+    QCOMPARE(dialog.exec(), int(BuildOutcome::Canceled));
+    QVERIFY2(clockThen >= EstimateAfterMs - 100, qPrintable(QString::number(clockThen)));
+    // Whole seconds since the dialog showed, at most one tick behind.
+    const qint64 shownSeconds = elapsedThen.section(':', -1).toLongLong();
+    QVERIFY2(elapsedThen.startsWith("Elapsed: 0:") && qAbs(shownSeconds - clockThen / 1000) <= 1,
+             qPrintable(elapsedThen + " after " + QString::number(clockThen) + " ms"));
+    QVERIFY2(QRegularExpression("^Time left: about \\d+:\\d\\d$").match(leftThen).hasMatch(), qPrintable(leftThen));
+    QVERIFY(left->text().isEmpty());
+    QFile::remove(output);
+}
+
 void TestBuildDialog::permissionDenied_data()
 {
     QTest::addColumn<bool>("realEncoder");
@@ -338,36 +397,39 @@ void TestBuildDialog::permissionDenied()
 void TestBuildDialog::failures_data()
 {
     QTest::addColumn<QString>("encoderScript");  // empty: the real encoder
-    QTest::addColumn<QString>("pictureKind");    // "prepared" or "transparent"
     QTest::addColumn<QString>("outputName");     // "full" links the output to /dev/full
     QTest::addColumn<bool>("outputExisted");
     QTest::addColumn<QString>("reasonPart");
 
-    QTest::addRow("missing encoder") << "missing" << "prepared" << "kept.webm" << true << "could not be started";
-    QTest::addRow("output without extension") << "" << "prepared" << "no extension" << false << "Invalid argument";
+    QTest::addRow("missing encoder") << "missing" << "kept.webm" << true << "could not be started";
+    QTest::addRow("output without extension") << "" << "no extension" << false << "Invalid argument";
+    // No picture makes the real encoder fail at its start (every format converts to yuv420p): a
+    // script stands in.
     QTest::addRow("error status, empty output left")
-        << "" << "transparent" << "transparent.webm" << false << "Error initializing output stream";
+        << "#!/bin/sh\nfor a; do out=$a; done\n: > \"$out\"\n"
+           "echo 'Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0'\n"
+           "exit 1\n"
+        << "empty.webm" << false << "Error initializing output stream";
     QTest::addRow("killed by a signal mid-build")
-        << "#!/bin/sh\nulimit -f 200\nexec '%1' \"$@\"\n" << "prepared" << "killed.mpg" << false
+        << "#!/bin/sh\nulimit -f 200\nexec '%1' \"$@\"\n" << "killed.mpg" << false
         << "stopped unexpectedly";
     QTest::addRow("writes nothing")
         << "#!/bin/sh\nprintf 'frame=    5 fps=0.0 q=0.0 size=       0kB time=00:00:04.00 bitrate=N/A\\n'\nexit 0\n"
-        << "prepared" << "nothing.webm" << false << "wrote no video";
+        << "nothing.webm" << false << "wrote no video";
     // The encoder's file is a link to a device that is always full.
     QTest::addRow("full disk, real encoder")
-        << "#!/bin/sh\nfor a; do out=$a; done\nln -s /dev/full \"$out\"\nexec '%1' \"$@\"\n" << "prepared"
+        << "#!/bin/sh\nfor a; do out=$a; done\nln -s /dev/full \"$out\"\nexec '%1' \"$@\"\n"
         << "full.webm" << false << "No space left on device";
     QTest::addRow("full disk, partial file")
         << "#!/bin/sh\nfor a; do out=$a; done\nhead -c 65536 /dev/zero > \"$out\"\n"
            "printf 'frame=    5 fps=0.0 q=0.0 size=      64kB time=00:00:02.00 bitrate=N/A\\r'\n"
            "echo 'av_interleaved_write_frame(): No space left on device'\nexit 0\n"
-        << "prepared" << "partial.webm" << false << "av_interleaved_write_frame(): No space left on device";
+        << "partial.webm" << false << "av_interleaved_write_frame(): No space left on device";
 }
 
 void TestBuildDialog::failures()
 {
     QFETCH(QString, encoderScript);
-    QFETCH(QString, pictureKind);
     QFETCH(QString, outputName);
     QFETCH(bool, outputExisted);
     QFETCH(QString, reasonPart);
@@ -381,13 +443,7 @@ void TestBuildDialog::failures()
             QString(encoderScript).replace("%1", TestSupport::ffmpegPath()).toUtf8()));
     }
 
-    QString picturePath = picture(3);
-    if (pictureKind == "transparent") {
-        picturePath = m_dir.filePath("transparent.bmp");
-        QCOMPARE(make(TestSupport::convertPath(), {"-size", "426x240", "xc:#ff000080", "-alpha", "on",
-                                                   "-define", "bmp:format=bmp4", picturePath}),
-                 QString());
-    }
+    const QString picturePath = picture(3);
     const QString output = m_dir.filePath(outputName);
     const QByteArray earlier = "an earlier video the user keeps";
     if (outputExisted) {

@@ -19,6 +19,8 @@ private slots:
     void encoderTime();
     void progress_data();
     void progress();
+    void secondsLeft_data();
+    void secondsLeft();
     void encoderArguments_data();
     void encoderArguments();
     void verdict_data();
@@ -92,6 +94,30 @@ void TestBuildRules::progress()
     QCOMPARE(progressPercent(seconds, duration), percent);
 }
 
+void TestBuildRules::secondsLeft_data()
+{
+    QTest::addColumn<qint64>("measuredMs");
+    QTest::addColumn<int>("progress");
+    QTest::addColumn<int>("remaining");
+    QTest::addColumn<qint64>("left"); // -1: no estimate yet
+
+    QTest::addRow("a quarter in 4 s") << qint64(4000) << 2500 << 7500 << qint64(12);
+    QTest::addRow("rounded") << qint64(3100) << 1000 << 2000 << qint64(6);
+    QTest::addRow("too early") << qint64(2999) << 5000 << 5000 << qint64(-1);
+    QTest::addRow("no progress yet") << qint64(10000) << 0 << 10000 << qint64(-1);
+    QTest::addRow("done") << qint64(10000) << 10000 << 0 << qint64(0);
+    QTest::addRow("an hour's song, slowly") << qint64(60000) << 1 << 359999 << qint64(21599940);
+}
+
+void TestBuildRules::secondsLeft()
+{
+    QFETCH(qint64, measuredMs);
+    QFETCH(int, progress);
+    QFETCH(int, remaining);
+    QFETCH(qint64, left);
+    QCOMPARE(::secondsLeft(measuredMs, progress, remaining).value_or(-1), left);
+}
+
 void TestBuildRules::encoderArguments_data()
 {
     QTest::addColumn<QString>("output");
@@ -102,10 +128,13 @@ void TestBuildRules::encoderArguments_data()
                            "-protocol_whitelist", "file", "-f", "image2", "-pattern_type", "none",
                            "-loop", "1", "-i", "/tmp/a b/\"pic\" %1.bmp",
                            "-protocol_whitelist", "file", "-format_whitelist", AudioFormatWhitelist,
-                           "-i", "-song's.mp3",
-                           "-s", "854x480"};
-    const QStringList webm{"-r", "6", "-c:v", "vp8", "-c:a", "libvorbis", "-shortest"};
-    const QStringList mpeg{"-r", "30", "-vb", "19000", "-c:v", "mpeg1video", "-c:a", "mp2", "-shortest"};
+                           "-max_pixels:v", "1", "-i", "-song's.mp3",
+                           "-map", "0:v:0", "-map", "1:a:0", "-vf"};
+    const QStringList webm{"scale=854:480:out_color_matrix=bt709:out_range=tv,format=yuv420p", "-r", "6",
+                           "-c:v", "vp8", "-colorspace", "bt709", "-color_primaries", "bt709",
+                           "-color_trc", "bt709", "-color_range", "tv", "-c:a", "libvorbis", "-shortest"};
+    const QStringList mpeg{"scale=854:480:out_color_matrix=bt601:out_range=tv,format=yuv420p", "-r", "30",
+                           "-vb", "19000", "-c:v", "mpeg1video", "-c:a", "mp2", "-shortest"};
 
     QTest::addRow("webm") << "/v/out.webm" << head + webm + QStringList{"/v/out.webm"};
     QTest::addRow("WEBM upper case") << "/v/OUT.WEBM" << head + webm + QStringList{"/v/OUT.WEBM"};

@@ -27,10 +27,11 @@ public:
     QList<QStringList> shown;
     int fileManagerAnswer = -1; // -1: ask over D-Bus for real; 0/1: answer at once
 
-    bool openUrl(const QUrl &url) override
+    void openUrl(const QUrl &url, std::function<void(bool)> done) override
     {
         urls << url;
-        return true;
+        if (done)
+            done(true);
     }
     bool startDetached(const QString &program, const QStringList &arguments) override
     {
@@ -119,9 +120,13 @@ private slots:
     void layoutAndSizes();
     void enterUploads();
     void playerTwice();
+    void playerWindow_data();
+    void playerWindow();
     void locate_data();
     void locate();
     void fileManagerOverDBus();
+    void desktopCannotOpen_data();
+    void desktopCannotOpen();
     void realDetachedStart();
     void closing_data();
     void closing();
@@ -146,7 +151,7 @@ void TestCompletionDialog::cleanup()
 
 void TestCompletionDialog::layoutAndSizes()
 {
-    Dlg dialog("/v/my clip.webm", Player);
+    Dlg dialog("/v/my clip.webm", QSize(), Player);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Pictune Complete"));
     const QList<QPair<int, QString>> buttons{{Dlg::UploadNowButton, "Upload Now"},
@@ -176,7 +181,7 @@ void TestCompletionDialog::layoutAndSizes()
 
 void TestCompletionDialog::enterUploads()
 {
-    Dlg dialog("/v/clip.webm", Player);
+    Dlg dialog("/v/clip.webm", QSize(), Player);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QWidget *focus = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
@@ -192,7 +197,7 @@ void TestCompletionDialog::enterUploads()
 void TestCompletionDialog::playerTwice()
 {
     const QString output = "/v/my \"odd\" clip -1.webm";
-    Dlg dialog(output, Player);
+    Dlg dialog(output, QSize(), Player);
     dialog.show();
     const QStringList expected{Player, "-loop", "999", "-autoexit", output};
     for (int click = 1; click <= 2; ++click) {
@@ -202,6 +207,37 @@ void TestCompletionDialog::playerTwice()
         QCOMPARE(dialog.height(), dialog.fullHeight());
         QVERIFY(dialog.isVisible());
     }
+}
+
+void TestCompletionDialog::playerWindow_data()
+{
+    QTest::addColumn<QSize>("video");
+    QTest::addColumn<QRect>("workArea");
+    QTest::addColumn<QStringList>("window"); // -x, -y, -left, -top
+
+    const QRect fullHd(0, 0, 1920, 1080);
+    QTest::addRow("fits: actual size, centered") << QSize(1280, 720) << fullHd
+                                                 << QStringList{"1280", "720", "319", "167"};
+    QTest::addRow("as large as the screen") << QSize(1920, 1080) << fullHd
+                                            << QStringList{"1875", "1055", "21", "0"};
+    QTest::addRow("laptop with a panel") << QSize(1920, 1080) << QRect(0, 0, 1366, 740)
+                                         << QStringList{"1271", "715", "46", "0"};
+    QTest::addRow("second screen below a panel") << QSize(854, 480) << QRect(1920, 30, 1280, 994)
+                                                 << QStringList{"854", "480", "2132", "274"};
+    QTest::addRow("size unknown") << QSize() << fullHd << QStringList();
+}
+
+void TestCompletionDialog::playerWindow()
+{
+    QFETCH(QSize, video);
+    QFETCH(QRect, workArea);
+    QFETCH(QStringList, window);
+    // openbox's frame of a player window: a 20-pixel title, 1-pixel sides, a 5-pixel handle.
+    const QStringList arguments = Dlg::playerArguments("/v/clip.webm", video, workArea, QMargins(1, 20, 1, 5));
+    QStringList expected{"-loop", "999", "-autoexit"};
+    if (!window.isEmpty())
+        expected << "-x" << window.at(0) << "-y" << window.at(1) << "-left" << window.at(2) << "-top" << window.at(3);
+    QCOMPARE(arguments, expected << "/v/clip.webm");
 }
 
 void TestCompletionDialog::locate_data()
@@ -217,7 +253,7 @@ void TestCompletionDialog::locate()
     QFETCH(int, answer);
     QFETCH(int, folderOpened);
     m_launcher.fileManagerAnswer = answer;
-    Dlg dialog("/v/my 100% clip.webm", Player);
+    Dlg dialog("/v/my 100% clip.webm", QSize(), Player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QCOMPARE(m_launcher.shown, QList<QStringList>{{"file:///v/my%20100%25%20clip.webm"}});
@@ -237,7 +273,7 @@ void TestCompletionDialog::fileManagerOverDBus()
                                QDBusConnection::ExportScriptableSlots));
     QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
 
-    Dlg dialog("/v/clip é.mpg", Player);
+    Dlg dialog("/v/clip é.mpg", QSize(), Player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     QTRY_COMPARE(fileManager.calls.size(), 1);
@@ -254,6 +290,54 @@ void TestCompletionDialog::fileManagerOverDBus()
     QCOMPARE(fileManager.calls.size(), 1);
 }
 
+void TestCompletionDialog::desktopCannotOpen_data()
+{
+    QTest::addColumn<QByteArray>("xdgOpen"); // the script on the PATH, none when empty
+    QTest::addColumn<bool>("failure");
+    QTest::addRow("no method available") << QByteArray("echo 'xdg-open: no method available' >&2\nexit 3\n") << true;
+    QTest::addRow("no xdg-open") << QByteArray() << true;
+    QTest::addRow("folder opened") << QByteArray("exit 0\n") << false;
+}
+
+void TestCompletionDialog::desktopCannotOpen()
+{
+    QFETCH(QByteArray, xdgOpen);
+    QFETCH(bool, failure);
+    // No file manager answers on this bus: the folder goes to xdg-open, whose exit status counts.
+    DesktopLauncher::setInstance(nullptr);
+    QTemporaryDir tools;
+    const QString record = tools.filePath("arguments.txt");
+    if (!xdgOpen.isEmpty())
+        QVERIFY(!TestSupport::writeScript(tools.filePath("xdg-open"),
+                                          "#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n" + xdgOpen)
+                     .isEmpty());
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(tools.path()));
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+    TestSupport::MessageRecorder messages;
+
+    Dlg dialog("/v/my clip.webm", QSize(), Player);
+    dialog.show();
+    QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
+    if (failure) {
+        QTRY_COMPARE(messages.messages.size(), 1);
+        QCOMPARE(messages.messages.first().text, Dlg::locateFailedMessage("/v/my clip.webm"));
+        QCOMPARE(messages.messages.first().icon, QMessageBox::Warning);
+    } else {
+        QTRY_VERIFY(QFile::exists(record));
+        QTest::qWait(100);
+        QVERIFY(messages.messages.isEmpty());
+    }
+    if (!xdgOpen.isEmpty()) {
+        QFile arguments(record);
+        QVERIFY(arguments.open(QIODevice::ReadOnly));
+        QCOMPARE(arguments.readAll(), QByteArray("/v\n"));
+    }
+    QCOMPARE(Dlg::locateFailedMessage("/v/my clip.webm"),
+             QString("No File Manager could be opened to show:\n\n   /v/my clip.webm\n\nPlease check that a File "
+                     "Manager is installed, thanks."));
+}
+
 void TestCompletionDialog::realDetachedStart()
 {
     DesktopLauncher::setInstance(nullptr);
@@ -267,7 +351,7 @@ void TestCompletionDialog::realDetachedStart()
                  .isEmpty());
 
     const QString output = dir.filePath("my 'clip' $HOME.webm");
-    Dlg dialog(output, player);
+    Dlg dialog(output, QSize(), player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::OpenWithPlayerButton), Qt::LeftButton);
     QTRY_VERIFY(QFile::exists(record));
@@ -287,7 +371,7 @@ void TestCompletionDialog::closing_data()
 void TestCompletionDialog::closing()
 {
     QFETCH(QString, how);
-    Dlg dialog("/v/clip.webm", Player);
+    Dlg dialog("/v/clip.webm", QSize(), Player);
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
     if (how == "button")

@@ -3,6 +3,7 @@
 #include "BuildTestSupport.h"
 
 #include "base/Paths.h"
+#include "base/TerminationSignals.h"
 #include "common/TestSupport.h"
 #include "media/AudioLength.h"
 #include "model/Mp4Build.h"
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace BuildTestSupport;
@@ -78,6 +80,10 @@ private slots:
     void failedCheck_data();
     void failedCheck();
     void checkAfterWriting();
+    void aacLcTest_data();
+    void aacLcTest();
+    void joinedAdtsIsEncoded();
+    void terminationDuringCheck();
     void cancel();
     void fullDisk();
     void fullDiskInNamespace();
@@ -92,6 +98,9 @@ private:
     QMap<QString, double> m_songSeconds;    // as the audio engine measures them
     QMap<int, QString> m_pictures;          // by width
     QString m_built1080p;                   // a good build that the check tests spoil
+    // ADTS at 44.1 kHz followed by ADTS at 22.05 kHz, and the length of the first part.
+    QString m_joinedAdts;
+    qint64 m_firstAdtsBytes = 0;
 };
 
 void TestMp4Build::initTestCase()
@@ -111,6 +120,23 @@ void TestMp4Build::initTestCase()
     QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-i", flac, "-c:a", "aac", "-b:a", "160k", m4a}),
              QString());
     m_songs = {{"flac", flac}, {"mp3", mp3}, {"m4a", m4a}};
+
+    const QString first = m_dir.filePath("first.aac");
+    const QString second = m_dir.filePath("second.aac");
+    QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "sine=frequency=440:duration=3:sample_rate=44100", "-c:a", "aac", first}),
+             QString());
+    QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "sine=frequency=660:duration=3:sample_rate=22050", "-c:a", "aac", second}),
+             QString());
+    m_joinedAdts = m_dir.filePath("joined.aac");
+    {
+        QFile a(first), b(second), joined(m_joinedAdts);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && joined.open(QIODevice::WriteOnly));
+        const QByteArray head = a.readAll();
+        m_firstAdtsBytes = head.size();
+        joined.write(head + b.readAll());
+    }
     for (auto it = m_songs.cbegin(); it != m_songs.cend(); ++it) {
         double seconds = 0;
         QVERIFY(measureAudioFile(it.value(), seconds));
@@ -240,6 +266,8 @@ void TestMp4Build::failedCheck_data()
     QTest::addRow("damaged picture") << "picture" << QSize(1920, 1080) << song << "The video does not decode";
     QTest::addRow("cut short") << "cut" << QSize(1920, 1080) << song << "The video";
     QTest::addRow("not a video") << "text" << QSize(1920, 1080) << song << "The video cannot be read back.";
+    QTest::addRow("audio that does not decode") << "joined" << QSize(1920, 1080) << song
+                                                << "The audio does not decode: ";
 }
 
 void TestMp4Build::failedCheck()
@@ -264,6 +292,13 @@ void TestMp4Build::failedCheck()
         file.write(QByteArray(4000, '\x5a'));
     } else if (spoil == "cut") {
         file.resize(bytes.size() / 2);
+    } else if (spoil == "joined") {
+        // The joined song copied as it is: its second half does not decode as the first.
+        file.close();
+        QCOMPARE(make(TestSupport::ffmpegPath(), {"-v", "error", "-y", "-i", m_built1080p, "-i", m_joinedAdts, "-map",
+                                                  "0:v", "-map", "1:a", "-c", "copy", "-f", "mp4", path}),
+                 QString());
+        QVERIFY(file.open(QIODevice::ReadWrite));
     } else if (spoil == "text") {
         file.resize(0);
         file.write("not a video\n");
@@ -289,6 +324,67 @@ void TestMp4Build::checkAfterWriting()
     QCOMPARE(job.outcome(), BuildOutcome::Failed);
     QVERIFY2(job.failureReason().startsWith("The video was written, but it failed its check:\n\n   The video lasts "),
              qPrintable(job.failureReason()));
+    QVERIFY(!QFile::exists(output));
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestMp4Build::aacLcTest_data()
+{
+    QTest::addColumn<QString>("song");
+    QTest::addColumn<bool>("toTheLimit");   // read only up to the end of the joined song's first part
+    QTest::addColumn<bool>("copied");
+    QTest::addRow("M4A") << "m4a" << false << true;
+    QTest::addRow("MP3") << "mp3" << false << false;
+    QTest::addRow("FLAC") << "flac" << false << false;
+    QTest::addRow("ADTS changing its rate") << "joined" << false << false;
+    QTest::addRow("ADTS up to the change") << "joined" << true << true;
+}
+
+void TestMp4Build::aacLcTest()
+{
+    QFETCH(QString, song);
+    QFETCH(bool, toTheLimit);
+    QFETCH(bool, copied);
+    const QString path = song == "joined" ? m_joinedAdts : m_songs.value(song);
+    QCOMPARE(isAacLcAudio(path, toTheLimit ? m_firstAdtsBytes : -1), copied);
+}
+
+void TestMp4Build::joinedAdtsIsEncoded()
+{
+    const QSize size(640, 360);
+    QVERIFY(!picture(size).isEmpty());
+    double seconds = 0;
+    QVERIFY(measureAudioFile(m_joinedAdts, seconds));
+    const QString output = m_dir.filePath("joined.mp4");
+    VideoBuildRequest joined = request(m_joinedAdts, output, size);
+    joined.audioDuration = seconds;
+    VideoBuildJob job(joined);
+    QVERIFY(runToEnd(job));
+    QCOMPARE(job.failureReason(), QString());
+    QCOMPARE(job.outcome(), BuildOutcome::Done);
+    int exitCode = -1;
+    const QString decodeErrors = TestSupport::runCommand(
+        TestSupport::ffmpegPath(), {"-v", "error", "-i", output, "-map", "0:a", "-f", "null", "-"}, &exitCode);
+    QCOMPARE(decodeErrors, QString());
+    QCOMPARE(exitCode, 0);
+}
+
+// The program ending on a signal while the written video is checked: the unchecked video goes.
+void TestMp4Build::terminationDuringCheck()
+{
+    const QSize size(640, 360);
+    QVERIFY(!picture(size).isEmpty());
+    const QString output = m_dir.filePath("terminated.mp4");
+    VideoBuildJob job(request(m_songs.value("m4a"), output, size));
+    QString partial;
+    connect(&job, &VideoBuildJob::checkStarted, this, [&] {
+        partial = job.partialOutputPath();
+        emit TerminationSignals::instance().received(SIGTERM);
+    });
+    QVERIFY(runToEnd(job));
+    QCOMPARE(job.outcome(), BuildOutcome::Canceled);
+    QVERIFY(!partial.isEmpty());
+    QVERIFY2(!QFile::exists(partial), "the unchecked video stayed");
     QVERIFY(!QFile::exists(output));
     QCOMPARE(leftovers(), QStringList());
 }

@@ -4,6 +4,7 @@
 #include "common/TestSupport.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/CaptionDialogRules.h"
+#include "dialogs/WindowPlacement.h"
 #include "media/FontList.h"
 #include "model/BlankCanvases.h"
 #include "model/PicturePreparation.h"
@@ -91,8 +92,6 @@ private slots:
     void init();
     void cleanup();
 
-    void firstPosition_data();
-    void firstPosition();
     void fontSelection_data();
     void fontSelection();
 
@@ -104,6 +103,8 @@ private slots:
     void okRefusals_data();
     void okRefusals();
     void okStoresControls();
+    void okNamesCharactersNoFontHas_data();
+    void okNamesCharactersNoFontHas();
     void cancelKeepsSettings();
     void keys();
     void positionBesideOwnerThenRemembered_data();
@@ -173,34 +174,6 @@ void TestCaptionDialog::settle()
         return !m_owner->busy && m_dialog->workingSettings() == controls;
     };
     QTRY_VERIFY(drawnAsShown());
-}
-
-void TestCaptionDialog::firstPosition_data()
-{
-    QTest::addColumn<QRect>("dialog");
-    QTest::addColumn<QRect>("owner");
-    QTest::addColumn<QPoint>("expected");
-
-    const QSize dialog(400, 300);
-    // Screen 1600 wide: its middle is 800.
-    QTest::addRow("owner left of middle")
-        << QRect(QPoint(), dialog) << QRect(100, 100, 600, 400) << QPoint(600, 150);
-    QTest::addRow("owner right of middle")
-        << QRect(QPoint(), dialog) << QRect(900, 200, 600, 401) << QPoint(600, 250);
-    QTest::addRow("pushed back from the right edge")
-        << QRect(QPoint(), dialog) << QRect(0, 0, 1500, 100) << QPoint(1200, -100);
-    QTest::addRow("pushed back from the left edge")
-        << QRect(QPoint(), dialog) << QRect(50, 500, 1600, 600) << QPoint(0, 650);
-    QTest::addRow("odd sizes truncate")
-        << QRect(0, 0, 401, 301) << QRect(-11, -11, 7, 7) << QPoint(0, -158);
-}
-
-void TestCaptionDialog::firstPosition()
-{
-    QFETCH(QRect, dialog);
-    QFETCH(QRect, owner);
-    QFETCH(QPoint, expected);
-    QCOMPARE(CaptionDialogRules::firstPosition(dialog, owner, QRect(0, 0, 1600, 1000)), expected);
 }
 
 void TestCaptionDialog::fontSelection_data()
@@ -418,6 +391,41 @@ void TestCaptionDialog::okRefusals()
     QVERIFY(m_settings == before);
 }
 
+void TestCaptionDialog::okNamesCharactersNoFontHas_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("missing");
+
+    QTest::addRow("Armenian, in the chosen font") << QStringLiteral("\u0532\u0561\u0580\u0587") << "";
+    QTest::addRow("Georgian, from another font") << QStringLiteral("Hi \u10D2\u10D0") << "";
+    // Egyptian hieroglyphs are in none of the fonts the tests use.
+    QTest::addRow("a character no font has") << QStringLiteral("Hi \U00013000 \U00013001 \U00013000") << QStringLiteral("\U00013000 \U00013001");
+}
+
+void TestCaptionDialog::okNamesCharactersNoFontHas()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, missing);
+    m_settings.fontName = QStringLiteral("Liberation-Sans");
+    openDialog();
+    control<CaptionTextEdit>(Dialog::TextField)->setPlainText(text);
+    QTest::mouseClick(control<QPushButton>(Dialog::OkButton), Qt::LeftButton);
+    if (missing.isEmpty()) {
+        QTRY_VERIFY(!m_dialog->isVisible());
+        QCOMPARE(m_dialog->result(), int(CaptionDialog::ResultOk));
+        QCOMPARE(m_settings.text, text);
+        QVERIFY(m_messages->messages.isEmpty());
+        return;
+    }
+    QTRY_COMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.first().text,
+             "These characters are in none of the Fonts, so they can not be drawn:\n\n   " + missing
+                 + "\n\nPlease remove them from the text, thanks.");
+    QVERIFY(m_dialog->isVisible());
+    QVERIFY(m_settings.text != text);
+    QTRY_VERIFY(control<CaptionTextEdit>(Dialog::TextField)->hasFocus());
+}
+
 void TestCaptionDialog::okStoresControls()
 {
     openDialog();
@@ -507,41 +515,32 @@ void TestCaptionDialog::keys()
 void TestCaptionDialog::positionBesideOwnerThenRemembered_data()
 {
     QTest::addColumn<QRect>("owner");
-    QTest::addColumn<int>("edge"); // 0 none, 1 pushed to the left edge, 2 to the right edge
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const int middle = screen.left() + screen.width() / 2;
-    QTest::addRow("left of middle") << QRect(screen.left() + 10, 240, 200, 150) << 0;
-    QTest::addRow("right of middle") << QRect(screen.right() - 210, 260, 200, 150) << 0;
-    QTest::addRow("left edge") << QRect(middle - 100, 240, 200, 150) << 1;
-    QTest::addRow("right edge") << QRect(screen.left(), 240, middle - 50, 150) << 2;
+    QTest::addRow("room on the right") << QRect(screen.left() + 10, 240, 200, 150);
+    QTest::addRow("room on the left") << QRect(screen.right() - 210, 260, 200, 150);
+    QTest::addRow("no room: least overlap") << QRect(middle - 100, 240, 200, 150);
 }
 
 void TestCaptionDialog::positionBesideOwnerThenRemembered()
 {
     QFETCH(QRect, owner);
-    QFETCH(int, edge);
     m_owner->setGeometry(owner);
     openDialog();
 
-    const QRect screen = m_owner->screen()->geometry();
+    const QRect workArea = m_owner->screen()->availableGeometry();
     const QRect ownerFrame = m_owner->frameGeometry();
     const QRect dialogFrame = m_dialog->frameGeometry();
-    const QPoint expected = CaptionDialogRules::firstPosition(dialogFrame, ownerFrame, screen);
+    const QPoint expected = WindowPlacement::besideOwner(dialogFrame.size(), ownerFrame, workArea);
     QCOMPARE(m_dialog->pos(), expected);
     QCOMPARE(QPoint(m_x, m_y), expected);
+    QVERIFY(workArea.contains(dialogFrame));
     QVERIFY(qAbs(dialogFrame.center().y() - ownerFrame.center().y()) <= 1);
-    switch (edge) {
-    case 1:
-        QCOMPARE(dialogFrame.left(), screen.left());
-        break;
-    case 2:
-        QCOMPARE(dialogFrame.right(), screen.right());
-        break;
-    default:
-        QCOMPARE(ownerFrame.center().x() < screen.center().x()
-                     ? dialogFrame.left() - ownerFrame.right() - 1
-                     : ownerFrame.left() - dialogFrame.right() - 1,
-                 -100);
+    // Beside the owner, touching it, wherever a side has room.
+    if (ownerFrame.left() - workArea.left() >= dialogFrame.width()
+        || workArea.right() - ownerFrame.right() >= dialogFrame.width()) {
+        QVERIFY(!dialogFrame.intersects(ownerFrame));
+        QVERIFY(dialogFrame.left() == ownerFrame.right() + 1 || dialogFrame.right() + 1 == ownerFrame.left());
     }
 
     const QPoint moved = expected + QPoint(13, 33);

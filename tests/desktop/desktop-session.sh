@@ -4,7 +4,8 @@
 #
 #   desktop-session.sh <command> [arguments...]
 #
-# The command inherits DISPLAY and QT_QPA_PLATFORM=xcb; its exit status is the script's.
+# The command inherits DISPLAY and QT_QPA_PLATFORM=xcb; its exit status is the script's. The
+# screen is 1600x1000 unless VELMORA_DESKTOP_SIZE names another (WIDTHxHEIGHT).
 # Exit status 77 (CTest's skip): this machine lacks Xvfb, openbox or xdotool.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,6 +19,6 @@ for tool in Xvfb openbox xdotool xprop xwininfo; do
 done
 trap 'exit 143' TERM INT HUP
 
-velmora_private_x 1600x1000 || exit 1
+velmora_private_x "${VELMORA_DESKTOP_SIZE:-1600x1000}" || exit 1
 # A child, not exec: the server and the window manager are stopped when it ends.
 QT_QPA_PLATFORM=xcb "$@"

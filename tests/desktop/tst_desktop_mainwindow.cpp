@@ -1,8 +1,11 @@
 #include "DesktopSupport.h"
+#include "base/AppSettings.h"
 #include "MainWindowFixture.h"
 
 #include "dialogs/CaptionDialog.h"
+#include "dialogs/WindowPlacement.h"
 #include "dialogs/CaptionDialogRules.h"
+#include "dialogs/UserGuide.h"
 #include "widgets/FontComboBox.h"
 #include "widgets/DialogTemplate.h"
 #include "mainwindow/MainMenus.h"
@@ -25,9 +28,12 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace TestSupport;
 
@@ -85,6 +91,9 @@ private slots:
     void captionDialogPlacement();
     void fontListHeight();
     void openFileDialogBesideWindow();
+    void digitsInTextFields();
+    void sizeMenuKeys_data();
+    void sizeMenuKeys();
 
 private:
     std::unique_ptr<MainWindow> makeSettledWindow();
@@ -287,7 +296,7 @@ void TestDesktopMainWindow::captionDialogPlacement()
     // openbox decorates the dialog: its title bar is part of the frame the rule places.
     QVERIFY(opened.first().frame.top() > 0);
     const QRect first = opened.first().frameRect();
-    QCOMPARE(first.topLeft(), CaptionDialogRules::firstPosition(first, owner, window->screen()->geometry()));
+    QCOMPARE(first.topLeft(), WindowPlacement::besideOwner(first.size(), owner, window->screen()->availableGeometry()));
     // Reopened where it was closed: no creeping by the title bar.
     QCOMPARE(opened.at(1).frameRect(), first);
     QCOMPARE(opened.at(2).frameRect(), first);
@@ -358,7 +367,98 @@ void TestDesktopMainWindow::openFileDialogBesideWindow()
     QVERIFY(dialogFrame.isValid());
     QVERIFY2(!dialogFrame.intersects(preview), qPrintable(QStringLiteral("%1 %2").arg(
         QString::number(dialogFrame.x()), QString::number(preview.right()))));
+    // The screen has room right of the window: the dialog covers none of it.
+    const QRect owner = Desktop::serverWindow(window->winId()).frameRect();
+    QVERIFY2(!dialogFrame.intersects(owner), qPrintable(QStringLiteral("%1 %2").arg(
+        QString::number(dialogFrame.x()), QString::number(owner.right()))));
     QVERIFY(window->screen()->availableGeometry().contains(dialogFrame));
+}
+
+void TestDesktopMainWindow::digitsInTextFields()
+{
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    QTRY_VERIFY(window->isActiveWindow());
+    const int size = AppSettings::instance().targetSizeIndex();
+    QVERIFY(size != 3);
+
+    // In the path box the digits are typed like any other character.
+    QLineEdit *edit = window->outputEdit();
+    const QString path = edit->text();
+    QVERIFY(path.endsWith(".webm"));
+    QVERIFY(Desktop::click(globalCentre(edit)));
+    QTRY_COMPARE(QApplication::focusWidget(), edit);
+    QVERIFY(Desktop::pressKeys({"End", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "m", "p", "4"}));
+    QTRY_COMPARE(edit->text(), path.chopped(4) + "mp4");
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), size);
+
+    // On a control, the same digit chooses its size.
+    QWidget *options = window->control(MainWindow::OptionsButton);
+    QVERIFY(Desktop::movePointer(globalCentre(options)));
+    QTRY_VERIFY(options->hasFocus());
+    QVERIFY(Desktop::pressKeys({"4"}));
+    QTRY_COMPARE(AppSettings::instance().targetSizeIndex(), 3);
+    QCOMPARE(edit->text(), path.chopped(4) + "mp4");
+
+    // In the caption dialog's text the digits are text too, and F1 still opens the guide.
+    QString typed;
+    int sizeWhileTyping = -1;
+    bool guideAsked = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = window->findChild<CaptionDialog *>();
+        if (!dialog || !Desktop::waitForSettledWindow(dialog).viewable)
+            return;
+        const auto close = qScopeGuard([dialog] { dialog->reject(); });
+        auto *text = dialogControlAs<QPlainTextEdit>(dialog, CaptionDialog::TextField);
+        QVERIFY(text);
+        QVERIFY(Desktop::click(globalCentre(text)));
+        QTRY_VERIFY(text->hasFocus());
+        QVERIFY(Desktop::pressKeys({"End", "1", "2"}));
+        QTRY_VERIFY(text->toPlainText().endsWith("12"));
+        typed = text->toPlainText();
+        sizeWhileTyping = AppSettings::instance().targetSizeIndex();
+        QVERIFY(Desktop::pressKeys({"F1"}));
+        const QString missing = UserGuide::missingMessage(QCoreApplication::applicationDirPath());
+        QTRY_VERIFY(window->guideWindow()
+                    || std::any_of(m_messages->messages.cbegin(), m_messages->messages.cend(),
+                                   [&](const RecordedMessage &m) { return m.text == missing; }));
+        guideAsked = true;
+    });
+    QVERIFY(runCaptionDialog(window.get()));
+    QVERIFY(typed.endsWith("12"));
+    QCOMPARE(sizeWhileTyping, 3);
+    QVERIFY(guideAsked);
+}
+
+void TestDesktopMainWindow::sizeMenuKeys_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("size");
+    QTest::addRow("1: 1280x720") << "1" << 0;
+    QTest::addRow("4: 426x240") << "4" << 3;
+    QTest::addRow("5: 1920x1080") << "5" << 4;
+}
+
+void TestDesktopMainWindow::sizeMenuKeys()
+{
+    QFETCH(QString, key);
+    QFETCH(int, size);
+    auto window = makeSettledWindow();
+    QVERIFY(window);
+    QVERIFY(AppSettings::instance().targetSizeIndex() != size);
+    // In the size menu, the key that chooses a size on the window chooses the same entry.
+    bool sent = false;
+    PopupWatcher watcher([&](QMenu *shown) {
+        QVERIFY(Desktop::pressKeys({"Down", "Right"}));
+        QTRY_VERIFY(QApplication::activePopupWidget() && QApplication::activePopupWidget() != shown);
+        QVERIFY(QTest::qWaitForWindowExposed(QApplication::activePopupWidget()));
+        sent = Desktop::pressKeys({key});
+    });
+    QVERIFY(Desktop::click(window->mapToGlobal(QPoint(window->width() / 2, 8)), 3));
+    QTRY_VERIFY(watcher.seen);
+    QTRY_VERIFY(sent);
+    QTRY_COMPARE(AppSettings::instance().targetSizeIndex(), size);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
 }
 
 // Real keys in the open dialog of the media folder (fake.jpg, photo one.jpg, portrait.png): the

@@ -10,8 +10,16 @@ extern "C" {
 int fuzz_ini_input(const uint8_t *data, size_t size);
 int fuzz_encoder_time_input(const uint8_t *data, size_t size);
 int fuzz_font_list_input(const uint8_t *data, size_t size);
+int fuzz_font_coverage_input(const uint8_t *data, size_t size);
+int fuzz_caption_fonts_input(const uint8_t *data, size_t size);
 int fuzz_picture_input(const uint8_t *data, size_t size);
 int fuzz_audio_input(const uint8_t *data, size_t size);
+int fuzz_aac_lc_input(const uint8_t *data, size_t size);
+int fuzz_mp4_check_input(const uint8_t *data, size_t size);
+int fuzz_startup_files_input(const uint8_t *data, size_t size);
+int fuzz_system_settings_input(const uint8_t *data, size_t size);
+int fuzz_song_tags_input(const uint8_t *data, size_t size);
+int fuzz_song_cover_input(const uint8_t *data, size_t size);
 }
 
 namespace {
@@ -26,8 +34,16 @@ const Target Targets[] = {
     {"fuzz_ini", fuzz_ini_input},
     {"fuzz_encoder_time", fuzz_encoder_time_input},
     {"fuzz_font_list", fuzz_font_list_input},
+    {"fuzz_font_coverage", fuzz_font_coverage_input},
+    {"fuzz_caption_fonts", fuzz_caption_fonts_input},
     {"fuzz_picture", fuzz_picture_input},
     {"fuzz_audio", fuzz_audio_input},
+    {"fuzz_aac_lc", fuzz_aac_lc_input},
+    {"fuzz_mp4_check", fuzz_mp4_check_input},
+    {"fuzz_startup_files", fuzz_startup_files_input},
+    {"fuzz_system_settings", fuzz_system_settings_input},
+    {"fuzz_song_tags", fuzz_song_tags_input},
+    {"fuzz_song_cover", fuzz_song_cover_input},
 };
 
 } // namespace

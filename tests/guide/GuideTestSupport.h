@@ -13,10 +13,11 @@ class RecordingLauncher : public DesktopLauncher
 public:
     RecordingLauncher() { DesktopLauncher::setInstance(this); }
     ~RecordingLauncher() override { DesktopLauncher::setInstance(nullptr); }
-    bool openUrl(const QUrl &url) override
+    void openUrl(const QUrl &url, std::function<void(bool)> done) override
     {
         urls << url;
-        return true;
+        if (done)
+            done(true);
     }
     bool startDetached(const QString &, const QStringList &) override { return true; }
     void showItems(const QStringList &, std::function<void(bool)> done) override { done(true); }

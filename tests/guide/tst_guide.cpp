@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -36,6 +37,7 @@ private slots:
     void helpCommandsOpenSections();
     void everyPictureLoads();
     void links();
+    void browserCannotOpen();
     void missingGuide();
 
 private:
@@ -193,6 +195,37 @@ void TestGuide::links()
     }
     inBrowser->click();
     QCOMPARE(launcher.urls.last(), index);
+}
+
+void TestGuide::browserCannotOpen()
+{
+    // The desktop has no browser: xdg-open says so by its exit status, and the user reads it.
+    QTemporaryDir tools;
+    QVERIFY(!writeScript(tools.filePath("xdg-open"), "#!/bin/sh\necho 'xdg-open: no method available' >&2\nexit 3\n")
+                 .isEmpty());
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(tools.path()));
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+    MessageRecorder messages;
+    InstalledGuide guide;
+    GuideWindow window;
+    const QUrl index = QUrl::fromLocalFile(guide.indexFile());
+    window.showPage(index);
+    for (QPushButton *button : window.findChildren<QPushButton *>()) {
+        if (button->accessibleName() == QLatin1String("Open in Web Browser"))
+            button->click();
+    }
+    QTRY_COMPARE(messages.messages.size(), 1);
+    QCOMPARE(messages.messages.first().text, GuideWindow::browserFailedMessage(index));
+    QCOMPARE(messages.messages.first().owner, &window);
+    QCOMPARE(GuideWindow::browserFailedMessage(index),
+             "No Web Browser could be opened to show:\n\n   " + guide.indexFile()
+                 + "\n\nPlease check that a Web Browser is installed, thanks.");
+
+    // A web address in the guide meets the same end.
+    emit window.browser()->anchorClicked(QUrl("https://velmora.app/"));
+    QTRY_COMPARE(messages.messages.size(), 2);
+    QVERIFY(messages.messages.last().text.contains("\n   https://velmora.app/\n"));
 }
 
 void TestGuide::missingGuide()

@@ -14,10 +14,11 @@
 
 using namespace TestSupport;
 
-bool QuietLauncher::openUrl(const QUrl &url)
+void QuietLauncher::openUrl(const QUrl &url, std::function<void(bool)> done)
 {
     urls << url;
-    return true;
+    if (done)
+        done(true);
 }
 
 ModalAnswerer::ModalAnswerer(std::function<bool(QWidget *)> answer)
@@ -119,7 +120,10 @@ std::unique_ptr<MainWindow> MainWindowFixture::makeWindow()
     if (!window->initialize())
         return {};
     window->show();
-    // The posted start-up checks (layout and font list) run once the event loop runs.
+    // The posted start-up checks (layout and font list) run once the event loop runs; the font
+    // list is read as a job.
     QTest::qWait(1);
+    if (!QTest::qWaitFor([&] { return !window->fontListPending(); }, 70000))
+        return {};
     return window;
 }

@@ -22,7 +22,7 @@ class QWidget;
 class QuietLauncher : public DesktopLauncher
 {
 public:
-    bool openUrl(const QUrl &url) override;
+    void openUrl(const QUrl &url, std::function<void(bool)> done) override;
     bool startDetached(const QString &, const QStringList &) override { return true; }
     void showItems(const QStringList &, std::function<void(bool)> done) override { done(true); }
     QList<QUrl> urls;

@@ -7,8 +7,11 @@
 #include "DesktopSupport.h"
 
 #include "base/AppSettings.h"
+#include "dialogs/CaptionDialog.h"
+#include "media/FontList.h"
 #include "mainwindow/MainWindow.h"
 #include "model/PicturePreparation.h"
+#include "widgets/FontComboBox.h"
 #include "widgets/WindowMover.h"
 
 #include <QApplication>
@@ -51,6 +54,8 @@ private slots:
     void startUpNamesTheTool();
     void pictureStepOffersCancel();
     void pictureStepTimeOutNamesTheTool();
+    void captionDialogWaitsForTheFontList();
+    void fontListFailureEndsTheWindow();
 
 private:
     // A stand-in for the image tool: the real one, except for runs whose arguments contain
@@ -202,6 +207,66 @@ void TestHangingImageTool::pictureStepTimeOutNamesTheTool()
     QCOMPARE(hung.size(), 2);
     for (const qint64 pid : hung)
         QTRY_VERIFY(processGone(pid));
+}
+
+// A font list that takes a while: the caption dialog asked for meanwhile opens once the list is
+// there, with the listed fonts, and nothing is said.
+void TestHangingImageTool::captionDialogWaitsForTheFontList()
+{
+    const QString tool = writeScript(m_dir.filePath("convert slow to list fonts"),
+                                     QStringLiteral("#!/bin/sh\n"
+                                                    "case \"$*\" in *-list*) sleep 3 ;; esac\n"
+                                                    "exec '%1' \"$@\"\n")
+                                         .arg(convertPath())
+                                         .toUtf8());
+    AppSettings::instance().set(Settings::ImageTool, tool);
+    fontNameList().clear();
+    fontGlyphFiles().clear();
+    MainWindow window;
+    QVERIFY(window.initialize());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.fontListPending());
+    window.openCaptionDialog();
+    QTest::qWait(200);
+    QVERIFY(!window.findChild<CaptionDialog *>());
+    QVERIFY(window.fontListPending());
+
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<CaptionDialog *>(), 20000);
+    auto *dialog = window.findChild<CaptionDialog *>();
+    QTRY_VERIFY(dialog->isVisible());
+    const auto *fonts = qobject_cast<FontComboBox *>(dialog->control(CaptionDialog::FontCombo));
+    QVERIFY(fonts);
+    QVERIFY(fontNameList().contains("DejaVu-Sans-Bold"));
+    QCOMPARE(fonts->count(), fontNameList().size());
+    QCOMPARE(fonts->currentText(), QStringLiteral("DejaVu-Sans-Bold"));
+    QVERIFY2(m_messages->messages.isEmpty(), qPrintable(m_messages->messages.value(0).text));
+    dialog->reject();
+}
+
+// A tool that cannot list its fonts: the message comes while a caption dialog waits for the list,
+// which then never opens, and the window ends.
+void TestHangingImageTool::fontListFailureEndsTheWindow()
+{
+    AppSettings::instance().set(Settings::ImageTool,
+                                writeScript(m_dir.filePath("convert without fonts"),
+                                            QStringLiteral("#!/bin/sh\n"
+                                                           "case \"$*\" in *-list*) sleep 1; exit 1 ;; esac\n"
+                                                           "exec '%1' \"$@\"\n")
+                                                .arg(convertPath())
+                                                .toUtf8()));
+    MainWindow window;
+    QVERIFY(window.initialize());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.fontListPending());
+    window.openCaptionDialog();
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages->messages.size(), 1, 20000);
+    QVERIFY2(m_messages->messages.first().text.startsWith(
+                 "Can't get the Font List, using the convert executable, specified in:\n\n   "),
+             qPrintable(m_messages->messages.first().text));
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(!window.findChild<CaptionDialog *>());
 }
 
 QTEST_MAIN(TestHangingImageTool)

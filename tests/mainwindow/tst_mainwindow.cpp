@@ -7,6 +7,7 @@
 #include "base/TargetSizeTable.h"
 #include "dialogs/CaptionDialog.h"
 #include "dialogs/CompletionDialog.h"
+#include "dialogs/OpenFileDialog.h"
 #include "dialogs/SaveAsDialog.h"
 #include "mainwindow/FileDropFilter.h"
 #include "mainwindow/MainWindow.h"
@@ -21,11 +22,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
 
 using namespace TestSupport;
 
@@ -59,6 +62,8 @@ private slots:
     void textDialogCaptionReachesVideo();
     void pictureDroppedWhileEditingShowsEditedCaption();
     void saveAs();
+    void fileDialogLayout_data();
+    void fileDialogLayout();
     void applicationRunsTheInitializedWindow();
 };
 
@@ -95,8 +100,9 @@ void TestMainWindow::roadOfOneVideo()
     QCOMPARE(QGuiApplication::clipboard()->text(), webm);
     QVERIFY(window->outputPathTyped());
 
-    // Key 1 switches to 1280x720 and records it.
-    QTest::keyClick(window->outputEdit(), Qt::Key_1);
+    // Key 1 on the window switches to 1280x720 and records it.
+    window->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_1);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 0);
     QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(IniFile::readString(m_sandbox->iniPath(), "Velmora 1", "TargetVideoSize", "x"), QStringLiteral("0"));
@@ -473,6 +479,13 @@ void TestMainWindow::saveAs()
     QCOMPARE(QGuiApplication::clipboard()->text(), mp4);
     QCOMPARE(probe(mp4, "stream=codec_name,width,height"), QStringLiteral("h264,640,360\naac"));
 
+    // The format chosen last is the one the next start offers, and Save As lists it first.
+    QCOMPARE(AppSettings::instance().read(Settings::OutputFormat), QStringLiteral("mp4"));
+    window.reset();
+    window = makeWindow();
+    QVERIFY(window);
+    QVERIFY(window->outputEdit()->text().endsWith("/MyPictune.mp4"));
+
     QCOMPARE(SaveAsDialog::filtersFor("webm").first(), QStringLiteral("WebM Files (webm) (*.webm)"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.b", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.b.webm"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.MPG", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.MPG"));
@@ -482,6 +495,85 @@ void TestMainWindow::saveAs()
                           "MPEG-1 Facebook Compatible (mpg) (*.mpg)"}));
     QCOMPARE(SaveAsDialog::withExtension("/v/a", "MP4 (H.264/AAC)"), QStringLiteral("/v/a.mp4"));
     QCOMPARE(SaveAsDialog::withExtension("/v/a.Mp4", "WebM Files (webm) (*.webm)"), QStringLiteral("/v/a.Mp4"));
+}
+
+void TestMainWindow::fileDialogLayout_data()
+{
+    QTest::addColumn<bool>("saveAs");
+    QTest::addRow("open") << false;
+    QTest::addRow("save as") << true;
+}
+
+// The detail view's Size, Type and Date columns show their contents whole, and the dialog opens
+// at the size it last had, within the screen.
+void TestMainWindow::fileDialogLayout()
+{
+    QFETCH(bool, saveAs);
+    auto window = makeWindow();
+    QVERIFY(window);
+    QTemporaryDir folder;
+    const struct {
+        const char *name;
+        qint64 size;
+    } files[] = {{"a long recording.mp3", 17 * 1024 * 1024 + 300 * 1024}, {"cover.jpeg", 123456}, {"b.webm", 999}};
+    for (const auto &file : files) {
+        QFile made(folder.filePath(QLatin1String(file.name)));
+        QVERIFY(made.open(QIODevice::WriteOnly) && made.resize(file.size));
+    }
+    const Settings::Key<QSize> &key = saveAs ? Settings::SaveAsDialogSize : Settings::OpenFileDialogSize;
+    const auto makeDialog = [&]() -> std::unique_ptr<QFileDialog> {
+        std::unique_ptr<QFileDialog> dialog;
+        if (saveAs)
+            dialog = std::make_unique<SaveAsDialog>(window.get(), folder.path(), QStringLiteral("clip"), QStringLiteral("webm"));
+        else
+            dialog = std::make_unique<OpenFileDialog>(window.get(), window.get(), FileKind::Audio, folder.path());
+        // Every file listed, whatever its type.
+        dialog->setNameFilter(QStringLiteral("*"));
+        return dialog;
+    };
+
+    auto dialog = makeDialog();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto *view = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+    QVERIFY(view && view->isVisible());
+    const auto fitsWhole = [view] {
+        if (view->model()->rowCount(view->rootIndex()) != 3)
+            return false;
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 1; column <= 3; ++column) {
+                const QModelIndex index = view->model()->index(row, column, view->rootIndex());
+                QStyleOptionViewItem option;
+                option.initFrom(view);
+                option.font = view->font();
+                const int needed = view->itemDelegateForIndex(index)->sizeHint(option, index).width();
+                if (index.data().toString().isEmpty() || needed > view->header()->sectionSize(column))
+                    return false;
+            }
+        }
+        return true;
+    };
+    QTRY_VERIFY(fitsWhole());
+    QVERIFY(view->header()->sectionSize(0) > view->fontMetrics().horizontalAdvance(QLatin1String(files[0].name)));
+
+    // Nothing is written for a dialog left at its size; a new size is remembered.
+    const QSize opened = dialog->size();
+    dialog->reject();
+    QCOMPARE(AppSettings::instance().read(key), QSize());
+    dialog = makeDialog();
+    QCOMPARE(dialog->size(), opened);
+    dialog->resize(opened - QSize(40, 30));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    dialog->reject();
+    QCOMPARE(AppSettings::instance().read(key), opened - QSize(40, 30));
+    QCOMPARE(makeDialog()->size(), opened - QSize(40, 30));
+
+    // A size from a larger screen is cut to this one's work area.
+    QVERIFY(AppSettings::instance().set(key, QSize(5000, 4000)));
+    const QRect workArea = window->screen()->availableGeometry();
+    const QSize bounded = makeDialog()->size();
+    QVERIFY(bounded.width() < workArea.width() && bounded.height() < workArea.height());
 }
 
 void TestMainWindow::applicationRunsTheInitializedWindow()

@@ -312,22 +312,26 @@ void TestMainWindowInput::keys()
     auto window = makeWindow();
     QVERIFY(window);
     QLineEdit *edit = window->outputEdit();
-    edit->setFocus();
     const QString before = edit->text();
-    QTest::keyClick(edit, Qt::Key_3);
+    window->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_3);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 2);
-    QTest::keyClick(edit, Qt::Key_4);
+    QTest::keyClick(window.get(), Qt::Key_4);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 3);
     QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(426, 240));
     QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().path(3));
-    QTest::keyClick(edit, Qt::Key_5);
+    QTest::keyClick(window.get(), Qt::Key_5);
     QCOMPARE(AppSettings::instance().targetSizeIndex(), 4);
     QVERIFY(waitForPictureStep(window.get()));
     QCOMPARE(window->pictureBox()->pictureSize(), QSize(1920, 1080));
     QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().path(4));
+    // In the path box every digit is text.
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_1);
     QTest::keyClick(edit, Qt::Key_6);
-    QCOMPARE(edit->text(), before + "6");
+    QCOMPARE(edit->text(), before + "16");
+    QCOMPARE(AppSettings::instance().targetSizeIndex(), 4);
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Escape);
     QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -396,7 +400,7 @@ void TestMainWindowInput::sameSizeWritesNothing()
     const QList<QAction *> sizes = menu->actions().first()->menu()->actions();
     QCOMPARE(sizes.size(), 5);
     QVERIFY(sizes.at(2)->isChecked());
-    QCOMPARE(sizes.at(0)->text(), QStringLiteral("&720p (1280x720)"));
+    QCOMPARE(sizes.at(0)->text(), QStringLiteral("&1  720p (1280x720)"));
     QCOMPARE(menu->actions().last()->text(), QStringLiteral("View Actual Size..."));
 }
 
@@ -445,8 +449,8 @@ void TestMainWindowInput::menus()
     const std::unique_ptr<QMenu> size(window->menus()->createMenu(Popup::TargetSize, window.get()));
     QCOMPARE(menuTexts(size.get()), (QStringList{"Target Video Size", "View Actual Size..."}));
     QMenu *sizes = size->actions().first()->menu();
-    QCOMPARE(menuTexts(sizes), (QStringList{"&720p (1280x720)", "&480p (854x480)", "&360p (640x360)", "&240p (426x240)",
-                                      "&1080p (1920x1080)"}));
+    QCOMPARE(menuTexts(sizes), (QStringList{"&1  720p (1280x720)", "&2  480p (854x480)", "&3  360p (640x360)",
+                                      "&4  240p (426x240)", "&5  1080p (1920x1080)"}));
     QVERIFY(size->testAttribute(Qt::WA_NoMouseReplay));
     QVERIFY(sizes->testAttribute(Qt::WA_NoMouseReplay));
     const std::unique_ptr<QMenu> playback(window->menus()->createMenu(Popup::Playback, window.get()));

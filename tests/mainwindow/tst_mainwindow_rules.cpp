@@ -1,4 +1,4 @@
-#include "dialogs/OpenFileDialogPlacement.h"
+#include "dialogs/WindowPlacement.h"
 #include "mainwindow/CreateCheck.h"
 #include "mainwindow/MainLayout.h"
 #include "mainwindow/StepTips.h"
@@ -25,8 +25,8 @@ private slots:
     void createChecks();
     void resizeEdges_data();
     void resizeEdges();
-    void openFileDialogBesideWindow_data();
-    void openFileDialogBesideWindow();
+    void besideOwner_data();
+    void besideOwner();
     void pictureStepTips_data();
     void pictureStepTips();
     void audioStepTips_data();
@@ -294,38 +294,55 @@ void TestMainWindowRules::resizeEdges()
     QCOMPARE(int(WindowMover::edgesAt(pos, QSize(400, 300), 0)), 0);
 }
 
-void TestMainWindowRules::openFileDialogBesideWindow_data()
+void TestMainWindowRules::besideOwner_data()
 {
+    QTest::addColumn<QSize>("frame");
     QTest::addColumn<QRect>("owner");
-    QTest::addColumn<QRect>("picture");
+    QTest::addColumn<QRect>("workArea");
     QTest::addColumn<QPoint>("expected");
 
-    // Dialog 600x450 on a 1600x1000 screen; the picture box 40 pixels inside the owner's sides.
-    QTest::addRow("left half: overlaps the right edge") << QRect(100, 200, 542, 608) << QRect(140, 260, 462, 400)
-                                                        << QPoint(602, 279);
-    QTest::addRow("right half: overlaps the left edge") << QRect(900, 200, 542, 608) << QRect(940, 260, 462, 400)
-                                                        << QPoint(340, 279);
-    QTest::addRow("picture near the edge: no overlap") << QRect(100, 200, 542, 608) << QRect(110, 260, 530, 400)
-                                                       << QPoint(640, 279);
-    QTest::addRow("no room either side: pushed inside") << QRect(300, 0, 1000, 1000) << QRect(320, 50, 960, 900)
-                                                        << QPoint(1000, 275);
-    QTest::addRow("low owner: kept on the screen") << QRect(100, 800, 542, 608) << QRect(140, 860, 462, 400)
-                                                   << QPoint(602, 550);
+    const QSize dialog(600, 450);
+    // A 1600x1000 screen with a 30-pixel panel at its top.
+    const QRect work(0, 30, 1600, 970);
+    QTest::addRow("only the right has room") << dialog << QRect(300, 200, 500, 400) << work << QPoint(800, 175);
+    QTest::addRow("only the left has room") << dialog << QRect(900, 200, 500, 400) << work << QPoint(300, 175);
+    QTest::addRow("both have room: the left has more") << dialog << QRect(750, 200, 200, 400) << work
+                                                       << QPoint(150, 175);
+    QTest::addRow("both have room alike: the right") << dialog << QRect(700, 200, 200, 400) << work
+                                                     << QPoint(900, 175);
+    QTest::addRow("the right fits exactly") << dialog << QRect(0, 200, 1000, 400) << work << QPoint(1000, 175);
+    QTest::addRow("the left fits exactly") << dialog << QRect(600, 200, 1000, 400) << work << QPoint(0, 175);
+    QTest::addRow("neither: least overlap on the right") << dialog << QRect(200, 100, 1000, 800) << work
+                                                         << QPoint(1000, 275);
+    QTest::addRow("neither: least overlap on the left") << dialog << QRect(400, 100, 1000, 800) << work
+                                                        << QPoint(0, 275);
+    QTest::addRow("low owner: kept above the bottom") << dialog << QRect(100, 800, 542, 608) << work
+                                                      << QPoint(642, 550);
+    QTest::addRow("high owner: kept below the panel") << dialog << QRect(100, -100, 400, 300) << work
+                                                      << QPoint(500, 30);
+    QTest::addRow("taller than the work area: top edge") << QSize(400, 1200) << QRect(100, 100, 400, 300) << work
+                                                         << QPoint(500, 30);
+    QTest::addRow("wider than the work area: left edge") << QSize(1700, 300) << QRect(100, 100, 400, 300) << work
+                                                         << QPoint(0, 100);
+    QTest::addRow("second screen, owner off its left") << dialog << QRect(1500, 200, 400, 300)
+                                                       << QRect(1600, 0, 1366, 738) << QPoint(1900, 125);
 }
 
-void TestMainWindowRules::openFileDialogBesideWindow()
+void TestMainWindowRules::besideOwner()
 {
+    QFETCH(QSize, frame);
     QFETCH(QRect, owner);
-    QFETCH(QRect, picture);
+    QFETCH(QRect, workArea);
     QFETCH(QPoint, expected);
-    const QSize dialog(600, 450);
-    const QRect screen(0, 0, 1600, 1000);
-    const QPoint corner = OpenFileDialogPlacement::besideOwner(dialog, owner, picture, screen);
+    const QPoint corner = WindowPlacement::besideOwner(frame, owner, workArea);
     QCOMPARE(corner, expected);
-    QVERIFY(screen.contains(QRect(corner, dialog)));
-    // Where the screen has room beside the picture, the dialog leaves it uncovered.
-    if (picture.left() >= dialog.width() || screen.right() - picture.right() >= dialog.width())
-        QVERIFY(!QRect(corner, dialog).intersects(picture));
+    const QRect placed(corner, frame);
+    if (frame.width() <= workArea.width() && frame.height() <= workArea.height())
+        QVERIFY(workArea.contains(placed));
+    const bool room = owner.left() - workArea.left() >= frame.width()
+        || workArea.right() - owner.right() >= frame.width();
+    if (room)
+        QVERIFY(!placed.intersects(owner));
 }
 
 void TestMainWindowRules::pictureStepTips_data()

@@ -5,7 +5,7 @@
 #   1. empty user configuration, the package's system-wide INI found through XDG_CONFIG_DIRS:
 #      the main window appears, no message, nothing written; F1 opens the installed guide;
 #   2. a system-wide INI naming a missing tool first in XDG_CONFIG_DIRS: the start-up message,
-#      naming the user's INI, read back through the clipboard (Ctrl+C in the box), and exit status 1;
+#      naming that INI, read back through the clipboard (Ctrl+C in the box), and exit status 1;
 #   3. a picture and a song on the command line: the main window, no message.
 # Usage: check-package.sh BUILD_DIR CLIPBOARD_HELPER WORK_DIR   (screenshots land in WORK_DIR/shots)
 set -euo pipefail
@@ -215,12 +215,12 @@ xdotool key --clearmodifiers ctrl+c
 text=$("$clipboard" 2>/dev/null || true)
 expected="Can't find the s1 executable, specified in:
 
-   $config/Velmora 1/Velmora1.ini
+   $broken/Velmora 1/Velmora1.ini
 
 Sorry, can't continue."
 [[ $text == *"$expected"* ]] || fail "missing tool: the message was not the expected one:
 $text"
-echo "ok: missing tool: \"Can't find the s1 executable\" naming the user's INI"
+echo "ok: missing tool: \"Can't find the s1 executable\" naming the system-wide INI that names it"
 xdotool key Return
 status=0
 for _ in $(seq 100); do

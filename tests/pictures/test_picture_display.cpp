@@ -1,6 +1,7 @@
 #include "base/AppSettings.h"
 #include "common/TestSupport.h"
 #include "dialogs/ActualSizeViewer.h"
+#include "dialogs/WindowPlacement.h"
 #include "media/PictureFile.h"
 #include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
@@ -109,6 +110,8 @@ private slots:
 
     void viewerPlacement_data();
     void viewerPlacement();
+    void viewerFit_data();
+    void viewerFit();
     void viewerSizedToPicture();
     void viewerLoadFailure();
     void viewerEnds_data();
@@ -560,7 +563,29 @@ void TestPictureDisplay::viewerPlacement()
     QFETCH(QRect, owner);
     QFETCH(QSize, frame);
     QFETCH(QPoint, topLeft);
-    QCOMPARE(placeCenteredInWorkArea(owner, frame, QRect(0, 0, 1600, 1000)), topLeft);
+    QCOMPARE(WindowPlacement::centeredOver(owner, frame, QRect(0, 0, 1600, 1000)), topLeft);
+}
+
+void TestPictureDisplay::viewerFit_data()
+{
+    QTest::addColumn<QSize>("content");
+    QTest::addColumn<QSize>("room");
+    QTest::addColumn<QSize>("fitted");
+    QTest::addRow("fits: actual size") << QSize(640, 360) << QSize(800, 600) << QSize(640, 360);
+    QTest::addRow("exactly the room") << QSize(800, 600) << QSize(800, 600) << QSize(800, 600);
+    QTest::addRow("too wide") << QSize(1600, 400) << QSize(800, 600) << QSize(800, 200);
+    QTest::addRow("too high") << QSize(1920, 1080) << QSize(1918, 1055) << QSize(1875, 1055);
+    QTest::addRow("both: the tighter side wins") << QSize(1920, 1080) << QSize(1364, 743) << QSize(1320, 743);
+    QTest::addRow("sliver keeps a pixel") << QSize(10000, 2) << QSize(100, 100) << QSize(100, 1);
+    QTest::addRow("no room: as it is") << QSize(640, 360) << QSize() << QSize(640, 360);
+}
+
+void TestPictureDisplay::viewerFit()
+{
+    QFETCH(QSize, content);
+    QFETCH(QSize, room);
+    QFETCH(QSize, fitted);
+    QCOMPARE(WindowPlacement::fitWithin(content, room), fitted);
 }
 
 void TestPictureDisplay::viewerSizedToPicture()
@@ -569,15 +594,25 @@ void TestPictureDisplay::viewerSizedToPicture()
     owner.setGeometry(200, 150, 600, 500);
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    const QRect workArea = owner.screen()->availableGeometry();
 
+    // Larger than the screen: scaled down to fit its work area with a frame (the owner's, until
+    // the viewer has one), and the caption says so.
     ActualSizeViewer big(path("green.png"), &owner);
     QVERIFY(big.initialize());
-    QCOMPARE(big.windowTitle(), QStringLiteral("Velmora View Actual Size - Press Esc to Close"));
-    QCOMPARE(big.size(), QSize(1024, 768));
-    QCOMPARE(render(big).pixel(1023, 767), qRgb(0, 200, 0));
+    QCOMPARE(big.pictureSize(), QSize(1024, 768));
+    const QSize room = WindowPlacement::clientRoom(workArea, owner.windowHandle()->frameMargins());
+    QVERIFY(big.width() <= room.width() && big.height() <= room.height());
+    QVERIFY(big.width() == room.width() || big.height() == room.height());
+    QVERIFY(qAbs(big.width() * 768 - big.height() * 1024) <= 1024);
+    const int percent = 100 * big.width() / 1024;
+    QCOMPARE(big.windowTitle(),
+             QStringLiteral("Velmora View Actual Size - Scaled to %1% to Fit the Screen - Press Esc to Close").arg(percent));
+    QCOMPARE(render(big).pixel(big.width() - 1, big.height() - 1), qRgb(0, 200, 0));
 
     ActualSizeViewer small(path("blue.jpg"), &owner);
     QVERIFY(small.initialize());
+    QCOMPARE(small.windowTitle(), QStringLiteral("Velmora View Actual Size - Press Esc to Close"));
     QCOMPARE(small.size(), QSize(40, 30));
     small.show();
     QVERIFY(QTest::qWaitForWindowExposed(&small));

@@ -4,6 +4,7 @@
 #include "base/Paths.h"
 #include "common/PictureWaits.h"
 #include "common/TestSupport.h"
+#include "media/FontList.h"
 #include "model/PicturePreparation.h"
 #include "tools/ToolRunner.h"
 
@@ -51,6 +52,7 @@ private slots:
 
     void unusableTempFolder();
     void temporaryFilesRemoved();
+    void shapedCaptionLayersRemoved();
 
 private:
     QString makeFakeTool(const QString &name, const QString &body);
@@ -385,6 +387,39 @@ void TestPicturePreparation::temporaryFilesRemoved()
     QCOMPARE(QDir(folder).entryList({"VL_*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList());
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QVERIFY(createCanvases());
+}
+
+// A caption drawn as layers (Arabic needs shaping) leaves no layer behind, drawn or cancelled.
+void TestPicturePreparation::shapedCaptionLayersRemoved()
+{
+    QVERIFY(queryFontList());
+    const auto forget = qScopeGuard([] {
+        fontNameList().clear();
+        fontGlyphFiles().clear();
+    });
+    QString folder;
+    QVERIFY(getTempFolder(folder));
+    PicturePreparation preparation(m_canvases);
+    CaptionSettings text = caption(QStringLiteral("\u0645\u0631\u062D\u0628\u0627"));
+    text.shadowOn = true;
+    QVERIFY(preparePicture(preparation, path("portrait.jpg"), &text));
+    const QImage drawn = QImage(preparation.currentPicturePath()).convertToFormat(QImage::Format_RGB32);
+    const QImage plain = QImage(preparation.resizedPath()).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(drawn.size(), plain.size());
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x)
+            differing += drawn.pixel(x, y) != plain.pixel(x, y);
+    }
+    QVERIFY2(differing > 300, "the caption came out blank");
+    QCOMPARE(QDir(folder).entryList({"VL_Layer_*"}, QDir::Files), QStringList());
+
+    const PictureResult result = finishPicture(preparation, [&] {
+        preparation.renderText(text);
+        preparation.cancel();
+    });
+    QCOMPARE(result.problem.kind, PictureProblem::Kind::Canceled);
+    QCOMPARE(QDir(folder).entryList({"VL_Layer_*"}, QDir::Files), QStringList());
 }
 
 QTEST_MAIN(TestPicturePreparation)

@@ -97,7 +97,7 @@ void TestDialogSkin::templatesLoad_data()
     QTest::addRow("actual size") << int(DialogId::ActualSizeViewer) << QStringLiteral("VAS")
                                  << QSize(186, 94) << QList<int>{};
     QTest::addRow("build progress") << int(DialogId::BuildProgress) << QStringLiteral("Pictune Build Progress")
-                                    << QSize(392, 91) << QList<int>{2000, 2001, 2002, 2003, 2004};
+                                    << QSize(392, 91) << QList<int>{2000, 2001, 2002, 2003, 2004, 2005, 2006};
     QTest::addRow("complete") << int(DialogId::Completion) << QStringLiteral("Pictune Complete")
                               << QSize(196, 199)
                               << QList<int>{2100, 2101, 2102, 2};

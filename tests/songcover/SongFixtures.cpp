@@ -127,6 +127,85 @@ bool makeMp3WithRawCover(const QString &path, const QByteArray &title, const QBy
     return writeFile(path, header + frames + fileBytes(bare));
 }
 
+namespace {
+
+// Writes the pieces one after another; a null piece of a given size is left as a hole.
+bool writeSparse(const QString &path, const QList<QPair<QByteArray, qint64>> &pieces)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    qint64 at = 0;
+    for (const auto &[bytes, hole] : pieces) {
+        if (!file.seek(at) || file.write(bytes) != bytes.size())
+            return false;
+        at += bytes.size() + hole;
+    }
+    return file.resize(at);
+}
+
+QByteArray plainSong(const QString &suffix)
+{
+    QTemporaryDir dir;
+    const QString bare = dir.filePath("bare." + suffix);
+    QStringList args{"-f", "lavfi", "-i", "sine=frequency=440:duration=2"};
+    if (suffix == "mp3")
+        args << "-c:a" << "libmp3lame" << "-write_xing" << "0" << "-id3v2_version" << "0";
+    else
+        args << "-c:a" << "flac" << "-metadata" << "title=Plain";
+    return ffmpeg(args + QStringList{bare}) ? fileBytes(bare) : QByteArray();
+}
+
+} // namespace
+
+bool makeMp3WithSparseCover(const QString &path, const QByteArray &title, qint64 pictureBytes)
+{
+    const QByteArray bare = plainSong("mp3");
+    const QByteArray jpegStart("\xff\xd8\xff\xe0\x00\x10JFIF", 10);
+    const QByteArray titleFrame = "TIT2" + be32(quint32(title.size() + 1)) + QByteArray(2, '\0') + '\0' + title;
+    const QByteArray apicBody = QByteArray("\0image/jpeg\0\x03\0", 14);
+    const qint64 apicSize = apicBody.size() + pictureBytes;
+    const QByteArray apicHeader = "APIC" + be32(quint32(apicSize)) + QByteArray(2, '\0');
+    const quint32 size = quint32(titleFrame.size() + apicHeader.size() + apicSize);
+    QByteArray header("ID3\x03\x00\x00", 6);
+    for (int shift : {21, 14, 7, 0})
+        header += char((size >> shift) & 0x7f);
+    return !bare.isEmpty()
+        && writeSparse(path, {{header + titleFrame + apicHeader + apicBody + jpegStart, pictureBytes - jpegStart.size()},
+                              {bare, 0}});
+}
+
+bool makeFlacWithSparsePictures(const QString &path, int count, qint64 pictureBytes, const QByteArray &cover)
+{
+    QByteArray bare = plainSong("flac");
+    if (bare.size() < 8 || !bare.startsWith("fLaC"))
+        return false;
+    // STREAMINFO comes first; the pictures follow it, and whether it was the last block moves on
+    // to the cover's block.
+    const bool streamInfoLast = quint8(bare.at(4)) & 0x80;
+    bare[4] = char(quint8(bare.at(4)) & 0x7f);
+    const int afterStreamInfo = 8 + int(quint8(bare.at(5)) << 16 | quint8(bare.at(6)) << 8 | quint8(bare.at(7)));
+    const auto blockHeader = [](bool last, qint64 size) {
+        QByteArray header = be32(quint32(size));
+        header[0] = char(last ? 0x86 : 0x06);
+        return header;
+    };
+    // A block's length has 24 bits.
+    if (pictureBytes + 64 > 0xffffff || cover.size() + 64 > 0xffffff)
+        return false;
+    QList<QPair<QByteArray, qint64>> pieces{{bare.left(afterStreamInfo), 0}};
+    const QByteArray other = flacPictureBlock({}, "image/png");
+    for (int i = 0; i < count; ++i) {
+        QByteArray head = other;
+        head.replace(0, 4, be32(0));
+        head.replace(head.size() - 4, 4, be32(quint32(pictureBytes)));
+        pieces.append({blockHeader(false, head.size() + pictureBytes) + head, pictureBytes});
+    }
+    const QByteArray front = flacPictureBlock(cover, "image/png");
+    pieces.append({blockHeader(streamInfoLast, front.size()) + front + bare.mid(afterStreamInfo), 0});
+    return writeSparse(path, pieces);
+}
+
 QByteArray pngHeaderClaiming(int width, int height)
 {
     QByteArray ihdr = be32(quint32(width)) + be32(quint32(height));

@@ -28,6 +28,14 @@ QByteArray flacPictureBlock(const QByteArray &picture, const QByteArray &mime);
 bool makeMp3WithRawCover(const QString &path, const QByteArray &title, const QByteArray &picture,
                          const QByteArray &mime);
 
+// An MP3 whose ID3v2.3 tag holds a TIT2 title and an APIC front cover of `pictureBytes` bytes
+// labelled JPEG: a JPEG's first bytes, then a hole, so the file is sparse and costs no disk.
+bool makeMp3WithSparseCover(const QString &path, const QByteArray &title, qint64 pictureBytes);
+
+// A FLAC with `count` sparse pictures (type "Other") of `pictureBytes` bytes after its
+// STREAMINFO, followed by `cover` as its front cover, a PNG.
+bool makeFlacWithSparsePictures(const QString &path, int count, qint64 pictureBytes, const QByteArray &cover);
+
 // A PNG whose header claims width x height, with one row of real data: too large to decode.
 QByteArray pngHeaderClaiming(int width, int height);
 

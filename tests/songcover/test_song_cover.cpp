@@ -1,11 +1,14 @@
 #include "SongFixtures.h"
 #include "TestSupport.h"
 
+#include "media/AudioLength.h"
 #include "media/PictureFile.h"
 #include "media/SongCoverReader.h"
+#include "media/SongFileTags.h"
 #include "media/SongTags.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +30,10 @@ private slots:
     void unusableCover_data();
     void unusableCover();
     void tagOfMegabytes();
+    void fileTags_data();
+    void fileTags();
+    void unusedPicturesUnread_data();
+    void unusedPicturesUnread();
     void notASong();
     void cleanTag_data();
     void cleanTag();
@@ -165,6 +172,171 @@ void TestSongCover::tagOfMegabytes()
     QVERIFY(info.tags.title.endsWith(QChar(0x2026)));
     QVERIFY(!info.coverPath.isEmpty());
     QVERIFY(QFile::remove(info.coverPath));
+}
+
+namespace {
+
+// The process's peak resident memory is reset to what it holds now; peakGrowth() then says how
+// far it rose since.
+qint64 statusKilobytes(const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+bool resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
+} // namespace
+
+namespace {
+
+QByteArray syncsafe(quint32 n)
+{
+    const char bytes[4] = {char((n >> 21) & 0x7f), char((n >> 14) & 0x7f), char((n >> 7) & 0x7f), char(n & 0x7f)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray bigEndian(quint32 n)
+{
+    const char bytes[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+    return QByteArray(bytes, 4);
+}
+
+// ID3's unsynchronisation: a 0x00 after every 0xff that precedes 0x00 or 0xe0 and above.
+QByteArray unsynchronised(const QByteArray &bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes.size(); ++i) {
+        out += bytes.at(i);
+        const bool ff = quint8(bytes.at(i)) == 0xff;
+        if (ff && (i + 1 == bytes.size() || bytes.at(i + 1) == '\0' || quint8(bytes.at(i + 1)) >= 0xe0))
+            out += '\0';
+    }
+    return out;
+}
+
+QByteArray frame23(const QByteArray &id, const QByteArray &body)
+{
+    return id + bigEndian(quint32(body.size())) + QByteArray(2, '\0') + body;
+}
+
+QByteArray tag(int version, char flags, const QByteArray &frames)
+{
+    const char header[3] = {char(version), '\0', flags};
+    return "ID3" + QByteArray(header, 3) + syncsafe(quint32(frames.size())) + frames;
+}
+
+} // namespace
+
+void TestSongCover::fileTags_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("cover");
+    QTest::addColumn<qint64>("coverSize");
+
+    // Picture bytes that unsynchronisation changes.
+    const QByteArray front = QByteArray("\x89PNG\xff\x00\xff\xe0" "front\xff", 14);
+    const QByteArray other = QByteArray("\x89PNGother", 9);
+    const QByteArray apicOther = frame23("APIC", QByteArray("\0image/png\0\x00\0", 13) + other);
+    const QByteArray apicFront = frame23("APIC", QByteArray("\0image/png\0\x03\0", 13) + front);
+    const QByteArray title = frame23("TIT2", QByteArray("\x01\xff\xfeT\0i\0", 7));
+    QTest::addRow("v2.3, the front cover after another picture")
+        << tag(3, 0, title + apicOther + apicFront) << "Ti" << front << qint64(front.size());
+    QTest::addRow("v2.3, unsynchronised whole")
+        << tag(3, '\x80', unsynchronised(title + apicOther + apicFront)) << "Ti" << front << qint64(front.size());
+    const QByteArray body = QByteArray("\0image/png\0\x03\0", 13) + front;
+    const QByteArray stored = syncsafe(quint32(body.size())) + unsynchronised(body);
+    const QByteArray apic24 = "APIC" + syncsafe(quint32(stored.size())) + QByteArray("\0\x03", 2) + stored;
+    const QByteArray title24 = "TIT2" + syncsafe(5) + QByteArray(2, '\0') + QByteArray("\x03Vier", 5);
+    QTest::addRow("v2.4, a frame unsynchronised on its own, extended header")
+        << QByteArray("ID3\x04\x00\x40", 6) + syncsafe(6 + quint32(title24.size() + apic24.size()))
+            + syncsafe(6) + QByteArray("\x01\x00", 2) + title24 + apic24
+        << "Vier" << front << qint64(front.size());
+    const QByteArray pic22 = "PIC" + bigEndian(quint32(6 + front.size())).mid(1) + QByteArray("\0PNG\x03\0", 6) + front;
+    QTest::addRow("v2.2") << tag(2, 0, "TT2" + bigEndian(4).mid(1) + QByteArray("\0Two", 4) + pic22) << "Two"
+                          << front << qint64(front.size());
+    const QByteArray big(5000, 'x');
+    QTest::addRow("cover over the limit: its size, not its bytes")
+        << tag(3, 0, frame23("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + big)) << QString()
+        << QByteArray() << qint64(big.size());
+    QTest::addRow("unknown picture types are passed over")
+        << tag(3, 0, frame23("APIC", QByteArray("\0image/svg+xml\0\x03\0", 17) + front)) << QString()
+        << QByteArray() << qint64(-1);
+    QTest::addRow("a frame larger than its tag ends the tag")
+        << tag(3, 0, title + "APIC" + bigEndian(1 << 30) + QByteArray(2, '\0') + front) << "Ti" << QByteArray()
+        << qint64(-1);
+}
+
+void TestSongCover::fileTags()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, title);
+    QFETCH(QByteArray, cover);
+    QFETCH(qint64, coverSize);
+    const auto read = [&file](qint64 offset, char *data, qint64 size) -> qint64 {
+        const qint64 n = qBound<qint64>(0, file.size() - offset, size);
+        memcpy(data, file.constData() + offset, size_t(n));
+        return n;
+    };
+    const SongFileTags tags = readSongFileTags(read, file.size(), 4096);
+    QCOMPARE(tags.values.value("title"), title);
+    QCOMPARE(tags.coverSize, coverSize);
+    QCOMPARE(tags.coverBytes, cover);
+}
+
+void TestSongCover::unusedPicturesUnread_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("coverUsed");
+
+    // An MP3 whose one cover is over the size limit, and a FLAC whose front cover, a small PNG,
+    // follows 40 pictures of 16 MB: nothing of what is left out may be read into memory.
+    QTest::addRow("mp3, 250 MB cover") << "mp3" << false;
+    QTest::addRow("flac, 40 pictures of 16 MB before the front cover") << "flac" << true;
+}
+
+void TestSongCover::unusedPicturesUnread()
+{
+    QFETCH(QString, suffix);
+    QFETCH(bool, coverUsed);
+    const QString song = m_media.filePath("pictures." + suffix);
+    if (suffix == "mp3")
+        QVERIFY(makeMp3WithSparseCover(song, "Plain", 250 * 1024 * 1024));
+    else
+        QVERIFY(makeFlacWithSparsePictures(song, 40, 16000000, fileBytes(m_bluePng)));
+
+    if (!resetPeakMemory())
+        QSKIP("the kernel does not reset the peak memory");
+    const qint64 before = statusKilobytes("VmRSS");
+    QVERIFY(probeAudioFile(song));
+    const AudioLengthResult length = measureAudioLength(song);
+    QCOMPARE(length.status, AudioLengthResult::Measured);
+    QVERIFY2(qAbs(length.seconds - 2.0) < 0.1, qPrintable(QString::number(length.seconds)));
+    const SongInfo info = readSongInfo(song, m_covers.path());
+    const qint64 growth = statusKilobytes("VmHWM") - before;
+    QVERIFY2(growth < 64 * 1024, qPrintable(QStringLiteral("peak memory rose by %1 kB").arg(growth)));
+
+    QVERIFY(info.readable);
+    QCOMPARE(info.tags.title, QStringLiteral("Plain"));
+    if (coverUsed) {
+        QCOMPARE(fileBytes(info.coverPath), fileBytes(m_bluePng));
+        QVERIFY(QFile::remove(info.coverPath));
+    } else {
+        QVERIFY(info.coverPath.isEmpty());
+        QVERIFY2(info.coverProblem.startsWith("too large"), qPrintable(info.coverProblem));
+    }
+    QCOMPARE(coverFiles(), QStringList());
 }
 
 void TestSongCover::notASong()

@@ -180,15 +180,18 @@ void TestSongCoverWindow::unusableCoverLeavesTheStepEmpty_data()
 {
     QTest::addColumn<QString>("song");
     QTest::addColumn<QString>("title");
-    QTest::addRow("no cover") << m_plain << QString();
-    QTest::addRow("cover does not decode") << m_broken << "Broken";
-    QTest::addRow("30000x30000 cover") << m_huge << "Huge";
+    QTest::addColumn<QString>("why");   // the end of step 1's tooltip; empty: nothing to say
+    QTest::addRow("no cover") << m_plain << QString() << QString();
+    QTest::addRow("cover does not decode") << m_broken << "Broken" << "The file ends before the picture does: "
+                                                                         "it may be an unfinished download or copy.";
+    QTest::addRow("30000x30000 cover") << m_huge << "Huge" << "It is 30000 x 30000 pixels";
 }
 
 void TestSongCoverWindow::unusableCoverLeavesTheStepEmpty()
 {
     QFETCH(QString, song);
     QFETCH(QString, title);
+    QFETCH(QString, why);
     auto window = makeWindow();
     QVERIFY(window);
     QSignalSpy coverSettled(window->songCover(), &SongCoverFiles::offerSettled);
@@ -200,6 +203,17 @@ void TestSongCoverWindow::unusableCoverLeavesTheStepEmpty()
     QCOMPARE(window->picture().currentPicturePath(), window->blankCanvases().currentPath());
     QCOMPARE(window->audio().tags().title, title);
     QCOMPARE(window->control(MainWindow::Step2Done)->toolTip().endsWith("Title: " + title), !title.isEmpty());
+    // The empty step says why the song's cover is not its picture, as long as the song is there.
+    const QString browse = "...or, click here to Browse for a Picture File";
+    const QString tip = window->control(MainWindow::Step1Pending)->toolTip();
+    if (why.isEmpty()) {
+        QCOMPARE(tip, browse);
+    } else {
+        const QString head = browse + "\n\nThe cover art of the song can not be used:\n\n" + song + "\n\n";
+        QVERIFY2(tip.startsWith(head + why), qPrintable(tip));
+    }
+    window->setAudioFile(QString());
+    QCOMPARE(window->control(MainWindow::Step1Pending)->toolTip(), browse);
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(coverCopies(), QStringList());
 }

@@ -3,6 +3,7 @@
 #include "base/IniFile.h"
 #include "base/Settings.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QRgb>
@@ -43,8 +44,16 @@ public:
     {
         return key.valueIn(readFiles());
     }
-    // The bytes of iniPath, then of each system-wide file.
-    QList<QByteArray> readFiles() const;
+    // The bytes of iniPath, then of each system-wide file; *statuses: how each read went.
+    QList<QByteArray> readFiles(QList<IniFile::Status> *statuses = nullptr) const;
+
+    // Where the last load() found a tool's path, for the message that names the file to mend:
+    // the file that holds the key, else every file read (none holds it), else iniPath.
+    QStringList sourcesOf(const Settings::Key<QString> &key) const;
+    // The first settings file the last load() refused to read because it is not a regular file
+    // (a FIFO would hang the start), and the message naming it; empty when there is none.
+    const QString &refusedFile() const { return m_refusedFile; }
+    QString refusedFileText() const;
 
     // Writes one key to the user's file. The record takes the value (as a new read of the file
     // would give it) for this run even when the save fails; false then, and the caller tells the
@@ -74,6 +83,8 @@ private:
 
     QString m_iniPath;
     QStringList m_systemIniPaths;
+    QString m_refusedFile;
+    QHash<QString, QStringList> m_sources;
     QString m_imageToolPath;
     QString m_encoderPath;
     QString m_playerPath;

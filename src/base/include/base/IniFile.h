@@ -18,15 +18,23 @@ public:
 
     static QString readString(const QString &path, const QString &section, const QString &key,
                               const QString &defaultValue);
-    // False when the file cannot be written or a key or value holds a line break.
+    // False when the file cannot be read or written, is not a regular file, or a key or value
+    // holds a line break.
     static bool writeString(const QString &path, const QString &section, const QString &key,
                             const QString &value);
     // Several keys of one section in one atomic save.
     static bool writeStrings(const QString &path, const QString &section,
                              const QList<KeyValue> &values);
 
-    // The file's bytes; empty when it is missing or cannot be read.
-    static QByteArray readAll(const QString &path);
+    enum class Status {
+        Read,
+        Missing,
+        NotRegularFile, // a folder, FIFO, device or socket: never opened for reading
+        Unreadable,
+    };
+
+    // The file's bytes; empty when it is missing or cannot be read (*status says which).
+    static QByteArray readAll(const QString &path, Status *status = nullptr);
 
     // The same rules on text in memory (the file's bytes as UTF-8). find() tells an absent key
     // (nullopt) from an empty value.

@@ -5,6 +5,7 @@
 #include <QLatin1String>
 #include <QList>
 #include <QRgb>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -76,6 +77,13 @@ public:
     static const Key<QString> PictureFolder;
     static const Key<QString> AudioFolder;
     static const Key<QString> DestinationFolder;
+    // The size the open-file and the Save As dialogs last had, "<width>x<height>" in decimal
+    // pixels; an absent or unusable text gives an empty size (none remembered).
+    static const Key<QSize> OpenFileDialogSize;
+    static const Key<QSize> SaveAsDialogSize;
+    // The extension of the format last chosen in Save As: "webm", "mpg" or "mp4", any case;
+    // anything else gives "webm".
+    static const Key<QString> OutputFormat;
 
     // <configuration folder>/Velmora 1/Velmora1.ini; the folder is created when missing.
     static QString iniFilePath();

@@ -2,16 +2,13 @@
 
 #include <QDialog>
 #include <QImage>
-#include <QPoint>
+#include <QMargins>
 
 class WindowMover;
 
-// Top-left corner of a window of the given frame size: centered over its owner, then moved back
-// into the work area where it would stick out (the left and top edges win when it is too big).
-QPoint placeCenteredInWorkArea(const QRect &ownerFrame, const QSize &frameSize, const QRect &workArea);
-
-// Shows one picture file at 1:1 in a window sized to it. The user drags it about by its body and
-// ends it with Esc, Return or the close box.
+// Shows one picture file at 1:1 in a window sized to it, centered over its owner; a picture too
+// large for the screen's work area is scaled down to fit it, and the caption says so. The user
+// drags it about by its body and ends it with Esc, Return or the close box.
 class ActualSizeViewer : public QDialog
 {
     Q_OBJECT
@@ -29,14 +26,27 @@ public:
     bool initialize();
 
     bool isDragging() const;
+    // The picture's own size, and the size it is shown at (smaller when scaled down).
     QSize pictureSize() const { return m_picture.size(); }
+    QSize shownSize() const { return size(); }
+
+    // The caption: the scale in percent (100: actual size).
+    static QString titleFor(int percent);
 
 protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Sizes the window to the picture within the work area and centers it over its owner, the
+    // window manager's frame taken as `frame`.
+    void fitAndPlace(const QMargins &frame);
+
     QString m_picturePath;
     QImage m_picture;
+    QImage m_shown;
     WindowMover *m_mover;
+    QMargins m_assumedFrame;
 };

@@ -5,6 +5,8 @@
 #include "model/CaptionSettings.h"
 #include "widgets/TemplateDialog.h"
 
+#include <QFutureWatcher>
+#include <QList>
 #include <QMargins>
 #include <QTimer>
 
@@ -96,12 +98,21 @@ private:
     void onPlacementClicked(int controlId);
     void onColorChanged();
     void onShadowClicked(bool checked);
+    // True when the characters of settings' text that no font has are known (m_missing); else
+    // has them found off the window's thread and calls accept() again once they are.
+    bool charactersChecked(const CaptionSettings &settings);
 
     int *m_positionX;
     int *m_positionY;
     CaptionSettings *m_settings;
     CaptionSettings m_workingSettings;
     QTimer m_checkTimer;
+    QFutureWatcher<QList<char32_t>> *m_missingCheck = nullptr;
+    bool m_acceptWhenChecked = false;
+    bool m_charactersKnown = false;
+    QString m_checkedFont;
+    QString m_checkedText;
+    QList<char32_t> m_missing;
     bool m_opened = false;
     bool m_ended = false;
     // Placed before the window manager had framed the window: the frame assumed, to place it

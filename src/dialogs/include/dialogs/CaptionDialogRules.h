@@ -1,17 +1,11 @@
 #pragma once
 
-#include <QPoint>
-#include <QRect>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // The text dialog's decisions, without the dialog.
 namespace CaptionDialogRules {
-
-// Where the text dialog first opens: overlapping the owner's right edge by 100 pixels when the
-// owner's centre lies left of the screen's middle, else overlapping its left edge by 100 pixels;
-// pushed back inside the screen horizontally and centered on the owner vertically.
-QPoint firstPosition(const QRect &dialog, const QRect &owner, const QRect &screen);
 
 // The first font, from the top, whose name begins with `name` without regard to case; -1 when
 // none does or the name is empty.
@@ -24,5 +18,8 @@ int fallbackFontIndex(const QStringList &fonts);
 
 // The font entry the dialog selects for `name`: the match, else the fallback.
 int fontIndexFor(const QStringList &fonts, const QString &name);
+
+// OK's message for characters of the text that no font has, naming them.
+QString missingCharactersMessage(const QList<char32_t> &missing);
 
 } // namespace CaptionDialogRules

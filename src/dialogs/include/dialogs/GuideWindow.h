@@ -19,13 +19,18 @@ public:
     void showPage(const QUrl &page);
     QUrl currentPage() const;
     QTextBrowser *browser() const { return m_browser; }
+    // What the user reads when the desktop could not open a page in a browser.
+    static QString browserFailedMessage(const QUrl &page);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void followLink(const QUrl &link);
     void openInBrowser();
+    void openOutside(const QUrl &page);
+    // Beside the main window, on the side with room; placed again once the window is framed.
     void placeOnScreen();
 
     QTextBrowser *m_browser = nullptr;

@@ -30,7 +30,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Beside the owner, the preview in sight; again once the window manager has framed it.
+    // Beside the owner, its preview in sight; again once the window manager has framed it.
     void placeBesideOwner();
     void selectionChanged(const QString &path);
     void autoPlayClicked(bool checked);

@@ -22,6 +22,7 @@ class CaptionSession;
 class CreateFlow;
 class FileBrowser;
 class FileDropFilter;
+class FontListQuery;
 class FrameHandler;
 class GuideWindow;
 class OutputPath;
@@ -87,7 +88,10 @@ public:
     void clearAudio();
     void browseAudio();
     void captionOff();
+    // Waits for the font list while it is being read.
     void openCaptionDialog();
+    // The image tool's font list is still being read.
+    bool fontListPending() const;
     void chooseOutputPath();
     void createVideo();
     void openOptions();
@@ -158,6 +162,8 @@ private:
     void setStepTip(Control step, const QString &text);
     void showPictureStep(bool set);
     void updateAudioTip();
+    // Step 1's empty marker says why the song's cover was left out.
+    void updateCoverTip();
     // A song was read: its tags go to the tooltip and the caption dialog, its cover to step 1
     // unless the user chose a picture.
     void takeSongInfo(const SongInfo &info);
@@ -187,4 +193,7 @@ private:
     PreviewKind m_previewKind = PreviewKind::Nothing;
     CaptionSettings m_captionSettings;
     CaptionSession *m_caption = nullptr;
+    FontListQuery *m_fontList = nullptr;
+    // The caption dialog was asked for while the font list was being read.
+    bool m_captionAfterFontList = false;
 };

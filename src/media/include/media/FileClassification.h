@@ -32,3 +32,7 @@ struct FileClassification
 // asks on entering and on dropping: the recent answers are kept, so call it from the window's
 // thread only.
 FileClassification classifyFile(const QString &path);
+
+// Why a file that is not openable is left out, as a sentence for the user: the refusal of a
+// refused picture, else what the file is (missing, a folder, empty, neither a picture nor a song).
+QString notOpenableReason(const FileClassification &file);

@@ -4,6 +4,11 @@
 #include <QString>
 #include <QStringList>
 
+struct ToolResult;
+
+// How long the image tool may take to list its fonts: it reads every font file's header once.
+constexpr int FontListTimeoutMs = 60000;
+
 // The image tool's font names, in the order it lists them; filled once after start-up.
 QStringList &fontNameList();
 
@@ -18,8 +23,12 @@ QHash<QString, QString> &fontGlyphFiles();
 QStringList parseFontList(const QString &output, bool *found = nullptr,
                           QHash<QString, QString> *glyphFiles = nullptr);
 
-// Asks the image tool for its fonts and appends them to fontNameList, their files to
-// fontGlyphFiles. True when the list then holds at least one name. Shows no message: the caller does.
+// Appends the fonts of a "-list font" run to fontNameList, their files to fontGlyphFiles. True
+// when the run succeeded and the list then holds at least one name.
+bool takeFontList(const ToolResult &result);
+
+// Asks the image tool for its fonts, waiting (start-up checks and tests only; the window uses
+// FontListQuery), and takes them as takeFontList does. Shows no message: the caller does.
 bool queryFontList();
 // The same with another image tool than the settings'.
 bool queryFontList(const QString &toolPath);

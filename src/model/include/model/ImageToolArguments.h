@@ -19,10 +19,15 @@ QString imageToolOutput(const QString &absolutePath);
 QString escapeCaptionText(const QString &text);
 QStringList letterboxArguments(const QString &input, int width, int height, quint32 background,
                                const QString &output);
-// The font is settings.fontName unless it lacks characters of the text that another of the tool's
-// listed fonts has (captionFont).
+// The caption drawn by the tool itself in settings.fontName: for text that font has whole, in a
+// script drawn character by character from left to right.
 QStringList captionArguments(const QString &input, const CaptionSettings &settings,
                              const Placement &placement, const QString &output);
+// The caption as pictures drawn beforehand (drawCaptionLayer) laid onto input: the shadow's, when
+// it is on, then the text's; margin is the layers' transparent border around the caption's box.
+QStringList layeredCaptionArguments(const QString &input, const CaptionSettings &settings,
+                                    const Placement &placement, const QString &textLayer,
+                                    const QString &shadowLayer, int margin, const QString &output);
 QStringList blankCanvasArguments(int width, int height, quint32 background, const QString &output);
 
 // The message for a picture the program refuses before the image tool sees it; reason is a

@@ -33,20 +33,26 @@ QStringList mp4AudioArguments(const QString &audioPath, const QString &encodedAu
 QStringList mp4MuxArguments(const QString &piecePath, const QString &audioPath, double duration,
                             const QString &outputPath, qint64 audioReadLimit = -1);
 
-// True when the file's first audio stream is AAC-LC, the one AAC the output may carry as it is.
-bool isAacLcAudio(const QString &audioPath);
+// True when the file's first audio stream is AAC-LC, the one AAC the output may carry as it is,
+// and every one of its packets (up to readLimit bytes of the file when that is positive) has the
+// configuration of the first: a copy carries only that one. Reads the whole stream, but decodes
+// no cover picture: run it off the user-interface thread.
+bool isAacLcAudio(const QString &audioPath, qint64 readLimit = -1);
 
 // What a written MP4 must be.
 struct Mp4Expectation
 {
     QSize videoSize;
     double audioDuration = 0;  // seconds, as measured by the audio engine
+    // The audio is the song's own, copied: every packet of it must decode.
+    bool audioCopied = true;
 };
 
 // Checks a written MP4: one H.264 video stream (High profile, yuv420p, the expected size, a
 // constant Mp4FrameRate) and one AAC-LC audio stream, both ending within one frame of the
 // audio's duration, and every distinct run of video packets (from one key frame to the next)
 // decoded without error into full frames; a run that repeats bytes already decoded is proved by
-// that decode. Returns why the file fails, or an empty string when it passes.
+// that decode; copied audio decoded whole without error, at the stream's own rate and channels.
+// Returns why the file fails, or an empty string when it passes.
 // Reads the whole file: run it off the user-interface thread.
 QString checkMp4File(const QString &path, const Mp4Expectation &expected);

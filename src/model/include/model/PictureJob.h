@@ -8,10 +8,12 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 class ToolRun;
+struct CaptionDrawing;
 struct ToolResult;
 
 // What one preparation of the picture is to make, and from what.
@@ -73,6 +75,7 @@ signals:
 private:
     void letterbox();
     void drawCaption();
+    void captionPrepared(const CaptionDrawing &drawing);
     void runTool(const QStringList &arguments, const QString &output, void (PictureJob::*next)());
     void toolEnded(const ToolResult &result, const QString &output, void (PictureJob::*next)());
     void succeed();
@@ -82,6 +85,7 @@ private:
     PictureResult m_result;
     QPointer<ToolRun> m_run;
     QString m_sourceLink;
+    QStringList m_layerFiles;
     bool m_started = false;
     bool m_canceled = false;
     bool m_finished = false;

@@ -9,6 +9,10 @@ struct Placement
     QString gravity;
     int xSign;
     int ySign;
+
+    // 0, 1, 2: the left, middle or right column of the nine; row() likewise from the top.
+    int column() const;
+    int row() const;
 };
 
 namespace PlacementTable {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The decisions of one video build, kept apart from the job that runs it so that each can be
 // checked on its own.
 
@@ -26,7 +28,8 @@ QString outputExtension(const QString &outputPath);
 
 // One input of the encoder, read as the one local file it names: the picture by its literal name
 // (looped: repeated for as long as the output needs it), the audio only through the demuxers the
-// audio preview accepts and, given a positive read limit, no further than that many bytes.
+// audio preview accepts and, given a positive read limit, no further than that many bytes; a
+// cover picture in the audio file is not decoded.
 QStringList encoderPictureInput(const QString &picturePath, bool looped);
 QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit = -1);
 
@@ -38,8 +41,10 @@ QStringList encoderAudioInput(const QString &audioPath, qint64 readLimit = -1);
 QStringList encoderInputArguments(const QString &picturePath, const QString &audioPath,
                                   qint64 audioReadLimit = -1);
 
-// The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps) for a ".webm" output in any case,
-// otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps), which is also what a path without extension gets.
+// The encoder's argument vector: WebM (VP8 + Vorbis, 6 fps, BT.709 and tagged so) for a ".webm"
+// output in any case, otherwise MPEG-1 (MPEG-1 video + MP2, 30 fps, BT.601, which it has no field
+// to declare), which is also what a path without extension gets. Only the picture and the audio
+// are mapped.
 QStringList encoderArguments(const QString &picturePath, const QString &audioPath, int width,
                              int height, const QString &outputPath, qint64 audioReadLimit = -1);
 
@@ -55,6 +60,13 @@ int progressRange(double audioDuration);
 int progressPosition(double seconds, int range);
 // The rounded percentage of t within the audio, 0..100; 0 when the duration is not positive.
 int progressPercent(double seconds, double audioDuration);
+// The time measured before a build's remaining time is estimated: a pace taken over less says
+// little.
+constexpr qint64 EstimateAfterMs = 3000;
+// The seconds a build probably still needs for `remaining` positions of the bar, at the pace of
+// `progress` positions in `measuredMs` (rounded); nullopt before EstimateAfterMs or without
+// progress. The measure starts at the encoder's first report, so its start-up does not count.
+std::optional<qint64> secondsLeft(qint64 measuredMs, int progress, int remaining);
 
 // True when the encoder refused to create the output: a line "<outputPath>: Permission denied".
 // Only a whole line counts, because the encoder also echoes the input's tags.

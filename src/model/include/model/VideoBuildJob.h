@@ -72,6 +72,8 @@ private:
     // The MP4 build: a piece of video and the audio first, then the two muxed, then the check.
     void startMp4(const QString &picture);
     QString mp4PiecePath() const;
+    // The song's audio has been tested on a worker thread: copied when it is AAC-LC throughout.
+    void audioTested();
     void startPass(Pass pass, const QStringList &arguments, const QString &writtenPath, bool countsProgress);
     void passEnded(const ToolResult &result);
     // The written MP4 is checked on a worker thread.
@@ -110,9 +112,11 @@ private:
     // The MP4 build's piece of video and encoded audio, gone when the build ends.
     std::unique_ptr<QTemporaryFile> m_piece;
     std::unique_ptr<QTemporaryFile> m_encodedAudio;
+    QString m_mp4Picture;
     QString m_mp4Audio;
     QString m_sharedPiece;
     bool m_copiesAudio = false;
+    QFutureWatcher<bool> *m_audioTest = nullptr;
     QFutureWatcher<QString> *m_check = nullptr;
     QTimer *m_pauseTimer;
 };

@@ -14,7 +14,9 @@ class DesktopLauncher
 public:
     virtual ~DesktopLauncher() = default;
 
-    virtual bool openUrl(const QUrl &url);
+    // Hands the page or file to xdg-open. The call does not block: `done`, when given, learns from
+    // xdg-open's exit status whether the desktop opened it (false when xdg-open is missing).
+    virtual void openUrl(const QUrl &url, std::function<void(bool opened)> done = {});
     virtual bool startDetached(const QString &program, const QStringList &arguments);
     // Asks the desktop's file manager over D-Bus (org.freedesktop.FileManager1.ShowItems) to show
     // the items selected. The call does not block: `done` learns whether the file manager took it.
@@ -25,5 +27,6 @@ public:
     static void setInstance(DesktopLauncher *launcher);
 };
 
-// Shows the file selected in the file manager, or opens its folder where no file manager answers.
-void locateFileInFileManager(const QString &filePath);
+// Shows the file selected in the file manager, or opens its folder where no file manager answers;
+// `done` learns whether either worked.
+void locateFileInFileManager(const QString &filePath, std::function<void(bool shown)> done = {});

@@ -24,6 +24,6 @@ public:
     static constexpr int IdentityTimeoutMs = 10000;
 
     static Result check(Tool tool, const QString &path);
-    // The message for a failed check, naming the settings file at iniPath.
+    // The message for a failed check, naming the settings file at iniPath (or several, one a line).
     static QString message(Result result, Tool tool, const QString &iniPath);
 };

@@ -109,6 +109,8 @@ std::optional<QSize> parseDialogSize(const QString &text)
 QString formatDialogSize(const QSize &size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
 QString defaultOutputFormat()
 {
     return QStringLiteral("webm");

@@ -316,7 +316,7 @@ void TestCompletionDialog::desktopCannotOpen()
     const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
     TestSupport::MessageRecorder messages;
 
-    Dlg dialog("/v/my clip.webm", Player);
+    Dlg dialog("/v/my clip.webm", QSize(), Player);
     dialog.show();
     QTest::mouseClick(dialog.controlAs<QPushButton>(Dlg::LocateFileButton), Qt::LeftButton);
     if (failure) {

@@ -210,7 +210,8 @@ bool openSong(MainWindow &window, const QString &path)
     QObject::connect(&window.audio(), &AudioStep::lengthMeasured, &window, [&] { measured = true; });
     QObject::connect(&window.audio(), &AudioStep::songRead, &window, [&] { read = true; });
     window.openFile(path);
-    if (window.audioPath() != path)
+    // The song's content is checked off the window's thread before the song is taken.
+    if (!waitFor([&] { return !window.isCheckingSong(); }, 120) || window.audioPath() != path)
         return false;
     return waitFor([&] { return measured && read; }, 120);
 }

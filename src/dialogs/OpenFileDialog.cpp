@@ -76,7 +76,7 @@ void OpenFileDialog::selectionChanged(const QString &path)
     m_previewed = path;
     if (m_receiver->previewKind() != PreviewKind::Nothing)
         m_receiver->endPreview();
-    if (const FileClassification file = classifyFile(path); file.isOpenable())
+    if (const FileClassification file = classifyFileQuickly(path); file.isOpenable())
         m_receiver->previewFile(file);
 }
 

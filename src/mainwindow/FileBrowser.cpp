@@ -30,7 +30,7 @@ QString FileBrowser::choose(FileKind kind)
     }
     // The dialog's auto-play box holds until its choice has been taken.
     if (!path.isEmpty())
-        m_receiver->openFile(classifyFile(path));
+        m_receiver->openFile(classifyFileQuickly(path));
     else if (m_receiver->previewKind() != PreviewKind::Nothing)
         m_receiver->endPreview();
     m_dialog = nullptr;

@@ -76,7 +76,7 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         m_dragActive = true;
-        if (const FileClassification file = classifyFile(path); file.isOpenable())
+        if (const FileClassification file = classifyFileQuickly(path); file.isOpenable())
             m_receiver->previewFile(file);
         else
             m_receiver->showPlaceholder();
@@ -109,7 +109,7 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
         }
         m_dragActive = false;
         // A picture the program refuses is still handed on, so the user learns why.
-        if (const FileClassification file = classifyFile(firstDroppedFile(drop->mimeData()));
+        if (const FileClassification file = classifyFileQuickly(firstDroppedFile(drop->mimeData()));
             file.kind != FileClassification::Kind::Nothing)
             m_receiver->openFile(file);
         else

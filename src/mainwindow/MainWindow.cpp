@@ -22,6 +22,7 @@
 #include "media/AudioPreview.h"
 #include "media/FileClassification.h"
 #include "media/FontListQuery.h"
+#include "media/SongChecker.h"
 #include "media/SongCoverReader.h"
 #include "widgets/DialogToolTips.h"
 #include "widgets/MessageBox.h"
@@ -36,6 +37,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <utility>
 
 namespace {
 
@@ -111,6 +114,10 @@ void MainWindow::createControls()
     m_pictureStep = std::make_unique<PictureStep>(this, m_pictureBox, &m_captionSettings, m_canvases);
     m_output = new OutputPath(m_outputEdit, this);
     m_browser = std::make_unique<FileBrowser>(this, this);
+    m_previewCheck = new SongChecker(this);
+    m_openCheck = new SongChecker(this);
+    connect(m_previewCheck, &SongChecker::checked, this, &MainWindow::songCheckedForPreview);
+    connect(m_openCheck, &SongChecker::checked, this, &MainWindow::songCheckedForOpen);
     m_audio = new AudioStep(control(PlayButton), control(PauseButton), this);
     m_cover = std::make_unique<SongCoverFiles>(*m_pictureStep, *m_audio);
     connect(m_audio, &AudioStep::songRead, this, &MainWindow::takeSongInfo);
@@ -408,7 +415,15 @@ QPoint MainWindow::captionDialogPosition() const
 
 void MainWindow::previewFile(const FileClassification &file)
 {
+    m_previewCheck->cancel();
     m_previewKind = PreviewKind::Nothing;
+    if (file.kind == FileClassification::Kind::Song && !file.checked) {
+        m_previewCheck->check(file.path);
+        // So that ending the preview stops its check, as it would stop its sound.
+        if (m_browser->autoPlay())
+            m_previewKind = PreviewKind::Audio;
+        return;
+    }
     if (file.kind == FileClassification::Kind::Picture) {
         m_pictureBox->loadFromFile(file.path);
         m_previewKind = PreviewKind::Picture;
@@ -418,8 +433,20 @@ void MainWindow::previewFile(const FileClassification &file)
     }
 }
 
+void MainWindow::songCheckedForPreview(const FileClassification &file)
+{
+    if (file.kind == FileClassification::Kind::Song)
+        previewFile(file);
+    else if (m_dropTarget->isDragActive())
+        showPlaceholder();
+}
+
 void MainWindow::endPreview()
 {
+    if (m_previewCheck->isChecking()) {
+        m_previewCheck->cancel();
+        m_previewKind = PreviewKind::Nothing;
+    }
     if (m_previewKind == PreviewKind::Picture || m_pictureBox->isPlaceholder()) {
         m_pictureStep->showCurrent();
         m_pictureBox->update();
@@ -430,6 +457,16 @@ void MainWindow::endPreview()
 
 void MainWindow::openFile(const FileClassification &file)
 {
+    if (file.kind == FileClassification::Kind::Song && !file.checked) {
+        m_previewBeforeOpen = m_previewCheck->path() == file.path
+            || (m_openCheck->path() == file.path && m_previewBeforeOpen);
+        if (m_previewCheck->isChecking()) {
+            m_previewCheck->cancel();
+            m_previewKind = PreviewKind::Nothing;
+        }
+        m_openCheck->check(file.path);
+        return;
+    }
     switch (file.kind) {
     case FileClassification::Kind::Nothing:
         return;
@@ -463,7 +500,25 @@ void MainWindow::openFile(const FileClassification &file)
 
 void MainWindow::openFile(const QString &path)
 {
-    openFile(classifyFile(path));
+    openFile(classifyFileQuickly(path));
+}
+
+bool MainWindow::isCheckingSong() const
+{
+    return m_previewCheck->isChecking() || m_openCheck->isChecking();
+}
+
+void MainWindow::songCheckedForOpen(const FileClassification &file)
+{
+    if (file.kind != FileClassification::Kind::Song) {
+        // A drop that turned out to be no song leaves no placeholder behind.
+        if (m_pictureBox->isPlaceholder())
+            endPreview();
+        return;
+    }
+    if (std::exchange(m_previewBeforeOpen, false))
+        previewFile(file);
+    openFile(file);
 }
 
 void MainWindow::showPlaceholder()

@@ -43,13 +43,12 @@ bool measureAudioFile(const QString &path, double &duration)
     return true;
 }
 
-bool probeAudioFile(const QString &path)
+bool probeAudioFile(const QString &path, const std::atomic<bool> *cancel, int budgetMs)
 {
     if (QFile::encodeName(path).size() <= 4)
         return false;
     AudioInput input;
-    // Opening reads a few megabytes at most; a slow disk must not hold the window long.
-    input.setBudget(nullptr, std::chrono::steady_clock::now() + std::chrono::seconds(3));
+    input.setBudget(cancel, std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs));
     return input.open(path) == AudioOk && input.decodesAtStart();
 }
 

@@ -31,14 +31,6 @@ FileClassification classifyPicture(const QString &path)
     return file;
 }
 
-FileClassification classifySong(const QString &path)
-{
-    FileClassification file;
-    file.path = path;
-    if (probeAudioFile(path))
-        file.kind = FileClassification::Kind::Song;
-    return file;
-}
 
 // A 12-megapixel picture takes a while to decode, and a drag asks on entering and again on
 // dropping: answers are kept for the file as it is now (same size and modification time).
@@ -49,28 +41,76 @@ struct Answer
     FileClassification file;
 };
 
+QList<Answer> &answers()
+{
+    static QList<Answer> recent;
+    return recent;
+}
+
+void remember(qint64 size, const QDateTime &modified, const FileClassification &file)
+{
+    answers().prepend({size, modified, file});
+    if (answers().size() > 8)
+        answers().removeLast();
+}
+
+enum class SongCheck { Now, Later };
+
+FileClassification classify(const QString &path, SongCheck songCheck)
+{
+    FileClassification file;
+    file.path = path;
+    const FileKind kind = OpenableExtensions::kindOf(pathExtension(path));
+    const qint64 size = regularFileSize(path);
+    if (kind == FileKind::None || size <= 0)
+        return file;
+    const QDateTime modified = QFileInfo(path).lastModified();
+    for (const Answer &a : std::as_const(answers())) {
+        if (a.file.path == path && a.size == size && a.modified == modified)
+            return a.file;
+    }
+    if (kind == FileKind::Audio) {
+        if (songCheck == SongCheck::Later) {
+            file.kind = FileClassification::Kind::Song;
+            file.checked = false;
+            return file;
+        }
+        // Nothing waits on this but the start of the program: the budget of a check off the
+        // window's thread.
+        file = checkSongFile(path);
+    } else {
+        file = classifyPicture(path);
+    }
+    remember(size, modified, file);
+    return file;
+}
+
 } // namespace
 
 FileClassification classifyFile(const QString &path)
 {
-    const FileKind kind = OpenableExtensions::kindOf(pathExtension(path));
-    const qint64 size = regularFileSize(path);
-    if (kind == FileKind::None || size <= 0) {
-        FileClassification nothing;
-        nothing.path = path;
-        return nothing;
-    }
-    static QList<Answer> answers;
-    const QDateTime modified = QFileInfo(path).lastModified();
-    for (const Answer &a : std::as_const(answers)) {
-        if (a.file.path == path && a.size == size && a.modified == modified)
-            return a.file;
-    }
-    const FileClassification file = kind == FileKind::Picture ? classifyPicture(path) : classifySong(path);
-    answers.prepend({size, modified, file});
-    if (answers.size() > 8)
-        answers.removeLast();
+    return classify(path, SongCheck::Now);
+}
+
+FileClassification classifyFileQuickly(const QString &path)
+{
+    return classify(path, SongCheck::Later);
+}
+
+FileClassification checkSongFile(const QString &path, const std::atomic<bool> *cancel)
+{
+    FileClassification file;
+    file.path = path;
+    if (probeAudioFile(path, cancel, SongCheckBudgetMs))
+        file.kind = FileClassification::Kind::Song;
     return file;
+}
+
+void rememberSongCheck(const FileClassification &file)
+{
+    const qint64 size = regularFileSize(file.path);
+    if (size > 0 && file.checked)
+        remember(size, QFileInfo(file.path).lastModified(), file);
 }
 
 QString notOpenableReason(const FileClassification &file)

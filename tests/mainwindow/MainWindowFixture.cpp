@@ -69,9 +69,12 @@ void dropFile(QWidget *window, const QString &path)
 {
     sendDrag(window, {path}, QEvent::DragEnter);
     sendDrag(window, {path}, QEvent::Drop);
-    // A picture is prepared from the event loop: the drop is done once it shows.
-    if (auto *main = qobject_cast<MainWindow *>(window))
+    // A song is checked and a picture prepared from the event loop: the drop is done once the
+    // song is taken and the picture shows.
+    if (auto *main = qobject_cast<MainWindow *>(window)) {
+        QTRY_VERIFY_WITH_TIMEOUT(!main->isCheckingSong(), 30000);
         waitForPictureStep(main);
+    }
 }
 
 void MainWindowFixture::createMedia()

@@ -3,6 +3,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace TestSupport;
 
@@ -32,6 +35,7 @@ private slots:
     void createWaitEndsWithItsSong();
     void songThatIsNoAudioIsLetGo();
     void typedNameWithQuoteOpens();
+    void songCheckedWhileWindowServes();
 
 private:
     // The song followed by zeros up to `size` bytes (a sparse file), as a pre-allocated download
@@ -42,6 +46,41 @@ private:
         return window->control(MainWindow::Step2Done)->toolTip();
     }
 };
+
+namespace {
+
+// A 3 s Ogg Vorbis whose comment header carries a picture of `pictureBytes` noise bytes as a
+// METADATA_BLOCK_PICTURE: the demuxer reads the whole header before any sound.
+bool makeOggWithHugePicture(const QString &path, const QString &scratch, int pictureBytes)
+{
+    QByteArray picture(pictureBytes, '\0');
+    quint32 x = 12345;
+    for (char &c : picture) {
+        x = x * 1664525u + 1013904223u;
+        c = char(x >> 24);
+    }
+    picture.replace(0, 8, QByteArray("\x89PNG\r\n\x1a\n", 8));
+    const auto be32 = [](quint32 v) {
+        const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(bytes, 4);
+    };
+    const QByteArray block = be32(3) + be32(9) + "image/png" + be32(0) + be32(1) + be32(1) + be32(24)
+        + be32(0) + be32(quint32(picture.size())) + picture;
+    QFile meta(scratch);
+    if (!meta.open(QIODevice::WriteOnly)
+        || meta.write(";FFMETADATA1\nMETADATA_BLOCK_PICTURE=" + block.toBase64().replace("=", "\\=") + "\n") < 0)
+        return false;
+    meta.close();
+    int rc = -1;
+    runCommand(ffmpegPath(), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-f",
+                              "ffmetadata", "-i", scratch, "-map", "0:a", "-map_metadata", "1", "-c:a",
+                              "libvorbis", path},
+               &rc);
+    QFile::remove(scratch);
+    return rc == 0;
+}
+
+} // namespace
 
 QString TestMainWindowHostile::paddedSong(qint64 size)
 {
@@ -207,8 +246,49 @@ void TestMainWindowHostile::typedNameWithQuoteOpens()
     });
     QCOMPARE(window->browseForFile(FileKind::Audio), FileKind::Audio);
     QVERIFY(openEnabled);
-    QCOMPARE(window->audioPath(), quoted);
+    QTRY_COMPARE(window->audioPath(), quoted);
 }
 
 QTEST_MAIN(TestMainWindowHostile)
 #include "tst_mainwindow_hostile.moc"
+
+void TestMainWindowHostile::songCheckedWhileWindowServes()
+{
+    const QString ogg = m_out.filePath("picture.ogg");
+    QVERIFY(makeOggWithHugePicture(ogg, m_out.filePath("meta.txt"), 40 * 1000 * 1000));
+    auto window = makeWindow();
+    QVERIFY(window);
+
+    // The check reads the whole comment header; the window's timers keep coming meanwhile.
+    QElapsedTimer since;
+    qint64 longestGap = 0;
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, this, [&] {
+        const qint64 gap = since.restart();
+        if (window->isCheckingSong())
+            longestGap = std::max(longestGap, gap);
+    });
+    ticks.start(10);
+    since.start();
+    window->openFile(ogg);
+    QVERIFY2(since.elapsed() < 200, qPrintable(QStringLiteral("openFile took %1 ms").arg(since.elapsed())));
+    QVERIFY(window->isCheckingSong());
+    QTRY_COMPARE_WITH_TIMEOUT(window->audioPath(), ogg, 30000);
+    ticks.stop();
+    QVERIFY2(longestGap < 200, qPrintable(QStringLiteral("longest gap %1 ms").arg(longestGap)));
+    QVERIFY(m_messages->messages.isEmpty());
+
+    // A newer song supersedes one still being checked; a window closed while it checks drops it.
+    // Copies, as a file checked before is answered at once.
+    const QString again = m_out.filePath("again.ogg");
+    const QString last = m_out.filePath("last.ogg");
+    QVERIFY(QFile::copy(ogg, again) && QFile::copy(ogg, last));
+    window->clearAudio();
+    window->openFile(again);
+    window->openFile(m_flac);
+    QTRY_VERIFY(!window->isCheckingSong());
+    QCOMPARE(window->audioPath(), m_flac);
+    window->openFile(last);
+    QVERIFY(window->isCheckingSong());
+    window.reset();
+}

@@ -141,7 +141,7 @@ void TestMainWindowInput::audioDragWithAutoPlay()
     QVERIFY(window->control(MainWindow::PauseButton)->isVisible());
 
     sendDrag(window.get(), {m_flac}, QEvent::DragEnter);
-    QCOMPARE(window->audioPreview().path(), m_flac);
+    QTRY_COMPARE(window->audioPreview().path(), m_flac);
     QCOMPARE(window->previewKind(), PreviewKind::Audio);
     sendDrag(window.get(), {m_flac}, QEvent::DragLeave);
     // The window's own file is loaded again, stopped at its start.
@@ -174,14 +174,14 @@ void TestMainWindowInput::songChosenWithoutPreview()
     window->previewFile(classifyFile(m_song));
     QVERIFY(window->playing());
     window->openFile(m_flac);
-    QCOMPARE(window->audioPath(), m_flac);
+    QTRY_COMPARE(window->audioPath(), m_flac);
     QCOMPARE(window->audioPreview().path(), m_flac);
     QVERIFY(window->control(MainWindow::PlayButton)->isVisible());
 
     // The song previewed is the one chosen: it plays on.
     window->previewFile(classifyFile(m_song));
     window->openFile(m_song);
-    QCOMPARE(window->audioPath(), m_song);
+    QTRY_COMPARE(window->audioPath(), m_song);
     QCOMPARE(window->audioPreview().path(), m_song);
     QVERIFY(window->playing());
 }

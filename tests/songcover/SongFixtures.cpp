@@ -101,6 +101,23 @@ bool makeSong(const QString &path, const QString &cover, const Tags &tags)
     return ffmpeg(args + metadata + QStringList{path});
 }
 
+bool makeOggWithNoisePicture(const QString &path, const QString &title, int pictureBytes)
+{
+    QByteArray picture(pictureBytes, '\0');
+    quint32 x = 12345;
+    for (char &c : picture) {
+        x = x * 1664525u + 1013904223u;
+        c = char(x >> 24);
+    }
+    picture.replace(0, 8, QByteArray("\x89PNG\r\n\x1a\n", 8));
+    const QString cover = path + ".png";
+    if (!writeFile(cover, picture))
+        return false;
+    const bool made = makeSong(path, cover, {{"title", title}});
+    QFile::remove(cover);
+    return made;
+}
+
 QByteArray flacPictureBlock(const QByteArray &picture, const QByteArray &mime)
 {
     return be32(3) + be32(quint32(mime.size())) + mime + be32(0) + be32(0) + be32(0) + be32(24)

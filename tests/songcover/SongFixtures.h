@@ -36,6 +36,10 @@ bool makeMp3WithSparseCover(const QString &path, const QByteArray &title, qint64
 // STREAMINFO, followed by `cover` as its front cover, a PNG.
 bool makeFlacWithSparsePictures(const QString &path, int count, qint64 pictureBytes, const QByteArray &cover);
 
+// A 2 s Ogg Vorbis with a title whose front cover, a METADATA_BLOCK_PICTURE comment, is
+// `pictureBytes` bytes of noise behind a PNG signature.
+bool makeOggWithNoisePicture(const QString &path, const QString &title, int pictureBytes);
+
 // A PNG whose header claims width x height, with one row of real data: too large to decode.
 QByteArray pngHeaderClaiming(int width, int height);
 

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "media/AudioLength.h"
+#include "media/FileClassification.h"
 #include "media/PictureFile.h"
 #include "media/SongCoverReader.h"
 #include "media/SongFileTags.h"
@@ -299,33 +300,43 @@ void TestSongCover::unusedPicturesUnread_data()
 {
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<bool>("coverUsed");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<int>("memoryMb");
 
     // An MP3 whose one cover is over the size limit, and a FLAC whose front cover, a small PNG,
     // follows 40 pictures of 16 MB: nothing of what is left out may be read into memory.
-    QTest::addRow("mp3, 250 MB cover") << "mp3" << false;
-    QTest::addRow("flac, 40 pictures of 16 MB before the front cover") << "flac" << true;
+    QTest::addRow("mp3, 250 MB cover") << "mp3" << false << "too large" << 64;
+    QTest::addRow("flac, 40 pictures of 16 MB before the front cover") << "flac" << true << "" << 64;
+    // Ogg's demuxer reads the whole comment header, base64 and decoded: the song plays all the
+    // same, its picture of noise is left out, and the memory stays within a few copies of it.
+    QTest::addRow("ogg, 60 MB picture in the comment header") << "ogg" << false << "" << 400;
 }
 
 void TestSongCover::unusedPicturesUnread()
 {
     QFETCH(QString, suffix);
     QFETCH(bool, coverUsed);
+    QFETCH(QString, problem);
+    QFETCH(int, memoryMb);
     const QString song = m_media.filePath("pictures." + suffix);
     if (suffix == "mp3")
         QVERIFY(makeMp3WithSparseCover(song, "Plain", 250 * 1024 * 1024));
-    else
+    else if (suffix == "flac")
         QVERIFY(makeFlacWithSparsePictures(song, 40, 16000000, fileBytes(m_bluePng)));
+    else
+        QVERIFY(makeOggWithNoisePicture(song, "Plain", 60 * 1000 * 1000));
 
     if (!resetPeakMemory())
         QSKIP("the kernel does not reset the peak memory");
     const qint64 before = statusKilobytes("VmRSS");
-    QVERIFY(probeAudioFile(song));
+    QCOMPARE(checkSongFile(song).kind, FileClassification::Kind::Song);
     const AudioLengthResult length = measureAudioLength(song);
     QCOMPARE(length.status, AudioLengthResult::Measured);
     QVERIFY2(qAbs(length.seconds - 2.0) < 0.1, qPrintable(QString::number(length.seconds)));
     const SongInfo info = readSongInfo(song, m_covers.path());
     const qint64 growth = statusKilobytes("VmHWM") - before;
-    QVERIFY2(growth < 64 * 1024, qPrintable(QStringLiteral("peak memory rose by %1 kB").arg(growth)));
+    qDebug("peak memory rose by %lld kB", growth);
+    QVERIFY2(growth < memoryMb * 1024, qPrintable(QStringLiteral("peak memory rose by %1 kB").arg(growth)));
 
     QVERIFY(info.readable);
     QCOMPARE(info.tags.title, QStringLiteral("Plain"));
@@ -334,7 +345,7 @@ void TestSongCover::unusedPicturesUnread()
         QVERIFY(QFile::remove(info.coverPath));
     } else {
         QVERIFY(info.coverPath.isEmpty());
-        QVERIFY2(info.coverProblem.startsWith("too large"), qPrintable(info.coverProblem));
+        QVERIFY2(!info.coverProblem.isEmpty() && info.coverProblem.startsWith(problem), qPrintable(info.coverProblem));
     }
     QCOMPARE(coverFiles(), QStringList());
 }

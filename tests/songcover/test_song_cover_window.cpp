@@ -437,7 +437,7 @@ void TestSongCoverWindow::coverChosenFirstThenCreate()
         QMetaObject::invokeMethod(dialog, "accept");
     });
     QTest::mouseClick(window->control(MainWindow::Step2Pending), Qt::LeftButton);
-    QCOMPARE(window->audioPath(), m_ogg);
+    QTRY_COMPARE(window->audioPath(), m_ogg);
     QTRY_VERIFY(window->control(MainWindow::Step1Done)->isVisible());
 
     const QString video = m_out.path() + "/cover.webm";

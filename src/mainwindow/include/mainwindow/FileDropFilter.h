@@ -25,6 +25,8 @@ public:
     // Accept drops again on the window and receiver of the last attach.
     void reattach() { attach(m_window, m_receiver); }
     bool isAttached() const { return m_registered; }
+    // A drag of files is over the window.
+    bool isDragActive() const { return m_dragActive; }
 
     // The first local file of a drag with a non-empty name, or an empty text.
     static QString firstDroppedFile(const QMimeData *data);

@@ -29,6 +29,7 @@ class OutputPath;
 class PictureBox;
 class PicturePreparation;
 class PictureStep;
+class SongChecker;
 class SongCoverFiles;
 class WindowCommands;
 class QLineEdit;
@@ -108,6 +109,8 @@ public:
     void openFile(const FileClassification &file) override;
     // Takes a named file the way a drop takes it.
     void openFile(const QString &path);
+    // A song's content is being checked before it is previewed or opened.
+    bool isCheckingSong() const;
     void showPlaceholder() override;
     PreviewKind previewKind() const override { return m_previewKind; }
     bool acceptsDrops() const override;
@@ -171,6 +174,10 @@ private:
     void settingChanged(const QString &key);
     // The song's length has arrived, or the song turned out to be unusable.
     void audioMeasured(const QString &path, AudioLengthResult result);
+    // A song to preview or to open has been checked; the request goes on as if it had been
+    // checked when it was made.
+    void songCheckedForPreview(const FileClassification &file);
+    void songCheckedForOpen(const FileClassification &file);
 
     PictureBox *m_pictureBox = nullptr;
     QLineEdit *m_outputEdit = nullptr;
@@ -191,6 +198,13 @@ private:
     // The last size chosen could not be saved: said once the picture is redone at that size.
     bool m_sizeNotSaved = false;
     PreviewKind m_previewKind = PreviewKind::Nothing;
+    // Songs are checked off the window's thread: the latest preview and the latest open, each
+    // superseding the one before.
+    SongChecker *m_previewCheck = nullptr;
+    SongChecker *m_openCheck = nullptr;
+    // The song being checked for opening was being checked for its preview too: it is previewed
+    // first, as a drop that plays on entering is.
+    bool m_previewBeforeOpen = false;
     CaptionSettings m_captionSettings;
     CaptionSession *m_caption = nullptr;
     FontListQuery *m_fontList = nullptr;

@@ -33,9 +33,11 @@ AudioLengthResult measureAudioLength(const QString &path, const std::atomic<bool
 // the length was measured.
 bool measureAudioFile(const QString &path, double &duration);
 
-// The quick test of an audio file, fit for the user-interface thread: it opens as audio and its
-// first packets decode. Reads the header and a few packets, never the whole file.
-bool probeAudioFile(const QString &path);
+// The quick test of an audio file: it opens as audio and its first packets decode. Reads the
+// header and a few packets, never the whole file, yet an Ogg comment header holding a huge picture
+// is read whole by the demuxer: run it off the window's thread (SongChecker). It gives up, false,
+// at `budgetMs` or once `cancel` is set.
+bool probeAudioFile(const QString &path, const std::atomic<bool> *cancel = nullptr, int budgetMs = 3000);
 
 // "h:mm:ss.mmm" with unpadded, unlimited hours: 83.5 gives "0:01:23.500".
 QString formatDuration(double seconds);
